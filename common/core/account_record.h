@@ -1,0 +1,73 @@
+// The parameter-file record of one POP3 account.
+#pragma once
+#include <string>
+
+#include "common/core/param_syntax.h"
+#include "common/core/property_list.h"
+#include "common/core/ring_list.h"
+
+namespace bw {
+
+// Key ids of the account table (there is no id 8).
+enum AccountKey {
+  kConnectionName = 0,
+  kHostName = 1,
+  kServiceName = 2,
+  kUserID = 3,
+  kPassword = 4,
+  kCycleMinutes = 5,
+  kUseUIDL = 6,
+  kUseAPOP = 7,
+  kTOofDNS_Sec = 9,
+  kTOofConnect_Sec = 10,
+  kTOofSendRecv_Sec = 11,
+  kContinueTimeout = 12,
+  kContinueConnectER = 13,
+  kDisconnectNoQuit = 14,
+};
+
+extern const KeyTableEntry kAccountKeyTable[];
+
+class AncestryPop3Checker : public RingListClass {
+ public:
+  AncestryPop3Checker() = default;
+  ~AncestryPop3Checker() override = default;
+
+  // Reads the block's lines up to its closing line. 0, -1 (end of input
+  // before the block closed) or -10 (a required key is missing).
+  virtual int ReadBlock(TextInput& in);
+  virtual int WriteBlock(TextOutput& out, int depth);
+  virtual const char* KeyName(int id) const;
+  virtual void ApplyDefaults();
+  virtual void ParseValues();
+  virtual void ResetToDefault(int id);
+  virtual const char* DefaultText(int id) const;
+
+  AncestryPop3Checker* NextAccount() const {
+    return static_cast<AncestryPop3Checker*>(Next());
+  }
+
+  int CheckState = 0;
+  int ErrorCause = 0;
+  PropertyList properties;
+  std::string ConnectionName;
+  std::string HostName;
+  std::string ServiceName;
+  std::string UserID;
+  std::string Password;
+  int CycleMinutes = 15;
+  int UseUIDL = 1;
+  int UseAPOP = 0;
+  int TOofDNS_Sec = 1;
+  int TOofSendRecv_Sec = 1;
+  int TOofConnect_Sec = 1;
+  int ContinueTimeout = 0;
+  int ContinueConnectER = 0;
+  int DisconnectNoQuit = 0;
+
+ private:
+  // Sets the typed field of one key from a text, as ParseValues reads it.
+  void ParseKey(int id, const std::string& text);
+};
+
+}  // namespace bw

@@ -1,0 +1,187 @@
+// Parameter file as a whole: start-up reading, loading, saving, geometry.
+#include "common/core/param_file.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "common/core/log.h"
+#include "common/core/platform.h"
+
+namespace bw {
+namespace {
+
+const char kControllerClass[] = "AncestryPop3Controller::RingListClass";
+const char kCheckerCaption[] = "Bellwick";
+const char kConfiguratorCaption[] = "Knobset";
+
+void ShowConfiguratorBox(const std::string& text, unsigned style = kMbOk) {
+  ShowMessageBox(text, kConfiguratorCaption, style);
+}
+
+}  // namespace
+
+int ReadParameterFile(const std::string& path, AncestryPop3Controller& controller,
+                      ParameterFileHeader* header) {
+  header->fileVersion.clear();
+  header->logFileName.clear();
+  header->logFileLimit = 16384;
+
+  TextInput in;
+  if (!in.Open(path)) return -1;
+  BlockLine line;
+  for (;;) {
+    if (!ReadBlockLine(in, &line)) return -1;
+    if (std::strcmp(line.key, "--EOF--") == 0) return 0;
+    if (std::strcmp(line.value, "{") != 0) {
+      if (std::strcmp(line.key, "FileVersion") == 0) header->fileVersion = line.value;
+      else if (std::strcmp(line.key, "LogFileName") == 0) header->logFileName = line.value;
+      else if (std::strcmp(line.key, "LogFileLimit") == 0) header->logFileLimit = AtoiValue(line.value);
+      continue;
+    }
+    // Each class block opening sets the log up again, so only settings that
+    // stand before the first block take effect.
+    if (!header->logFileName.empty() && header->logFileLimit > 0)
+      LogSetup(header->logFileName, header->logFileLimit);
+    if (std::strcmp(line.key, kControllerClass) != 0) {
+      LogWrite("クラス [%s] は認識できません.\n", line.key);
+      continue;
+    }
+    return controller.ReadBlock(in);
+  }
+}
+
+std::unique_ptr<AncestryPop3Controller> LoadParameterFile(const std::string& path,
+                                                          ParameterFileHeader* header) {
+  header->fileVersion = FormatInt("0x%04X", kFileVersion);
+  header->logFileName.clear();
+  header->logFileLimit = 0;
+
+  TextInput in;
+  if (!in.Open(path)) return nullptr;
+  BlockLine line;
+  while (ReadBlockLine(in, &line)) {
+    if (std::strcmp(line.key, "--EOF--") == 0) break;
+    if (std::strcmp(line.value, "{") == 0) {
+      if (std::strcmp(line.key, kControllerClass) != 0) {
+        char text[kLineBufferSize + 64];
+        std::snprintf(text, sizeof text, "クラス [%s] は認識できません.", line.key);
+        ShowConfiguratorBox(text);
+        continue;
+      }
+      std::unique_ptr<AncestryPop3Controller> controller(new (std::nothrow) AncestryPop3Controller());
+      if (!controller) {
+        ShowConfiguratorBox("メモリが足りません.");
+        return nullptr;
+      }
+      // Whatever was read up to a format error is kept for editing.
+      controller->ReadBlock(in);
+      return controller;
+    }
+    if (std::strcmp(line.key, "FileVersion") == 0) {
+      header->fileVersion = line.value;
+      // Text that is not a hexadecimal number reads as version 0.
+      unsigned long version = std::strtoul(line.value, nullptr, 16);
+      if (version > static_cast<unsigned long>(kFileVersion))
+        ShowConfiguratorBox("ファイルバージョンが違います\r\nパラメータ保存が全部できない恐れがあります.");
+    } else if (std::strcmp(line.key, "LogFileName") == 0) {
+      header->logFileName = line.value;
+    } else if (std::strcmp(line.key, "LogFileLimit") == 0) {
+      header->logFileLimit = AtoiValue(line.value);
+    }
+  }
+  return nullptr;
+}
+
+bool CheckListLimits(const AncestryPop3Controller& controller) {
+  int accounts = RingCount(controller.accountHead);
+  const char* message = nullptr;
+  if (accounts < 1) message = "接続先は１箇所以上設定して下さい.";
+  else if (accounts > 256) message = "接続先は２５６箇所までしか登録できません.";
+  else if (RingCount(controller.menuHead) > 9) message = "メニューは９件までしか登録できません.";
+  else if (RingCount(controller.autoExecHead) > 16) message = "自動実行ｱﾌﾟﾘは１６件までしか登録できません.";
+  if (!message) return true;
+  ShowConfiguratorBox(message);
+  return false;
+}
+
+bool SaveParameterFile(const std::string& path, const std::string& logFileName,
+                       int logFileLimit, AncestryPop3Controller& controller,
+                       void (*afterSave)(void*), void* context) {
+  if (!CheckListLimits(controller)) return false;
+  TextOutput out;
+  bool ok = out.Open(path);
+  if (ok) {
+    out.Write(";Bellwick\n");
+    out.Printf("FileVersion\t%s\n", FormatInt("0x%04x", kFileVersion).c_str());
+    out.Printf("LogFileName\t%s\n", logFileName.c_str());
+    out.Printf("LogFileLimit\t%d\n", logFileLimit);
+    controller.WriteBlock(out, 0);
+    out.Write("--EOF--\n");
+    // A write that failed part-way (disk full) is reported like a file that
+    // could not be created, never as saved.
+    ok = out.Close();
+  }
+  if (!ok) {
+    ShowConfiguratorBox(path + " ファイルが作成できません.");
+    return false;
+  }
+  if (afterSave) afterSave(context);
+  ShowConfiguratorBox("保存しました.", kMbIconInformation);
+  return true;
+}
+
+void SaveGeometry(const AncestryPop3Controller& controller, const std::string& path) {
+  const std::string workPath = path + "_new";
+  TextInput in;
+  // Without the original there is nothing to rewrite, and replacing it with
+  // an empty file would lose the configuration.
+  if (!in.Open(path)) return;
+  TextOutput out;
+  if (!out.Open(workPath)) {
+    ShowMessageBox("ジオメトリ保存失敗[" + workPath + "]", kCheckerCaption, kMbTaskModal);
+    return;
+  }
+  char position[64], size[64];
+  std::snprintf(position, sizeof position, "\tWindowPosition\t%d,%d\n", controller.windowX,
+                controller.windowY);
+  std::snprintf(size, sizeof size, "\tWindowSize\t%d,%d\n", controller.windowWidthSetting,
+                controller.windowHeightSetting);
+
+  int depth = 0;
+  bool positionWritten = false, sizeWritten = false;
+  char raw[388];
+  while (in.ReadLine(raw, sizeof raw)) {
+    char copy[sizeof raw];
+    std::memcpy(copy, raw, sizeof raw);
+    const char* key;
+    const char* value;
+    TokenizeLine(copy, &key, &value);
+    if (std::strcmp(value, "{") == 0) ++depth;
+
+    if (depth == 1 && std::strcmp(key, "WindowPosition") == 0) {
+      out.Write(position);
+      positionWritten = true;
+    } else if (depth == 1 && std::strcmp(key, "WindowSize") == 0) {
+      out.Write(size);
+      sizeWritten = true;
+    } else {
+      if (depth == 2) {
+        if (!positionWritten) out.Write(position);
+        if (!sizeWritten) out.Write(size);
+        positionWritten = sizeWritten = true;
+      }
+      out.Write(raw);
+    }
+    if (std::strcmp(key, "}") == 0 || std::strcmp(value, "}") == 0) --depth;
+  }
+  // The work file replaces the original only when it was written whole.
+  if (!out.Close(true)) {
+    PlatformDeleteFile(workPath);
+    return;
+  }
+  PlatformReplaceFile(workPath, path);
+}
+
+}  // namespace bw

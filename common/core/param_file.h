@@ -1,0 +1,48 @@
+// Whole-file operations on the parameter file: the checker's start-up reader
+// and geometry rewrite, the configurator's loader and writer.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "common/core/controller_record.h"
+
+namespace bw {
+
+// The three top-level settings that stand before the controller block.
+struct ParameterFileHeader {
+  std::string fileVersion;
+  std::string logFileName;
+  int logFileLimit = 0;
+};
+
+constexpr int kFileVersion = 0x110;
+
+// The checker's reader: fills `controller` and sets up the log as the file
+// asks (paths relative to the current directory). Negative for a format
+// error (including a file that cannot be opened), otherwise success.
+int ReadParameterFile(const std::string& path, AncestryPop3Controller& controller,
+                      ParameterFileHeader* header);
+
+// The configurator's loader: the controller read from the file, or none when
+// the file cannot be opened or holds no controller block.
+std::unique_ptr<AncestryPop3Controller> LoadParameterFile(const std::string& path,
+                                                          ParameterFileHeader* header);
+
+// Refuses lists the checker cannot run: 1 to 256 accounts, at most 16
+// auto-exec and 9 menu applications. Shows the reason; true when all fit.
+bool CheckListLimits(const AncestryPop3Controller& controller);
+
+// The configurator's writer. Writes nothing when the list limits are not
+// met; shows "%s ファイルが作成できません." when the file cannot be written.
+// `afterSave` runs between the write and the "保存しました." box. True when
+// the file was written.
+bool SaveParameterFile(const std::string& path, const std::string& logFileName,
+                       int logFileLimit, AncestryPop3Controller& controller,
+                       void (*afterSave)(void*) = nullptr, void* context = nullptr);
+
+// Rewrites only the controller's WindowPosition and WindowSize lines with
+// the controller's values. The new file is written beside the old one and
+// moved over it only when complete, so the file is never left half written.
+void SaveGeometry(const AncestryPop3Controller& controller, const std::string& path);
+
+}  // namespace bw

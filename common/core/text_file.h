@@ -1,0 +1,62 @@
+// Text files as the Windows C runtime's text mode sees them, on every build:
+// reading turns CR LF into LF and ends at the first Ctrl-Z; writing turns
+// every LF into CR LF. The files themselves are opened in binary mode, so
+// both builds read and write the same bytes.
+#pragma once
+#include <cstdio>
+#include <string>
+
+namespace bw {
+
+// Line source with the fgets contract of a text-mode stream.
+class TextInput {
+ public:
+  TextInput() = default;
+  // Reads from text already in memory (raw file bytes, CR LF or LF).
+  explicit TextInput(std::string bytes);
+
+  // Opens a file and takes its content; false when it cannot be opened.
+  bool Open(const std::string& path);
+  bool IsOpen() const { return open_; }
+
+  // Like fgets(buffer, size, stream): copies at most size - 1 bytes, stopping
+  // after a line feed, and terminates the buffer. Returns false at the end of
+  // input when nothing was read. A CR LF pair counts as the single byte LF.
+  bool ReadLine(char* buffer, int size);
+
+ private:
+  std::string bytes_;
+  size_t pos_ = 0;
+  bool open_ = false;
+};
+
+// Text sink that stores each LF as CR LF. It writes to a file or, when
+// opened on nothing, collects the bytes in memory (for tests and tools).
+class TextOutput {
+ public:
+  TextOutput() = default;
+  ~TextOutput();
+  TextOutput(const TextOutput&) = delete;
+  TextOutput& operator=(const TextOutput&) = delete;
+
+  // Creates or truncates the file; false when it cannot be created.
+  bool Open(const std::string& path);
+
+  void Write(const char* text);
+  void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Hands buffered bytes to the file; false once any write has failed.
+  bool Flush();
+  // Flushes, syncs to disk when asked, and closes; false when anything failed.
+  bool Close(bool sync = false);
+
+  bool Failed() const { return failed_; }
+  // The bytes written so far when writing to memory.
+  const std::string& Bytes() const { return bytes_; }
+
+ private:
+  std::FILE* file_ = nullptr;
+  std::string bytes_;
+  bool failed_ = false;
+};
+
+}  // namespace bw

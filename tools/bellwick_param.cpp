@@ -1,0 +1,77 @@
+// bellwick-param: the parameter-file operations of both programs from the
+// command line, for users who script their configuration (and for tests).
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "checker/core/startup.h"
+#include "common/core/log.h"
+#include "common/core/param_file.h"
+#include "common/core/platform.h"
+
+namespace {
+
+int PrintBox(void*, const std::string& text, const std::string&, unsigned) {
+  std::fprintf(stderr, "%s\n", bw::Cp932ToUtf8(text).c_str());
+  return bw::kIdOk;
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: bellwick-param load-save IN OUT\n"
+               "       bellwick-param check IN\n"
+               "       bellwick-param geometry FILE X Y W H\n");
+  return 2;
+}
+
+bool ParseInt(const char* text, int* value) {
+  char* end;
+  long v = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || v < -2147483647L - 1 || v > 2147483647L) return false;
+  *value = static_cast<int>(v);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bw::SetMessageBoxHandler(PrintBox, nullptr);
+  if (argc < 2) return Usage();
+  std::string command = argv[1];
+
+  if (command == "load-save" && argc == 4) {
+    bw::ParameterFileHeader header;
+    auto controller = bw::LoadParameterFile(argv[2], &header);
+    if (!controller) {
+      std::fprintf(stderr, "%s: nothing loaded\n", argv[2]);
+      return 1;
+    }
+    return bw::SaveParameterFile(argv[3], header.logFileName, header.logFileLimit, *controller)
+               ? 0
+               : 1;
+  }
+  if (command == "check" && argc == 3) {
+    bw::AncestryPop3Controller controller;
+    bw::ParameterFileHeader header;
+    if (bw::ReadParameterFile(argv[2], controller, &header) < 0) {
+      std::printf("%s\n", bw::Cp932ToUtf8("パラメータファイルの書式が誤っています.").c_str());
+      return 1;
+    }
+    if (const char* message = bw::AccountCountMessage(controller)) {
+      std::printf("%s\n", bw::Cp932ToUtf8(message).c_str());
+      return 1;
+    }
+    std::printf("accounts=%d\n", controller.AccountCount());
+    return 0;
+  }
+  if (command == "geometry" && argc == 7) {
+    bw::AncestryPop3Controller controller;
+    if (!ParseInt(argv[3], &controller.windowX) || !ParseInt(argv[4], &controller.windowY) ||
+        !ParseInt(argv[5], &controller.windowWidthSetting) ||
+        !ParseInt(argv[6], &controller.windowHeightSetting))
+      return Usage();
+    bw::SaveGeometry(controller, argv[2]);
+    return 0;
+  }
+  return Usage();
+}
