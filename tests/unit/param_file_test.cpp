@@ -1,0 +1,219 @@
+// Whole-file reading, loading, saving and the geometry rewrite.
+#include <filesystem>
+#include <string>
+
+#include "common/core/log.h"
+#include "common/core/param_file.h"
+#include "tests/unit/test_support.h"
+
+namespace {
+
+using bw_test::Crlf;
+using bw_test::ReadBytes;
+using bw_test::WriteBytes;
+
+// The complete file the configurator writes for one account, one auto-exec
+// application and one menu application, everything else at its default.
+const char kExampleFile[] =
+    ";Bellwick\n"
+    "FileVersion\t0x0110\n"
+    "LogFileName\t\n"
+    "LogFileLimit\t100\n"
+    "AncestryPop3Controller::RingListClass\t{\n"
+    "\tWindowPosition\t64,64\n"
+    "\tWindowSize\t128,64\n"
+    "\tAnimateTimer\t100\n"
+    "\tExecutionDelay\t0\n"
+    "\tAncestryPop3Checker::RingListClass\t{\n"
+    "\t\tConnectionName\tOffice\n"
+    "\t\tHostName\tpop.example.com\n"
+    "\t\tServiceName\t110\n"
+    "\t\tUserID\tuser\n"
+    "\t\tPassword\tsecret word\n"
+    "\t}\n"
+    "\tExecutant::RingListClass\t{\n"
+    "\t\tExecutionFileName\tc:\\tools\\viewer.exe\n"
+    "\t\tExecutionShowMode\t1\n"
+    "\t}\n"
+    "\tMenuExecutant::Executant::RingListClass\t{\n"
+    "\t\tMenuExecutionName\tViewer\n"
+    "\t\tExecutionFileName\tc:\\tools\\viewer.exe\n"
+    "\t\tExecutionShowMode\t1\n"
+    "\t}\n"
+    "}\n"
+    "--EOF--\n";
+
+class ParameterFile : public bw_test::ScratchTest {};
+
+TEST_F(ParameterFile, ConfiguratorFileWritesBackByteForByteFromCrLfOrLf) {
+  for (const std::string& stored : {Crlf(kExampleFile), std::string(kExampleFile)}) {
+    WriteBytes(Path("in.ini"), stored);
+    bw::ParameterFileHeader header;
+    auto controller = bw::LoadParameterFile(Path("in.ini"), &header);
+    ASSERT_TRUE(controller);
+    EXPECT_EQ(header.logFileLimit, 100);
+    ASSERT_TRUE(bw::SaveParameterFile(Path("out.ini"), header.logFileName, header.logFileLimit,
+                                      *controller));
+    EXPECT_EQ(ReadBytes(Path("out.ini")), Crlf(kExampleFile));
+  }
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "保存しました.");
+  EXPECT_EQ(boxes[0].style, 0x40u);
+}
+
+TEST_F(ParameterFile, DefaultsLiveOnlyInMemoryAndSurviveASecondRoundTrip) {
+  WriteBytes(Path("in.ini"), Crlf(kExampleFile));
+  bw::ParameterFileHeader header;
+  auto first = bw::LoadParameterFile(Path("in.ini"), &header);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->accountHead->properties.FindValue("CycleMinutes"), "15");
+  ASSERT_TRUE(bw::SaveParameterFile(Path("a.ini"), "", 100, *first));
+  auto second = bw::LoadParameterFile(Path("a.ini"), &header);
+  ASSERT_TRUE(bw::SaveParameterFile(Path("b.ini"), "", 100, *second));
+  EXPECT_EQ(ReadBytes(Path("a.ini")), ReadBytes(Path("b.ini")));
+  EXPECT_EQ(ReadBytes(Path("a.ini")).find("CycleMinutes"), std::string::npos);
+}
+
+TEST_F(ParameterFile, CheckerReaderSetsUpTheLogAtTheFirstBlockOnly) {
+  WriteBytes(Path("old.log"), "previous run");
+  WriteBytes(Path("p.ini"),
+             "LogFileName\told.log\nLogFileLimit\t4\nOther::RingListClass\t{\n"
+             "LogFileName\tlater.log\n"
+             "AncestryPop3Controller::RingListClass\t{\n\tMystery\t1\n}\n"
+             "LogFileLimit\t0\n--EOF--\n");
+  bw::AncestryPop3Controller c;
+  bw::ParameterFileHeader header;
+  EXPECT_EQ(bw::ReadParameterFile(Path("p.ini"), c, &header), 0);
+  // The second block opening set the log up again, on the later name.
+  EXPECT_EQ(bw::LogPath(), "later.log");
+  EXPECT_EQ(ReadBytes(Path("later.log")),
+            Crlf("Controller : KeyWord[Mystery]は、認識できません.\n"));
+  EXPECT_EQ(ReadBytes(Path("old.log")),
+            Crlf("クラス [Other::RingListClass] は認識できません.\n"));
+}
+
+TEST_F(ParameterFile, CheckerReaderResultsForTruncatedAndEarlyEndFiles) {
+  bw::AncestryPop3Controller a, b, c, d;
+  bw::ParameterFileHeader header;
+  WriteBytes(Path("noeof.ini"), "AncestryPop3Controller::RingListClass\t{\n}\n");
+  EXPECT_EQ(bw::ReadParameterFile(Path("noeof.ini"), a, &header), 0);
+  EXPECT_EQ(header.logFileLimit, 16384);
+  WriteBytes(Path("early.ini"), "--EOF--\nAncestryPop3Controller::RingListClass\t{\n}\n");
+  EXPECT_EQ(bw::ReadParameterFile(Path("early.ini"), b, &header), 0);
+  EXPECT_EQ(b.AccountCount(), 0);
+  WriteBytes(Path("open.ini"),
+             "AncestryPop3Controller::RingListClass\t{\n"
+             "\tAncestryPop3Checker::RingListClass\t{\n\t\tHostName\th\n");
+  EXPECT_LT(bw::ReadParameterFile(Path("open.ini"), c, &header), 0);
+  WriteBytes(Path("none.ini"), "FileVersion\t0x0110\n");
+  EXPECT_LT(bw::ReadParameterFile(Path("none.ini"), d, &header), 0);
+  EXPECT_LT(bw::ReadParameterFile(Path("missing.ini"), d, &header), 0);
+}
+
+TEST_F(ParameterFile, LoaderWarnsAboutNewerVersionsAndUnknownTopLevelClasses) {
+  WriteBytes(Path("v.ini"), "FileVersion\t0x0200\nJunk::RingListClass\t{\n"
+                            "AncestryPop3Controller::RingListClass\t{\n}\n--EOF--\n");
+  bw::ParameterFileHeader header;
+  EXPECT_TRUE(bw::LoadParameterFile(Path("v.ini"), &header));
+  EXPECT_EQ(header.fileVersion, "0x0200");
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "ファイルバージョンが違います\r\nパラメータ保存が全部できない恐れがあります.");
+  EXPECT_EQ(boxes[0].caption, "Knobset");
+  EXPECT_EQ(boxes[1].text, "クラス [Junk::RingListClass] は認識できません.");
+
+  boxes.clear();
+  WriteBytes(Path("old.ini"), "FileVersion\t0x0100\n--EOF--\n");
+  EXPECT_FALSE(bw::LoadParameterFile(Path("old.ini"), &header));
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_FALSE(bw::LoadParameterFile(Path("missing.ini"), &header));
+}
+
+TEST_F(ParameterFile, TruncatedControllerIsKeptForEditingInFileOrder) {
+  WriteBytes(Path("t.ini"),
+             "AncestryPop3Controller::RingListClass\t{\n"
+             "\tAncestryPop3Checker::RingListClass\t{\n\t\tConnectionName\tx\n\t\tHostName\th\n"
+             "\t\tUserID\tu\n\t\tPassword\tp\n\t}\n"
+             "\tAncestryPop3Checker::RingListClass\t{\n\t\tConnectionName\ty\n\t\tHostName\th\n"
+             "\t\tUserID\tu\n\t\tPassword\tp\n\t}\n");
+  bw::ParameterFileHeader header;
+  auto c = bw::LoadParameterFile(Path("t.ini"), &header);
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->accountHead->ConnectionName, "x");
+}
+
+TEST_F(ParameterFile, SaveRefusesListsOutsideTheLimitsAndWritesNothing) {
+  bw::AncestryPop3Controller c;
+  EXPECT_FALSE(bw::SaveParameterFile(Path("s.ini"), "", 0, c));
+  EXPECT_FALSE(bw_test::FileExists(Path("s.ini")));
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "接続先は１箇所以上設定して下さい.");
+
+  c.AddAccount(new bw::AncestryPop3Checker);
+  for (int i = 0; i < 10; ++i) {
+    auto* m = new bw::MenuExecutant;
+    c.menuHead = c.menuHead ? static_cast<bw::MenuExecutant*>(c.menuHead->InsertAfter(m)) : m;
+  }
+  EXPECT_FALSE(bw::SaveParameterFile(Path("s.ini"), "", 0, c));
+  EXPECT_EQ(boxes.back().text, "メニューは９件までしか登録できません.");
+  EXPECT_FALSE(bw::SaveParameterFile(Path("no/such/dir/s.ini"), "", 0, c));
+}
+
+TEST_F(ParameterFile, SaveToAnUncreatableFileIsReportedNotSaved) {
+  bw::AncestryPop3Controller c;
+  c.AddAccount(new bw::AncestryPop3Checker);
+  EXPECT_FALSE(bw::SaveParameterFile(Path("no/such/dir/s.ini"), "", 0, c));
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, Path("no/such/dir/s.ini") + " ファイルが作成できません.");
+}
+
+using GeometryRewrite = ParameterFile;
+
+TEST_F(GeometryRewrite, ChangesExactlyTheTwoControllerLines) {
+  std::string original = Crlf(kExampleFile);
+  WriteBytes(Path("g.ini"), original);
+  bw::AncestryPop3Controller c;
+  c.windowX = -5;
+  c.windowY = 300;
+  c.windowWidthSetting = 200;
+  c.windowHeightSetting = 48;
+  bw::SaveGeometry(c, Path("g.ini"));
+  std::string expected = original;
+  expected.replace(expected.find("64,64"), 5, "-5,300");
+  expected.replace(expected.find("128,64"), 6, "200,48");
+  EXPECT_EQ(ReadBytes(Path("g.ini")), expected);
+  EXPECT_FALSE(bw_test::FileExists(Path("g.ini_new")));
+}
+
+TEST_F(GeometryRewrite, InsertsMissingLinesBeforeTheFirstChildAndWritesCrLf) {
+  WriteBytes(Path("g.ini"),
+             "AncestryPop3Controller::RingListClass\t{\n\tAnimateTimer\t100\n"
+             "\tAncestryPop3Checker::RingListClass\t{\n\t\tWindowSize\t1,1\n\t}\n}\n--EOF--\n");
+  bw::AncestryPop3Controller c;
+  c.windowX = 1;
+  c.windowY = 2;
+  c.windowWidthSetting = 3;
+  c.windowHeightSetting = 4;
+  bw::SaveGeometry(c, Path("g.ini"));
+  EXPECT_EQ(ReadBytes(Path("g.ini")),
+            Crlf("AncestryPop3Controller::RingListClass\t{\n\tAnimateTimer\t100\n"
+                 "\tWindowPosition\t1,2\n\tWindowSize\t3,4\n"
+                 "\tAncestryPop3Checker::RingListClass\t{\n\t\tWindowSize\t1,1\n\t}\n}\n--EOF--\n"));
+}
+
+TEST_F(GeometryRewrite, MissingFileIsNeverReplacedAndUncreatableWorkFileIsReported) {
+  bw::AncestryPop3Controller c;
+  bw::SaveGeometry(c, Path("missing.ini"));
+  EXPECT_FALSE(bw_test::FileExists(Path("missing.ini")));
+  EXPECT_FALSE(bw_test::FileExists(Path("missing.ini_new")));
+  EXPECT_TRUE(boxes.empty());
+
+  WriteBytes(Path("g.ini"), "x\n");
+  std::filesystem::create_directory(Path("g.ini_new"));  // blocks the work file
+  bw::SaveGeometry(c, Path("g.ini"));
+  EXPECT_EQ(ReadBytes(Path("g.ini")), "x\n");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "ジオメトリ保存失敗[" + Path("g.ini_new") + "]");
+  EXPECT_EQ(boxes[0].caption, "Bellwick");
+}
+
+}  // namespace

@@ -1,0 +1,328 @@
+// Record classes: what each block reads, logs, folds and writes back.
+#include <memory>
+#include <string>
+
+#include "common/core/controller_record.h"
+#include "common/core/log.h"
+#include "tests/unit/test_support.h"
+
+namespace {
+
+using bw_test::Crlf;
+using bw_test::ScratchTest;
+
+// Reads one block's body (the lines after its opening line).
+template <typename Record>
+int ReadFrom(Record& record, const std::string& body) {
+  bw::TextInput in(body);
+  return record.ReadBlock(in);
+}
+
+std::string Written(bw::AncestryPop3Checker& a) {
+  bw::TextOutput out;
+  a.WriteBlock(out, 1);
+  return out.Bytes();
+}
+std::string Written(bw::Executant& e) {
+  bw::TextOutput out;
+  e.WriteBlock(out, 1, true);
+  return out.Bytes();
+}
+std::string Written(bw::MenuExecutant& m) {
+  bw::TextOutput out;
+  m.WriteMenuBlock(out, 1);
+  return out.Bytes();
+}
+std::string Written(bw::AncestryPop3Controller& c) {
+  bw::TextOutput out;
+  c.WriteBlock(out, 0);
+  return out.Bytes();
+}
+
+const char kMinimalAccount[] = "\t\tHostName\tpop.example\n\t\tUserID\tu\n\t\tPassword\tp\n\t}\n";
+
+using AccountRecord = ScratchTest;
+
+TEST_F(AccountRecord, MinimalBlockTakesKeyDefaultsAndWritesBackOnlyServiceName) {
+  bw::AncestryPop3Checker a;
+  ASSERT_EQ(ReadFrom(a, kMinimalAccount), 0);
+  EXPECT_EQ(a.ServiceName, "110");
+  EXPECT_EQ(a.CycleMinutes, 15);
+  EXPECT_EQ(a.UseUIDL, 0);
+  EXPECT_EQ(a.UseAPOP, 0);
+  EXPECT_EQ(a.TOofDNS_Sec + a.TOofConnect_Sec + a.TOofSendRecv_Sec, 0);
+  EXPECT_EQ(Written(a), Crlf("\tAncestryPop3Checker::RingListClass\t{\n"
+                             "\t\tHostName\tpop.example\n\t\tUserID\tu\n\t\tPassword\tp\n"
+                             "\t\tServiceName\t110\n\t}\n"));
+}
+
+TEST_F(AccountRecord, FlagsFoldToOneAndValuesEqualToTheOmittedOneVanish) {
+  bw::AncestryPop3Checker a;
+  ASSERT_EQ(ReadFrom(a, std::string("\t\tUseUIDL\t5\n\t\tCycleMinutes\t15\n\t\tUseAPOP\t2\n"
+                                    "\t\tTOofDNS_Sec\t-3\n") + kMinimalAccount),
+            0);
+  EXPECT_EQ(a.UseUIDL, 1);
+  std::string out = Written(a);
+  EXPECT_NE(out.find("\t\tUseUIDL\t1\r\n"), std::string::npos);
+  EXPECT_NE(out.find("\t\tUseAPOP\t2\r\n"), std::string::npos);
+  EXPECT_NE(out.find("\t\tTOofDNS_Sec\t-3\r\n"), std::string::npos);
+  EXPECT_EQ(out.find("CycleMinutes"), std::string::npos);
+
+  a.CycleMinutes = 0;
+  EXPECT_NE(Written(a).find("\t\tCycleMinutes\t0\r\n"), std::string::npos);
+}
+
+TEST_F(AccountRecord, PasswordKeepsInnerAndLeadingSpacesButLosesTrailingOnes) {
+  bw::AncestryPop3Checker a;
+  ASSERT_EQ(ReadFrom(a, "\t\tHostName\th\n\t\tUserID\tu\n\t\tPassword  pass word \t\n\t}\n"), 0);
+  EXPECT_EQ(a.Password, " pass word");
+  bw::AncestryPop3Checker b;
+  ASSERT_EQ(ReadFrom(b, bw_test::Crlf(Written(a).substr(Written(a).find('\n') + 1))), 0);
+  EXPECT_EQ(b.Password, " pass word");
+}
+
+TEST_F(AccountRecord, DuplicateKeyUsesTheFirstAndKeepsBothLines) {
+  bw::AncestryPop3Checker a;
+  ASSERT_EQ(ReadFrom(a, std::string("\t\tConnectionName\tfirst\n\t\tConnectionName\tsecond\n") +
+                            kMinimalAccount),
+            0);
+  EXPECT_EQ(a.ConnectionName, "first");
+  a.ConnectionName = "renamed";
+  std::string out = Written(a);
+  EXPECT_NE(out.find("\t\tConnectionName\trenamed\r\n\t\tConnectionName\tsecond\r\n"),
+            std::string::npos);
+}
+
+TEST_F(AccountRecord, MissingOrEmptyRequiredKeyIsLoggedAndRefused) {
+  StartLog();
+  bw::AncestryPop3Checker a;
+  EXPECT_EQ(ReadFrom(a, "\t\tHostName\th\n\t\tUserID\tu\n\t\tPassword\n\t}\n"), -10);
+  bw::AncestryPop3Checker b;
+  EXPECT_EQ(ReadFrom(b, "\t\tPassword\tp\n\t}\n"), -10);
+  EXPECT_EQ(LogText(), Crlf("Passwordが定義されていません.\nHostNameが定義されていません.\n"));
+}
+
+TEST_F(AccountRecord, UnknownKeysBlankLinesNestedBlocksAndEofInsideAreLogged) {
+  StartLog();
+  bw::AncestryPop3Checker a;
+  ASSERT_EQ(ReadFrom(a, "\t\tColour\tred\n\n\t\t;x\n\tInner\t{\n\t\tHostName\th\n"
+                        "\t\tUserID\tu\n\t\tPassword\tp\n--EOF--\n"),
+            0);
+  EXPECT_EQ(LogText(), Crlf("POP3 Checker : KeyWord[Colour]は、認識できません.\n"
+                            "POP3 Checker : KeyWord[]は、認識できません.\n"
+                            "POP3 Checker : KeyWord[;x]は、認識できません.\n"
+                            "書式エラー:このクラスはどのクラスも所有しません\n"
+                            "終了識別子が途中で見つかりました.\n"));
+}
+
+TEST_F(AccountRecord, BraceAfterAKeyClosesTheBlockAndLosesThatLine) {
+  bw::AncestryPop3Checker a;
+  EXPECT_EQ(ReadFrom(a, "\t\tHostName\th\n\t\tPassword\tp\n\t\tUserID }\n"), -10);
+  bw::AncestryPop3Checker b;
+  EXPECT_EQ(ReadFrom(b, "\t\tHostName\th\n\t\tPassword\tp\n"), -1);
+}
+
+TEST_F(AccountRecord, ResetToDefaultChangesFieldAndExistingEntryOnly) {
+  bw::AncestryPop3Checker a;
+  ASSERT_EQ(ReadFrom(a, std::string("\t\tCycleMinutes\t3\n") + kMinimalAccount), 0);
+  int count = a.properties.Count();
+  a.ResetToDefault(bw::kCycleMinutes);
+  EXPECT_EQ(a.CycleMinutes, 15);
+  EXPECT_EQ(a.properties.FindValue("CycleMinutes"), "15");
+  a.ResetToDefault(8);  // no such id
+  EXPECT_EQ(a.properties.Count(), count);
+  EXPECT_EQ(a.KeyName(8), nullptr);
+  EXPECT_STREQ(a.KeyName(14), "DisconnectNoQuit");
+  EXPECT_STREQ(a.DefaultText(2), "110");
+}
+
+using ExecutantRecord = ScratchTest;
+
+TEST_F(ExecutantRecord, FileNameIsLowerCasedAndOnlyShowModeIsWrittenBack) {
+  bw::Executant e;
+  ASSERT_EQ(ReadFrom(e, "\t\tExecutionFileName\tC:\\Tools\\Viewer.EXE\n\t}\n"), 0);
+  EXPECT_EQ(e.ExecutionFileName, "c:\\tools\\viewer.exe");
+  EXPECT_EQ(e.ExecutionInputTO, 5000);
+  EXPECT_EQ(e.properties.FindValue("ExecutionInputTO"), "5000");
+  EXPECT_FALSE(e.positionGiven);
+  EXPECT_FALSE(e.sizeGiven);
+  EXPECT_EQ(Written(e), Crlf("\tExecutant::RingListClass\t{\n"
+                             "\t\tExecutionFileName\tc:\\tools\\viewer.exe\n"
+                             "\t\tExecutionShowMode\t1\n\t}\n"));
+}
+
+TEST_F(ExecutantRecord, PositionPriorityInputWaitAndShellFoldAsWritten) {
+  bw::Executant e;
+  ASSERT_EQ(ReadFrom(e, "\t\tExecutionFileName\ta.exe\n\t\tExecutionPosition\t100,200\n"
+                        "\t\tExecutionSize\t-2147483648,5\n\t\tExecutionPriority\t49\n"
+                        "\t\tExecutionInputTO\t0\n\t\tExecutionShellExec\t-1\n\t}\n"),
+            0);
+  EXPECT_TRUE(e.positionGiven);
+  EXPECT_EQ(e.x, 100);
+  EXPECT_EQ(e.y, 200);
+  EXPECT_FALSE(e.sizeGiven);
+  EXPECT_EQ(e.ExecutionPriority, 0x31);
+  EXPECT_EQ(e.ExecutionInputTO, 0);
+  EXPECT_EQ(e.ExecutionShellExec, 0);
+  std::string out = Written(e);
+  EXPECT_NE(out.find("\t\tExecutionPosition\t100,200\r\n"), std::string::npos);
+  EXPECT_EQ(out.find("ExecutionSize"), std::string::npos);
+  EXPECT_NE(out.find("\t\tExecutionPriority\t0x0031\r\n"), std::string::npos);
+  EXPECT_NE(out.find("\t\tExecutionInputTO\t0\r\n"), std::string::npos);
+  EXPECT_EQ(out.find("ExecutionShellExec"), std::string::npos);
+
+  bw::Executant s;
+  ASSERT_EQ(ReadFrom(s, "\t\tExecutionFileName\ta.exe\n\t\tExecutionShellExec\t2\n\t}\n"), 0);
+  EXPECT_NE(Written(s).find("\t\tExecutionShellExec\t1\r\n"), std::string::npos);
+}
+
+TEST_F(ExecutantRecord, EmptyInputWaitEntryMeansNoWaitNotTheDefault) {
+  bw::Executant e;
+  ASSERT_EQ(ReadFrom(e, "\t\tExecutionFileName\ta.exe\n\t\tExecutionInputTO\n\t}\n"), 0);
+  EXPECT_EQ(e.ExecutionInputTO, 0);
+}
+
+TEST_F(ExecutantRecord, MessagesHaveNoLineFeedAndMissingFileNameDropsTheRecord) {
+  StartLog();
+  bw::Executant e;
+  EXPECT_EQ(ReadFrom(e, "\t\tColour\tred\n\tX\t{\n\t}\n"), -10);
+  bw::MenuExecutant m;
+  EXPECT_EQ(ReadFrom(m, "\t\tColour\tblue\n\t}\n"), -10);
+  bw::LogWrite("!\n");
+  EXPECT_EQ(LogText(), Crlf("Executer : KeyWord[Colour]は、認識できません."
+                            "Executer : KeyWord[X]は、認識できません."
+                            "ExecutionFileNameが定義されていません."
+                            "MenuExecuter : KeyWord[Colour]は、認識できません."
+                            "ExecutionFileNameが定義されていません.!\n"));
+}
+
+TEST_F(ExecutantRecord, MenuBlockWithoutCaptionWritesNoCaptionLine) {
+  bw::MenuExecutant m;
+  ASSERT_EQ(ReadFrom(m, "\t\tExecutionFileName\tv.exe\n\t}\n"), 0);
+  EXPECT_EQ(m.MenuExecutionName, "");
+  EXPECT_EQ(Written(m), Crlf("\tMenuExecutant::Executant::RingListClass\t{\n"
+                             "\t\tExecutionFileName\tv.exe\n\t\tExecutionShowMode\t1\n\t}\n"));
+  EXPECT_STREQ(m.MenuKeyName(0), "MenuExecutionName");
+  EXPECT_STREQ(m.KeyName(0), "ExecutionFileName");
+}
+
+using ControllerRecord = ScratchTest;
+
+TEST_F(ControllerRecord, EmptyBlockTakesDefaultsAndWritesTheFourAlwaysWrittenKeys) {
+  bw::AncestryPop3Controller c;
+  ASSERT_EQ(ReadFrom(c, "}\n"), 0);
+  EXPECT_EQ(c.windowX, 64);
+  EXPECT_EQ(c.windowHeightSetting, 64);
+  EXPECT_EQ(c.ExecutionDelay, 0);
+  EXPECT_EQ(c.AutoWakeup, 1);
+  EXPECT_EQ(c.InitSleep_Sec, 0);
+  EXPECT_EQ(c.Consecutive_Sec, 5);
+  EXPECT_EQ(c.AutoKillMethod, 0x72);
+  EXPECT_EQ(Written(c), Crlf("AncestryPop3Controller::RingListClass\t{\n"
+                             "\tWindowPosition\t64,64\n\tWindowSize\t128,64\n"
+                             "\tAnimateTimer\t100\n\tExecutionDelay\t0\n}\n"));
+}
+
+TEST_F(ControllerRecord, KillMethodReadsAnyBaseAndInvertedFlagsWriteZero) {
+  for (const char* text : {"114", "0x72", "0162"}) {
+    bw::AncestryPop3Controller c;
+    ASSERT_EQ(ReadFrom(c, std::string("\tAutoKillMethod\t") + text + "\n}\n"), 0);
+    EXPECT_EQ(c.AutoKillMethod, 0x72) << text;
+    EXPECT_EQ(Written(c).find("AutoKillMethod"), std::string::npos);
+  }
+  bw::AncestryPop3Controller c;
+  ASSERT_EQ(ReadFrom(c, "\tAutoKillMethod\t0\n\tAutoWakeup\t0\n\tConsecutive_Sec\t0\n"
+                        "\tWindowPosition\t-10,20\n\tWindowSize\t10,20,30\n}\n"),
+            0);
+  EXPECT_EQ(c.windowX, -10);
+  EXPECT_EQ(c.windowWidthSetting, 10);
+  EXPECT_EQ(c.windowHeightSetting, 20);
+  std::string out = Written(c);
+  EXPECT_NE(out.find("\tAutoKillMethod\t0x0000\r\n"), std::string::npos);
+  EXPECT_NE(out.find("\tAutoWakeup\t0\r\n"), std::string::npos);
+  EXPECT_NE(out.find("\tConsecutive_Sec\t0\r\n"), std::string::npos);
+  EXPECT_NE(out.find("\tWindowPosition\t-10,20\r\n"), std::string::npos);
+  EXPECT_NE(out.find("\tWindowSize\t10,20\r\n"), std::string::npos);
+}
+
+TEST_F(ControllerRecord, MalformedGeometryFallsBackToBothDefaultNumbers) {
+  bw::AncestryPop3Controller c;
+  ASSERT_EQ(ReadFrom(c, "\tWindowPosition\t7\n\tWindowSize\tbig\n}\n"), 0);
+  EXPECT_EQ(c.windowX, 64);
+  EXPECT_EQ(c.windowY, 64);
+  EXPECT_EQ(c.windowWidthSetting, 128);
+}
+
+std::string AccountBlock(const std::string& name) {
+  return "\tAncestryPop3Checker::RingListClass\t{\n\t\tConnectionName\t" + name +
+         "\n\t\tHostName\th\n\t\tUserID\tu\n\t\tPassword\tp\n\t}\n";
+}
+std::string ExecBlock(const std::string& cls, const std::string& file) {
+  return "\t" + cls + "\t{\n\t\tExecutionFileName\t" + file + "\n\t}\n";
+}
+
+TEST_F(ControllerRecord, ChildrenKeepFileOrderWithinEachKindWhateverTheInterleaving) {
+  bw::AncestryPop3Controller c;
+  std::string body = ExecBlock("MenuExecutant::Executant::RingListClass", "m1.exe") +
+                     AccountBlock("a1") + ExecBlock("Executant::RingListClass", "e1.exe") +
+                     AccountBlock("a2") + ExecBlock("Executant::RingListClass", "e2.exe") +
+                     AccountBlock("a3") + "}\n";
+  ASSERT_EQ(ReadFrom(c, body), 0);
+  std::string names;
+  bw::WalkRing(c.accountHead, [&](bw::AncestryPop3Checker* a) { names += a->ConnectionName; });
+  EXPECT_EQ(names, "a1a2a3");
+  EXPECT_EQ(c.AccountCount(), 3);
+  std::string out = Written(c);
+  size_t a1 = out.find("a1"), a3 = out.find("a3"), e1 = out.find("e1.exe"),
+         e2 = out.find("e2.exe"), m1 = out.find("m1.exe");
+  EXPECT_LT(a1, a3);
+  EXPECT_LT(a3, e1);
+  EXPECT_LT(e1, e2);
+  EXPECT_LT(e2, m1);
+}
+
+TEST_F(ControllerRecord, DroppedChildAndUnknownChildClassLeaveTheRestIntact) {
+  StartLog();
+  bw::AncestryPop3Controller c;
+  std::string body = AccountBlock("a1") +
+                     "\tAncestryPop3Checker::RingListClass\t{\n\t\tHostName\th\n\t}\n" +
+                     "\tStranger::RingListClass\t{\n\t\tAnimateTimer\t7\n\t}\n" +
+                     AccountBlock("a2") + "}\n";
+  ASSERT_EQ(ReadFrom(c, body), 0);
+  EXPECT_EQ(c.AccountCount(), 1);  // the unknown block's "}" closed the controller
+  EXPECT_EQ(c.AnimateTimer, 7);
+  EXPECT_EQ(LogText(), Crlf("UserIDが定義されていません.\n"));
+}
+
+TEST_F(ControllerRecord, EndOfInputInsideAChildFailsTheController) {
+  bw::AncestryPop3Controller c;
+  EXPECT_EQ(ReadFrom(c, AccountBlock("a1") + "\tAncestryPop3Checker::RingListClass\t{\n"
+                                              "\t\tHostName\th\n"),
+            -1);
+}
+
+TEST(RingList, InsertUnlinkAndWalkKeepTheRingConsistent) {
+  auto* a = new bw::Executant;
+  auto* b = new bw::Executant;
+  auto* c = new bw::Executant;
+  bw::Executant* head = a;
+  EXPECT_EQ(a->Next(), nullptr);
+  EXPECT_EQ(a->InsertAfter(b), b);
+  EXPECT_EQ(a->Next(), b);
+  EXPECT_EQ(b->Next(), a);
+  a->InsertBefore(c);  // a b c
+  EXPECT_EQ(bw::RingCount(head), 3);
+  EXPECT_EQ(b->Next(), c);
+  EXPECT_EQ(b->Unlink(), a);
+  EXPECT_EQ(a->Next(), c);
+  EXPECT_EQ(c->Unlink(), a);
+  EXPECT_EQ(a->Next(), nullptr);
+  EXPECT_EQ(a->Previous(), nullptr);
+  EXPECT_EQ(a->Unlink(), nullptr);
+  delete b;
+  delete c;
+  bw::DestroyRing(head);
+  EXPECT_EQ(head, nullptr);
+}
+
+}  // namespace

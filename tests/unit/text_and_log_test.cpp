@@ -1,0 +1,121 @@
+// Text-mode file emulation, Shift_JIS lower-casing and the log file.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/core/log.h"
+#include "common/core/param_syntax.h"
+#include "common/core/sjis.h"
+#include "common/core/text_file.h"
+#include "tests/unit/test_support.h"
+
+namespace {
+
+using bw_test::Crlf;
+using bw_test::ReadBytes;
+using bw_test::ScratchTest;
+using bw_test::WriteBytes;
+
+std::vector<std::string> Lines(const std::string& bytes, int size = bw::kLineBufferSize) {
+  bw::TextInput in(bytes);
+  std::vector<std::string> lines;
+  std::vector<char> buffer(static_cast<size_t>(size));
+  while (in.ReadLine(buffer.data(), size)) lines.push_back(buffer.data());
+  return lines;
+}
+
+TEST(TextModeReading, CrLfCountsAsOneByteSoLongLinesSplitWhereWindowsSplitsThem) {
+  std::string line(400, 'a');
+  auto lines = Lines(line + "\r\nnext\r\n");
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], std::string(383, 'a'));
+  EXPECT_EQ(lines[1], std::string(17, 'a') + "\n");
+  EXPECT_EQ(lines[2], "next\n");
+
+  // 383 bytes then CR LF: the pair is one byte and lands in the next piece.
+  lines = Lines(std::string(383, 'b') + "\r\nx");
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1], "\n");
+  EXPECT_EQ(lines[2], "x");
+}
+
+TEST(TextModeReading, BareLfAndCrLfFilesReadTheSame) {
+  EXPECT_EQ(Lines("a\tb\nc\n"), Lines("a\tb\r\nc\r\n"));
+}
+
+TEST(TextModeReading, LoneCrStaysAndCtrlZEndsTheFile) {
+  auto lines = Lines("x\r\r\ny\x1Ahidden\n");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "x\r\n");
+  EXPECT_EQ(lines[1], "y");
+}
+
+TEST_F(ScratchTest, TextOutputStoresEveryLineFeedAsCrLf) {
+  bw::TextOutput out;
+  ASSERT_TRUE(out.Open(Path("o.txt")));
+  out.Printf("%s\t%d\n", "Key", 5);
+  out.Write("a\r\nb");
+  ASSERT_TRUE(out.Close());
+  EXPECT_EQ(ReadBytes(Path("o.txt")), "Key\t5\r\na\r\r\nb");
+}
+
+TEST(ShiftJisLowerCase, TrailBytesInTheLetterRangeAreNeverChanged) {
+  std::string text = "C:\\ア\\Viewer.EXE";  // ア is 0x83 0x41
+  bw::LowerCaseSjis(text);
+  EXPECT_EQ(text, "c:\\ア\\viewer.exe");
+  EXPECT_EQ(static_cast<unsigned char>(text[3]), 0x83);
+  EXPECT_EQ(text[4], 'A');
+
+  std::string lastLead = "AB\x83";
+  bw::LowerCaseSjis(lastLead);
+  EXPECT_EQ(lastLead, "ab\x83");
+}
+
+TEST_F(ScratchTest, LogWritesNothingBeforeSetUpOrWithoutNameOrLimit) {
+  bw::LogWrite("dropped\n");
+  EXPECT_FALSE(bw_test::FileExists(Path("test.log")));
+  bw::LogSetup(Path("test.log"), 0);
+  bw::LogWrite("dropped\n");
+  EXPECT_FALSE(bw_test::FileExists(Path("test.log")));
+  bw::LogSetup("", 10);
+  bw::LogWrite("dropped\n");
+  EXPECT_FALSE(bw_test::FileExists(Path("test.log")));
+}
+
+TEST_F(ScratchTest, LogSetUpDeletesThePreviousLogAndPiecesJoinIntoOneLine) {
+  WriteBytes(Path("test.log"), "old run\r\n");
+  StartLog();
+  EXPECT_FALSE(bw_test::FileExists(Path("test.log")));
+  bw::LogWrite("POP3 <- %s", "+OK");
+  bw::LogWrite("\n");
+  bw::LogWrite("%sが定義されていません.", "Password");
+  bw::LogWrite("next\n");
+  EXPECT_EQ(LogText(), Crlf("POP3 <- +OK\nPasswordが定義されていません.next\n"));
+}
+
+TEST_F(ScratchTest, LogRefreshesOnlyWhenTheFileIsBeyondTheLimit) {
+  StartLog(1);
+  WriteBytes(Path("test.log"), std::string(1024, 'x'));
+  bw::LogWrite("at limit\n");
+  EXPECT_EQ(LogText(), std::string(1024, 'x') + "at limit\r\n");
+
+  bw::LogWrite("beyond\n");
+  EXPECT_EQ(LogText(), Crlf("Logfile was Refreshed.  [MAX=1 KBytes.]\nbeyond\n"));
+}
+
+TEST_F(ScratchTest, HugeLimitDoesNotOverflowIntoARefreshOfEveryWrite) {
+  StartLog(2147483647);
+  bw::LogWrite("one\n");
+  bw::LogWrite("two\n");
+  EXPECT_EQ(LogText(), Crlf("one\ntwo\n"));
+}
+
+TEST_F(ScratchTest, LogInMissingFolderSwitchesLoggingOffForTheRestOfTheRun) {
+  bw::LogSetup(Path("missing/test.log"), 10);
+  bw::LogWrite("lost\n");
+  std::filesystem::create_directory(Path("missing"));
+  bw::LogWrite("still lost\n");
+  EXPECT_FALSE(bw_test::FileExists(Path("missing/test.log")));
+}
+
+}  // namespace
