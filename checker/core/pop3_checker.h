@@ -1,0 +1,159 @@
+// The checker's run-time POP3 account: the parameter-file record plus its
+// live state (check state, error cause, counts, UIDL memory, emergency mode,
+// resolved server) and one complete check of the mailbox.
+#pragma once
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/core/account_record.h"
+#include "net/socket.h"
+
+namespace bw {
+
+// Size of the reply line buffer of one check: 640 bytes plus a terminator.
+constexpr int kPop3LineMax = 640;
+constexpr int kPop3LineBufferSize = kPop3LineMax + 1;
+
+// One line of a UIDL listing, kept between checks.
+struct UidlEntry {
+  std::string uid;
+  std::string number;
+};
+using UidlList = std::vector<UidlEntry>;
+
+// Carries a two-letter attribute code in and its text out (AttributeText).
+struct AttributeRequest {
+  std::string code;
+  std::string result;
+};
+
+// Host and service look-ups. The default goes to the platform resolver; tests
+// put slow or failing ones in. A worker thread holds its own reference, so an
+// abandoned look-up never touches a destroyed account.
+class NameLookup {
+ public:
+  virtual ~NameLookup() = default;
+  // True with the IPv4 address (network order) when the host is known.
+  virtual bool Host(const std::string& name, std::uint8_t address[4]);
+  // Port in network byte order, 0 when the service is unknown.
+  virtual std::uint16_t ServiceByName(const std::string& name);
+  virtual std::uint16_t ServiceByPort(std::uint16_t portNetOrder);
+};
+
+class Pop3Checker : public AncestryPop3Checker {
+ public:
+  enum CheckStateCode : int {
+    Unprocessed = 0,
+    Ready = 1,
+    Communicating = 2,
+    Suspended = 3,
+    RetryWait = 4,
+    ServerRefused = 5,
+  };
+  enum ErrorCauseCode : int {
+    CauseNone = 0,  // also: a malformed dotted address
+    CauseDns = 1,
+    CauseSocket = 2,
+    CauseConnection = 3,
+    CauseAccount = 4,
+    CauseTransfer = 5,
+  };
+  // Results of Check.
+  enum CheckResult : int {
+    CheckOk = 0,
+    CheckNotCheckable = -1,
+    CheckStartupFailed = -2,
+    CheckWrongVersion = -3,
+    CheckResolveFailed = -4,
+    CheckConnectFailed = -10,
+    CheckLoginFailed = -20,
+    CheckQueryFailed = -30,
+  };
+  // Results of Resolve.
+  enum ResolveResult : int {
+    ResolveOk = 0,
+    ResolveTimeoutRetry = 12,
+    ResolveBadAddressChar = -10,
+    ResolveBadAddress = -11,
+    ResolveFailed = -12,
+  };
+  // Results of ReceiveLine / SendCommand beyond 0.
+  enum LineResult : int {
+    LineTerminator = 1,
+    LineTooLong = 2,
+    LineTimeout = 100,
+    LineNegativeReply = 200,
+    LineSelectFailed = -1,
+    LineRecvFailed = -10,
+    LineClosed = -11,
+    LineSendFailed = -11,
+    LineSendCrlfFailed = -21,
+  };
+
+  Pop3Checker();
+  ~Pop3Checker() override;
+  Pop3Checker(const Pop3Checker&) = delete;
+  Pop3Checker& operator=(const Pop3Checker&) = delete;
+
+  // Looks up address and port (WinSock started by the caller).
+  // 0, 12 (time-out, retry wanted), -10/-11 (bad dotted address), -12.
+  virtual int Resolve();
+  // One complete visit to the server; see CheckResult.
+  virtual int Check();
+  virtual void AttributeText(AttributeRequest& request);
+  // Counts and last check time to 0, UIDL memory emptied, state Ready.
+  virtual void ResetCounts();
+  // Socket, connect with time-out, greeting and APOP challenge.
+  // 0, -10 socket, -20 connect, -30 greeting read, -31 greeting refused.
+  virtual int Connect(char* line);
+  virtual int LoginUserPass(char* line);  // 0, -10 USER, -20 PASS
+  virtual int LoginApop(char* line);      // 0, -10
+  virtual int QueryStat(char* line);      // 0, -10 command, -1 unparsable
+  virtual int QueryUidl(char* line);      // 0, -10 command, -20 listing
+  // Sends one command and reads its reply into `line`; see LineResult.
+  virtual int SendCommand(const char* command, char* line);
+  // Reads one CR LF line (at most 640 bytes) into `line`; see LineResult.
+  virtual int ReceiveLine(char* line);
+  // Shuts the connection down both ways and closes the socket.
+  virtual void Disconnect();
+  // The one-line status of the account.
+  virtual void StatusText(std::string& text);
+
+  // Emergency mode, switched by the check cycle.
+  void StartEmergency();
+  void EndEmergency();
+  bool InEmergency() const { return Emergency != 0; }
+
+  // Live state.
+  std::uint32_t MessageCount = 0;
+  std::int32_t NewCount = 0;
+  std::time_t LastCheckTime = 0;
+  std::string Challenge;
+  UidlList UidlMemory;
+  int Emergency = 0;
+  std::time_t EmergencyStart = 0;
+  // Resolved server: port in network byte order (0 = unresolved), IPv4
+  // address in network order.
+  std::int32_t ResolvedPort = 0;
+  std::uint8_t ResolvedAddress[4] = {0, 0, 0, 0};
+  net::SocketHandle Socket = net::kInvalidSocket;
+
+  // Look-ups used by Resolve; replaceable for tests and tools.
+  std::shared_ptr<NameLookup> lookup;
+
+ private:
+  int SimulatedCheck();
+  void FinishSuccessfulCheck(bool usedUidl, UidlList& previous);
+  void SetFailureState(int result, int cause);
+  int SendRecvTimeoutMs() const;
+};
+
+// Status word of a check state ("未処理", "通信処理中", ...), empty for Ready.
+const char* CheckStateWord(int state);
+// The bracketed cause text for a failed state, e.g. "(DNSﾀｲﾑｱｳﾄ)".
+const char* ErrorCauseText(int state, int cause);
+
+}  // namespace bw

@@ -1,0 +1,66 @@
+// The small socket layer under the POP3 client: blocking IPv4 TCP sockets,
+// readiness waits and name look-ups, one interface for WinSock 1.1 and POSIX.
+// Errors are reported as WinSock numbers on both (LastError).
+#pragma once
+#include <cstdint>
+
+namespace bw::net {
+
+// Wide enough for a WinSock SOCKET on 64-bit Windows and a POSIX descriptor.
+using SocketHandle = std::uintptr_t;
+constexpr SocketHandle kInvalidSocket = ~SocketHandle(0);
+
+// WinSock error numbers used by the callers.
+enum : int {
+  kErrInterrupted = 10004,      // WSAEINTR
+  kErrBadSocket = 10038,        // WSAENOTSOCK
+  kErrWouldBlock = 10035,       // WSAEWOULDBLOCK
+  kErrInvalid = 10022,          // WSAEINVAL
+  kErrAddressInUse = 10048,     // WSAEADDRINUSE
+  kErrNetUnreachable = 10051,   // WSAENETUNREACH
+  kErrConnReset = 10054,        // WSAECONNRESET
+  kErrNotConnected = 10057,     // WSAENOTCONN
+  kErrTimedOut = 10060,         // WSAETIMEDOUT
+  kErrConnRefused = 10061,      // WSAECONNREFUSED
+  kErrHostUnreachable = 10065,  // WSAEHOSTUNREACH
+  kErrTooManySockets = 10024,   // WSAEMFILE
+  kErrNoBuffers = 10055,        // WSAENOBUFS
+  kErrOther = 10050,            // WSAENETDOWN, for anything unmapped
+};
+
+// Starts the socket library asking for version 1.1. Returns 0 or an error
+// number; `granted` receives the version granted (major in the low byte,
+// minor in the high byte, as WinSock's wVersion).
+int Startup(int* granted);
+void Cleanup();
+
+// The calling thread's last error number, and setting it (0 clears).
+int LastError();
+void SetLastError(int error);
+
+SocketHandle OpenTcp();
+// Blocking connect to an IPv4 address and port, both in network order.
+// 0 or -1 (LastError tells why).
+int ConnectIPv4(SocketHandle s, const std::uint8_t address[4], std::uint16_t portNetOrder);
+// Waits until the socket is readable (or writable); a negative time-out
+// waits without limit. 1 ready, 0 time-out, -1 error.
+int WaitReadable(SocketHandle s, int timeoutMs);
+int WaitWritable(SocketHandle s, int timeoutMs);
+// Byte counts, 0 for a closed peer (Receive), -1 on error. Send never
+// raises a signal on a broken connection.
+int Send(SocketHandle s, const void* data, int length);
+int Receive(SocketHandle s, void* data, int length);
+// `how` 2 shuts both directions.
+int Shutdown(SocketHandle s, int how);
+int Close(SocketHandle s);
+// Lingering off: a later close returns at once.
+int SetLingerOff(SocketHandle s);
+
+// Host look-up; true with the first IPv4 address of the entry. Entries that
+// are not 4-byte IPv4 addresses count as not found.
+bool LookupHost(const char* name, std::uint8_t address[4]);
+// Service look-ups for protocol "tcp"; the port in network order or 0.
+std::uint16_t LookupServiceByName(const char* name);
+std::uint16_t LookupServiceByPort(std::uint16_t portNetOrder);
+
+}  // namespace bw::net
