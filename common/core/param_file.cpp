@@ -24,12 +24,21 @@ void ShowConfiguratorBox(const std::string& text, unsigned style = kMbOk) {
 
 int ReadParameterFile(const std::string& path, AncestryPop3Controller& controller,
                       ParameterFileHeader* header) {
+  TextInput in;
+  if (!in.Open(path)) {
+    header->fileVersion.clear();
+    header->logFileName.clear();
+    header->logFileLimit = 16384;
+    return -1;
+  }
+  return ReadParameterFile(in, controller, header);
+}
+
+int ReadParameterFile(TextInput& in, AncestryPop3Controller& controller,
+                      ParameterFileHeader* header) {
   header->fileVersion.clear();
   header->logFileName.clear();
   header->logFileLimit = 16384;
-
-  TextInput in;
-  if (!in.Open(path)) return -1;
   BlockLine line;
   for (;;) {
     if (!ReadBlockLine(in, &line)) return -1;

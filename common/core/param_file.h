@@ -22,6 +22,9 @@ constexpr int kFileVersion = 0x110;
 // error (including a file that cannot be opened), otherwise success.
 int ReadParameterFile(const std::string& path, AncestryPop3Controller& controller,
                       ParameterFileHeader* header);
+// The same over text already opened.
+int ReadParameterFile(TextInput& in, AncestryPop3Controller& controller,
+                      ParameterFileHeader* header);
 
 // The configurator's loader: the controller read from the file, or none when
 // the file cannot be opened or holds no controller block.
