@@ -36,17 +36,33 @@ class Executant : public RingListClass {
   Executant() = default;
   ~Executant() override;
 
+  // Launch operations; the platform's launcher does the work (common/core/
+  // launch.h). The new program's top-level window, or none.
+  virtual void* FindTopLevelWindow(void* process, int timeoutMs, void* snapshotBefore,
+                                   void* snapshotAfter);
   // 0, -1 (end of input before the block closed) or -10 (no program file).
   virtual int ReadBlock(TextInput& in);
   // Writes the entries at depth + 1; with the header flag, inside its own
   // "Executant::RingListClass" block at depth.
   virtual int WriteBlock(TextOutput& out, int depth, bool header);
   virtual const char* KeyName(int id) const;
+  // 0 started, 1 already running (double-start check), -1 not created.
+  virtual int Launch(const char* desktop);
+  // Launch with the handle kept and the double-start check skipped.
+  virtual int LaunchKeepingHandle();
+  // Ends the held process with the method set; always 0.
+  virtual int Kill(int methods);
   // Required-key check and defaults: 0, -1 (no memory) or -10.
   virtual int CompleteRecord();
   virtual void ParseValues();
   // 1 added, 0 unknown key, -1 out of memory.
   virtual int AddKeyLine(const char* key, const char* value);
+  // 0 started, -1 failed.
+  virtual int LaunchViaHopexec(const char* desktop);
+  // Always 0.
+  virtual int LaunchViaShell();
+  // Clears the window search and sets its match mode (1 process id, 2 path).
+  virtual void ResetWindowSearch(int mode);
 
   Executant* NextExecutant() const { return static_cast<Executant*>(Next()); }
 
