@@ -1,0 +1,253 @@
+// The check cycle and its schedule; see check_cycle.h.
+#include "checker/core/check_cycle.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+
+#include "common/core/log.h"
+#include "common/core/platform.h"
+
+namespace bw {
+
+namespace {
+
+// SetTimer takes no longer period than this (USER_TIMER_MAXIMUM).
+constexpr std::int64_t kLongestTimerMs = 0x7FFFFFFF;
+
+std::int64_t Seconds(int seconds) { return static_cast<std::int64_t>(seconds) * 1000; }
+std::int64_t Minutes(int minutes) { return static_cast<std::int64_t>(minutes) * 60000; }
+
+}  // namespace
+
+std::string ConnectingFaceText(const std::string& connectionName) {
+  return connectionName + "\r\n接続中";
+}
+
+std::string AsctimeText(std::time_t t) {
+  static const char kDays[7][4] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static const char kMonths[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  std::tm local{};
+  if (const std::tm* p = std::localtime(&t)) local = *p;
+  char text[64];
+  std::snprintf(text, sizeof text, "%.3s %.3s%3d %.2d:%.2d:%.2d %d\n",
+                kDays[(local.tm_wday % 7 + 7) % 7], kMonths[(local.tm_mon % 12 + 12) % 12],
+                local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                1900 + local.tm_year);
+  return text;
+}
+
+unsigned TimerPeriod(std::int64_t milliseconds) {
+  // A negative period handed to SetTimer as its unsigned parameter would be
+  // a huge one, which the system cuts to its longest.
+  if (milliseconds < 0 || milliseconds > kLongestTimerMs) return kLongestTimerMs;
+  return static_cast<unsigned>(milliseconds);
+}
+
+CheckCycle::CheckCycle(AncestryPop3Controller& settings, CycleAccounts& accounts,
+                       CycleHost& host, CycleState& state)
+    : settings_(settings), accounts_(accounts), host_(host), state_(state) {}
+
+bool CheckCycle::Schedulable(int index) const {
+  int s = accounts_.State(index);
+  return s == kCycleReady || s == kCycleRetryWait;
+}
+
+void CheckCycle::ArmAccountTimer(int index, std::int64_t milliseconds) {
+  host_.ArmTimer(static_cast<unsigned>(index), TimerPeriod(milliseconds));
+}
+
+void CheckCycle::ArmAtStartup() {
+  std::int64_t offset = Seconds(settings_.InitSleep_Sec);
+  std::int64_t count = 0;
+  int n = std::min<int>(accounts_.Count(), kAccountTimerLimit);
+  for (int i = 0; i < n; ++i) {
+    if (!Schedulable(i)) continue;
+    ArmAccountTimer(i, offset);
+    ++count;
+    offset += Seconds(settings_.Consecutive_Sec);
+  }
+  host_.ArmTimer(kSweepTimerId, TimerPeriod(Seconds(settings_.InitSleep_Sec) +
+                                            count * Seconds(settings_.Consecutive_Sec)));
+}
+
+void CheckCycle::OnTimer(unsigned id) {
+  host_.KillTimer(id);
+  if (id < kAccountTimerLimit) {
+    AccountTimerFired(static_cast<int>(id));
+  } else if (id == kSweepTimerId) {
+    SweepTimerFired();
+  } else if (id >= kBuryTimerFirst && id <= kBuryTimerLast) {
+    host_.BuryAnimationStep(id);
+  }
+}
+
+void CheckCycle::AccountTimerFired(int index) {
+  if (index < 0 || index >= accounts_.Count() || !Schedulable(index)) {
+    host_.ShowFaceText();
+    return;
+  }
+  const std::string name = accounts_.ConnectionName(index);
+
+  if (settings_.StopDuringSSaving && !accounts_.InEmergency(index) && ScreenSaverRunning()) {
+    LogWrite("--- [%s] --- ｽｸﾘｰﾝｾｰﾊﾞ稼働中 更新ｽｷｯﾌﾟ %s", name.c_str(),
+             AsctimeText(host_.Now()).c_str());
+    int minutes = accounts_.CycleMinutes(index);
+    LogWrite("待機ﾓｰﾄﾞへ遷移.  次回更新[%d分]後.\n", minutes);
+    ArmAccountTimer(index, Minutes(minutes));
+    return;
+  }
+
+  host_.SetButtonPressed(true);
+  host_.ShowConnectingFace(ConnectingFaceText(name));
+  int result = accounts_.Check(index);
+  Recount();
+  host_.ShowFaceText();
+
+  if (result != 0) {
+    LogWrite("エラー:Code=%d\n", result);
+  } else if (accounts_.MessageCount(index) > 0) {
+    LogWrite("未読発見 : ");
+    if (settings_.AutoWakeup) {
+      LogWrite("ボタン自動復帰.  ");
+      host_.RestoreWindow();
+    }
+    if (state_.sweepPending) {
+      LogWrite("連続起動 自動実行ｱﾌﾟﾘ実行保留.\n");
+    } else {
+      host_.RunAutoExecSequence();
+    }
+  } else {
+    LogWrite("未読なし.");
+    if (settings_.AutoKillMethod & kKillWhenNoMail) host_.TerminateAutoExecApplications();
+  }
+
+  if (Schedulable(index)) {
+    if (accounts_.InEmergency(index)) {
+      LogWrite("待機ﾓｰﾄﾞへ遷移(緊急ﾓｰﾄﾞ).   次回更新[30秒]後.\n");
+      ArmAccountTimer(index, kEmergencyPeriodMs);
+    } else {
+      int minutes = accounts_.CycleMinutes(index);
+      LogWrite("待機ﾓｰﾄﾞへ遷移.  次回更新[%d分]後.\n", minutes);
+      ArmAccountTimer(index, Minutes(minutes));
+    }
+  }
+  host_.SetButtonPressed(false);
+}
+
+void CheckCycle::SweepTimerFired() {
+  state_.sweepPending = 0;
+  if (state_.totalUnread > 0) {
+    LogWrite("自動実行ｱﾌﾟﾘ　実行保留解除\n");
+    host_.RunAutoExecSequence();
+  }
+}
+
+void CheckCycle::Recount() {
+  std::uint64_t latest = 0;
+  std::uint64_t unread = 0;
+  int emergency = 0;
+  for (int i = 0; i < accounts_.Count(); ++i) {
+    latest = std::max(latest, static_cast<std::uint64_t>(accounts_.LastCheckTime(i)));
+    if (accounts_.State(i) != kCycleReady) continue;
+    unread += accounts_.MessageCount(i);
+    if (accounts_.InEmergency(i)) emergency = 1;
+  }
+  state_.lastCheckTime = static_cast<std::time_t>(latest);
+  // Counts come from the server; a total beyond int shows as the largest.
+  state_.totalUnread = static_cast<int>(std::min<std::uint64_t>(unread, INT_MAX));
+  state_.anyEmergency = emergency;
+}
+
+void CheckCycle::StopAccountTimers() {
+  int n = std::min<int>(accounts_.Count(), kAccountTimerLimit);
+  for (int i = 0; i < n; ++i) host_.KillTimer(static_cast<unsigned>(i));
+  for (int removed = host_.RemoveQueuedTimerMessages(); removed > 0; --removed)
+    LogWrite("Remove WM_TIMER Event.\n");
+}
+
+void CheckCycle::CheckNow() {
+  LogWrite("今すぐ更新開始.\n");
+  state_.sweepPending = 1;
+  StopAccountTimers();
+  std::int64_t offset = 0;
+  std::int64_t count = 0;
+  int n = std::min<int>(accounts_.Count(), kAccountTimerLimit);
+  for (int i = 0; i < n; ++i) {
+    if (accounts_.State(i) == kCycleServerRefused) accounts_.SetState(i, kCycleRetryWait);
+    if (!Schedulable(i)) continue;
+    ArmAccountTimer(i, offset);
+    ++count;
+    offset += Seconds(settings_.Consecutive_Sec);
+  }
+  host_.ArmTimer(kSweepTimerId, TimerPeriod(count * Seconds(settings_.Consecutive_Sec)));
+}
+
+void CheckCycle::SetEmergencyMode(const std::vector<int>& positions) {
+  StopAccountTimers();
+  std::int64_t offset = 0;
+  int any = 0;
+  int n = std::min<int>(accounts_.Count(), kAccountTimerLimit);
+  for (int i = 0; i < n; ++i) {
+    if (!Schedulable(i)) continue;
+    if (std::find(positions.begin(), positions.end(), i) != positions.end()) {
+      accounts_.StartEmergency(i, host_.Now());
+      ArmAccountTimer(i, offset);
+      any = 1;
+    } else {
+      accounts_.EndEmergency(i);
+      ArmAccountTimer(i, Minutes(accounts_.CycleMinutes(i)) + offset);
+    }
+    offset += Seconds(settings_.Consecutive_Sec);
+  }
+  state_.anyEmergency = any;
+  host_.ShowFaceText();
+}
+
+void CheckCycle::ResetErrors() {
+  state_.totalUnread = 0;
+  state_.lastCheckTime = 0;
+  state_.anyEmergency = 0;
+  for (int i = 0; i < accounts_.Count(); ++i) accounts_.ResetCounts(i);
+  host_.ShowFaceText();
+}
+
+bool CheckCycle::ExitCommand() {
+  int answer = host_.AskUser("Bellwickを終了しますか?", "Bellwick",
+                             kMbYesNo | kMbIconQuestion | kMbDefButton2);
+  if (answer != kIdYes) return false;
+  if (settings_.KeepGeometry) {
+    int left = 0, top = 0, width = 0, height = 0;
+    if (host_.WindowRectangle(left, top, width, height)) {
+      settings_.windowX = left;
+      settings_.windowY = top;
+      settings_.windowWidthSetting = width;
+      settings_.windowHeightSetting = height;
+    }
+  }
+  host_.PostQuit(0);
+  return true;
+}
+
+void CheckCycle::OnClose() {
+  LogWrite("WM_CLOSE Detected.\n");
+  state_.closedByMessage = 1;
+  host_.DestroyWindow();
+  // Without its window the checker has nothing left to do: end the message
+  // loop so the process ends instead of lingering invisibly.
+  host_.PostQuit(0);
+}
+
+void CheckCycle::OnQuitMessage() { host_.PostQuit(0); }
+
+bool CheckCycle::ScreenSaverRunning() {
+  if (host_.PlatformFamily() == kFamilyNt) return host_.ScreenSaverDesktopOpens();
+  return host_.ScreenSaverWindowExists();
+}
+
+bool CheckCycle::SaveGeometryAtExit() const {
+  return settings_.KeepGeometry && !state_.closedByMessage;
+}
+
+}  // namespace bw

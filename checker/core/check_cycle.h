@@ -1,0 +1,191 @@
+// The check cycle: which timer exists for what, the staggered first checks,
+// one account's check when its timer fires, the sweep that holds back the
+// auto-exec applications, check now, emergency mode, the reset of errors and
+// the two ways the checker is ended from outside the cycle. It is portable:
+// the window's timers, the screen-saver probe, the face and everything else
+// the window does are asked of a host interface, so the whole schedule can be
+// driven by a fake timer service.
+#pragma once
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "common/core/controller_record.h"
+
+namespace bw {
+
+// Timer ids of the button window; all timers are one-shot.
+enum : unsigned {
+  kAccountTimerLimit = 256,    // ids 0..255: the account at that position
+  kSweepTimerId = 256,         // end of the staggered first checks
+  kBuryTimerFirst = 10000,     // bury animation steps 10000..10010
+  kBuryTimerLast = 10010,
+};
+
+// Emergency-mode accounts are checked this often.
+constexpr unsigned kEmergencyPeriodMs = 30000;
+
+// Check states the cycle looks at (the values of Pop3Checker::CheckState).
+enum : int {
+  kCycleUnprocessed = 0,
+  kCycleReady = 1,
+  kCycleCommunicating = 2,
+  kCycleSuspended = 3,
+  kCycleRetryWait = 4,
+  kCycleServerRefused = 5,
+};
+
+// Platform family values of the shared platform query.
+enum : int {
+  kFamilyUnknown = -1,
+  kFamilyOther = 1,
+  kFamilyWin95 = 2,
+  kFamilyNt = 3,
+};
+
+// MessageBox flag not in platform.h: the second button is the default.
+constexpr unsigned kMbDefButton2 = 0x0100;
+
+// The application-wide values the cycle keeps. CheckerApplication holds them
+// (by deriving from this or owning one); the display values read them.
+struct CycleState {
+  int totalUnread = 0;
+  std::time_t lastCheckTime = 0;
+  int anyEmergency = 0;
+  // Set from start-up and by check now until the sweep timer fires; while
+  // set, unread mail does not start the auto-exec sequence.
+  int sweepPending = 1;
+  // Set when WM_CLOSE ended the checker: the parameter file is then not
+  // rewritten (the configurator saves it before it closes us).
+  int closedByMessage = 0;
+};
+
+// The accounts as the cycle sees them, by 0-based list position. The
+// checker implements it over its Pop3Checker ring (cycle_accounts.h).
+class CycleAccounts {
+ public:
+  virtual ~CycleAccounts() = default;
+  virtual int Count() const = 0;
+  virtual int State(int index) const = 0;
+  virtual void SetState(int index, int state) = 0;
+  // One complete check of the mailbox; 0 or a negative Check result.
+  virtual int Check(int index) = 0;
+  // Counts and last check time to 0, state Ready.
+  virtual void ResetCounts(int index) = 0;
+  virtual std::uint32_t MessageCount(int index) const = 0;
+  virtual std::time_t LastCheckTime(int index) const = 0;
+  virtual bool InEmergency(int index) const = 0;
+  // Emergency flag 1 with the given start time.
+  virtual void StartEmergency(int index, std::time_t start) = 0;
+  // Emergency flag and start time 0.
+  virtual void EndEmergency(int index) = 0;
+  virtual int CycleMinutes(int index) const = 0;
+  virtual std::string ConnectionName(int index) const = 0;
+};
+
+// What the cycle asks of the button window and the platform. Every call is
+// made on the window thread.
+class CycleHost {
+ public:
+  virtual ~CycleHost() = default;
+  // SetTimer on the button window: a new period for `id`, replacing any.
+  virtual void ArmTimer(unsigned id, unsigned milliseconds) = 0;
+  // KillTimer on the button window.
+  virtual void KillTimer(unsigned id) = 0;
+  // Removes every WM_TIMER message queued for the window (PeekMessageA with
+  // PM_REMOVE, WM_TIMER only) and returns how many were removed.
+  virtual int RemoveQueuedTimerMessages() = 0;
+  // The shared platform family query (kFamily...).
+  virtual int PlatformFamily() = 0;
+  // NT family: the "Screen-saver" desktop can be opened (and was closed).
+  virtual bool ScreenSaverDesktopOpens() = 0;
+  // Other platforms: a window of class "WindowsScreenSaverClass" exists.
+  virtual bool ScreenSaverWindowExists() = 0;
+  // BM_SETSTATE with 1 (pressed) or 0 (released).
+  virtual void SetButtonPressed(bool pressed) = 0;
+  // The window text becomes `text` (an account's connecting face).
+  virtual void ShowConnectingFace(const std::string& text) = 0;
+  // The window text becomes the display value "CP".
+  virtual void ShowFaceText() = 0;
+  // Clear buried, SetWindowPos to HWND_TOPMOST with the restore flags,
+  // remove the window region.
+  virtual void RestoreWindow() = 0;
+  virtual void RunAutoExecSequence() = 0;
+  virtual void TerminateAutoExecApplications() = 0;
+  // One step of the bury animation (its timer has already been killed).
+  virtual void BuryAnimationStep(unsigned id) = 0;
+  // A message box owned by the window; returns the button id.
+  virtual int AskUser(const std::string& text, const std::string& caption,
+                      unsigned style) = 0;
+  // The window rectangle as left, top, width and height; false when it
+  // cannot be read.
+  virtual bool WindowRectangle(int& left, int& top, int& width, int& height) = 0;
+  // PostQuitMessage.
+  virtual void PostQuit(int exitCode) = 0;
+  virtual void DestroyWindow() = 0;
+  // Current time in seconds since 1970.
+  virtual std::time_t Now() = 0;
+};
+
+// The connecting face of an account: its name and "\r\n接続中".
+std::string ConnectingFaceText(const std::string& connectionName);
+
+// The local time of `t` in the asctime form: "Sun Sep 16 01:03:52 1973\n".
+std::string AsctimeText(std::time_t t);
+
+// A timer period in milliseconds as SetTimer takes it: negative or larger
+// values than the system accepts become the longest period it accepts.
+unsigned TimerPeriod(std::int64_t milliseconds);
+
+class CheckCycle {
+ public:
+  // Settings are read at each use, so the menu toggles act at once.
+  CheckCycle(AncestryPop3Controller& settings, CycleAccounts& accounts, CycleHost& host,
+             CycleState& state);
+
+  // Start-up arming: the first checks staggered from InitSleep_Sec by
+  // Consecutive_Sec, and the sweep timer after the last of them.
+  void ArmAtStartup();
+
+  // WM_TIMER: kills the timer, then runs the account check, the sweep or
+  // the animation step its id stands for.
+  void OnTimer(unsigned id);
+  void AccountTimerFired(int index);
+  void SweepTimerFired();
+
+  // totalUnread, lastCheckTime and anyEmergency from the accounts.
+  void Recount();
+
+  // Menu commands.
+  void CheckNow();
+  // The positions chosen in the emergency dialog (empty ends emergency mode).
+  void SetEmergencyMode(const std::vector<int>& positions);
+  void ResetErrors();
+  // Asks for confirmation; true when the quit message was posted. A false
+  // answer means the window procedure returns at once.
+  bool ExitCommand();
+
+  // WM_CLOSE from another checker or the configurator.
+  void OnClose();
+  // WM_QUIT sent (not posted) to the window.
+  void OnQuitMessage();
+
+  bool ScreenSaverRunning();
+
+  // Whether shutdown writes the window geometry back into the file.
+  bool SaveGeometryAtExit() const;
+
+ private:
+  bool Schedulable(int index) const;
+  // Kills the account timers and drops the queued timer messages.
+  void StopAccountTimers();
+  void ArmAccountTimer(int index, std::int64_t milliseconds);
+
+  AncestryPop3Controller& settings_;
+  CycleAccounts& accounts_;
+  CycleHost& host_;
+  CycleState& state_;
+};
+
+}  // namespace bw
