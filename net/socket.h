@@ -56,6 +56,11 @@ int Close(SocketHandle s);
 // Lingering off: a later close returns at once.
 int SetLingerOff(SocketHandle s);
 
+// A listening socket on 127.0.0.1 (for test servers). `port` in host order:
+// 0 picks a free port, which is written back.
+SocketHandle ListenLoopback(std::uint16_t* port, int backlog);
+SocketHandle Accept(SocketHandle listener);
+
 // Host look-up; true with the first IPv4 address of the entry. Entries that
 // are not 4-byte IPv4 addresses count as not found.
 bool LookupHost(const char* name, std::uint8_t address[4]);

@@ -122,6 +122,10 @@ class Pop3Checker : public AncestryPop3Checker {
   // The one-line status of the account.
   virtual void StatusText(std::string& text);
 
+  // Takes the APOP time-stamp ("<" ... ">") out of a positive greeting into
+  // Challenge; the greeting is cut after the ">".
+  void TakeChallenge(char* greeting);
+
   // Emergency mode, switched by the check cycle.
   void StartEmergency();
   void EndEmergency();

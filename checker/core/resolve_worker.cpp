@@ -1,0 +1,50 @@
+// Worker threads with a time-out for look-ups and the connect.
+#include "checker/core/resolve_worker.h"
+
+#include <chrono>
+#include <climits>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+namespace bw {
+namespace {
+
+struct WorkerState {
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool done = false;
+};
+
+}  // namespace
+
+int TimeoutMs(int seconds) {
+  if (seconds <= 0) return -1;
+  if (seconds > INT_MAX / 1000) return INT_MAX / 1000 * 1000;
+  return seconds * 1000;
+}
+
+bool RunWithTimeout(std::function<void()> work, int timeoutMs) {
+  auto state = std::make_shared<WorkerState>();
+  try {
+    std::thread([state, work = std::move(work)] {
+      work();
+      std::lock_guard<std::mutex> lock(state->mutex);
+      state->done = true;
+      state->finished.notify_all();
+    }).detach();
+  } catch (const std::system_error&) {
+    return false;  // no thread could be started: the step fails
+  }
+  std::unique_lock<std::mutex> lock(state->mutex);
+  if (timeoutMs < 0) {
+    state->finished.wait(lock, [&] { return state->done; });
+    return true;
+  }
+  return state->finished.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                  [&] { return state->done; });
+}
+
+}  // namespace bw

@@ -1,0 +1,98 @@
+// The scripted POP3 server of the tests.
+#include "tests/servers/scripted_pop3.h"
+
+#include <chrono>
+
+#include "net/socket.h"
+
+namespace bw_test {
+namespace {
+
+namespace net = bw::net;
+
+// Reads one line up to LF (at most 4 KB); false when the peer closed or
+// nothing came within the limit.
+bool ReadLine(net::SocketHandle s, std::string& line, int timeoutMs) {
+  line.clear();
+  while (line.size() < 4096) {
+    if (net::WaitReadable(s, timeoutMs) != 1) return false;
+    char c;
+    if (net::Receive(s, &c, 1) != 1) return false;
+    line += c;
+    if (c == '\n') break;
+  }
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  return true;
+}
+
+}  // namespace
+
+ScriptedPop3Server::ScriptedPop3Server(std::vector<Pop3Script> connections) {
+  int version;
+  net::Startup(&version);
+  listener_ = net::ListenLoopback(&port_, 8);
+  thread_ = std::thread([this, c = std::move(connections)]() mutable { Run(std::move(c)); });
+}
+
+ScriptedPop3Server::~ScriptedPop3Server() {
+  if (thread_.joinable()) thread_.join();
+  if (listener_ != net::kInvalidSocket) net::Close(listener_);
+  net::Cleanup();
+}
+
+void ScriptedPop3Server::Run(std::vector<Pop3Script> connections) {
+  for (const Pop3Script& script : connections) {
+    if (net::WaitReadable(listener_, 10000) != 1) return;
+    net::SocketHandle s = net::Accept(listener_);
+    if (s == net::kInvalidSocket) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ++connections_;
+    }
+    bool open = true;
+    for (const Pop3Action& a : script) {
+      if (!open) break;
+      switch (a.kind) {
+        case Pop3Action::Say:
+          net::Send(s, a.bytes.data(), static_cast<int>(a.bytes.size()));
+          break;
+        case Pop3Action::Hear: {
+          std::string line;
+          if (!ReadLine(s, line, 10000)) {
+            open = false;
+            break;
+          }
+          std::lock_guard<std::mutex> lock(mutex_);
+          heard_.push_back(line);
+          break;
+        }
+        case Pop3Action::Pause:
+          std::this_thread::sleep_for(std::chrono::milliseconds(a.ms));
+          break;
+        case Pop3Action::Hangup:
+          open = false;
+          break;
+      }
+    }
+    // Anything the client still sends before it closes.
+    std::string line;
+    while (open && ReadLine(s, line, 3000)) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      heard_.push_back(line);
+    }
+    net::Close(s);
+  }
+}
+
+std::vector<std::string> ScriptedPop3Server::Transcript() {
+  if (thread_.joinable()) thread_.join();
+  std::lock_guard<std::mutex> lock(mutex_);
+  return heard_;
+}
+
+int ScriptedPop3Server::connectionsSeen() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return connections_;
+}
+
+}  // namespace bw_test

@@ -1,0 +1,54 @@
+// A scripted POP3 server on 127.0.0.1 for the tests: each accepted connection
+// plays one script of replies and pauses, and every line the client sends is
+// recorded, so a test can compare the whole command transcript.
+#pragma once
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace bw_test {
+
+struct Pop3Action {
+  enum Kind { Say, Hear, Pause, Hangup } kind;
+  std::string bytes;  // Say: sent as they are
+  int ms = 0;         // Pause
+};
+using Pop3Script = std::vector<Pop3Action>;
+
+inline Pop3Action Say(std::string bytes) { return {Pop3Action::Say, std::move(bytes), 0}; }
+// Say with CR LF added.
+inline Pop3Action Reply(const std::string& line) { return Say(line + "\r\n"); }
+inline Pop3Action Hear() { return {Pop3Action::Hear, {}, 0}; }
+inline Pop3Action Pause(int ms) { return {Pop3Action::Pause, {}, ms}; }
+inline Pop3Action Hangup() { return {Pop3Action::Hangup, {}, 0}; }
+
+class ScriptedPop3Server {
+ public:
+  // One script per expected connection, in order.
+  explicit ScriptedPop3Server(std::vector<Pop3Script> connections);
+  ~ScriptedPop3Server();
+  ScriptedPop3Server(const ScriptedPop3Server&) = delete;
+  ScriptedPop3Server& operator=(const ScriptedPop3Server&) = delete;
+
+  std::uint16_t port() const { return port_; }
+  std::string service() const { return std::to_string(port_); }
+  // Waits until every connection has been played (at most a few seconds)
+  // and returns the lines heard, without CR LF. After a script ends the
+  // server keeps reading until the client closes, so unexpected extra
+  // commands show up too.
+  std::vector<std::string> Transcript();
+  int connectionsSeen();
+
+ private:
+  void Run(std::vector<Pop3Script> connections);
+  std::uintptr_t listener_;
+  std::uint16_t port_ = 0;
+  std::mutex mutex_;
+  std::vector<std::string> heard_;
+  int connections_ = 0;
+  std::thread thread_;
+};
+
+}  // namespace bw_test

@@ -1,0 +1,80 @@
+// The socket layer on loopback: errors come back as WinSock numbers on every
+// platform, and waits honour their time-outs.
+#include <chrono>
+#include <cstring>
+
+#include "checker/core/resolve.h"
+#include "net/socket.h"
+#include "tests/unit/test_support.h"
+
+namespace {
+
+namespace net = bw::net;
+const std::uint8_t kLoopback[4] = {127, 0, 0, 1};
+
+class NetSocket : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    int version = 0;
+    ASSERT_EQ(net::Startup(&version), 0);
+    EXPECT_EQ(version, 0x0101);
+  }
+  void TearDown() override { net::Cleanup(); }
+};
+
+TEST_F(NetSocket, ConnectToClosedPortReportsConnectionRefused) {
+  std::uint16_t port = 0;
+  net::SocketHandle l = net::ListenLoopback(&port, 1);
+  ASSERT_NE(l, net::kInvalidSocket);
+  net::Close(l);  // the port is now free and nobody listens
+  net::SocketHandle s = net::OpenTcp();
+  ASSERT_NE(s, net::kInvalidSocket);
+  EXPECT_EQ(net::ConnectIPv4(s, kLoopback, bw::PortToNetwork(port)), -1);
+  EXPECT_EQ(net::LastError(), net::kErrConnRefused);
+  net::Close(s);
+}
+
+TEST_F(NetSocket, BytesTravelAndReadinessWaitsTimeOut) {
+  std::uint16_t port = 0;
+  net::SocketHandle l = net::ListenLoopback(&port, 1);
+  net::SocketHandle c = net::OpenTcp();
+  ASSERT_EQ(net::ConnectIPv4(c, kLoopback, bw::PortToNetwork(port)), 0);
+  net::SocketHandle a = net::Accept(l);
+  ASSERT_NE(a, net::kInvalidSocket);
+
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(net::WaitReadable(a, 200), 0);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+  EXPECT_EQ(net::WaitWritable(c, 200), 1);
+
+  EXPECT_EQ(net::Send(c, "abc", 3), 3);
+  EXPECT_EQ(net::WaitReadable(a, 2000), 1);
+  char buf[8] = {};
+  int got = 0;
+  while (got < 3) {
+    int n = net::Receive(a, buf + got, 3 - got);
+    ASSERT_GT(n, 0);
+    got += n;
+  }
+  EXPECT_STREQ(buf, "abc");
+
+  EXPECT_EQ(net::SetLingerOff(c), 0);
+  EXPECT_EQ(net::Shutdown(c, 2), 0);
+  net::Close(c);
+  EXPECT_EQ(net::WaitReadable(a, 2000), 1);
+  EXPECT_EQ(net::Receive(a, buf, 1), 0);  // orderly close reads as 0 bytes
+  // Sending into a connection the peer has closed must fail, not kill us.
+  net::Send(a, "x", 1);
+  net::Close(a);
+  net::Close(l);
+}
+
+TEST_F(NetSocket, PortsConvertToAndFromNetworkOrder) {
+  std::uint16_t p = bw::PortToNetwork(110);
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(&p);
+  EXPECT_EQ(bytes[0], 0);
+  EXPECT_EQ(bytes[1], 110);
+  EXPECT_EQ(bw::PortFromNetwork(bw::PortToNetwork(65535)), 65535u);
+}
+
+}  // namespace

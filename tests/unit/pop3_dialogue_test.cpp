@@ -1,0 +1,310 @@
+// Whole checks against a scripted loopback server: what goes on the wire,
+// what is logged, and the state and counts each reply leaves behind.
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <thread>
+
+#include "checker/core/pop3_checker.h"
+#include "checker/core/resolve.h"
+#include "checker/core/resolve_worker.h"
+#include "net/socket.h"
+#include "tests/servers/scripted_pop3.h"
+#include "tests/unit/test_support.h"
+
+namespace {
+
+using bw::Pop3Checker;
+using bw_test::Crlf;
+using bw_test::Hangup;
+using bw_test::Hear;
+using bw_test::Pause;
+using bw_test::Pop3Script;
+using bw_test::Reply;
+using bw_test::Say;
+using bw_test::ScriptedPop3Server;
+using Lines = std::vector<std::string>;
+
+// Greeting, USER and PASS accepted.
+Pop3Script LoggedIn(const std::string& greeting = "+OK ready") {
+  return {Reply(greeting), Hear(), Reply("+OK"), Hear(), Reply("+OK")};
+}
+
+Pop3Script With(Pop3Script s, std::initializer_list<bw_test::Pop3Action> more) {
+  s.insert(s.end(), more);
+  return s;
+}
+
+class Dialogue : public bw_test::ScratchTest {
+ protected:
+  void SetUp() override {
+    ScratchTest::SetUp();
+    StartLog();
+  }
+  void Point(const ScriptedPop3Server& server) {
+    account.ConnectionName = "home";
+    account.HostName = "127.0.0.1";
+    account.ServiceName = server.service();
+    account.UserID = "taro";
+    account.Password = "secret";
+    account.UseUIDL = 0;
+    account.UseAPOP = 2;
+    account.TOofSendRecv_Sec = 2;
+    account.TOofConnect_Sec = 2;
+    account.CheckState = Pop3Checker::Ready;
+  }
+  bool Logged(const std::string& text) const { return LogText().find(Crlf(text)) != std::string::npos; }
+  Pop3Checker account;
+};
+
+TEST_F(Dialogue, UserPassStatDialogueIsSentAndLoggedByteForByte) {
+  ScriptedPop3Server server({With(LoggedIn(), {Hear(), Reply("+OK 2 320"), Hear(), Reply("+OK")})});
+  Point(server);
+  EXPECT_EQ(account.Check(), 0);
+  EXPECT_EQ(server.Transcript(), (Lines{"USER taro", "PASS secret", "STAT", "QUIT"}));
+  EXPECT_TRUE(Logged("POP3 <- <CONNECT>\n"
+                     "POP3 -> +OK ready(11 Bytes)\n"
+                     "POP3 <- USER taro(9+2 Bytes)\n"
+                     "POP3 -> +OK(5 Bytes)\n"
+                     "POP3 <- PASS secret(11+2 Bytes)\n"
+                     "POP3 -> +OK(5 Bytes)\n"
+                     "POP3 <- STAT(4+2 Bytes)\n"
+                     "POP3 -> +OK 2 320(11 Bytes)\n"
+                     "POP3 <- QUIT(4+2 Bytes)\n"
+                     "POP3 -> +OK(5 Bytes)\n"
+                     "home : 接続時間("))
+      << LogText();
+  EXPECT_TRUE(Logged("--- [home] --- "));
+  EXPECT_EQ(account.CheckState, Pop3Checker::Ready);
+  EXPECT_EQ(account.MessageCount, 2u);
+  EXPECT_EQ(account.NewCount, 2);
+  EXPECT_NE(account.LastCheckTime, 0);
+}
+
+TEST_F(Dialogue, ApopSendsDigestOfChallengeAndPasswordAndIsChosenByUseApop) {
+  const std::string greeting = "+OK POP3 server ready <1896.697170952@dbc.mtview.ca.us> trailing";
+  const Pop3Script apop = {Reply(greeting), Hear(), Reply("+OK"), Hear(), Reply("+OK 0 0"), Hear(),
+                           Reply("+OK")};
+  ScriptedPop3Server server(
+      {apop, With(LoggedIn(greeting), {Hear(), Reply("+OK 0 0"), Hear(), Reply("+OK")}), apop});
+  Point(server);
+  account.UserID = "mrose";
+  account.Password = "tanstaaf";
+  account.UseAPOP = 0;  // automatic: the greeting carries a challenge
+  EXPECT_EQ(account.Check(), 0);
+  EXPECT_EQ(account.Challenge, "<1896.697170952@dbc.mtview.ca.us>");
+  EXPECT_TRUE(Logged("\tChallengeStrings=<1896.697170952@dbc.mtview.ca.us>\n"));
+  account.UseAPOP = 2;  // USER/PASS even though a challenge is offered
+  EXPECT_EQ(account.Check(), 0);
+  account.UseAPOP = 1;
+  EXPECT_EQ(account.Check(), 0);
+  Lines t = server.Transcript();
+  ASSERT_GE(t.size(), 6u);
+  EXPECT_EQ(t[0], "APOP mrose c4c9334bac560ecc979e58001b3e22fb");
+  EXPECT_EQ(t[3], "USER mrose");
+}
+
+TEST_F(Dialogue, UidlCountsNewMessagesAgainstThePreviousListing) {
+  const Pop3Script first = With(LoggedIn(), {Hear(), Reply("+OK"), Reply("1 abc def"), Reply("2"),
+                                             Reply("3 x"), Reply("."), Hear(), Reply("+OK")});
+  const Pop3Script second = With(LoggedIn(), {Hear(), Reply("+OK"), Reply("1 x"), Reply("2 y"),
+                                              Reply("."), Hear(), Reply("+OK")});
+  ScriptedPop3Server server({first, second});
+  Point(server);
+  account.UseUIDL = 1;
+  ASSERT_EQ(account.Check(), 0);
+  ASSERT_EQ(account.UidlMemory.size(), 2u);
+  EXPECT_EQ(account.UidlMemory[0].uid, "abc def");  // inner space kept, "2" alone skipped
+  EXPECT_EQ(account.UidlMemory[1].number, "3");
+  EXPECT_EQ(account.MessageCount, 2u);
+  EXPECT_EQ(account.NewCount, 2);  // everything is new at the first check
+  account.DisconnectNoQuit = 1;
+  ASSERT_EQ(account.Check(), 0);
+  EXPECT_EQ(account.MessageCount, 2u);
+  EXPECT_EQ(account.NewCount, 1);
+  EXPECT_EQ(server.Transcript(),
+            (Lines{"USER taro", "PASS secret", "UIDL", "QUIT", "USER taro", "PASS secret", "UIDL"}));
+}
+
+TEST_F(Dialogue, FailedListingKeepsTheLastGoodOneForTheNextComparison) {
+  auto listing = [](std::initializer_list<const char*> uids) {
+    Pop3Script s = With(LoggedIn(), {Hear(), Reply("+OK")});
+    int n = 1;
+    for (const char* u : uids) s.push_back(Reply(std::to_string(n++) + " " + u));
+    s.push_back(Reply("."));
+    return s;
+  };
+  Pop3Script broken = With(LoggedIn(), {Hear(), Reply("+OK"), Reply("1 a"), Pause(1500)});
+  ScriptedPop3Server server({listing({"a"}), broken, listing({"a", "b", "c"})});
+  Point(server);
+  account.UseUIDL = 1;
+  account.TOofSendRecv_Sec = 1;
+  account.ContinueTimeout = 1;  // has no effect on a failed query
+  ASSERT_EQ(account.Check(), 0);
+  EXPECT_EQ(account.Check(), -30);
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+  EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseTransfer);
+  ASSERT_EQ(account.UidlMemory.size(), 1u);
+  EXPECT_TRUE(Logged("--- Timeout.\n"));
+  account.CheckState = Pop3Checker::Ready;
+  ASSERT_EQ(account.Check(), 0);
+  EXPECT_EQ(account.MessageCount, 3u);
+  EXPECT_EQ(account.NewCount, 2);
+}
+
+TEST_F(Dialogue, StatNewCountFollowsTheCountRules) {
+  auto stat = [](const char* reply) {
+    return With(LoggedIn(), {Hear(), Reply(reply), Hear(), Reply("+OK")});
+  };
+  ScriptedPop3Server server({stat("+OK 3 10"), stat("+OK 5 10"), stat("+OK 5 10"), stat("+OK 2 10")});
+  Point(server);
+  const int expectedNew[] = {3, 2, 5, 2};
+  const unsigned expectedCount[] = {3, 5, 5, 2};
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_EQ(account.Check(), 0) << i;
+    EXPECT_EQ(account.NewCount, expectedNew[i]) << i;
+    EXPECT_EQ(account.MessageCount, expectedCount[i]) << i;
+  }
+}
+
+TEST_F(Dialogue, UnparsableStatRepliesFailTheQuery) {
+  auto stat = [](const char* reply) { return With(LoggedIn(), {Hear(), Reply(reply)}); };
+  ScriptedPop3Server server({stat("+OK 3"), stat("+OK many 100"), stat("+OK 99999999999 1")});
+  Point(server);
+  for (int i = 0; i < 3; ++i) {
+    account.CheckState = Pop3Checker::Ready;
+    EXPECT_EQ(account.Check(), -30) << i;
+    EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+    EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseTransfer);
+    EXPECT_EQ(account.MessageCount, 0u);
+  }
+  EXPECT_TRUE(Logged("STAT応答解析失敗.\n"));
+  // No QUIT after a failed query.
+  EXPECT_EQ(server.Transcript().back(), "STAT");
+}
+
+TEST_F(Dialogue, GreetingProblemsEndInTheirOwnStates) {
+  ScriptedPop3Server server({{Reply("-ERR busy")},
+                             {Pause(1500)},
+                             {Say(std::string(700, 'a'))}});
+  Point(server);
+  account.TOofSendRecv_Sec = 1;
+  account.ContinueTimeout = 1;
+  account.StartEmergency();
+  EXPECT_EQ(account.Check(), -10);
+  EXPECT_EQ(account.CheckState, Pop3Checker::ServerRefused);
+  EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseConnection);
+  EXPECT_FALSE(account.InEmergency());
+  EXPECT_TRUE(Logged("接続拒否応答.\n"));
+  std::string status;
+  account.StatusText(status);
+  EXPECT_EQ(status, "home:ｻｰﾊﾞ拒絶 (接続拒否応答)");
+
+  account.CheckState = Pop3Checker::Ready;
+  EXPECT_EQ(account.Check(), -10);  // greeting time-out, retry wanted
+  EXPECT_EQ(account.CheckState, Pop3Checker::RetryWait);
+  account.StatusText(status);
+  EXPECT_EQ(status, "home:ﾘﾄﾗｲ待ち (接続ｴﾗｰ)");
+
+  EXPECT_EQ(account.Check(), -10);  // 640 bytes without CR LF
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+  EXPECT_TRUE(Logged("(640 Bytes)\n"));
+  EXPECT_EQ(account.Socket, bw::net::kInvalidSocket);
+}
+
+TEST_F(Dialogue, LoneCarriageReturnsDoNotEndALine) {
+  // x CR CR LF: the second CR cancels the first and is no CR itself.
+  ScriptedPop3Server server({{Say("+OK x\r\r\nmore\r\n"), Hear(), Reply("-ERR no such user")}});
+  Point(server);
+  EXPECT_EQ(account.Check(), -20);
+  EXPECT_TRUE(Logged("POP3 -> +OK x(14 Bytes)\n"));
+  EXPECT_TRUE(Logged("拒絶応答.\n"));
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+  EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseAccount);
+  EXPECT_EQ(server.Transcript(), (Lines{"USER taro"}));
+}
+
+TEST_F(Dialogue, TerminatorWhereAReplyWasExpectedIsAProtocolError) {
+  ScriptedPop3Server server({{Reply("+OK"), Hear(), Reply("."), Hangup()}});
+  Point(server);
+  EXPECT_EQ(account.Check(), -20);
+  EXPECT_TRUE(Logged("Protocol Error.\n"));
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+}
+
+TEST_F(Dialogue, RefusedConnectionIsExplainedAndRetriedOnlyWhenAsked) {
+  std::uint16_t port = 0;
+  bw::net::SocketHandle l = bw::net::ListenLoopback(&port, 1);
+  bw::net::Close(l);
+  account.ConnectionName = "home";
+  account.HostName = "127.0.0.1";
+  account.ServiceName = std::to_string(port);
+  account.CheckState = Pop3Checker::Ready;
+  EXPECT_EQ(account.Check(), -10);
+  EXPECT_TRUE(Logged("POP3 <- <CONNECT>\n"
+                     "Connection Refused.  ｻｰﾊﾞ機は稼働中ですが、POP3ｻｰﾋﾞｽが有効でないと思われます.\n"
+                     "connect() Failed.\n"))
+      << LogText();
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+  EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseConnection);
+  account.CheckState = Pop3Checker::Ready;
+  account.ContinueConnectER = 1;
+  EXPECT_EQ(account.Check(), -10);
+  EXPECT_EQ(account.CheckState, Pop3Checker::RetryWait);
+}
+
+TEST_F(Dialogue, DnsTimeoutInsideCheckRetriesAndResolvesAgainNextTime) {
+  struct SlowThenFast : bw::NameLookup {
+    std::atomic<int> delayMs{3000};
+    bool Host(const std::string&, std::uint8_t a[4]) override {
+      std::this_thread::sleep_for(std::chrono::milliseconds(delayMs.load()));
+      a[0] = 127, a[1] = 0, a[2] = 0, a[3] = 1;
+      return true;
+    }
+  };
+  ScriptedPop3Server server({With(LoggedIn(), {Hear(), Reply("+OK 1 10"), Hear(), Reply("+OK")})});
+  Point(server);
+  auto lookup = std::make_shared<SlowThenFast>();
+  account.lookup = lookup;
+  account.HostName = "pop.example";
+  account.TOofDNS_Sec = 1;
+  account.ContinueTimeout = 1;
+  EXPECT_EQ(account.Check(), -4);
+  EXPECT_EQ(account.CheckState, Pop3Checker::RetryWait);
+  std::string status;
+  account.StatusText(status);
+  EXPECT_EQ(status, "home:ﾘﾄﾗｲ待ち (DNSﾀｲﾑｱｳﾄ)");
+  lookup->delayMs = 0;
+  EXPECT_EQ(account.Check(), 0);
+  EXPECT_EQ(account.MessageCount, 1u);
+}
+
+TEST_F(Dialogue, ConnectTimeoutGivesUpWithinTheLimit) {
+  // A listener whose queue is full leaves further connects hanging.
+  std::uint16_t port = 0;
+  bw::net::SocketHandle l = bw::net::ListenLoopback(&port, 0);
+  const std::uint8_t loop[4] = {127, 0, 0, 1};
+  std::vector<bw::net::SocketHandle> fillers;
+  for (int i = 0; i < 8; ++i) {
+    bw::net::SocketHandle s = bw::net::OpenTcp();
+    fillers.push_back(s);
+    if (!bw::RunWithTimeout([s, loop, port] { bw::net::ConnectIPv4(s, loop, bw::PortToNetwork(port)); }, 300))
+      break;  // this one hangs: the queue is full
+  }
+  account.ConnectionName = "home";
+  account.HostName = "127.0.0.1";
+  account.ServiceName = std::to_string(port);
+  account.TOofConnect_Sec = 1;
+  account.ContinueTimeout = 1;
+  account.CheckState = Pop3Checker::Ready;
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(account.Check(), -10);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3000));
+  EXPECT_TRUE(Logged("connect() Timeout.\n"));
+  EXPECT_EQ(account.CheckState, Pop3Checker::RetryWait);
+  bw::net::Close(l);
+  for (auto s : fillers) bw::net::Close(s);
+}
+
+}  // namespace
