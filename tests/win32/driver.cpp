@@ -1,0 +1,159 @@
+// Program driver for the Windows end-to-end tests (see driver.h).
+#include "tests/win32/driver.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace bw_test {
+namespace {
+
+struct BoxSearch {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectBoxes(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<BoxSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != search->processId || !IsWindowVisible(window)) return TRUE;
+  char cls[64];
+  if (GetClassNameA(window, cls, sizeof cls) && std::string(cls) == "#32770")
+    search->found.push_back(window);
+  return TRUE;
+}
+
+LONG g_closeCount = 0;
+
+LRESULT CALLBACK FakeCheckerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) {
+    InterlockedIncrement(&g_closeCount);
+    DestroyWindow(window);
+    return 0;
+  }
+  if (message == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+SeenBox ReadBox(HWND box) {
+  SeenBox seen;
+  char buffer[4096];
+  if (GetWindowTextA(box, buffer, sizeof buffer)) seen.caption = buffer;
+  if (GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer)) seen.text = buffer;
+  return seen;
+}
+
+RunResult RunAnsweringBoxes(const std::string& commandLine, const std::string& directory,
+                            DWORD timeoutMs, int answer) {
+  RunResult result;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  std::string line = commandLine;
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+    result.timedOut = true;
+    return result;
+  }
+  CloseHandle(info.hThread);
+  std::set<HWND> answered;
+  DWORD waited = 0;
+  for (;;) {
+    if (WaitForSingleObject(info.hProcess, 50) == WAIT_OBJECT_0) break;
+    waited += 50;
+    BoxSearch search{info.dwProcessId, {}};
+    EnumWindows(CollectBoxes, reinterpret_cast<LPARAM>(&search));
+    for (HWND box : search.found) {
+      if (answered.count(box)) continue;
+      answered.insert(box);
+      Sleep(100);  // let the box finish drawing its text
+      result.boxes.push_back(ReadBox(box));
+      PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+    }
+    if (waited >= timeoutMs) {
+      result.timedOut = true;
+      TerminateProcess(info.hProcess, 99);
+      WaitForSingleObject(info.hProcess, 5000);
+      break;
+    }
+  }
+  GetExitCodeProcess(info.hProcess, &result.exitCode);
+  CloseHandle(info.hProcess);
+  return result;
+}
+
+FakeRunningChecker::FakeRunningChecker() {
+  g_closeCount = 0;
+  ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  thread_ = CreateThread(nullptr, 0, Thread, this, 0, &threadId_);
+  WaitForSingleObject(ready_, 10000);
+}
+
+FakeRunningChecker::~FakeRunningChecker() {
+  PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+  WaitForSingleObject(thread_, 10000);
+  CloseHandle(thread_);
+  CloseHandle(ready_);
+}
+
+int FakeRunningChecker::CloseCount() const { return static_cast<int>(g_closeCount); }
+
+DWORD WINAPI FakeRunningChecker::Thread(void* self) {
+  auto* me = static_cast<FakeRunningChecker*>(self);
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = FakeCheckerProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "POP3 Mail Checker Checker";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowA(wc.lpszClassName, "Bellwick", WS_POPUP, 0, 0, 10, 10, nullptr,
+                              nullptr, wc.hInstance, nullptr);
+  MSG msg;
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists now
+  SetEvent(me->ready_);
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+  if (IsWindow(window)) DestroyWindow(window);
+  UnregisterClassA(wc.lpszClassName, wc.hInstance);
+  return 0;
+}
+
+std::string MakeScratchFolder(const std::string& name) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / "bw-e2e" / name;
+  std::error_code ignored;
+  fs::remove_all(dir, ignored);
+  fs::create_directories(dir);
+  return dir.string();
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+std::string BinFolder() {
+  if (const char* dir = std::getenv("BW_BIN_DIR")) {
+    // CTest hands over a Unix path; Wine maps the Unix root to drive Z:.
+    return dir[0] == '/' ? std::string("Z:") + dir : std::string(dir);
+  }
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string file(path, n);
+  return file.substr(0, file.find_last_of("\\/"));
+}
+
+}  // namespace bw_test

@@ -1,0 +1,56 @@
+// Drives the real programs from a test: starts a process, answers its
+// message boxes (recording their texts) and waits for its end. Also offers a
+// stand-in for a running checker: a window of the checker's class.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace bw_test {
+
+struct SeenBox {
+  std::string caption;
+  std::string text;
+};
+
+struct RunResult {
+  DWORD exitCode = 0;
+  bool timedOut = false;
+  std::vector<SeenBox> boxes;
+};
+
+// Runs `commandLine` in `directory`, pressing `answer` (IDOK, IDYES, IDNO) in
+// every message box the process shows, until it ends or `timeoutMs` passes
+// (then it is terminated).
+RunResult RunAnsweringBoxes(const std::string& commandLine, const std::string& directory,
+                            DWORD timeoutMs = 30000, int answer = IDOK);
+
+// The message box's text (its static control) and caption.
+SeenBox ReadBox(HWND box);
+
+// A window of class "POP3 Mail Checker Checker" on a thread of its own that
+// counts the WM_CLOSE messages it receives and then goes away.
+class FakeRunningChecker {
+ public:
+  FakeRunningChecker();
+  ~FakeRunningChecker();
+  FakeRunningChecker(const FakeRunningChecker&) = delete;
+  FakeRunningChecker& operator=(const FakeRunningChecker&) = delete;
+  int CloseCount() const;
+
+ private:
+  static DWORD WINAPI Thread(void* self);
+  HANDLE thread_ = nullptr;
+  HANDLE ready_ = nullptr;
+  DWORD threadId_ = 0;
+};
+
+// A fresh, empty folder under the temporary folder.
+std::string MakeScratchFolder(const std::string& name);
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+// The folder of the programs under test (BW_BIN_DIR, else this exe's folder).
+std::string BinFolder();
+
+}  // namespace bw_test

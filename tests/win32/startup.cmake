@@ -1,0 +1,9 @@
+# End-to-end tests of Bellwick.exe's start-up, driving the real program.
+if(WIN32)
+  bw_add_gtest(startup_e2e_tests
+    ${CMAKE_CURRENT_LIST_DIR}/driver.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/startup_e2e_test.cpp
+  )
+  target_link_libraries(startup_e2e_tests PRIVATE bw_checker_core)
+  add_dependencies(startup_e2e_tests Bellwick Knobset)
+endif()
