@@ -5,6 +5,11 @@
 
 namespace bw {
 
+static_assert(kCycleReady == Pop3Checker::Ready && kCycleRetryWait == Pop3Checker::RetryWait &&
+                  kCycleSuspended == Pop3Checker::Suspended &&
+                  kCycleServerRefused == Pop3Checker::ServerRefused,
+              "the cycle reads the account's own check states");
+
 Pop3CycleAccounts::Pop3CycleAccounts(const AncestryPop3Controller& application) {
   WalkRing(application.accountHead, [this](AncestryPop3Checker* record) {
     accounts_.push_back(dynamic_cast<Pop3Checker*>(record));
