@@ -27,14 +27,12 @@ enum : unsigned {
 constexpr unsigned kEmergencyPeriodMs = 30000;
 
 // Check states the cycle looks at (the values of Pop3Checker::CheckState).
-enum : int {
-  kCycleUnprocessed = 0,
-  kCycleReady = 1,
-  kCycleCommunicating = 2,
-  kCycleSuspended = 3,
-  kCycleRetryWait = 4,
-  kCycleServerRefused = 5,
-};
+constexpr int kCycleUnprocessed = 0;
+constexpr int kCycleReady = 1;
+constexpr int kCycleCommunicating = 2;
+constexpr int kCycleSuspended = 3;
+constexpr int kCycleRetryWait = 4;
+constexpr int kCycleServerRefused = 5;
 
 // Platform family values of the shared platform query.
 enum : int {
