@@ -1,0 +1,26 @@
+// Resource and command ids of the checker, shared by the .rc file and code.
+#pragma once
+
+#define IDI_BELLWICK 5
+#define IDM_POPUP 101
+#define IDD_STATUS 102
+#define IDD_VERSION 103
+#define IDD_EMERGENCY 104
+
+#define IDC_STATUS_TEXT 1000
+#define IDC_EMERGENCY_LIST 1001
+#define IDC_EMERGENCY_CLEAR 1002
+
+#define IDM_EXIT 40001
+#define IDM_CONFIGURE 40002
+#define IDM_VERSION 40003
+#define IDM_BURY 40004
+#define IDM_STATUS 40005
+#define IDM_EMERGENCY 40006
+#define IDM_USER_APP_FIRST 40021
+#define IDM_USER_APP_LAST 40029
+#define IDM_CHECK_NOW 40030
+#define IDM_AUTO_WAKEUP 40031
+#define IDM_KEEP_GEOMETRY 40032
+#define IDM_MENU_EXEC_BURIED 40034
+#define IDM_RESET_ERRORS 40035
