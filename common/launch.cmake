@@ -9,5 +9,5 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/win32/launch_running.cpp
   )
   bw_target_flags(bw_launch_win32)
-  target_link_libraries(bw_launch_win32 PUBLIC bw_common bw_common_win32)
+  target_link_libraries(bw_launch_win32 PUBLIC bw_common bw_common_win32 shell32)
 endif()

@@ -1,0 +1,157 @@
+// Running-instance test and the window search shared by the start ways.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+
+#include "common/core/sjis.h"
+#include "common/win32/handles.h"
+#include "common/win32/launch_win32.h"
+#include "common/win32/system_libraries.h"
+
+namespace bw {
+
+std::string ModuleNameOf(const std::string& path) {
+  std::string::size_type start = 0;
+  for (std::string::size_type i = 0; i < path.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(path[i]);
+    if (IsLeadByte(c)) {
+      ++i;  // the trail byte may be 0x5C and is no folder separator
+      continue;
+    }
+    if (c == '\\' || c == '/' || c == ':') start = i + 1;
+  }
+  std::string name = path.substr(start);
+  LowerCaseSjis(name);
+  return name;
+}
+
+namespace {
+
+struct ModuleTest {
+  std::string name;
+  bool found = false;
+};
+
+BOOL CALLBACK ModuleTestProc(HWND window, LPARAM param) {
+  auto* test = reinterpret_cast<ModuleTest*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == 0 || pid == GetCurrentProcessId()) return TRUE;
+  UniqueHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
+  if (!process) return TRUE;
+  const SystemFunctions& f = LinkedFunctions();
+  if (!f.EnumProcessModules || !f.GetModuleBaseNameA) return TRUE;
+  HMODULE module = nullptr;
+  DWORD needed = 0;
+  char base[256];
+  if (!f.EnumProcessModules(process.get(), &module, sizeof module, &needed)) return TRUE;
+  DWORD n = f.GetModuleBaseNameA(process.get(), module, base, sizeof base);
+  if (n == 0) return TRUE;
+  process.reset();
+  std::string name(base, n < sizeof base ? n : sizeof base - 1);
+  LowerCaseSjis(name);
+  if (name != test->name) return TRUE;
+  test->found = true;
+  return FALSE;
+}
+
+}  // namespace
+
+int IsModuleRunning(const char* desktop, const char* program) {
+  ModuleTest test;
+  test.name = ModuleNameOf(program ? program : "");
+  int family = PlatformFamily();
+  if (family == kFamilyNt) {
+    if (desktop) {
+      DesktopHandle desk(OpenDesktopA(desktop, 0, FALSE,
+                                      DESKTOP_READOBJECTS | DESKTOP_ENUMERATE |
+                                          DESKTOP_SWITCHDESKTOP));
+      if (!desk) return 1;
+      EnumDesktopWindows(desk.get(), ModuleTestProc, reinterpret_cast<LPARAM>(&test));
+    } else {
+      EnumWindows(ModuleTestProc, reinterpret_cast<LPARAM>(&test));
+    }
+    return test.found ? 0 : 1;
+  }
+  if (family == kFamilyWindows95) {
+    const SystemFunctions& f = LinkedFunctions();
+    if (!f.CreateToolhelp32Snapshot) return 0;
+    UniqueHandle snapshot(f.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot || !f.Process32First || !f.Process32Next) return 1;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = f.Process32First(snapshot.get(), &entry); ok;
+         ok = f.Process32Next(snapshot.get(), &entry)) {
+      if (ModuleNameOf(entry.szExeFile) == test.name) return 0;
+    }
+    return 1;
+  }
+  return 1;
+}
+
+WindowSearch& CurrentWindowSearch() {
+  static WindowSearch search;
+  return search;
+}
+
+namespace {
+
+// The creation time of a process as a text that sorts by time.
+bool CreationTimeText(HANDLE process, std::string* text) {
+  FILETIME created, exited, kernel, user;
+  SYSTEMTIME st;
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return false;
+  if (!FileTimeToSystemTime(&created, &st)) return false;
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%4d%02d%02d %02d:%02d.%02d.%03d", st.wYear, st.wMonth,
+                st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds);
+  text->assign(buffer, 31 < std::string(buffer).size() ? 31 : std::string(buffer).size());
+  return true;
+}
+
+BOOL CALLBACK WindowTestProc(HWND window, LPARAM) {
+  WindowSearch& s = CurrentWindowSearch();
+  if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER)) return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == 0) return TRUE;
+  if (s.mode == 1) {
+    if (pid != s.processId) return TRUE;
+    s.found = window;
+    return FALSE;
+  }
+  if (s.mode != 2) return TRUE;
+  const SystemFunctions& f = LinkedFunctions();
+  if (!f.EnumProcessModules || !f.GetModuleFileNameExA) return TRUE;
+  UniqueHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
+  if (!process) return TRUE;
+  HMODULE module = nullptr;
+  DWORD needed = 0;
+  char path[MAX_PATH];
+  if (!f.EnumProcessModules(process.get(), &module, sizeof module, &needed)) return TRUE;
+  DWORD n = f.GetModuleFileNameExA(process.get(), module, path, sizeof path);
+  if (n == 0 || std::string(path, n < sizeof path ? n : sizeof path - 1) != s.modulePath)
+    return TRUE;
+  std::string created;
+  if (!CreationTimeText(process.get(), &created)) return TRUE;
+  if (created > s.bestCreationTime) {
+    s.bestCreationTime = created;
+    s.found = window;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND SearchWindowInRounds(int rounds) {
+  WindowSearch& s = CurrentWindowSearch();
+  for (int round = 0; round < rounds; ++round) {
+    EnumWindows(WindowTestProc, 0);
+    if (s.found) break;
+    ::Sleep(1000);
+  }
+  return s.found;
+}
+
+}  // namespace bw

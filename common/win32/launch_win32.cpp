@@ -1,0 +1,388 @@
+// Starting, finding and ending the user's applications.
+#include "common/win32/launch_win32.h"
+
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "common/core/executant_record.h"
+#include "common/core/log.h"
+#include "common/win32/handles.h"
+#include "common/win32/system_error.h"
+#include "common/win32/system_libraries.h"
+
+namespace bw {
+
+namespace {
+
+constexpr DWORD kDirectStartFlags = 0x04000A14;  // suspended, own console and group
+constexpr DWORD kHopexecStartFlags = 0x34000810;
+
+int KeyNumber(const Executant& e, const char* key) {
+  return std::atoi(e.properties.FindValue(key).c_str());
+}
+
+int ShowModeOf(const Executant& e) {
+  switch (KeyNumber(e, "ExecutionShowMode")) {
+    case 2: return SW_SHOWMINIMIZED;
+    case 3: return SW_SHOWMAXIMIZED;
+    default: return SW_SHOWNORMAL;
+  }
+}
+
+DWORD PriorityClassOf(const Executant& e) {
+  if (!e.priorityGiven) return 0;
+  switch ((e.ExecutionPriority >> 4) & 0xF) {
+    case 1: return IDLE_PRIORITY_CLASS;
+    case 2: return NORMAL_PRIORITY_CLASS;
+    case 3: return HIGH_PRIORITY_CLASS;
+    default: return 0;
+  }
+}
+
+// Thread priority of the low nibble; false when the thread is left alone.
+bool ThreadPriorityOf(const Executant& e, int* priority) {
+  switch (e.ExecutionPriority & 0xF) {
+    case 1: *priority = THREAD_PRIORITY_LOWEST; return true;
+    case 2: *priority = THREAD_PRIORITY_BELOW_NORMAL; return true;
+    case 4: *priority = THREAD_PRIORITY_ABOVE_NORMAL; return true;
+    case 5: *priority = THREAD_PRIORITY_HIGHEST; return true;
+    default: return false;
+  }
+}
+
+void CloseHeldProcess(void* handle) { CloseHandle(static_cast<HANDLE>(handle)); }
+
+// Closes the handle kept from an earlier start.
+void ReleaseHeld(Executant& e) {
+  if (e.heldProcess) CloseHandle(static_cast<HANDLE>(e.heldProcess));
+  e.heldProcess = nullptr;
+  e.heldThreadId = 0;
+}
+
+void Hold(Executant& e, UniqueHandle& process, DWORD threadId) {
+  e.heldProcess = process.release();
+  e.heldThreadId = threadId;
+}
+
+// Start-up information of the direct and the Hopexec ways. `desktop` must
+// outlive the start (the field is not const).
+STARTUPINFOA StartupInfoOf(const Executant& e, std::vector<char>& desktop) {
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.lpDesktop = desktop.empty() ? nullptr : desktop.data();
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  if (e.positionGiven) {
+    si.dwFlags |= STARTF_USEPOSITION;
+    si.dwX = static_cast<DWORD>(e.x);
+    si.dwY = static_cast<DWORD>(e.y);
+  }
+  if (e.sizeGiven) {
+    si.dwFlags |= STARTF_USESIZE;
+    si.dwXSize = static_cast<DWORD>(e.width);
+    si.dwYSize = static_cast<DWORD>(e.height);
+  }
+  si.wShowWindow = static_cast<WORD>(ShowModeOf(e));
+  return si;
+}
+
+std::vector<char> Writable(const std::string& text) {
+  std::vector<char> v(text.begin(), text.end());
+  v.push_back('\0');
+  return v;
+}
+std::vector<char> DesktopBuffer(const char* desktop) {
+  return desktop ? Writable(desktop) : std::vector<char>();
+}
+
+// Moves, sizes and shows a found window as the record asks.
+void PlaceWindow(const Executant& e, HWND window) {
+  if (e.positionGiven)
+    SetWindowPos(window, nullptr, e.x, e.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  if (e.sizeGiven)
+    SetWindowPos(window, nullptr, 0, 0, e.width, e.height, SWP_NOMOVE | SWP_NOZORDER);
+  ShowWindow(window, ShowModeOf(e));
+}
+
+int SearchRounds(int timeoutMs) {
+  int n = timeoutMs / 1000;
+  return n < 1 ? 1 : n;
+}
+
+// The input wait of a new process. True when it is ready; otherwise the
+// failure is logged with `name` and the caller gives the process up.
+bool WaitUntilReady(HANDLE process, int timeoutMs, const std::string& name) {
+  DWORD r = WaitForInputIdle(process, static_cast<DWORD>(timeoutMs));
+  if (r == WAIT_TIMEOUT) {
+    LogWrite("(%s)は起動完了待ﾀｲﾑｱｳﾄ(%d s).\n", name.c_str(), timeoutMs / 1000);
+    return false;
+  }
+  if (r == WAIT_FAILED) {
+    LogWrite("%s\n", SystemErrorText().c_str());
+    LogWrite("(%s)はProcessﾊﾝﾄﾞﾙが獲得できません.\n", name.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void InstallWin32Launcher() {
+  static Win32Launcher launcher;
+  Executant::closeHeldProcess = CloseHeldProcess;
+  SetLauncher(&launcher);
+}
+
+int Win32Launcher::Launch(Executant& e, const char* desktop) {
+  if (e.ExecutionShellExec > 0) return e.LaunchViaShell();
+  if (KeyNumber(e, "ExecutionInitialOnce") != 0 &&
+      IsModuleRunning(desktop, e.ExecutionFileName.c_str()) == 0) {
+    LogWrite("Module [%s] Already Running in Desktop[%s].\n", e.ExecutionFileName.c_str(),
+             desktop ? desktop : "(null)");
+    return 1;
+  }
+  ReleaseHeld(e);
+
+  std::string commandLine = e.ExecutionFileName + " " + e.ExecutionArguments;
+  std::vector<char> command = Writable(commandLine);
+  const std::string& directory = e.properties.FindValue("ExecutionPath");
+  std::vector<char> desktopName = DesktopBuffer(desktop);
+  STARTUPINFOA si = StartupInfoOf(e, desktopName);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE,
+                      kDirectStartFlags | PriorityClassOf(e), nullptr,
+                      directory.empty() ? nullptr : directory.c_str(), &si, &pi)) {
+    LogWrite("CreateProcess(%s) Failed.\n", commandLine.c_str());
+    return -1;
+  }
+  UniqueHandle process(pi.hProcess);
+  UniqueHandle thread(pi.hThread);
+  LogWrite("CreatePrcess(%s) Success.\n", commandLine.c_str());
+
+  const SystemFunctions& f = LinkedFunctions();
+  if (KeyNumber(e, "ExecutionDisableIME") != 0 && f.ImmDisableIME) {
+    LogWrite("IME Disable OK.\n");
+    f.ImmDisableIME(pi.dwThreadId);
+  }
+  int threadPriority;
+  if (e.priorityGiven && ThreadPriorityOf(e, &threadPriority))
+    SetThreadPriority(thread.get(), threadPriority);
+  ResumeThread(thread.get());
+  thread.reset();
+
+  DWORD threadId = pi.dwThreadId;
+  if (e.ExecutionInputTO != 0) {
+    if (!WaitUntilReady(process.get(), e.ExecutionInputTO, e.ExecutionFileName)) return 0;
+    if (e.positionGiven || e.sizeGiven) {
+      ResetWindowSearch(1);
+      CurrentWindowSearch().processId = pi.dwProcessId;
+      HWND window = SearchWindowInRounds(SearchRounds(e.ExecutionInputTO));
+      if (window) {
+        PlaceWindow(e, window);
+        threadId = GetWindowThreadProcessId(window, nullptr);
+      }
+    }
+  }
+  if (e.keepHandle) Hold(e, process, threadId);
+  return 0;
+}
+
+int Win32Launcher::LaunchViaShell(Executant& e) {
+  ReleaseHeld(e);
+  bool windowNeeded = e.positionGiven || e.sizeGiven || e.keepHandle;
+  const std::string& directory = e.properties.FindValue("ExecutionPath");
+  SHELLEXECUTEINFOA info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpFile = e.ExecutionArguments.c_str();
+  info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
+  info.nShow = ShowModeOf(e);
+  LogWrite("ShellExecuteEx(%s) -> ", e.ExecutionArguments.c_str());
+
+  const SystemFunctions& f = LinkedFunctions();
+  bool snapshots = windowNeeded && PlatformFamily() == kFamilyWindows95;
+  UniqueHandle before;
+  if (snapshots && f.CreateToolhelp32Snapshot)
+    before.reset(f.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!ShellExecuteExA(&info)) {
+    LogWrite("Exec Faild.\n");
+    return 0;
+  }
+  UniqueHandle process(info.hProcess);
+  if (reinterpret_cast<std::intptr_t>(info.hInstApp) < 32 || !process) {
+    LogWrite("Insntance or ProcessHandle Faild.\n");
+    return 0;
+  }
+  if (!WaitUntilReady(process.get(), e.ExecutionInputTO, e.ExecutionArguments)) return 0;
+  UniqueHandle after;
+  if (snapshots && f.CreateToolhelp32Snapshot)
+    after.reset(f.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  LogWrite("Success.\n");
+  if (DWORD priorityClass = PriorityClassOf(e)) SetPriorityClass(process.get(), priorityClass);
+
+  if (windowNeeded) {
+    HWND window = static_cast<HWND>(
+        e.FindTopLevelWindow(process.get(), e.ExecutionInputTO, before.get(), after.get()));
+    before.reset();
+    after.reset();
+    if (!window) {
+      LogWrite("ToplevelWindow が獲得できませんでした.\n");
+      return 0;
+    }
+    PlaceWindow(e, window);
+    DWORD threadId = GetWindowThreadProcessId(window, nullptr);
+    e.heldThreadId = threadId;
+    if (e.keepHandle) Hold(e, process, threadId);
+  }
+  return 0;
+}
+
+void* Win32Launcher::FindTopLevelWindow(Executant&, void* process, int timeoutMs,
+                                        void* snapshotBefore, void* snapshotAfter) {
+  int rounds = SearchRounds(timeoutMs);
+  WindowSearch& s = CurrentWindowSearch();
+  s.found = nullptr;
+  const SystemFunctions& f = LinkedFunctions();
+  int family = PlatformFamily();
+  if (family == kFamilyNt) {
+    if (!f.EnumProcessModules || !f.GetModuleFileNameExA) return nullptr;
+    HMODULE module = nullptr;
+    DWORD needed = 0;
+    char path[MAX_PATH];
+    if (!f.EnumProcessModules(static_cast<HANDLE>(process), &module, sizeof module, &needed))
+      return nullptr;
+    DWORD n = f.GetModuleFileNameExA(static_cast<HANDLE>(process), module, path, sizeof path);
+    ResetWindowSearch(2);
+    s.modulePath.assign(path, n < sizeof path ? n : sizeof path - 1);
+    return SearchWindowInRounds(rounds);
+  }
+  if (family == kFamilyWindows95) {
+    if (!snapshotBefore || !snapshotAfter || !f.Process32First || !f.Process32Next)
+      return nullptr;
+    DWORD self = GetCurrentProcessId();
+    DWORD newProcess = 0;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = f.Process32First(snapshotAfter, &entry); ok && !newProcess;
+         ok = f.Process32Next(snapshotAfter, &entry)) {
+      if (entry.th32ParentProcessID != self) continue;
+      bool seenBefore = false;
+      PROCESSENTRY32 old{};
+      old.dwSize = sizeof old;
+      for (BOOL more = f.Process32First(snapshotBefore, &old); more;
+           more = f.Process32Next(snapshotBefore, &old)) {
+        if (old.th32ProcessID == entry.th32ProcessID) {
+          seenBefore = true;
+          break;
+        }
+      }
+      if (!seenBefore) newProcess = entry.th32ProcessID;
+    }
+    if (!newProcess) return nullptr;
+    ResetWindowSearch(1);
+    s.processId = newProcess;
+    return SearchWindowInRounds(rounds);
+  }
+  return nullptr;
+}
+
+void Win32Launcher::ResetWindowSearch(int mode) {
+  WindowSearch& s = CurrentWindowSearch();
+  s.found = nullptr;
+  s.bestCreationTime.clear();
+  s.mode = mode;
+}
+
+int Win32Launcher::LaunchViaHopexec(Executant& e, const char* desktop) {
+  ReleaseHeld(e);
+  char self[MAX_PATH] = "";
+  DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
+  std::string folder(self, n < sizeof self ? n : sizeof self - 1);
+  std::string::size_type cut = 0;
+  for (std::string::size_type i = 0; i < folder.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(folder[i]);
+    if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+      ++i;
+      continue;
+    }
+    if (c == '\\' || c == '/' || c == ':') cut = i + 1;
+  }
+  folder.resize(cut);
+  char sw[48];
+  if ((e.positionGiven || e.sizeGiven) && e.ExecutionInputTO != 0)
+    std::snprintf(sw, sizeof sw, "/WatchDog:%d", e.ExecutionInputTO);
+  else
+    std::snprintf(sw, sizeof sw, "/NOWAIT:0");
+  std::string commandLine = folder + "Hopexec.exe " + sw + " " + e.ExecutionArguments;
+  std::vector<char> command = Writable(commandLine);
+  const std::string& directory = e.properties.FindValue("ExecutionPath");
+  std::vector<char> desktopName = DesktopBuffer(desktop);
+  STARTUPINFOA si = StartupInfoOf(e, desktopName);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE,
+                      kHopexecStartFlags | PriorityClassOf(e), nullptr,
+                      directory.empty() ? nullptr : directory.c_str(), &si, &pi)) {
+    LogWrite("CreateProcess(%s) Failed.\n", commandLine.c_str());
+    return -1;
+  }
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  LogWrite("CreatePrcess(%s) Success.\n", commandLine.c_str());
+  return 0;
+}
+
+int Win32Launcher::Kill(Executant& e, int methods) {
+  if (!e.heldProcess) {
+    e.heldThreadId = 0;
+    return 0;
+  }
+  UniqueHandle process(static_cast<HANDLE>(e.heldProcess));
+  DWORD threadId = static_cast<DWORD>(e.heldThreadId);
+  e.heldProcess = nullptr;
+  e.heldThreadId = 0;
+  DWORD exitCode = 0;
+  if (!GetExitCodeProcess(process.get(), &exitCode)) return 0;
+  // The handle value is printed in 32 bits, as the 32-bit program shows it.
+  LogWrite("Kill Check (%s) [H:%08X,T:%08X] : ", e.ExecutionFileName.c_str(),
+           static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(process.get())),
+           static_cast<unsigned>(threadId));
+  if (exitCode != STILL_ACTIVE) {
+    process.reset();
+    LogWrite("Already End.\n");
+    return 0;
+  }
+  bool lastPostSucceeded = false;
+  bool posted = false;
+  if (methods & 0x1) {
+    lastPostSucceeded = PostThreadMessageA(threadId, WM_CLOSE, 0, 0) != 0;
+    posted = true;
+    LogWrite("Post(WM_CLOSE) ");
+  }
+  if (methods & 0x2) {
+    if (posted && lastPostSucceeded) ::Sleep(500);
+    lastPostSucceeded = PostThreadMessageA(threadId, WM_QUIT, 0, 0) != 0;
+    posted = true;
+    LogWrite("Post(WM_QUIT) ");
+  }
+  if (methods & 0x4) {
+    if (posted && lastPostSucceeded) ::Sleep(500);
+    TerminateProcess(process.get(), 0);
+    LogWrite("TerminateProcess()");
+  }
+  LogWrite("\n");
+  return 0;
+}
+
+int Win32Launcher::WaitForProcessEnd(void* process, unsigned long limitMs) {
+  DWORD r = WaitForSingleObject(static_cast<HANDLE>(process), limitMs);
+  if (r == WAIT_OBJECT_0) return 0;
+  return r == WAIT_TIMEOUT ? 1 : -1;
+}
+
+void Win32Launcher::Sleep(unsigned long ms) { ::Sleep(ms); }
+
+}  // namespace bw

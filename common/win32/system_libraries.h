@@ -1,0 +1,43 @@
+// System functions linked at run time, because not every supported Windows
+// has them: PSAPI and IMM32 on the NT family, the Toolhelp functions of
+// Kernel32 on the Windows 95 family. Also the platform family query.
+#pragma once
+#include <windows.h>
+
+namespace bw {
+
+// Platform families; the codes are our own, not the dwPlatformId values.
+enum : int {
+  kFamilyUnknown = -1,
+  kFamilyOther = 1,
+  kFamilyWindows95 = 2,
+  kFamilyNt = 3,
+};
+
+// Asked once with GetVersionExA and remembered.
+int PlatformFamily();
+
+// Library set bits.
+enum : int { kLinkPsapi = 1, kLinkImm32 = 2 };
+
+
+struct SystemFunctions {
+  BOOL(WINAPI* EnumProcesses)(DWORD*, DWORD, DWORD*) = nullptr;
+  BOOL(WINAPI* EnumProcessModules)(HANDLE, HMODULE*, DWORD, DWORD*) = nullptr;
+  DWORD(WINAPI* GetModuleFileNameExA)(HANDLE, HMODULE, LPSTR, DWORD) = nullptr;
+  DWORD(WINAPI* GetModuleBaseNameA)(HANDLE, HMODULE, LPSTR, DWORD) = nullptr;
+  BOOL(WINAPI* ImmDisableIME)(DWORD) = nullptr;
+  HANDLE(WINAPI* CreateToolhelp32Snapshot)(DWORD, DWORD) = nullptr;
+  BOOL(WINAPI* Process32First)(HANDLE, void*) = nullptr;
+  BOOL(WINAPI* Process32Next)(HANDLE, void*) = nullptr;
+};
+
+// With `load`, links the libraries of `set` that fit the platform family;
+// without it, releases them. A library or function that cannot be had stays
+// absent (null), silently.
+void LinkSystemLibraries(int set, bool load);
+
+// The functions linked now.
+const SystemFunctions& LinkedFunctions();
+
+}  // namespace bw
