@@ -6,4 +6,11 @@ if(WIN32)
   )
   target_link_libraries(startup_e2e_tests PRIVATE bw_checker_core)
   add_dependencies(startup_e2e_tests Bellwick Knobset)
+
+  bw_add_gtest(app_e2e_tests
+    ${CMAKE_CURRENT_LIST_DIR}/driver.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/app_e2e_test.cpp
+  )
+  target_link_libraries(app_e2e_tests PRIVATE gdi32)
+  add_dependencies(app_e2e_tests Bellwick Knobset)
 endif()

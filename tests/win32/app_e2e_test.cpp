@@ -1,0 +1,259 @@
+// Bellwick.exe from start to end as a user meets it, driven through its
+// window: the face, the log, the menu commands, burying, the exit question,
+// WM_CLOSE from another instance and the geometry written back.
+#include <windows.h>
+
+#include <cctype>
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/win32/driver.h"
+
+namespace {
+
+using bw_test::ReadFileBytes;
+using bw_test::WriteFileBytes;
+
+const char kClass[] = "POP3 Mail Checker Checker";
+
+// One account in simulation mode needs no server; the refused one talks to
+// a loopback port nobody listens on.
+std::string ParameterFile(const std::string& account, const std::string& settings) {
+  return "LogFileName\tBellwick.log\r\nLogFileLimit\t100\r\n"
+         "AncestryPop3Controller::RingListClass\t{\r\n\tWindowPosition\t40,50\r\n"
+         "\tWindowSize\t140,60\r\n\tAnimateTimer\t0\r\n" + settings +
+         "\tAncestryPop3Checker::RingListClass\t{\r\n" + account + "\t}\r\n}\r\n--EOF--\r\n";
+}
+const char kDemoAccount[] =
+    "\t\tConnectionName\tDemo\r\n\t\tHostName\t127.0.0.1\r\n\t\tServiceName\t1\r\n"
+    "\t\tUserID\tu\r\n\t\tPassword\tp\r\n\t\tTOofConnect_Sec\t2\r\n";
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000) {
+  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+    if (condition()) return true;
+    Sleep(50);
+  }
+  return condition();
+}
+
+std::string Text(HWND window) {
+  char buffer[512] = "";
+  GetWindowTextA(window, buffer, sizeof buffer);
+  return buffer;
+}
+
+HWND FindBoxOf(DWORD processId) {
+  struct Search {
+    DWORD pid;
+    HWND found;
+  } search{processId, nullptr};
+  EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        char cls[32];
+        if (pid == s->pid && IsWindowVisible(w) && GetClassNameA(w, cls, sizeof cls) &&
+            std::string(cls) == "#32770") {
+          s->found = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// A running Bellwick.exe in a scratch folder; terminated if a test leaves it.
+class Checker {
+ public:
+  Checker(const std::string& dir, const std::string& arguments) {
+    std::string line = "\"" + bw_test::BinFolder() + "\\Bellwick.exe\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
+                             &startup, &info) != 0;
+    if (!started) return;
+    CloseHandle(info.hThread);
+    WaitFor([this] {
+      window = FindWindowA(kClass, nullptr);
+      DWORD pid = 0;
+      if (window) GetWindowThreadProcessId(window, &pid);
+      return window && pid == info.dwProcessId;
+    });
+  }
+  ~Checker() {
+    if (!started) return;
+    if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info.hProcess, 9);
+    WaitForSingleObject(info.hProcess, 5000);
+    CloseHandle(info.hProcess);
+  }
+  bool Ended(DWORD timeoutMs = 15000) {
+    return WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0;
+  }
+  DWORD ExitCode() {
+    DWORD code = 0;
+    GetExitCodeProcess(info.hProcess, &code);
+    return code;
+  }
+  void Command(int id) { PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+  // Waits for a message box of this checker, records its text, answers it.
+  std::string AnswerBox(int answer) {
+    HWND box = nullptr;
+    WaitFor([&] { return (box = FindBoxOf(info.dwProcessId)) != nullptr; });
+    if (!box) return "(no box)";
+    Sleep(150);
+    std::string text = bw_test::ReadBox(box).text;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+    return text;
+  }
+
+  bool started = false;
+  PROCESS_INFORMATION info{};
+  HWND window = nullptr;
+};
+
+class CheckerApp : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = bw_test::MakeScratchFolder(
+        std::string("app-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  }
+  std::string File(const std::string& name) const { return dir + "\\" + name; }
+  std::string Log() const { return ReadFileBytes(File("Bellwick.log")); }
+  std::string dir;
+};
+
+TEST_F(CheckerApp, FaceGoesFromWaitingToTimeAndCountAndLogRunsStartToEnd) {
+  WriteFileBytes(File("b.ini"), ParameterFile(kDemoAccount, "\tInitSleep_Sec\t2\r\n"));
+  Checker checker(dir, "-s -p b.ini");
+  ASSERT_TRUE(checker.window);
+  EXPECT_EQ(Text(checker.window), "待機中");
+  ASSERT_TRUE(WaitFor([&] { return Text(checker.window).find("未読数=") != std::string::npos; }));
+  const std::string face = Text(checker.window);
+  const std::string prefix = "\r\n未読数=";
+  ASSERT_GT(face.size(), 5 + prefix.size()) << face;
+  EXPECT_TRUE(isdigit(face[0]) && isdigit(face[1]) && face[2] == ':' && isdigit(face[3]) &&
+              isdigit(face[4]))
+      << face;
+  EXPECT_EQ(face.substr(5, prefix.size()), prefix);
+  EXPECT_EQ(face.find_first_not_of("0123456789", 5 + prefix.size()), std::string::npos) << face;
+
+  SendMessageA(checker.window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(checker.Ended());
+  EXPECT_EQ(checker.ExitCode(), 0u);
+  const std::string log = Log();
+  EXPECT_EQ(log.rfind("Bellwick Starting : ", 0), 0u) << log;
+  EXPECT_NE(log.find("--- [Demo] --- "), std::string::npos);
+  EXPECT_NE(log.find("WM_CLOSE Detected.\r\n"), std::string::npos);
+  const std::string end = "--- Program End Code=0 ---\r\n";
+  ASSERT_GE(log.size(), end.size());
+  EXPECT_EQ(log.substr(log.size() - end.size()), end);
+}
+
+TEST_F(CheckerApp, WmCloseEndsWithoutRewritingTheParameterFile) {
+  const std::string file = ParameterFile(kDemoAccount, "");
+  WriteFileBytes(File("b.ini"), file);
+  Checker checker(dir, "-s -p b.ini");
+  ASSERT_TRUE(checker.window);
+  SetWindowPos(checker.window, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SendMessageA(checker.window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(checker.Ended());
+  EXPECT_EQ(ReadFileBytes(File("b.ini")), file);
+}
+
+TEST_F(CheckerApp, ExitQuestionAnsweredNoKeepsRunningYesWritesGeometryBack) {
+  WriteFileBytes(File("b.ini"), ParameterFile(kDemoAccount, ""));
+  Checker checker(dir, "-s -p b.ini");
+  ASSERT_TRUE(checker.window);
+  checker.Command(40001);
+  EXPECT_EQ(checker.AnswerBox(IDNO), "Bellwickを終了しますか?");
+  EXPECT_FALSE(checker.Ended(1500));
+
+  SetWindowPos(checker.window, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  checker.Command(40001);
+  checker.AnswerBox(IDYES);
+  ASSERT_TRUE(checker.Ended());
+  const std::string file = ReadFileBytes(File("b.ini"));
+  EXPECT_NE(file.find("\tWindowPosition\t300,200\r\n"), std::string::npos) << file;
+  EXPECT_NE(file.find("\tAnimateTimer\t0\r\n"), std::string::npos);
+}
+
+TEST_F(CheckerApp, SecondInstanceWithXClosesTheFirstAndDashD1Refuses) {
+  WriteFileBytes(File("b.ini"), ParameterFile(kDemoAccount, ""));
+  Checker first(dir, "-s -p b.ini");
+  ASSERT_TRUE(first.window);
+  bw_test::RunResult refused =
+      bw_test::RunAnsweringBoxes("\"" + bw_test::BinFolder() + "\\Bellwick.exe\" -d 1 -p b.ini", dir);
+  ASSERT_EQ(refused.boxes.size(), 1u);
+  EXPECT_EQ(refused.boxes[0].text, "既に起動されています.");
+  EXPECT_FALSE(first.Ended(0));
+
+  Checker second(dir, "-x -s -p b.ini");
+  EXPECT_TRUE(first.Ended());
+  ASSERT_TRUE(second.window);
+  SendMessageA(second.window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(second.Ended());
+}
+
+TEST_F(CheckerApp, BuryCutsTheMiddleAwayAndAClickOnTheRimRestores) {
+  WriteFileBytes(File("b.ini"), ParameterFile(kDemoAccount, ""));
+  Checker checker(dir, "-s -p b.ini");
+  ASSERT_TRUE(checker.window);
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetWindowRgn(checker.window, region), ERROR);
+  checker.Command(40004);
+  ASSERT_TRUE(WaitFor([&] { return GetWindowRgn(checker.window, region) == COMPLEXREGION; }));
+  RECT window;
+  GetWindowRect(checker.window, &window);
+  const int cx = (window.right - window.left) / 2, cy = (window.bottom - window.top) / 2;
+  EXPECT_FALSE(PtInRegion(region, cx, cy));
+  EXPECT_TRUE(PtInRegion(region, 0, cy));
+
+  SendMessageA(checker.window, WM_SETCURSOR, reinterpret_cast<WPARAM>(checker.window),
+               MAKELPARAM(HTCLIENT, WM_MBUTTONDOWN));
+  EXPECT_EQ(GetWindowRgn(checker.window, region), ERROR);
+  DeleteObject(region);
+  SendMessageA(checker.window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(checker.Ended());
+}
+
+TEST_F(CheckerApp, CheckNowResetAndEmergencyDialogAreLogged) {
+  WriteFileBytes(File("b.ini"), ParameterFile(kDemoAccount, ""));
+  Checker checker(dir, "-s -p b.ini");
+  ASSERT_TRUE(checker.window);
+  ASSERT_TRUE(WaitFor([&] { return Log().find("--- [Demo] --- ") != std::string::npos; }));
+  checker.Command(40030);
+  ASSERT_TRUE(WaitFor([&] {
+    const std::string log = Log();
+    return log.find("--- [Demo] --- ") != log.rfind("--- [Demo] --- ");
+  }));
+
+  checker.Command(40006);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (dialog = FindBoxOf(checker.info.dwProcessId)) != nullptr; }));
+  HWND list = GetDlgItem(dialog, 1001);
+  // Item texts do not cross the process boundary under every system; their
+  // count and length do (" 1 Demo").
+  EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
+  EXPECT_EQ(SendMessageA(list, LB_GETTEXTLEN, 0, 0), 7);
+  SendMessageA(list, LB_SETSEL, TRUE, 0);
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return Text(checker.window).find("緊急") != std::string::npos; }))
+      << Text(checker.window);
+  SendMessageA(checker.window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(checker.Ended());
+}
+
+TEST_F(CheckerApp, RefusedAccountSuspendsAndTheFaceSaysStopped) {
+  WriteFileBytes(File("b.ini"), ParameterFile(kDemoAccount, ""));
+  Checker checker(dir, "-p b.ini");
+  ASSERT_TRUE(checker.window);
+  EXPECT_TRUE(WaitFor([&] { return Text(checker.window) == "停止"; })) << Text(checker.window);
+  SendMessageA(checker.window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(checker.Ended());
+}
+
+}  // namespace
