@@ -13,4 +13,7 @@ if(WIN32)
   )
   target_link_libraries(app_e2e_tests PRIVATE gdi32)
   add_dependencies(app_e2e_tests Bellwick Knobset)
+
+  add_executable(bellwick-drive ${CMAKE_CURRENT_LIST_DIR}/bellwick_drive.cpp)
+  bw_target_flags(bellwick-drive)
 endif()
