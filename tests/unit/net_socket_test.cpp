@@ -69,12 +69,4 @@ TEST_F(NetSocket, BytesTravelAndReadinessWaitsTimeOut) {
   net::Close(l);
 }
 
-TEST_F(NetSocket, PortsConvertToAndFromNetworkOrder) {
-  std::uint16_t p = bw::PortToNetwork(110);
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(&p);
-  EXPECT_EQ(bytes[0], 0);
-  EXPECT_EQ(bytes[1], 110);
-  EXPECT_EQ(bw::PortFromNetwork(bw::PortToNetwork(65535)), 65535u);
-}
-
 }  // namespace
