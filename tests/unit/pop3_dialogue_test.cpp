@@ -38,9 +38,16 @@ Pop3Script With(Pop3Script s, std::initializer_list<bw_test::Pop3Action> more) {
 
 class Dialogue : public bw_test::ScratchTest {
  protected:
+  // The test's own sockets need WinSock started; Check brackets its own use.
   void SetUp() override {
     ScratchTest::SetUp();
     StartLog();
+    int version;
+    bw::net::Startup(&version);
+  }
+  void TearDown() override {
+    bw::net::Cleanup();
+    ScratchTest::TearDown();
   }
   void Point(const ScriptedPop3Server& server) {
     account.ConnectionName = "home";
