@@ -130,6 +130,27 @@ TEST_F(Account, FailureStatesShowTheirCauseTexts) {
   }
 }
 
+TEST_F(Account, ChallengeIsTheLatestOpeningBracketBeforeTheFirstClosingOne) {
+  struct Case {
+    const char* greeting;
+    const char* challenge;
+  } cases[] = {
+      {"+OK <a> <b>\r\n", "<a>"},
+      {"+OK <a<b>\r\n", "<b>"},
+      {"+OK a>b\r\n", ""},
+      {"+OK <unclosed\r\n", ""},
+      {"+OK POP3 ready <4213.1039585000.pop>\r\n", "<4213.1039585000.pop>"},
+  };
+  for (const Case& c : cases) {
+    char line[bw::kPop3LineBufferSize];
+    std::snprintf(line, sizeof line, "%s", c.greeting);
+    account.Challenge = "stale";
+    account.TakeChallenge(line);
+    EXPECT_EQ(account.Challenge, c.challenge) << c.greeting;
+  }
+  EXPECT_NE(LogText().find(Crlf("\tChallengeStrings=<4213.1039585000.pop>\n")), std::string::npos);
+}
+
 TEST_F(Account, ResetCountsReturnsAnyStateToUnprocessedLooking) {
   Simulate({2});
   account.CheckState = Pop3Checker::Ready;
