@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/core/controller_record.h"
+#include "common/core/platform_family.h"
 
 namespace bw {
 
@@ -33,14 +34,6 @@ constexpr int kCycleCommunicating = 2;
 constexpr int kCycleSuspended = 3;
 constexpr int kCycleRetryWait = 4;
 constexpr int kCycleServerRefused = 5;
-
-// Platform family values of the shared platform query.
-enum : int {
-  kFamilyUnknown = -1,
-  kFamilyOther = 1,
-  kFamilyWin95 = 2,
-  kFamilyNt = 3,
-};
 
 // MessageBox flag not in platform.h: the second button is the default.
 constexpr unsigned kMbDefButton2 = 0x0100;

@@ -4,22 +4,15 @@
 #pragma once
 #include <windows.h>
 
-namespace bw {
+#include "common/core/platform_family.h"
 
-// Platform families; the codes are our own, not the dwPlatformId values.
-enum : int {
-  kFamilyUnknown = -1,
-  kFamilyOther = 1,
-  kFamilyWindows95 = 2,
-  kFamilyNt = 3,
-};
+namespace bw {
 
 // Asked once with GetVersionExA and remembered.
 int PlatformFamily();
 
 // Library set bits.
 enum : int { kLinkPsapi = 1, kLinkImm32 = 2 };
-
 
 struct SystemFunctions {
   BOOL(WINAPI* EnumProcesses)(DWORD*, DWORD, DWORD*) = nullptr;

@@ -370,7 +370,7 @@ TEST_F(Cycle, ScreenSaverPostponesNormalAccountsButNotEmergencyOnes) {
   cycle.AccountTimerFired(1);
   EXPECT_EQ(A(1).checkedAt.size(), 1u);
 
-  family = bw::kFamilyWin95;
+  family = bw::kFamilyWindows95;
   saver = false;
   journal.clear();
   cycle.AccountTimerFired(0);
