@@ -256,4 +256,60 @@ TEST_F(CheckerApp, RefusedAccountSuspendsAndTheFaceSaysStopped) {
   EXPECT_TRUE(checker.Ended());
 }
 
+std::string ServerAccount(int port) {
+  return "\t\tConnectionName\tTiny\r\n\t\tHostName\t127.0.0.1\r\n\t\tServiceName\t" +
+         std::to_string(port) +
+         "\r\n\t\tUserID\tu\r\n\t\tPassword\tp\r\n\t\tTOofConnect_Sec\t2\r\n"
+         "\t\tTOofSendRecv_Sec\t2\r\n";
+}
+
+DWORD ProcessOfWindowTitled(const char* title) {
+  HWND window = nullptr;
+  WaitFor([&] { return (window = FindWindowA(nullptr, title)) != nullptr; }, 10000);
+  DWORD pid = 0;
+  if (window) GetWindowThreadProcessId(window, &pid);
+  return pid;
+}
+
+bool ProcessEnds(DWORD pid, DWORD timeoutMs) {
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+  if (!process) return true;
+  bool ended = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(process, 0);
+  CloseHandle(process);
+  return ended;
+}
+
+TEST_F(CheckerApp, MailStartsTheAutoExecAppAfterTheSweepAndAnEmptyMailboxEndsIt) {
+  bw_test::TinyPop3Server server(2);
+  const std::string probe = bw_test::BinFolder() + "\\bw_probe_app.exe";
+  WriteFileBytes(File("b.ini"),
+                 ParameterFile(ServerAccount(server.Port()),
+                               "\tConsecutive_Sec\t2\r\n"
+                               "\tExecutant::RingListClass\t{\r\n\t\tExecutionFileName\t" + probe +
+                                   "\r\n\t\tExecutionArguments\t-w -e 60000\r\n"
+                                   "\t\tExecutionInputTO\t0\r\n\t}\r\n"));
+  Checker checker(dir, "-p b.ini");
+  ASSERT_TRUE(checker.window);
+  ASSERT_TRUE(WaitFor([&] { return Log().find("Success.") != std::string::npos; })) << Log();
+  std::string log = Log();
+  const size_t held = log.find("連続起動 自動実行ｱﾌﾟﾘ実行保留.");
+  const size_t released = log.find("自動実行ｱﾌﾟﾘ　実行保留解除");
+  const size_t started = log.find("CreatePrcess(");
+  EXPECT_NE(held, std::string::npos) << log;
+  EXPECT_LT(held, released);
+  EXPECT_LT(released, started);
+  EXPECT_EQ(Text(checker.window).substr(5), "\r\n未読数=2");
+
+  const DWORD probePid = ProcessOfWindowTitled("bw probe");
+  ASSERT_NE(probePid, 0u);
+  server.SetMessages(0);
+  checker.Command(40030);
+  EXPECT_TRUE(ProcessEnds(probePid, 15000)) << Log();
+  EXPECT_TRUE(WaitFor([&] { return Text(checker.window).substr(5) == "\r\n未読数=0"; }))
+      << Text(checker.window);
+  SendMessageA(checker.window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(checker.Ended());
+}
+
 }  // namespace

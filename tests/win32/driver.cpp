@@ -1,4 +1,6 @@
 // Program driver for the Windows end-to-end tests (see driver.h).
+#include <winsock2.h>
+
 #include "tests/win32/driver.h"
 
 #include <cstdlib>
@@ -122,6 +124,73 @@ DWORD WINAPI FakeRunningChecker::Thread(void* self) {
   if (IsWindow(window)) DestroyWindow(window);
   UnregisterClassA(wc.lpszClassName, wc.hInstance);
   return 0;
+}
+
+TinyPop3Server::TinyPop3Server(int messages) : messages_(messages) {
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  int length = sizeof address;
+  getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+  port_ = ntohs(address.sin_port);
+  listen(s, 8);
+  listener_ = s;
+  thread_ = CreateThread(nullptr, 0, Thread, this, 0, nullptr);
+}
+
+TinyPop3Server::~TinyPop3Server() {
+  InterlockedExchange(&stop_, 1);
+  closesocket(static_cast<SOCKET>(listener_));
+  WaitForSingleObject(thread_, 5000);
+  CloseHandle(thread_);
+  WSACleanup();
+}
+
+DWORD WINAPI TinyPop3Server::Thread(void* self) {
+  auto* me = static_cast<TinyPop3Server*>(self);
+  while (!me->stop_) {
+    SOCKET client = accept(static_cast<SOCKET>(me->listener_), nullptr, nullptr);
+    if (client == INVALID_SOCKET) break;
+    me->Serve(client);
+    closesocket(client);
+  }
+  return 0;
+}
+
+void TinyPop3Server::Serve(UINT_PTR client) {
+  const SOCKET c = static_cast<SOCKET>(client);
+  auto reply = [c](const std::string& text) { send(c, text.data(), static_cast<int>(text.size()), 0); };
+  reply("+OK tiny ready\r\n");
+  std::string pending;
+  char buffer[512];
+  for (;;) {
+    size_t end;
+    while ((end = pending.find("\r\n")) == std::string::npos) {
+      int n = recv(c, buffer, sizeof buffer, 0);
+      if (n <= 0) return;
+      pending.append(buffer, static_cast<size_t>(n));
+    }
+    const std::string command = pending.substr(0, 4);
+    pending.erase(0, end + 2);
+    const int messages = static_cast<int>(messages_);
+    if (command == "STAT") {
+      reply("+OK " + std::to_string(messages) + " " + std::to_string(messages * 100) + "\r\n");
+    } else if (command == "UIDL") {
+      std::string listing = "+OK\r\n";
+      for (int i = 1; i <= messages; ++i)
+        listing += std::to_string(i) + " uid" + std::to_string(i) + "\r\n";
+      reply(listing + ".\r\n");
+    } else if (command == "QUIT") {
+      reply("+OK bye\r\n");
+      return;
+    } else {
+      reply("+OK\r\n");
+    }
+  }
 }
 
 std::string MakeScratchFolder(const std::string& name) {

@@ -46,6 +46,27 @@ class FakeRunningChecker {
   DWORD threadId_ = 0;
 };
 
+// A minimal POP3 server on 127.0.0.1 in a thread of the test: it accepts
+// any login and answers STAT and UIDL with the current message count.
+class TinyPop3Server {
+ public:
+  explicit TinyPop3Server(int messages);
+  ~TinyPop3Server();
+  TinyPop3Server(const TinyPop3Server&) = delete;
+  TinyPop3Server& operator=(const TinyPop3Server&) = delete;
+  int Port() const { return port_; }
+  void SetMessages(int messages) { InterlockedExchange(&messages_, messages); }
+
+ private:
+  static DWORD WINAPI Thread(void* self);
+  void Serve(UINT_PTR client);
+  UINT_PTR listener_;
+  int port_ = 0;
+  volatile LONG messages_;
+  volatile LONG stop_ = 0;
+  HANDLE thread_ = nullptr;
+};
+
 // A fresh, empty folder under the temporary folder.
 std::string MakeScratchFolder(const std::string& name);
 std::string ReadFileBytes(const std::string& path);

@@ -4,15 +4,15 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/driver.cpp
     ${CMAKE_CURRENT_LIST_DIR}/startup_e2e_test.cpp
   )
-  target_link_libraries(startup_e2e_tests PRIVATE bw_checker_core)
+  target_link_libraries(startup_e2e_tests PRIVATE bw_checker_core ws2_32)
   add_dependencies(startup_e2e_tests Bellwick Knobset)
 
   bw_add_gtest(app_e2e_tests
     ${CMAKE_CURRENT_LIST_DIR}/driver.cpp
     ${CMAKE_CURRENT_LIST_DIR}/app_e2e_test.cpp
   )
-  target_link_libraries(app_e2e_tests PRIVATE gdi32)
-  add_dependencies(app_e2e_tests Bellwick Knobset)
+  target_link_libraries(app_e2e_tests PRIVATE gdi32 ws2_32)
+  add_dependencies(app_e2e_tests Bellwick Knobset bw_probe_app)
 
   add_executable(bellwick-drive ${CMAKE_CURRENT_LIST_DIR}/bellwick_drive.cpp)
   bw_target_flags(bellwick-drive)
