@@ -84,6 +84,7 @@ class Pop3Checker : public AncestryPop3Checker {
   enum LineResult : int {
     LineTerminator = 1,
     LineTooLong = 2,
+    LineUnreadData = 3,  // bytes of the server still unread: nothing sent
     LineTimeout = 100,
     LineNegativeReply = 200,
     LineSelectFailed = -1,
@@ -114,8 +115,11 @@ class Pop3Checker : public AncestryPop3Checker {
   virtual int QueryStat(char* line);      // 0, -10 command, -1 unparsable
   virtual int QueryUidl(char* line);      // 0, -10 command, -20 listing
   // Sends one command and reads its reply into `line`; see LineResult.
+  // Bytes the server sent ahead of the command fail it with LineUnreadData
+  // before anything is sent, so they are never taken as its reply.
   virtual int SendCommand(const char* command, char* line);
   // Reads one CR LF line (at most 640 bytes) into `line`; see LineResult.
+  // The send/receive time-out bounds the whole line, not each byte.
   virtual int ReceiveLine(char* line);
   // Shuts the connection down both ways and closes the socket.
   virtual void Disconnect();
@@ -148,11 +152,27 @@ class Pop3Checker : public AncestryPop3Checker {
   // Look-ups used by Resolve; replaceable for tests and tools.
   std::shared_ptr<NameLookup> lookup;
 
+  // Bytes received on the current connection that no line has taken yet.
+  int UnreadBytes() const { return readEnd_ - readStart_; }
+  // Starts the read buffer over for a new connection (or none).
+  void ForgetUnread() { readStart_ = readEnd_ = 0; }
+
  private:
+  // Sends `command`, logging `logged` in its place (the password is masked).
+  int SendCommandLogged(const char* command, const char* logged, char* line);
+  // Refuses a UserID or Password that would break the command line.
+  bool CredentialsSendable();
+
   int SimulatedCheck();
   void FinishSuccessfulCheck(bool usedUidl, UidlList& previous);
   void SetFailureState(int result, int cause);
   int SendRecvTimeoutMs() const;
+
+  // One recv fills this per readiness wait; ReceiveLine takes lines from it.
+  static constexpr int kReadBufferSize = 4096;
+  char readBuffer_[kReadBufferSize];
+  int readStart_ = 0;
+  int readEnd_ = 0;
 };
 
 // Status word of a check state ("未処理", "通信処理中", ...), empty for Ready.

@@ -1,6 +1,7 @@
 // The POP3 dialogue of one check: line I/O with per-operation time-outs,
 // the APOP challenge, the two logins and the mailbox queries. Every byte
 // sent and every line received goes to the log.
+#include <chrono>
 #include <cstring>
 #include <new>
 
@@ -21,15 +22,19 @@ int Pop3Checker::SendRecvTimeoutMs() const { return TimeoutMs(TOofSendRecv_Sec);
 
 int Pop3Checker::ReceiveLine(char* line) {
   LogWrite("POP3 -> ");
-  const int timeoutMs = SendRecvTimeoutMs();
+  // The time-out bounds the whole line: a server trickling bytes cannot
+  // stretch one line beyond it.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(SendRecvTimeoutMs());
   int length = 0;
   bool afterCr = false;
   bool complete = false;
   line[0] = '\0';
-  while (length < kPop3LineMax) {
-    net::SetLastError(0);
-    if (timeoutMs > 0) {
-      int ready = net::WaitReadable(Socket, timeoutMs);
+  while (length < kPop3LineMax && !complete) {
+    if (readStart_ == readEnd_) {
+      net::SetLastError(0);
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            deadline - std::chrono::steady_clock::now()).count();
+      int ready = left > 0 ? net::WaitReadable(Socket, static_cast<int>(left)) : 0;
       if (ready < 0) {
         LogWrite("--- SOCKET ERROR (select).  ErrCode=%d.\n", net::LastError());
         return LineSelectFailed;
@@ -38,28 +43,33 @@ int Pop3Checker::ReceiveLine(char* line) {
         LogWrite("--- Timeout.\n");
         return LineTimeout;
       }
-    }
-    char c;
-    int n = net::Receive(Socket, &c, 1);
-    if (n < 0) {
-      LogWrite("--- SOCKET ERROR.  ErrCode=%d.\n", net::LastError());
-      return LineRecvFailed;
-    }
-    if (n == 0) {
-      LogWrite("--- No Data.\n");
-      return LineClosed;
-    }
-    line[length++] = c;
-    line[length] = '\0';
-    if (afterCr) {
-      afterCr = false;  // a byte other than LF cancels the CR, itself included
-      if (c == '\n') {
-        complete = true;
-        break;
+      int n = net::Receive(Socket, readBuffer_, kReadBufferSize);
+      if (n < 0) {
+        LogWrite("--- SOCKET ERROR.  ErrCode=%d.\n", net::LastError());
+        return LineRecvFailed;
       }
-    } else {
-      afterCr = c == '\r';
+      if (n == 0) {
+        LogWrite("--- No Data.\n");
+        return LineClosed;
+      }
+      readStart_ = 0;
+      readEnd_ = n;
     }
+    // Take bytes up to the end of the line; the rest stays for the next one.
+    while (readStart_ < readEnd_ && length < kPop3LineMax) {
+      const char c = readBuffer_[readStart_++];
+      line[length++] = c;
+      if (afterCr) {
+        afterCr = false;  // a byte other than LF cancels the CR, itself included
+        if (c == '\n') {
+          complete = true;
+          break;
+        }
+      } else {
+        afterCr = c == '\r';
+      }
+    }
+    line[length] = '\0';
   }
   // The logged text stops before the first control or non-ASCII byte after
   // the first one; a line without such a byte logs as empty.
@@ -76,13 +86,22 @@ int Pop3Checker::ReceiveLine(char* line) {
 }
 
 int Pop3Checker::SendCommand(const char* command, char* line) {
+  return SendCommandLogged(command, command, line);
+}
+
+int Pop3Checker::SendCommandLogged(const char* command, const char* logged, char* line) {
   line[0] = '\0';
   net::SetLastError(0);
+  // Anything the server sent that no reply has taken would otherwise be
+  // read as the answer to this command.
+  if (UnreadBytes() > 0) {
+    LogWrite("Protocol Error.\n");
+    return LineUnreadData;
+  }
   const int timeoutMs = SendRecvTimeoutMs();
   const int length = static_cast<int>(std::strlen(command));
 
   auto waitWritable = [&](const char* errorText, const char* timeoutText) {
-    if (timeoutMs <= 0) return 0;
     int ready = net::WaitWritable(Socket, timeoutMs);
     if (ready < 0) {
       LogWrite(errorText, net::LastError());
@@ -107,7 +126,7 @@ int Pop3Checker::SendCommand(const char* command, char* line) {
   if (int rc = waitWritable("--- SOCKET ERROR (select 1).  ErrCode=%d.\n", "--- Timeout 1.\n"))
     return rc;
   bool sent = sendAll(command, length);
-  LogWrite("POP3 <- %s", command);
+  LogWrite("POP3 <- %s", logged);
   if (!sent) {
     LogWrite("--- SOCKET ERROR(send 1).  ErrCode=%d.\n", net::LastError());
     return LineSendFailed;
@@ -148,7 +167,20 @@ void Pop3Checker::SetFailureState(int result, int cause) {
   ErrorCause = cause;
 }
 
+bool Pop3Checker::CredentialsSendable() {
+  // A CR, LF or NUL would end the command early and let the rest of the
+  // text be read as commands of its own.
+  auto clean = [](const std::string& text) { return text.find_first_of(std::string("\r\n\0", 3)) == std::string::npos; };
+  if (clean(UserID) && clean(Password)) return true;
+  LogWrite("%s : ﾕｰｻﾞIDかﾊﾟｽﾜｰﾄﾞに改行文字またはNUL文字があるため送信しません.\n",
+           ConnectionName.c_str());
+  CheckState = Suspended;
+  ErrorCause = CauseAccount;
+  return false;
+}
+
 int Pop3Checker::LoginApop(char* line) {
+  if (!CredentialsSendable()) return -10;
   std::string material = Challenge + Password;
   char digest[33];
   Md5Hex(material.c_str(), digest);
@@ -162,12 +194,15 @@ int Pop3Checker::LoginApop(char* line) {
 }
 
 int Pop3Checker::LoginUserPass(char* line) {
+  if (!CredentialsSendable()) return -10;
   int rc = SendCommand(("USER " + UserID).c_str(), line);
   if (rc != 0) {
     SetFailureState(rc, CauseAccount);
     return -10;
   }
-  rc = SendCommand(("PASS " + Password).c_str(), line);
+  // The log shows the password's length, never the password.
+  const std::string command = "PASS " + Password;
+  rc = SendCommandLogged(command.c_str(), "PASS ********", line);
   if (rc != 0) {
     SetFailureState(rc, CauseAccount);
     return -20;

@@ -14,34 +14,33 @@
 namespace bw {
 
 int ParseDottedAddress(const char* text, std::uint8_t address[4]) {
-  char part[4] = {0, 0, 0, 0};
+  // Four parts of 1 to 3 digits, each at most 255, joined by three dots.
+  // A part above 255 or an empty part is refused rather than wrapped or
+  // read as 0: either would connect to some other host and give it the
+  // password.
+  // Scanning stops at a fourth digit or a fourth dot; a stray character
+  // met before that is reported as such (-10).
+  int value = 0;
   int partLength = 0;
   int dots = 0;
-  bool stopped = false;
-  for (const char* p = text; *p && !stopped; ++p) {
-    char c = *p;
+  bool badPart = false;
+  for (const char* p = text; *p; ++p) {
+    const char c = *p;
     if (c >= '0' && c <= '9') {
-      if (partLength == 3) {
-        partLength = 4;  // a fourth digit: the final test fails
-        stopped = true;
-        break;
-      }
-      part[partLength++] = c;
-      part[partLength] = '\0';
+      if (++partLength > 3) return -11;
+      value = value * 10 + (c - '0');
     } else if (c == '.') {
-      if (++dots > 3) {
-        stopped = true;
-        break;
-      }
-      address[dots - 1] = static_cast<std::uint8_t>(std::atoi(part) % 256);
+      if (++dots > 3) return -11;
+      if (partLength == 0 || value > 255) badPart = true;
+      address[dots - 1] = static_cast<std::uint8_t>(value);
+      value = 0;
       partLength = 0;
-      part[0] = '\0';
     } else {
       return -10;
     }
   }
-  if (stopped || dots != 3 || partLength < 1 || partLength > 3) return -11;
-  address[3] = static_cast<std::uint8_t>(std::atoi(part) % 256);
+  if (badPart || dots != 3 || partLength == 0 || value > 255) return -11;
+  address[3] = static_cast<std::uint8_t>(value);
   return 0;
 }
 
@@ -128,7 +127,9 @@ int Pop3Checker::Resolve() {
                       "%s : ホスト名[%s]をDNSに問い合わせ中にタイムアウトしました.\n",
                       "%s : ホスト名[%s]がDNSに見つかりません.\n", HostName);
   } else {
-    int rc = ParseDottedAddress(HostName.c_str(), ResolvedAddress);
+    std::uint8_t parsed[4] = {0, 0, 0, 0};
+    int rc = ParseDottedAddress(HostName.c_str(), parsed);
+    if (rc == 0) std::memcpy(ResolvedAddress, parsed, 4);
     if (rc != 0) {
       CheckState = Suspended;
       ErrorCause = CauseNone;
@@ -215,6 +216,7 @@ int Pop3Checker::Connect(char* line) {
 
   net::SetLingerOff(s);
   Socket = s;
+  ForgetUnread();
   int rc = ReceiveLine(line);
   if (rc != 0) {
     net::Close(Socket);
@@ -236,6 +238,7 @@ int Pop3Checker::Connect(char* line) {
 }
 
 void Pop3Checker::Disconnect() {
+  ForgetUnread();
   if (Socket == net::kInvalidSocket) return;
   net::Shutdown(Socket, 2);
   net::Close(Socket);

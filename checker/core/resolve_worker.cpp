@@ -1,8 +1,8 @@
 // Worker threads with a time-out for look-ups and the connect.
 #include "checker/core/resolve_worker.h"
 
+#include <atomic>
 #include <chrono>
-#include <climits>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -18,11 +18,17 @@ struct WorkerState {
   bool done = false;
 };
 
+
+std::atomic<int> waitCeilingMs{kWaitCeilingMs};
+
 }  // namespace
 
+int WaitCeilingMs() { return waitCeilingMs.load(); }
+void SetWaitCeilingMs(int ms) { waitCeilingMs = ms > 0 ? ms : kWaitCeilingMs; }
+
 int TimeoutMs(int seconds) {
-  if (seconds <= 0) return -1;
-  if (seconds > INT_MAX / 1000) return INT_MAX / 1000 * 1000;
+  const int ceiling = WaitCeilingMs();
+  if (seconds <= 0 || seconds > ceiling / 1000) return ceiling;
   return seconds * 1000;
 }
 

@@ -8,9 +8,18 @@
 
 namespace bw {
 
-// Negative or zero seconds mean no limit (-1); otherwise seconds x 1000,
-// kept within the range of an int.
+// Every wait of a check ends after at most this many milliseconds (120 s),
+// so that no server and no look-up can hold the checker for ever.
+constexpr int kWaitCeilingMs = 120 * 1000;
+
+// The limit of one wait: seconds x 1000, capped by the wait ceiling. Zero
+// or negative seconds ("no time-out of the account's own") give the
+// ceiling itself.
 int TimeoutMs(int seconds);
+
+// The ceiling in force (kWaitCeilingMs unless a test shortened it).
+int WaitCeilingMs();
+void SetWaitCeilingMs(int ms);
 
 // True when `work` ran to its end within `timeoutMs` (negative: no limit).
 // `work` must own (by value or shared pointer) everything it touches.

@@ -66,6 +66,12 @@ void ScriptedPop3Server::Run(std::vector<Pop3Script> connections) {
           heard_.push_back(line);
           break;
         }
+        case Pop3Action::Trickle:
+          for (char c : a.bytes) {
+            if (net::Send(s, &c, 1) != 1) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(a.ms));
+          }
+          break;
         case Pop3Action::Pause:
           std::this_thread::sleep_for(std::chrono::milliseconds(a.ms));
           break;

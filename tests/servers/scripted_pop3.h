@@ -11,9 +11,9 @@
 namespace bw_test {
 
 struct Pop3Action {
-  enum Kind { Say, Hear, Pause, Hangup } kind;
-  std::string bytes;  // Say: sent as they are
-  int ms = 0;         // Pause
+  enum Kind { Say, Hear, Pause, Hangup, Trickle } kind;
+  std::string bytes;  // Say, Trickle: sent as they are
+  int ms = 0;         // Pause; Trickle: the pause after each byte
 };
 using Pop3Script = std::vector<Pop3Action>;
 
@@ -23,6 +23,10 @@ inline Pop3Action Reply(const std::string& line) { return Say(line + "\r\n"); }
 inline Pop3Action Hear() { return {Pop3Action::Hear, {}, 0}; }
 inline Pop3Action Pause(int ms) { return {Pop3Action::Pause, {}, ms}; }
 inline Pop3Action Hangup() { return {Pop3Action::Hangup, {}, 0}; }
+// Sends the bytes one at a time (one packet each), pausing `ms` after each.
+inline Pop3Action Trickle(std::string bytes, int ms) {
+  return {Pop3Action::Trickle, std::move(bytes), ms};
+}
 
 class ScriptedPop3Server {
  public:

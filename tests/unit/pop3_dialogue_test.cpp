@@ -24,6 +24,8 @@ using bw_test::Pop3Script;
 using bw_test::Reply;
 using bw_test::Say;
 using bw_test::ScriptedPop3Server;
+using bw_test::Trickle;
+using Clock = std::chrono::steady_clock;
 using Lines = std::vector<std::string>;
 
 // Greeting, USER and PASS accepted.
@@ -74,7 +76,7 @@ TEST_F(Dialogue, UserPassStatDialogueIsSentAndLoggedByteForByte) {
                      "POP3 -> +OK ready(11 Bytes)\n"
                      "POP3 <- USER taro(9+2 Bytes)\n"
                      "POP3 -> +OK(5 Bytes)\n"
-                     "POP3 <- PASS secret(11+2 Bytes)\n"
+                     "POP3 <- PASS ********(11+2 Bytes)\n"
                      "POP3 -> +OK(5 Bytes)\n"
                      "POP3 <- STAT(4+2 Bytes)\n"
                      "POP3 -> +OK 2 320(11 Bytes)\n"
@@ -83,6 +85,7 @@ TEST_F(Dialogue, UserPassStatDialogueIsSentAndLoggedByteForByte) {
                      "home : 接続時間("))
       << LogText();
   EXPECT_TRUE(Logged("--- [home] --- "));
+  EXPECT_EQ(LogText().find("secret"), std::string::npos) << "the password reached the log";
   EXPECT_EQ(account.CheckState, Pop3Checker::Ready);
   EXPECT_EQ(account.MessageCount, 2u);
   EXPECT_EQ(account.NewCount, 2);
@@ -143,7 +146,8 @@ TEST_F(Dialogue, FailedListingKeepsTheLastGoodOneForTheNextComparison) {
     return s;
   };
   Pop3Script broken = With(LoggedIn(), {Hear(), Reply("+OK"), Reply("1 a"), Pause(1500)});
-  ScriptedPop3Server server({listing({"a"}), broken, listing({"a", "b", "c"})});
+  Pop3Script closed = With(LoggedIn(), {Hear(), Reply("+OK"), Reply("1 a"), Say("2 b"), Hangup()});
+  ScriptedPop3Server server({listing({"a"}), broken, closed, listing({"a", "b", "c"})});
   Point(server);
   account.UseUIDL = 1;
   account.TOofSendRecv_Sec = 1;
@@ -154,6 +158,10 @@ TEST_F(Dialogue, FailedListingKeepsTheLastGoodOneForTheNextComparison) {
   EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseTransfer);
   ASSERT_EQ(account.UidlMemory.size(), 1u);
   EXPECT_TRUE(Logged("--- Timeout.\n"));
+  account.CheckState = Pop3Checker::Ready;
+  EXPECT_EQ(account.Check(), -30);  // the server closes in the middle of a line
+  EXPECT_TRUE(Logged("--- No Data.\n"));
+  ASSERT_EQ(account.UidlMemory.size(), 1u);
   account.CheckState = Pop3Checker::Ready;
   ASSERT_EQ(account.Check(), 0);
   EXPECT_EQ(account.MessageCount, 3u);
@@ -312,6 +320,99 @@ TEST_F(Dialogue, ConnectTimeoutGivesUpWithinTheLimit) {
   EXPECT_EQ(account.CheckState, Pop3Checker::RetryWait);
   bw::net::Close(l);
   for (auto s : fillers) bw::net::Close(s);
+}
+
+// Credentials that would end the command line early are never sent: the
+// rest of the text would reach the server as commands of its own.
+TEST_F(Dialogue, CredentialsWithLineBreaksOrNulAreNeverSent) {
+  const std::string greeting = "+OK ready <1.2@example>";
+  ScriptedPop3Server server({{Reply(greeting)}, {Reply(greeting)}, {Reply(greeting)}});
+  Point(server);
+  struct {
+    std::string user, password;
+    int useApop;
+  } cases[] = {{"taro\r\nDELE 1", "secret", 2},
+               {"taro", std::string("sec\0ret", 7), 2},
+               {"taro\n", "secret", 1}};
+  for (const auto& c : cases) {
+    account.UserID = c.user;
+    account.Password = c.password;
+    account.UseAPOP = c.useApop;
+    account.CheckState = Pop3Checker::Ready;
+    EXPECT_EQ(account.Check(), -20);
+    EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+    EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseAccount);
+  }
+  EXPECT_TRUE(server.Transcript().empty());
+  EXPECT_TRUE(Logged("home : ﾕｰｻﾞIDかﾊﾟｽﾜｰﾄﾞに改行文字またはNUL文字があるため送信しません.\n"));
+}
+
+// Replies arriving one byte per packet, and several lines in one packet,
+// read exactly as lines sent whole.
+TEST_F(Dialogue, PacketBoundariesDoNotChangeTheLinesRead) {
+  const std::string listing = "+OK\r\n1 a\r\n2 b c\r\n.\r\n";
+  ScriptedPop3Server server({{Trickle("+OK ready\r\n", 1), Hear(), Trickle("+OK\r\n", 1), Hear(),
+                              Trickle("+OK\r\n", 1), Hear(), Trickle(listing, 1), Hear(),
+                              Reply("+OK")},
+                             With(LoggedIn(), {Hear(), Say(listing), Hear(), Reply("+OK")})});
+  Point(server);
+  account.UseUIDL = 1;
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(account.Check(), 0) << LogText();
+    ASSERT_EQ(account.UidlMemory.size(), 2u);
+    EXPECT_EQ(account.UidlMemory[1].uid, "b c");
+  }
+  EXPECT_TRUE(Logged("POP3 -> +OK ready(11 Bytes)\n"));
+  EXPECT_TRUE(Logged("POP3 -> 2 b c(7 Bytes)\nPOP3 -> .(3 Bytes)\nPOP3 <- QUIT(4+2 Bytes)\n"));
+  EXPECT_EQ(account.NewCount, 0);
+}
+
+// A reply sent ahead of its command is never taken as that command's
+// answer: the command is not sent and the step fails.
+TEST_F(Dialogue, RepliesSentAheadOfTheirCommandFailTheStep) {
+  ScriptedPop3Server server({{Say("+OK ready\r\n+OK\r\n")},
+                             With(LoggedIn(), {Hear(), Say("+OK 1 10\r\n+OK\r\n")})});
+  Point(server);
+  EXPECT_EQ(account.Check(), -20);
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+  EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseAccount);
+  EXPECT_TRUE(Logged("POP3 -> +OK ready(11 Bytes)\nProtocol Error.\n")) << LogText();
+  account.CheckState = Pop3Checker::Ready;
+  EXPECT_EQ(account.Check(), 0);  // only the ignored QUIT meets the early "+OK"
+  EXPECT_EQ(account.MessageCount, 1u);
+  EXPECT_EQ(server.Transcript(), (Lines{"USER taro", "PASS secret", "STAT"}));
+}
+
+// The send/receive time-out bounds a whole line: a server trickling a byte
+// now and then, each well within the time-out, still times out.
+TEST_F(Dialogue, TricklingServerTimesOutWithinTheLineLimit) {
+  ScriptedPop3Server server({{Trickle("+OK ready\r\n", 250)}});
+  Point(server);
+  account.TOofSendRecv_Sec = 1;
+  const auto start = Clock::now();
+  EXPECT_EQ(account.Check(), -10);
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2000));
+  EXPECT_TRUE(Logged("--- Timeout.\n"));
+  EXPECT_EQ(account.Socket, bw::net::kInvalidSocket);
+}
+
+// A time-out of 0 has no limit of its own, but the ceiling still ends the
+// wait for a server that accepts and never answers.
+TEST_F(Dialogue, ZeroTimeOutStillEndsAtTheWaitCeiling) {
+  ScriptedPop3Server server({{Pause(2500)}});
+  Point(server);
+  account.TOofSendRecv_Sec = 0;
+  bw::SetWaitCeilingMs(400);
+  const auto start = Clock::now();
+  const int rc = account.Check();
+  const auto took = Clock::now() - start;
+  bw::SetWaitCeilingMs(0);
+  EXPECT_EQ(rc, -10);
+  EXPECT_LT(took, std::chrono::milliseconds(1500));
+  EXPECT_TRUE(Logged("--- Timeout.\n"));
+  EXPECT_EQ(bw::TimeoutMs(0), bw::kWaitCeilingMs);
+  EXPECT_EQ(bw::TimeoutMs(100000), bw::kWaitCeilingMs);
+  EXPECT_EQ(bw::TimeoutMs(30), 30000);
 }
 
 }  // namespace

@@ -56,16 +56,21 @@ class Resolve : public bw_test::ScratchTest {
   std::shared_ptr<FakeLookup> lookup;
 };
 
-TEST(DottedAddress, PartsAreTakenModulo256AndMalformedTextIsRefused) {
+// A part above 255 or an empty part would otherwise connect to some other
+// host (300 wrapping to 44, an empty part to 0) and send it the password.
+TEST(DottedAddress, OutOfRangeEmptyAndMalformedPartsAreRefused) {
   struct Case {
     const char* text;
     int result;
     const char* address;
   } cases[] = {
-      {"192.168.1.10", 0, "192.168.1.10"}, {"1..2.3", 0, "1.0.2.3"},
-      {"300.1.1.1", 0, "44.1.1.1"},        {"192.168.1", -11, ""},
-      {"192.168.1.1.5", -11, ""},          {"1234.1.1.1", -11, ""},
-      {"10.0.0.x", -10, ""},               {"1.2.3.", -11, ""},
+      {"192.168.1.10", 0, "192.168.1.10"}, {"0.0.0.0", 0, "0.0.0.0"},
+      {"255.255.255.255", 0, "255.255.255.255"},
+      {"1..2.3", -11, ""},                 {".1.2.3", -11, ""},
+      {"300.1.1.1", -11, ""},              {"1.2.3.256", -11, ""},
+      {"192.168.1", -11, ""},              {"192.168.1.1.5", -11, ""},
+      {"1234.1.1.1", -11, ""},             {"1.2.3.", -11, ""},
+      {"10.0.0.x", -10, ""},               {"1..2.x", -10, ""},
   };
   for (const Case& c : cases) {
     std::uint8_t a[4] = {};
