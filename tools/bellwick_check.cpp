@@ -1,6 +1,7 @@
-// bellwick-check: checks every account of a parameter file once (or a few
-// times) exactly as the checker does, and prints each account's result and
-// status line. For trying out server settings and for tests.
+// bellwick-check: the checker's core without the window. Reads a parameter
+// file (which sets up the log), resolves every account once as at start-up,
+// checks every account once in list order and prints each account's status
+// line. For cron jobs, status bars, trying out server settings and tests.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,13 +29,16 @@ int PrintBox(void*, const std::string& text, const std::string&, unsigned) {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: bellwick-check [-s] [-n TIMES] [-l LOGFILE] PARAMFILE\n"
+               "usage: bellwick-check -p PARAMFILE [-s] [-n TIMES] [-l LOGFILE] [-v]\n"
+               "  -p FILE     the parameter file (also accepted without -p)\n"
                "  -s          simulation mode (no network)\n"
                "  -n TIMES    check every account TIMES times (default 1)\n"
                "  -l LOGFILE  log to LOGFILE instead of the file's LogFileName\n"
-               "Prints, per account and check: the result, the message and new\n"
-               "counts, and the status line. Exit status 0 when every check\n"
-               "succeeded, 1 otherwise, 2 for a usage or parameter-file error.\n");
+               "  -v          print the result and the message and new counts,\n"
+               "              tab-separated, before each status line\n"
+               "Prints each account's status line per check. Exit status 0 when\n"
+               "every check succeeded, 1 otherwise, 2 for a usage or\n"
+               "parameter-file error.\n");
   return 2;
 }
 
@@ -46,9 +50,14 @@ int main(int argc, char** argv) {
   int times = 1;
   const char* logFile = nullptr;
   const char* paramFile = nullptr;
+  bool verbose = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "-s") == 0) {
       simulate = true;
+    } else if (std::strcmp(argv[i], "-v") == 0) {
+      verbose = true;
+    } else if (std::strcmp(argv[i], "-p") == 0 && i + 1 < argc && !paramFile) {
+      paramFile = argv[++i];
     } else if (std::strcmp(argv[i], "-n") == 0 && i + 1 < argc) {
       times = std::atoi(argv[++i]);
       if (times < 1) return Usage();
@@ -91,10 +100,10 @@ int main(int argc, char** argv) {
     do {
       auto* account = static_cast<bw::Pop3Checker*>(a);
       int result = account->Check();
-      std::string text;
-      account->StatusText(text);
-      std::printf("%d\t%u\t%d\t%s\n", result, account->MessageCount, account->NewCount,
-                  bw::Cp932ToUtf8(text).c_str());
+      bw::AttributeRequest line{"ST", {}};
+      account->AttributeText(line);
+      if (verbose) std::printf("%d\t%u\t%d\t", result, account->MessageCount, account->NewCount);
+      std::printf("%s\n", bw::Cp932ToUtf8(line.result).c_str());
       if (result != 0) status = 1;
       a = a->NextAccount();
     } while (a && a != head);
