@@ -1,8 +1,15 @@
-// Measures how a UIDL check scales with the size of the mailbox, and what
-// the per-line log costs. Prints measured times and ratios; a check that
-// grows linearly shows a size ratio near the message-count ratio (10).
+// Measures UIDL checks and prints measured times and ratios:
+//  - how a check scales with the mailbox size and what the per-line log
+//    costs (scripted loopback server);
+//  - the new-count of 100,000 UIDs against 100,000 previous ones;
+//  - with a Dovecot folder (see bench/dovecot-uidl-bench), a UIDL check of
+//    the "bulk" mailbox against curl listing UIDL from the same mailbox.
+//   uidl_bench [DOVECOT_DIR [CURL]]
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "checker/core/pop3_checker.h"
@@ -12,6 +19,11 @@
 namespace {
 
 using namespace bw_test;
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point start, Clock::time_point end) {
+  return std::chrono::duration<double>(end - start).count();
+}
 
 std::string Listing(int messages) {
   std::string s = "+OK\r\n";
@@ -28,33 +40,108 @@ Pop3Script Session(const std::string& listing) {
           Hear(), Reply("+OK")};
 }
 
+void Prepare(bw::Pop3Checker& account, const std::string& service, const char* user) {
+  account.ConnectionName = "bench";
+  account.HostName = "127.0.0.1";
+  account.ServiceName = service;
+  account.UserID = user;
+  account.Password = "secret";
+  account.UseUIDL = 1;
+  account.UseAPOP = 2;
+  account.TOofSendRecv_Sec = 30;
+  account.TOofConnect_Sec = 10;
+  account.CheckState = bw::Pop3Checker::Ready;
+}
+
 // Seconds of the second of two checks of the same mailbox (the first fills
 // the UIDL memory, so the second compares a full listing against it).
 double SecondCheck(int messages) {
   const std::string listing = Listing(messages);
   ScriptedPop3Server server({Session(listing), Session(listing)});
   bw::Pop3Checker account;
-  account.ConnectionName = "bench";
-  account.HostName = "127.0.0.1";
-  account.ServiceName = server.service();
-  account.UserID = "u";
-  account.Password = "p";
-  account.UseUIDL = 1;
-  account.UseAPOP = 2;
-  account.TOofSendRecv_Sec = 10;
-  account.CheckState = bw::Pop3Checker::Ready;
+  Prepare(account, server.service(), "u");
   if (account.Check() != 0) return -1;
-  auto start = std::chrono::steady_clock::now();
+  auto start = Clock::now();
   int rc = account.Check();
-  auto end = std::chrono::steady_clock::now();
+  auto end = Clock::now();
   if (rc != 0 || account.MessageCount != static_cast<unsigned>(messages) || account.NewCount != 0)
     return -1;
-  return std::chrono::duration<double>(end - start).count();
+  return Seconds(start, end);
+}
+
+// Best of several new-counts of 100,000 UIDs against 100,000 previous ones,
+// half of them new.
+double NewCountSeconds() {
+  bw::UidlList previous, current;
+  char uid[32];
+  for (int i = 0; i < 100000; ++i) {
+    std::snprintf(uid, sizeof uid, "%08x%08x", i, 0x6b163312);
+    previous.push_back({uid, std::to_string(i + 1)});
+    std::snprintf(uid, sizeof uid, "%08x%08x", i + 50000, 0x6b163312);
+    current.push_back({uid, std::to_string(i + 1)});
+  }
+  double best = 1e9;
+  for (int round = 0; round < 5; ++round) {
+    auto start = Clock::now();
+    std::int32_t fresh = bw::CountNewUids(current, previous);
+    auto end = Clock::now();
+    if (fresh != 50000) return -1;
+    best = std::min(best, Seconds(start, end));
+  }
+  return best;
+}
+
+// Best of three: a UIDL check of the bulk mailbox, and curl listing it.
+int CompareWithCurl(const std::string& dir, const std::string& curl) {
+  std::ifstream portFile(dir + "/port");
+  std::string port;
+  if (!(portFile >> port)) {
+    std::fprintf(stderr, "no port in %s\n", dir.c_str());
+    return 1;
+  }
+  const std::string command = curl + " -s pop3://127.0.0.1:" + port +
+                              "/ -u bulk:secret -X UIDL >uidl_bench.curl 2>/dev/null";
+  bw::Pop3Checker account;
+  Prepare(account, port, "bulk");
+  // Warm-up: Dovecot builds its index at the first visit.
+  if (std::system(command.c_str()) != 0 || account.Check() != 0) {
+    std::fprintf(stderr, "curl or the warm-up check failed\n");
+    return 1;
+  }
+  double check = 1e9, listing = 1e9, logged = 1e9;
+  for (int round = 0; round < 3; ++round) {
+    auto start = Clock::now();
+    int rc = std::system(command.c_str());
+    auto mid = Clock::now();
+    int result = account.Check();
+    auto end = Clock::now();
+    if (rc != 0 || result != 0) {
+      std::fprintf(stderr, "curl or a check failed\n");
+      return 1;
+    }
+    listing = std::min(listing, Seconds(start, mid));
+    check = std::min(check, Seconds(mid, end));
+    bw::LogSetup("uidl_bench.log", 64 * 1024);
+    start = Clock::now();
+    result = account.Check();
+    end = Clock::now();
+    bw::LogReset();
+    std::remove("uidl_bench.log");
+    if (result != 0) return 1;
+    logged = std::min(logged, Seconds(start, end));
+  }
+  std::remove("uidl_bench.curl");
+  std::printf("Dovecot, %u messages: UIDL check %.3f s (logged %.3f s), curl UIDL %.3f s\n",
+              account.MessageCount, check, logged, listing);
+  std::printf("check / curl ratio:                   %.2f (target <= 1.3 native, <= 2 Wine)\n",
+              check / listing);
+  std::printf("logged check / curl ratio:            %.2f\n", logged / listing);
+  return 0;
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   bw::LogReset();
   const double small = SecondCheck(10000);
   const double large = SecondCheck(100000);
@@ -62,7 +149,8 @@ int main() {
   const double logged = SecondCheck(10000);
   bw::LogReset();
   std::remove("uidl_bench.log");
-  if (small <= 0 || large <= 0 || logged <= 0) {
+  const double newCount = NewCountSeconds();
+  if (small <= 0 || large <= 0 || logged <= 0 || newCount < 0) {
     std::fprintf(stderr, "a check failed\n");
     return 1;
   }
@@ -71,5 +159,7 @@ int main() {
   std::printf("UIDL check, 10000 messages, logged:   %.3f s\n", logged);
   std::printf("size ratio (100000 / 10000 messages): %.2f (10 = linear)\n", large / small);
   std::printf("log ratio (logged / not logged):      %.2f\n", logged / small);
+  std::printf("new-count, 100000 against 100000:     %.1f ms (target < 50 ms)\n", newCount * 1000);
+  if (argc > 1) return CompareWithCurl(argv[1], argc > 2 ? argv[2] : "curl");
   return 0;
 }

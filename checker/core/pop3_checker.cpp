@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 
@@ -181,15 +182,8 @@ int Pop3Checker::SimulatedCheck() {
 void Pop3Checker::FinishSuccessfulCheck(bool usedUidl, UidlList& previous) {
   CheckState = Ready;
   if (usedUidl) {
-    // A set of the previous UIDs keeps large mailboxes linear.
-    std::unordered_set<std::string> seen;
-    seen.reserve(previous.size());
-    for (const UidlEntry& e : previous) seen.insert(e.uid);
-    std::int32_t fresh = 0;
-    for (const UidlEntry& e : UidlMemory)
-      if (seen.find(e.uid) == seen.end()) ++fresh;
     MessageCount = static_cast<std::uint32_t>(UidlMemory.size());
-    NewCount = fresh;
+    NewCount = CountNewUids(UidlMemory, previous);
     previous.clear();
   }
   if (Emergency) {
@@ -197,6 +191,17 @@ void Pop3Checker::FinishSuccessfulCheck(bool usedUidl, UidlList& previous) {
         std::llabs(static_cast<long long>(std::time(nullptr)) - static_cast<long long>(EmergencyStart));
     if (MessageCount > 0 || elapsed > 900) EndEmergency();
   }
+}
+
+std::int32_t CountNewUids(const UidlList& current, const UidlList& previous) {
+  // A set of the previous UIDs keeps large mailboxes linear.
+  std::unordered_set<std::string_view> seen;
+  seen.reserve(previous.size());
+  for (const UidlEntry& e : previous) seen.insert(e.uid);
+  std::int32_t fresh = 0;
+  for (const UidlEntry& e : current)
+    if (seen.find(e.uid) == seen.end()) ++fresh;
+  return fresh;
 }
 
 void Pop3Checker::ResetCounts() {

@@ -24,6 +24,10 @@ struct UidlEntry {
 };
 using UidlList = std::vector<UidlEntry>;
 
+// How many entries of `current` have a UID that `previous` lacks (exact
+// byte comparison), in time linear in both lists.
+std::int32_t CountNewUids(const UidlList& current, const UidlList& previous);
+
 // Carries a two-letter attribute code in and its text out (AttributeText).
 struct AttributeRequest {
   std::string code;
