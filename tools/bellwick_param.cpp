@@ -8,6 +8,7 @@
 #include "common/core/log.h"
 #include "common/core/param_file.h"
 #include "common/core/platform.h"
+#include "common/core/text_file.h"
 
 namespace {
 
@@ -53,6 +54,11 @@ int main(int argc, char** argv) {
   if (command == "check" && argc == 3) {
     bw::AncestryPop3Controller controller;
     bw::ParameterFileHeader header;
+    bw::TextInput probe;
+    if (!probe.Open(argv[2])) {
+      std::printf("%s\n", bw::Cp932ToUtf8(std::string(argv[2]) + " が読めません.").c_str());
+      return 1;
+    }
     if (bw::ReadParameterFile(argv[2], controller, &header) < 0) {
       std::printf("%s\n", bw::Cp932ToUtf8("パラメータファイルの書式が誤っています.").c_str());
       return 1;

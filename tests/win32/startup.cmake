@@ -17,3 +17,9 @@ if(WIN32)
   add_executable(bellwick-drive ${CMAKE_CURRENT_LIST_DIR}/bellwick_drive.cpp)
   bw_target_flags(bellwick-drive)
 endif()
+
+# Both suites start real checkers, which find each other by window class:
+# they must never run at the same time.
+if(WIN32)
+  set_tests_properties(startup_e2e_tests app_e2e_tests PROPERTIES RESOURCE_LOCK checker_window)
+endif()
