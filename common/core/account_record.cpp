@@ -81,10 +81,7 @@ void AncestryPop3Checker::ParseValues() {
     ParseKey(k->id, properties.FindValue(k->name));
 }
 
-void AncestryPop3Checker::ApplyDefaults() {
-  for (const KeyTableEntry* k = kAccountKeyTable; k->name; ++k)
-    if (!properties.FindEntry(k->name)) properties.Append(k->name, k->defaultText);
-}
+void AncestryPop3Checker::ApplyDefaults() { ApplyTableDefaults(properties, kAccountKeyTable); }
 
 void AncestryPop3Checker::ResetToDefault(int id) {
   const KeyTableEntry* k = FindKeyById(kAccountKeyTable, id);
@@ -93,14 +90,10 @@ void AncestryPop3Checker::ResetToDefault(int id) {
   if (PropertyEntry* e = properties.FindEntry(k->name)) e->value = k->defaultText;
 }
 
-const char* AncestryPop3Checker::KeyName(int id) const {
-  const KeyTableEntry* k = FindKeyById(kAccountKeyTable, id);
-  return k ? k->name : nullptr;
-}
+const char* AncestryPop3Checker::KeyName(int id) const { return TableKeyName(kAccountKeyTable, id); }
 
 const char* AncestryPop3Checker::DefaultText(int id) const {
-  const KeyTableEntry* k = FindKeyById(kAccountKeyTable, id);
-  return k ? k->defaultText : nullptr;
+  return TableDefaultText(kAccountKeyTable, id);
 }
 
 int AncestryPop3Checker::WriteBlock(TextOutput& out, int depth) {

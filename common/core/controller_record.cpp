@@ -168,10 +168,7 @@ void AncestryPop3Controller::ParseValues() {
     ParseKey(k->id, properties.FindValue(k->name));
 }
 
-void AncestryPop3Controller::ApplyDefaults() {
-  for (const KeyTableEntry* k = kControllerKeyTable; k->name; ++k)
-    if (!properties.FindEntry(k->name)) properties.Append(k->name, k->defaultText);
-}
+void AncestryPop3Controller::ApplyDefaults() { ApplyTableDefaults(properties, kControllerKeyTable); }
 
 void AncestryPop3Controller::ResetToDefault(int id) {
   const KeyTableEntry* k = FindKeyById(kControllerKeyTable, id);
@@ -180,14 +177,10 @@ void AncestryPop3Controller::ResetToDefault(int id) {
   if (PropertyEntry* e = properties.FindEntry(k->name)) e->value = k->defaultText;
 }
 
-const char* AncestryPop3Controller::KeyName(int id) const {
-  const KeyTableEntry* k = FindKeyById(kControllerKeyTable, id);
-  return k ? k->name : nullptr;
-}
+const char* AncestryPop3Controller::KeyName(int id) const { return TableKeyName(kControllerKeyTable, id); }
 
 const char* AncestryPop3Controller::DefaultText(int id) const {
-  const KeyTableEntry* k = FindKeyById(kControllerKeyTable, id);
-  return k ? k->defaultText : nullptr;
+  return TableDefaultText(kControllerKeyTable, id);
 }
 
 int AncestryPop3Controller::WriteBlock(TextOutput& out, int depth) {

@@ -109,10 +109,7 @@ void Executant::ParseExecutantValues() {
 
 void Executant::ParseValues() { ParseExecutantValues(); }
 
-const char* Executant::KeyName(int id) const {
-  const KeyTableEntry* k = FindKeyById(kExecutantKeyTable, id);
-  return k ? k->name : nullptr;
-}
+const char* Executant::KeyName(int id) const { return TableKeyName(kExecutantKeyTable, id); }
 
 namespace {
 // A position or size is written only when both coordinates are given.
@@ -177,8 +174,8 @@ int MenuExecutant::WriteMenuBlock(TextOutput& out, int depth) {
 }
 
 const char* MenuExecutant::MenuKeyName(int id) const {
-  const KeyTableEntry* k = FindKeyById(kMenuExecutantKeyTable, id);
-  return k ? k->name : Executant::KeyName(id);
+  const char* name = TableKeyName(kMenuExecutantKeyTable, id);
+  return name ? name : Executant::KeyName(id);
 }
 
 }  // namespace bw

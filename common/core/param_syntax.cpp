@@ -58,6 +58,21 @@ long long Clamp32(long long v) {
 }
 }  // namespace
 
+const char* TableKeyName(const KeyTableEntry* table, int id) {
+  const KeyTableEntry* k = FindKeyById(table, id);
+  return k ? k->name : nullptr;
+}
+
+const char* TableDefaultText(const KeyTableEntry* table, int id) {
+  const KeyTableEntry* k = FindKeyById(table, id);
+  return k ? k->defaultText : nullptr;
+}
+
+void ApplyTableDefaults(PropertyList& properties, const KeyTableEntry* table) {
+  for (const KeyTableEntry* k = table; k->name; ++k)
+    if (!properties.FindEntry(k->name)) properties.Append(k->name, k->defaultText);
+}
+
 int AtoiValue(const std::string& text) {
   return static_cast<int>(Clamp32(std::strtoll(text.c_str(), nullptr, 10)));
 }

@@ -43,6 +43,12 @@ struct KeyTableEntry {
 
 const KeyTableEntry* FindKeyById(const KeyTableEntry* table, int id);
 const KeyTableEntry* FindKeyByName(const KeyTableEntry* table, const char* name);
+// The name and the default text of a key by id; none for an unknown id.
+const char* TableKeyName(const KeyTableEntry* table, int id);
+const char* TableDefaultText(const KeyTableEntry* table, int id);
+// Appends (key, default text) for every table key the list lacks, in table
+// order.
+void ApplyTableDefaults(PropertyList& properties, const KeyTableEntry* table);
 
 // C library conversions as the records use them.
 int AtoiValue(const std::string& text);

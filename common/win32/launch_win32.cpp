@@ -100,6 +100,21 @@ std::vector<char> DesktopBuffer(const char* desktop) {
 }
 
 // Moves, sizes and shows a found window as the record asks.
+// Starts the record's program as `commandLine` in its working directory,
+// with its start-up information and priority class; logs a failure.
+bool StartRecordProcess(const Executant& e, const std::string& commandLine, const char* desktop,
+                        DWORD flags, PROCESS_INFORMATION* pi) {
+  std::vector<char> command = Writable(commandLine);
+  const std::string& directory = e.properties.FindValue("ExecutionPath");
+  std::vector<char> desktopName = DesktopBuffer(desktop);
+  STARTUPINFOA si = StartupInfoOf(e, desktopName);
+  if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, flags | PriorityClassOf(e),
+                     nullptr, directory.empty() ? nullptr : directory.c_str(), &si, pi))
+    return true;
+  LogWrite("CreateProcess(%s) Failed.\n", commandLine.c_str());
+  return false;
+}
+
 void PlaceWindow(const Executant& e, HWND window) {
   if (e.positionGiven)
     SetWindowPos(window, nullptr, e.x, e.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -148,17 +163,8 @@ int Win32Launcher::Launch(Executant& e, const char* desktop) {
   ReleaseHeld(e);
 
   std::string commandLine = e.ExecutionFileName + " " + e.ExecutionArguments;
-  std::vector<char> command = Writable(commandLine);
-  const std::string& directory = e.properties.FindValue("ExecutionPath");
-  std::vector<char> desktopName = DesktopBuffer(desktop);
-  STARTUPINFOA si = StartupInfoOf(e, desktopName);
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE,
-                      kDirectStartFlags | PriorityClassOf(e), nullptr,
-                      directory.empty() ? nullptr : directory.c_str(), &si, &pi)) {
-    LogWrite("CreateProcess(%s) Failed.\n", commandLine.c_str());
-    return -1;
-  }
+  if (!StartRecordProcess(e, commandLine, desktop, kDirectStartFlags, &pi)) return -1;
   UniqueHandle process(pi.hProcess);
   UniqueHandle thread(pi.hThread);
   LogWrite("CreatePrcess(%s) Success.\n", commandLine.c_str());
@@ -318,17 +324,8 @@ int Win32Launcher::LaunchViaHopexec(Executant& e, const char* desktop) {
   else
     std::snprintf(sw, sizeof sw, "/NOWAIT:0");
   std::string commandLine = folder + "Hopexec.exe " + sw + " " + e.ExecutionArguments;
-  std::vector<char> command = Writable(commandLine);
-  const std::string& directory = e.properties.FindValue("ExecutionPath");
-  std::vector<char> desktopName = DesktopBuffer(desktop);
-  STARTUPINFOA si = StartupInfoOf(e, desktopName);
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE,
-                      kHopexecStartFlags | PriorityClassOf(e), nullptr,
-                      directory.empty() ? nullptr : directory.c_str(), &si, &pi)) {
-    LogWrite("CreateProcess(%s) Failed.\n", commandLine.c_str());
-    return -1;
-  }
+  if (!StartRecordProcess(e, commandLine, desktop, kHopexecStartFlags, &pi)) return -1;
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   LogWrite("CreatePrcess(%s) Success.\n", commandLine.c_str());
