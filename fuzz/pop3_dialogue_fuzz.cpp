@@ -32,7 +32,7 @@ void Require(bool condition) {
 void WriteAll(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    ssize_t n = send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
     if (n <= 0) return;
     done += static_cast<std::size_t>(n);
   }
