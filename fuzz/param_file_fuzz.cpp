@@ -18,7 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string bytes(reinterpret_cast<const char*>(data), size);
 
   {
-    bw::TextInput in(bytes);
+    // The reader sets the log up on the file the input names, which deletes
+    // that file: never let generated input name one.
+    std::string fileInput = bytes;
+    for (size_t at = 0; (at = fileInput.find("LogFileName", at)) != std::string::npos; ++at)
+      fileInput[at] = 'l';
+    bw::TextInput in(fileInput);
     bw::AncestryPop3Controller controller;
     bw::ParameterFileHeader header;
     if (bw::ReadParameterFile(in, controller, &header) >= 0) {
