@@ -130,7 +130,7 @@ TEST_F(CheckerApp, FaceGoesFromWaitingToTimeAndCountAndLogRunsStartToEnd) {
   WriteFileBytes(File("b.ini"), ParameterFile(kDemoAccount, "\tInitSleep_Sec\t2\r\n"));
   Checker checker(dir, "-s -p b.ini");
   ASSERT_TRUE(checker.window);
-  EXPECT_EQ(Text(checker.window), "待機中");
+  EXPECT_TRUE(WaitFor([&] { return Text(checker.window) == "待機中"; })) << Text(checker.window);
   ASSERT_TRUE(WaitFor([&] { return Text(checker.window).find("未読数=") != std::string::npos; }));
   const std::string face = Text(checker.window);
   const std::string prefix = "\r\n未読数=";

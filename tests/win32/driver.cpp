@@ -15,6 +15,7 @@ namespace {
 struct BoxSearch {
   DWORD processId;
   std::vector<HWND> found;
+  HWND checker = nullptr;
 };
 
 BOOL CALLBACK CollectBoxes(HWND window, LPARAM param) {
@@ -23,8 +24,9 @@ BOOL CALLBACK CollectBoxes(HWND window, LPARAM param) {
   GetWindowThreadProcessId(window, &pid);
   if (pid != search->processId || !IsWindowVisible(window)) return TRUE;
   char cls[64];
-  if (GetClassNameA(window, cls, sizeof cls) && std::string(cls) == "#32770")
-    search->found.push_back(window);
+  if (!GetClassNameA(window, cls, sizeof cls)) return TRUE;
+  if (std::string(cls) == "#32770") search->found.push_back(window);
+  if (std::string(cls) == "POP3 Mail Checker Checker") search->checker = window;
   return TRUE;
 }
 
@@ -71,8 +73,14 @@ RunResult RunAnsweringBoxes(const std::string& commandLine, const std::string& d
   for (;;) {
     if (WaitForSingleObject(info.hProcess, 50) == WAIT_OBJECT_0) break;
     waited += 50;
-    BoxSearch search{info.dwProcessId, {}};
+    BoxSearch search{info.dwProcessId, {}, nullptr};
     EnumWindows(CollectBoxes, reinterpret_cast<LPARAM>(&search));
+    if (search.checker) {
+      // Start-up went through to the running checker: that is as far as
+      // these runs go.
+      result.checkerStarted = true;
+      SendMessageA(search.checker, WM_CLOSE, 0, 0);
+    }
     for (HWND box : search.found) {
       if (answered.count(box)) continue;
       answered.insert(box);

@@ -17,12 +17,15 @@ struct SeenBox {
 struct RunResult {
   DWORD exitCode = 0;
   bool timedOut = false;
+  // The checker's window appeared (and was sent WM_CLOSE).
+  bool checkerStarted = false;
   std::vector<SeenBox> boxes;
 };
 
 // Runs `commandLine` in `directory`, pressing `answer` (IDOK, IDYES, IDNO) in
 // every message box the process shows, until it ends or `timeoutMs` passes
-// (then it is terminated).
+// (then it is terminated). A checker window the process opens is sent
+// WM_CLOSE at once.
 RunResult RunAnsweringBoxes(const std::string& commandLine, const std::string& directory,
                             DWORD timeoutMs = 30000, int answer = IDOK);
 

@@ -16,7 +16,7 @@ using bw_test::RunResult;
 std::string Accounts(int n, const std::string& header = "") {
   std::string s = header + "AncestryPop3Controller::RingListClass\t{\r\n";
   for (int i = 0; i < n; ++i)
-    s += "\tAncestryPop3Checker::RingListClass\t{\r\n\t\tHostName\th\r\n\t\tUserID\tu\r\n"
+    s += "\tAncestryPop3Checker::RingListClass\t{\r\n\t\tHostName\t127.0.0.1\r\n\t\tUserID\tu\r\n"
          "\t\tPassword\tp\r\n\t}\r\n";
   return s + "}\r\n--EOF--\r\n";
 }
@@ -86,6 +86,7 @@ TEST_F(CheckerStartup, FileErrorsAndAccountCountsShowTheirMessages) {
   RunResult ok = Run("-p max.ini");
   EXPECT_EQ(ok.exitCode, 0u);
   EXPECT_TRUE(ok.boxes.empty());
+  EXPECT_TRUE(ok.checkerStarted);
 }
 
 TEST_F(CheckerStartup, RunningCheckerIsRespectedOrClosedAsTheOptionsSay) {
@@ -101,6 +102,7 @@ TEST_F(CheckerStartup, RunningCheckerIsRespectedOrClosedAsTheOptionsSay) {
 
   RunResult take = Run("-x -p one.ini");
   EXPECT_TRUE(take.boxes.empty());
+  EXPECT_TRUE(take.checkerStarted);
   EXPECT_EQ(running.CloseCount(), 1);
 }
 
