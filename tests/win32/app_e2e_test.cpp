@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -308,6 +309,31 @@ TEST_F(CheckerApp, MailStartsTheAutoExecAppAfterTheSweepAndAnEmptyMailboxEndsIt)
   EXPECT_TRUE(ProcessEnds(probePid, 15000)) << Log();
   EXPECT_TRUE(WaitFor([&] { return Text(checker.window).substr(5) == "\r\n未読数=0"; }))
       << Text(checker.window);
+  SendMessageA(checker.window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(checker.Ended());
+}
+
+TEST_F(CheckerApp, RealServerLogsInAndTheFaceShowsTheMailboxCount) {
+  const char* dovecot = std::getenv("BW_DOVECOT_DIR");
+  if (!dovecot) GTEST_SKIP() << "no private Dovecot in this run";
+  const std::string port =
+      ReadFileBytes(std::string(dovecot[0] == '/' ? "Z:" : "") + dovecot + "/port");
+  ASSERT_FALSE(port.empty());
+  WriteFileBytes(File("b.ini"),
+                 ParameterFile("\t\tConnectionName\tDovecot\r\n\t\tHostName\t127.0.0.1\r\n"
+                               "\t\tServiceName\t" + std::to_string(std::atoi(port.c_str())) +
+                                   "\r\n\t\tUserID\talice\r\n\t\tPassword\tsecret\r\n"
+                                   "\t\tUseUIDL\t1\r\n\t\tTOofConnect_Sec\t5\r\n"
+                                   "\t\tTOofSendRecv_Sec\t5\r\n",
+                               ""));
+  Checker checker(dir, "-p b.ini");
+  ASSERT_TRUE(checker.window);
+  ASSERT_TRUE(WaitFor([&] { return Text(checker.window).find("未読数=") != std::string::npos; }))
+      << Text(checker.window) << Log();
+  const std::string log = Log();
+  EXPECT_NE(log.find("POP3 <- APOP alice "), std::string::npos) << log;
+  EXPECT_NE(log.find("POP3 -> +OK Logged in."), std::string::npos) << log;
+  EXPECT_NE(log.find("POP3 <- UIDL"), std::string::npos) << log;
   SendMessageA(checker.window, WM_CLOSE, 0, 0);
   EXPECT_TRUE(checker.Ended());
 }

@@ -23,3 +23,11 @@ endif()
 if(WIN32)
   set_tests_properties(startup_e2e_tests app_e2e_tests PROPERTIES RESOURCE_LOCK checker_window)
 endif()
+
+# With the private Dovecot of the mail tests, the running checker is also
+# tried against a real server.
+if(WIN32 AND TEST dovecot_start)
+  set_tests_properties(app_e2e_tests PROPERTIES
+    FIXTURES_REQUIRED dovecot
+    ENVIRONMENT "BW_BIN_DIR=${CMAKE_BINARY_DIR}/bin;BW_DOVECOT_DIR=${CMAKE_BINARY_DIR}/dovecot")
+endif()
