@@ -313,6 +313,36 @@ TEST_F(CheckerApp, MailStartsTheAutoExecAppAfterTheSweepAndAnEmptyMailboxEndsIt)
   EXPECT_TRUE(checker.Ended());
 }
 
+TEST_F(CheckerApp, TinyWindowSizeBecomes32AndClicksWaitWhileADialogIsOpen) {
+  std::string file = ParameterFile(kDemoAccount, "");
+  file.replace(file.find("140,60"), 6, "10,10");
+  WriteFileBytes(File("b.ini"), file);
+  Checker checker(dir, "-s -p b.ini");
+  ASSERT_TRUE(checker.window);
+  RECT r;
+  GetWindowRect(checker.window, &r);
+  EXPECT_EQ(r.right - r.left, 32);
+  EXPECT_EQ(r.bottom - r.top, 32);
+
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  checker.Command(40004);
+  ASSERT_TRUE(WaitFor([&] { return GetWindowRgn(checker.window, region) != ERROR; }));
+  checker.Command(40005);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (dialog = FindBoxOf(checker.info.dwProcessId)) != nullptr; }));
+  SendMessageA(checker.window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(checker.window, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_NE(GetWindowRgn(checker.window, region), ERROR) << "a click went through the dialog";
+  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+  SendMessageA(checker.window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(checker.window, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(GetWindowRgn(checker.window, region), ERROR);
+  DeleteObject(region);
+  SendMessageA(checker.window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(checker.Ended());
+}
+
 TEST_F(CheckerApp, RealServerLogsInAndTheFaceShowsTheMailboxCount) {
   const char* dovecot = std::getenv("BW_DOVECOT_DIR");
   if (!dovecot) GTEST_SKIP() << "no private Dovecot in this run";
