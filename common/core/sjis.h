@@ -14,4 +14,10 @@ inline bool IsLeadByte(unsigned char c) {
 // lead byte standing last is left alone.
 void LowerCaseSjis(std::string& text);
 
+// Where the file name of a path begins: just after its last '\\', '/' or ':',
+// 0 when it has none. Everything before is the folder, separator included.
+// The trail byte of a double-byte character is never taken for a separator,
+// though it may be 0x5C.
+std::string::size_type FileNameStart(const std::string& path);
+
 }  // namespace bw

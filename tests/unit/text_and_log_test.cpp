@@ -71,6 +71,18 @@ TEST(ShiftJisLowerCase, TrailBytesInTheLetterRangeAreNeverChanged) {
   EXPECT_EQ(lastLead, "ab\x83");
 }
 
+TEST(ShiftJisFileNameStart, ATrailByte5CIsNoSeparatorAndEveryKindOfSeparatorCounts) {
+  const std::string path = "C:\\ソ\\表.EXE";  // ソ is 0x83 0x5C, 表 0x95 0x5C
+  EXPECT_EQ(path.substr(bw::FileNameStart(path)), "表.EXE");
+  EXPECT_EQ(path.substr(0, bw::FileNameStart(path)), "C:\\ソ\\");
+  EXPECT_EQ(bw::FileNameStart("a/b\\c"), 4u);
+  EXPECT_EQ(bw::FileNameStart("D:prog.exe"), 2u);
+  EXPECT_EQ(bw::FileNameStart("prog.exe"), 0u);
+  EXPECT_EQ(bw::FileNameStart(""), 0u);
+  EXPECT_EQ(bw::FileNameStart("dir\\"), 4u);
+  EXPECT_EQ(bw::FileNameStart("x\\\x83"), 2u);  // a lead byte standing last
+}
+
 TEST_F(ScratchTest, LogWritesNothingBeforeSetUpOrWithoutNameOrLimit) {
   bw::LogWrite("dropped\n");
   EXPECT_FALSE(bw_test::FileExists(Path("test.log")));
