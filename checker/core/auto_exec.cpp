@@ -1,14 +1,13 @@
-// Auto-exec sequence and termination, over the launch operations of
-// Executant and the waits of the installed launcher.
+// Auto-exec sequence and termination over the launcher.
 #include "checker/core/auto_exec.h"
 
-#include "common/core/launch.h"
 #include "common/core/log.h"
 
 namespace bw {
 
 namespace {
 
+// The low four bits of AutoKillMethod carry the method set.
 constexpr int kKillMethods = 0x000F;
 
 // Walks a ring from its head: until the next link is none or the head again.
@@ -24,55 +23,62 @@ void ForEachExecutant(Executant* head, Fn fn) {
   }
 }
 
-// What follows the launch of application i: a wait for the end of
-// application i-1 (ExecuteSequence) or the start delay.
-void PauseAfterLaunch(const AncestryPop3Controller& settings, Executant& previous) {
-  Launcher* launcher = CurrentLauncher();
-  if (settings.ExecuteSequence) {
-    LogWrite("ｼｰｹﾝｽ実行 : ");
-    if (!previous.heldProcess || !launcher) {
-      LogWrite("終了済.\n");
-      return;
-    }
-    unsigned long limit = settings.ExecutionDelay == 0
-                              ? kWaitForever
-                              : static_cast<unsigned long>(settings.ExecutionDelay);
-    LogWrite("ﾌﾟﾛｾｽ終了待ち...");
-    if (launcher->WaitForProcessEnd(previous.heldProcess, limit) == 1)
-      LogWrite("ﾀｲﾑｱｳﾄ[%d ms].\n", settings.ExecutionDelay);
-    else
-      LogWrite("終了検知.\n");
-    return;
-  }
-  if (settings.ExecutionDelay > 0) {
-    LogWrite("連続起動ﾃﾞｨﾚｲ[%d ms]\n", settings.ExecutionDelay);
-    if (launcher) launcher->Sleep(static_cast<unsigned long>(settings.ExecutionDelay));
-  }
-}
-
 }  // namespace
 
-void RunAutoExecSequence(AncestryPop3Controller& settings, const MacroExpander& expand) {
-  Executant* previous = nullptr;
-  ForEachExecutant(settings.autoExecHead, [&](Executant& e, int i) {
-    bool keepHandle = settings.ExecuteSequence || settings.AutoKillMethod != 0;
+AutoExecApplications::AutoExecApplications(AncestryPop3Controller& settings, Launcher& launcher)
+    : settings_(settings), launcher_(launcher) {}
+
+ProgramHold& AutoExecApplications::HoldAt(int index) {
+  if (static_cast<size_t>(index) >= holds_.size()) holds_.resize(static_cast<size_t>(index) + 1);
+  return holds_[static_cast<size_t>(index)];
+}
+
+bool AutoExecApplications::Holds(int index) const {
+  return index >= 0 && static_cast<size_t>(index) < holds_.size() &&
+         holds_[static_cast<size_t>(index)] != nullptr;
+}
+
+void AutoExecApplications::RunAutoExecSequence(const MacroExpander& expand) {
+  ForEachExecutant(settings_.autoExecHead, [&](Executant& e, int i) {
+    bool keepHandle = settings_.ExecuteSequence || settings_.AutoKillMethod != 0;
     std::string arguments = e.ExecutionArguments;
     e.ExecutionArguments = expand ? expand(arguments) : arguments;
-    if (settings.AutoKillMethod & kKillBeforeRestart)
-      e.Kill(settings.AutoKillMethod & kKillMethods);
+    if (settings_.AutoKillMethod & kKillBeforeRestart)
+      launcher_.Kill(e, HoldAt(i), settings_.AutoKillMethod & kKillMethods);
     if (keepHandle)
-      e.LaunchKeepingHandle();
+      LaunchKeepingHandle(launcher_, e, HoldAt(i));
     else
-      e.Launch(nullptr);
-    if (i >= 1 && previous) PauseAfterLaunch(settings, *previous);
+      launcher_.Launch(e, nullptr, nullptr);
+    if (i >= 1) {
+      // What follows the launch of application i: a wait for the end of
+      // application i-1 (ExecuteSequence) or the start delay.
+      if (settings_.ExecuteSequence) {
+        LogWrite("ｼｰｹﾝｽ実行 : ");
+        const ProgramHold& previous = HoldAt(i - 1);
+        if (!previous) {
+          LogWrite("終了済.\n");
+        } else {
+          unsigned long limit = settings_.ExecutionDelay == 0
+                                    ? kWaitForever
+                                    : static_cast<unsigned long>(settings_.ExecutionDelay);
+          LogWrite("ﾌﾟﾛｾｽ終了待ち...");
+          if (launcher_.WaitForEnd(*previous, limit) == 1)
+            LogWrite("ﾀｲﾑｱｳﾄ[%d ms].\n", settings_.ExecutionDelay);
+          else
+            LogWrite("終了検知.\n");
+        }
+      } else if (settings_.ExecutionDelay > 0) {
+        LogWrite("連続起動ﾃﾞｨﾚｲ[%d ms]\n", settings_.ExecutionDelay);
+        launcher_.Sleep(static_cast<unsigned long>(settings_.ExecutionDelay));
+      }
+    }
     e.ExecutionArguments = arguments;
-    previous = &e;
   });
 }
 
-void TerminateAutoExecApplications(AncestryPop3Controller& settings) {
-  ForEachExecutant(settings.autoExecHead, [&](Executant& e, int) {
-    e.Kill(settings.AutoKillMethod & kKillMethods);
+void AutoExecApplications::TerminateAutoExecApplications() {
+  ForEachExecutant(settings_.autoExecHead, [&](Executant& e, int i) {
+    launcher_.Kill(e, HoldAt(i), settings_.AutoKillMethod & kKillMethods);
   });
 }
 

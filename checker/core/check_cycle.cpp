@@ -6,7 +6,6 @@
 #include <cstdio>
 
 #include "common/core/log.h"
-#include "common/core/platform.h"
 
 namespace bw {
 
@@ -78,8 +77,6 @@ void CheckCycle::OnTimer(unsigned id) {
     AccountTimerFired(static_cast<int>(id));
   } else if (id == kSweepTimerId) {
     SweepTimerFired();
-  } else if (id >= kBuryTimerFirst && id <= kBuryTimerLast) {
-    host_.BuryAnimationStep(id);
   }
 }
 
@@ -111,7 +108,7 @@ void CheckCycle::AccountTimerFired(int index) {
     LogWrite("未読発見 : ");
     if (settings_.AutoWakeup) {
       LogWrite("ボタン自動復帰.  ");
-      host_.RestoreWindow();
+      host_.Restore();
     }
     if (state_.sweepPending) {
       LogWrite("連続起動 自動実行ｱﾌﾟﾘ実行保留.\n");
@@ -214,9 +211,7 @@ void CheckCycle::ResetErrors() {
 }
 
 bool CheckCycle::ExitCommand() {
-  int answer = host_.AskUser("Bellwickを終了しますか?", "Bellwick",
-                             kMbYesNo | kMbIconQuestion | kMbDefButton2);
-  if (answer != kIdYes) return false;
+  if (!host_.AskYesNo("Bellwickを終了しますか?", "Bellwick")) return false;
   if (settings_.KeepGeometry) {
     int left = 0, top = 0, width = 0, height = 0;
     if (host_.WindowRectangle(left, top, width, height)) {

@@ -16,12 +16,12 @@
 
 namespace bw {
 
-// Timer ids of the button window; all timers are one-shot.
+// Timer ids of the cycle; all its timers are one-shot. Ids above the sweep
+// timer's are the window's own (its bury animation) and never reach the
+// cycle.
 enum : unsigned {
   kAccountTimerLimit = 256,    // ids 0..255: the account at that position
   kSweepTimerId = 256,         // end of the staggered first checks
-  kBuryTimerFirst = 10000,     // bury animation steps 10000..10010
-  kBuryTimerLast = 10010,
 };
 
 // Emergency-mode accounts are checked this often.
@@ -34,9 +34,6 @@ constexpr int kCycleCommunicating = 2;
 constexpr int kCycleSuspended = 3;
 constexpr int kCycleRetryWait = 4;
 constexpr int kCycleServerRefused = 5;
-
-// MessageBox flag not in platform.h: the second button is the default.
-constexpr unsigned kMbDefButton2 = 0x0100;
 
 // The application-wide values the cycle keeps. CheckerApplication holds them
 // (by deriving from this or owning one); the display values read them.
@@ -75,45 +72,45 @@ class CycleAccounts {
   virtual std::string ConnectionName(int index) const = 0;
 };
 
-// What the cycle asks of the button window and the platform. Every call is
-// made on the window thread.
+// What the cycle asks of the checker's window and the platform. Every call
+// is made on the thread that owns the window.
 class CycleHost {
  public:
   virtual ~CycleHost() = default;
-  // SetTimer on the button window: a new period for `id`, replacing any.
+  // Timer `id` fires after `milliseconds`, replacing any period it had; it
+  // fires again every period until it is killed.
   virtual void ArmTimer(unsigned id, unsigned milliseconds) = 0;
-  // KillTimer on the button window.
   virtual void KillTimer(unsigned id) = 0;
-  // Removes every WM_TIMER message queued for the window (PeekMessageA with
-  // PM_REMOVE, WM_TIMER only) and returns how many were removed.
+  // Drops every timer expiry that is queued but not yet delivered and
+  // returns how many were dropped.
   virtual int RemoveQueuedTimerMessages() = 0;
   // The shared platform family query (kFamily...).
   virtual int PlatformFamily() = 0;
-  // NT family: the "Screen-saver" desktop can be opened (and was closed).
+  // NT family: the screen saver's own desktop can be opened (and was
+  // closed again), so the screen saver runs.
   virtual bool ScreenSaverDesktopOpens() = 0;
-  // Other platforms: a window of class "WindowsScreenSaverClass" exists.
+  // Other platforms: a screen-saver window exists.
   virtual bool ScreenSaverWindowExists() = 0;
-  // BM_SETSTATE with 1 (pressed) or 0 (released).
+  // The button shows pressed (during a check) or released.
   virtual void SetButtonPressed(bool pressed) = 0;
-  // The window text becomes `text` (an account's connecting face).
+  // The face becomes `text` (an account's connecting face).
   virtual void ShowConnectingFace(const std::string& text) = 0;
-  // The window text becomes the display value "CP".
+  // The face becomes the display value "CP".
   virtual void ShowFaceText() = 0;
-  // Clear buried, SetWindowPos to HWND_TOPMOST with the restore flags,
-  // remove the window region.
-  virtual void RestoreWindow() = 0;
+  // The window comes back out of the desktop: whole again and above the
+  // other windows. Burying it is the window's own business.
+  virtual void Restore() = 0;
   virtual void RunAutoExecSequence() = 0;
   virtual void TerminateAutoExecApplications() = 0;
-  // One step of the bury animation (its timer has already been killed).
-  virtual void BuryAnimationStep(unsigned id) = 0;
-  // A message box owned by the window; returns the button id.
-  virtual int AskUser(const std::string& text, const std::string& caption,
-                      unsigned style) = 0;
+  // A question to the user with the answers Yes and No, No the default;
+  // true when answered Yes.
+  virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
   // The window rectangle as left, top, width and height; false when it
   // cannot be read.
   virtual bool WindowRectangle(int& left, int& top, int& width, int& height) = 0;
-  // PostQuitMessage.
+  // Ends the checker's run with `exitCode` once the current event is done.
   virtual void PostQuit(int exitCode) = 0;
+  // The window goes away for good.
   virtual void DestroyWindow() = 0;
   // Current time in seconds since 1970.
   virtual std::time_t Now() = 0;
@@ -139,8 +136,8 @@ class CheckCycle {
   // Consecutive_Sec, and the sweep timer after the last of them.
   void ArmAtStartup();
 
-  // WM_TIMER: kills the timer, then runs the account check, the sweep or
-  // the animation step its id stands for.
+  // A timer fired: kills it, then runs the account check or the sweep its
+  // id stands for.
   void OnTimer(unsigned id);
   void AccountTimerFired(int index);
   void SweepTimerFired();
@@ -157,9 +154,10 @@ class CheckCycle {
   // answer means the window procedure returns at once.
   bool ExitCommand();
 
-  // WM_CLOSE from another checker or the configurator.
+  // Another checker or the configurator asked the window to close.
   void OnClose();
-  // WM_QUIT sent (not posted) to the window.
+  // A quit request delivered to the window itself instead of ending the
+  // run: the run is ended properly.
   void OnQuitMessage();
 
   bool ScreenSaverRunning();

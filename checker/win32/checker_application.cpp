@@ -5,32 +5,21 @@
 #include <ctime>
 #include <new>
 
-#include "checker/core/auto_exec.h"
 #include "checker/core/macros.h"
 #include "checker/win32/platform_query.h"
-#include "checker/win32/resource.h"
 #include "common/core/log.h"
 #include "common/core/param_file.h"
+#include "common/win32/program_names.h"
 #include "net/socket.h"
 
 namespace bw {
 
-const char kCheckerClassName[] = "POP3 Mail Checker Checker";
-const char kCheckerWindowName[] = "Bellwick";
-int g_configuratorPresent = 1;
+CheckerApplication::CheckerApplication(HINSTANCE instance) : instance_(instance) {}
 
-CheckerApplication::~CheckerApplication() {
-  if (popupMenu) DestroyMenu(popupMenu);
-}
+CheckerApplication::~CheckerApplication() = default;
 
 AncestryPop3Checker* CheckerApplication::CreateAccount() {
   return new (std::nothrow) Pop3Checker();
-}
-
-void CheckerApplication::SetUp(HINSTANCE inst, const char* cls, const char* name) {
-  instance = inst;
-  className = cls;
-  windowName = name;
 }
 
 int CheckerApplication::InitializeInstance() {
@@ -56,23 +45,19 @@ int CheckerApplication::InitializeInstance() {
   if (resolved == 0) {
     MessageBoxA(nullptr,
                 "全部の接続先についてIPｱﾄﾞﾚｽ、ｻｰﾋﾞｽﾎﾟｰﾄが獲得できません.\r\n続行できません.",
-                windowName.c_str(), MB_OK);
+                kCheckerWindowName, MB_OK);
     return -1;
   }
 
-  popupMenu = LoadMenuA(instance, MAKEINTRESOURCEA(IDM_POPUP));
-  windowWidth = windowHeight = 0;
-  region = nullptr;
-  dragOffsetX = dragOffsetY = frameX = frameY = 0;
-  dialogOpen = buried = 0;
-  totalUnread = 0;
-  lastCheckTime = 0;
-  anyEmergency = 0;
-  sweepPending = 1;
-
+  menu_.Load(instance_);
+  state_ = CycleState{};
   cycleAccounts_ = std::make_unique<Pop3CycleAccounts>(*this);
-  cycle_ = std::make_unique<CheckCycle>(*this, *cycleAccounts_, *this, *this);
-  return CreateMainWindow();
+  cycle_ = std::make_unique<CheckCycle>(*this, *cycleAccounts_, host_, state_);
+
+  if (windowWidthSetting < 16) windowWidthSetting = 32;
+  if (windowHeightSetting < 16) windowHeightSetting = 32;
+  return window_.Create(instance_, kCheckerClassName, kCheckerWindowName, windowX, windowY,
+                        windowWidthSetting, windowHeightSetting);
 }
 
 void CheckerApplication::ApplyPriorities() {
@@ -102,15 +87,13 @@ void CheckerApplication::ApplyPriorities() {
 }
 
 int CheckerApplication::Run() {
-  ShowFace(nullptr);
-  if (StartupBuried) {
-    SetWindowRgn(window, nullptr, TRUE);
-    region = nullptr;
-    buried = 1;
-    BuildHollowFrame();
-  }
+  LinkCheckerLibraries(true);
+  window_.SetFace(FaceText());
+  if (StartupBuried) window_.BuryAtOnce();
   ApplyPriorities();
   cycle_->ArmAtStartup();
+  // GetMessageA answers -1 when it fails (an invalid window handle, which
+  // this loop never passes): the loop ends then too, so that it cannot spin.
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
@@ -120,110 +103,92 @@ int CheckerApplication::Run() {
 }
 
 void CheckerApplication::Shutdown() {
-  if (cycle_ && cycle_->SaveGeometryAtExit()) SaveGeometry(*this, parameterPath);
+  if (cycle_ && cycle_->SaveGeometryAtExit()) SaveGeometry(*this, parameterPath_);
+  LinkCheckerLibraries(false);
+  window_.Destroy();
 }
 
-void CheckerApplication::Trim() { TrimWorkingSet(); }
+std::string CheckerApplication::FaceText() const { return BuildDisplayValue(display_, "CP"); }
 
 Pop3Checker* CheckerApplication::AccountAt(int index) const {
   if (index < 0 || index >= static_cast<int>(accounts_.size())) return nullptr;
   return accounts_[static_cast<size_t>(index)];
 }
 
-// ---- CycleHost ----
+// ---- Display ----
 
-void CheckerApplication::ArmTimer(unsigned id, unsigned milliseconds) {
-  SetTimer(window, id, milliseconds, nullptr);
-}
-
-void CheckerApplication::KillTimer(unsigned id) { ::KillTimer(window, id); }
-
-int CheckerApplication::RemoveQueuedTimerMessages() {
-  MSG msg;
-  int removed = 0;
-  while (PeekMessageA(&msg, window, WM_TIMER, WM_TIMER, PM_REMOVE)) ++removed;
-  return removed;
-}
-
-int CheckerApplication::PlatformFamily() { return QueryPlatformFamily(); }
-
-bool CheckerApplication::ScreenSaverDesktopOpens() {
-  HDESK desktop = OpenDesktopA("Screen-saver", 0, FALSE, MAXIMUM_ALLOWED);
-  if (!desktop) return false;
-  CloseDesktop(desktop);
-  return true;
-}
-
-bool CheckerApplication::ScreenSaverWindowExists() {
-  return FindWindowA("WindowsScreenSaverClass", nullptr) != nullptr;
-}
-
-void CheckerApplication::SetButtonPressed(bool pressed) {
-  SendMessageA(window, BM_SETSTATE, pressed ? 1 : 0, 0);
-}
-
-void CheckerApplication::ShowConnectingFace(const std::string& text) {
-  SetWindowTextA(window, text.c_str());
-}
-
-void CheckerApplication::ShowFaceText() { ShowFace(nullptr); }
-
-void CheckerApplication::RestoreWindow() { Restore(); }
-
-void CheckerApplication::RunAutoExecSequence() {
-  bw::RunAutoExecSequence(*this, [this](const std::string& text) { return ExpandArguments(text); });
-}
-
-void CheckerApplication::TerminateAutoExecApplications() {
-  bw::TerminateAutoExecApplications(*this);
-}
-
-void CheckerApplication::BuryAnimationStep(unsigned id) { BuryStep(id); }
-
-int CheckerApplication::AskUser(const std::string& text, const std::string& caption,
-                                unsigned style) {
-  return MessageBoxA(window, text.c_str(), caption.c_str(), style);
-}
-
-bool CheckerApplication::WindowRectangle(int& left, int& top, int& width, int& height) {
-  RECT r;
-  if (!GetWindowRect(window, &r)) return false;
-  left = r.left;
-  top = r.top;
-  width = r.right - r.left;
-  height = r.bottom - r.top;
-  return true;
-}
-
-void CheckerApplication::PostQuit(int exitCode) { PostQuitMessage(exitCode); }
-
-void CheckerApplication::DestroyWindow() {
-  if (window) ::DestroyWindow(window);
-}
-
-std::time_t CheckerApplication::Now() { return std::time(nullptr); }
-
-// ---- DisplaySource ----
-
-// Also the controller's count: start-up asks it before the run-time list
-// exists, so both answer from the ring.
-int CheckerApplication::AccountCount() const { return AncestryPop3Controller::AccountCount(); }
-
-int CheckerApplication::AccountCheckState(int index) const {
-  Pop3Checker* a = AccountAt(index);
+int CheckerApplication::Display::AccountCheckState(int index) const {
+  Pop3Checker* a = app_.AccountAt(index);
   return a ? a->CheckState : 0;
 }
 
-std::string CheckerApplication::AccountAttributeText(int index, const std::string& code) const {
-  Pop3Checker* a = AccountAt(index);
+std::string CheckerApplication::Display::AccountAttributeText(int index,
+                                                              const std::string& code) const {
+  Pop3Checker* a = app_.AccountAt(index);
   if (!a) return std::string();
   AttributeRequest request{code, std::string()};
   a->AttributeText(request);
   return request.result;
 }
 
-std::string CheckerApplication::ExpandArguments(const std::string& text) const {
-  return ExpandMacros(*this, text);
+// ---- Host ----
+
+void CheckerApplication::Host::ArmTimer(unsigned id, unsigned milliseconds) {
+  app_.window_.ArmTimer(id, milliseconds);
 }
+
+void CheckerApplication::Host::KillTimer(unsigned id) { app_.window_.KillTimer(id); }
+
+int CheckerApplication::Host::RemoveQueuedTimerMessages() {
+  return app_.window_.RemoveQueuedTimerMessages();
+}
+
+int CheckerApplication::Host::PlatformFamily() { return QueryPlatformFamily(); }
+
+bool CheckerApplication::Host::ScreenSaverDesktopOpens() {
+  HDESK desktop =
+      OpenDesktopA("Screen-saver", 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_WRITEOBJECTS);
+  if (!desktop) return false;
+  CloseDesktop(desktop);
+  return true;
+}
+
+bool CheckerApplication::Host::ScreenSaverWindowExists() {
+  return FindWindowA("WindowsScreenSaverClass", nullptr) != nullptr;
+}
+
+void CheckerApplication::Host::SetButtonPressed(bool pressed) { app_.window_.SetPressed(pressed); }
+
+void CheckerApplication::Host::ShowConnectingFace(const std::string& text) {
+  app_.window_.SetFace(text);
+}
+
+void CheckerApplication::Host::ShowFaceText() { app_.window_.SetFace(app_.FaceText()); }
+
+void CheckerApplication::Host::Restore() { app_.window_.Restore(); }
+
+void CheckerApplication::Host::RunAutoExecSequence() {
+  app_.autoExec_.RunAutoExecSequence(
+      [this](const std::string& text) { return ExpandMacros(app_.display_, text); });
+}
+
+void CheckerApplication::Host::TerminateAutoExecApplications() {
+  app_.autoExec_.TerminateAutoExecApplications();
+}
+
+bool CheckerApplication::Host::AskYesNo(const std::string& text, const std::string& caption) {
+  return MessageBoxA(app_.window_.Handle(), text.c_str(), caption.c_str(),
+                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+bool CheckerApplication::Host::WindowRectangle(int& left, int& top, int& width, int& height) {
+  return app_.window_.Rectangle(left, top, width, height);
+}
+
+void CheckerApplication::Host::PostQuit(int exitCode) { PostQuitMessage(exitCode); }
+
+void CheckerApplication::Host::DestroyWindow() { app_.window_.Destroy(); }
+
+std::time_t CheckerApplication::Host::Now() { return std::time(nullptr); }
 
 }  // namespace bw

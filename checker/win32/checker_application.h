@@ -1,7 +1,8 @@
-// The checker's one application object: the controller record with the
-// account, auto-exec and menu lists, the run-time state of the hollow-button
-// window, and the platform side of the check cycle and the display values.
-// Every window message finds it in the window's user data.
+// The checker's application object: the controller record it was read into
+// (the accounts, auto-exec and menu lists and the settings), composed with
+// the parts that run it: the button window, the popup menu, the launcher
+// and the auto-exec applications, the check cycle and the views the core
+// asks through (its host and the display values).
 #pragma once
 #include <windows.h>
 
@@ -9,110 +10,115 @@
 #include <string>
 #include <vector>
 
+#include "checker/core/auto_exec.h"
 #include "checker/core/check_cycle.h"
 #include "checker/core/cycle_accounts.h"
 #include "checker/core/display_values.h"
 #include "checker/core/pop3_checker.h"
+#include "checker/win32/button_window.h"
+#include "checker/win32/popup_menu.h"
 #include "common/core/controller_record.h"
+#include "common/win32/launch_win32.h"
 
 namespace bw {
 
-// Process-wide values of the checker.
-extern const char kCheckerClassName[];
-extern const char kCheckerWindowName[];
-extern int g_configuratorPresent;
+class ModalDialog;
 
-class CheckerApplication : public AncestryPop3Controller,
-                           public CycleState,
-                           public CycleHost,
-                           public DisplaySource {
+class CheckerApplication : public AncestryPop3Controller {
  public:
-  CheckerApplication() = default;
+  explicit CheckerApplication(HINSTANCE instance);
   ~CheckerApplication() override;
 
   // Every account block becomes a run-time account.
   AncestryPop3Checker* CreateAccount() override;
 
-  void SetUp(HINSTANCE instance, const char* className, const char* windowName);
+  // What start-up found out: the parameter file in use and whether the
+  // configurator sits next to the program.
+  void SetParameterPath(const std::string& path) { parameterPath_ = path; }
+  void SetConfiguratorPresent(bool present) { configuratorPresent_ = present; }
+
   // WinSock check, address resolution, menu and window. 0, or -1 after the
   // failure has been logged or shown.
   int InitializeInstance();
-  int CreateMainWindow();
-  // Face, start-up burying, priorities, first timers, message loop.
+  // Links the process and input-method libraries, then the face, start-up
+  // burying, priorities, first timers and the message loop.
   int Run();
-  // Geometry write-back when asked for, then the end of the window.
+  // Geometry write-back when asked for, the libraries released, then the
+  // end of the window.
   void Shutdown();
 
-  LRESULT WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-  // The window's looks (hollow-button window).
-  void ShowFace(Pop3Checker* connecting);
-  void StartBurying();
-  void BuildHollowFrame();
-  void Restore();
-  void BuryStep(unsigned id);
-
-  // Popup menu and dialogs.
-  void PreparePopupMenu(HMENU popup);
-  // False when the exit command was answered No (the procedure then returns).
-  bool MenuCommand(WPARAM command);
-  void RunMenuApplication(int number);
-  INT_PTR StatusDialog(HWND dialog, UINT message, WPARAM wParam);
-  INT_PTR EmergencyDialog(HWND dialog, UINT message, WPARAM wParam);
-
-  // CycleHost.
-  void ArmTimer(unsigned id, unsigned milliseconds) override;
-  void KillTimer(unsigned id) override;
-  int RemoveQueuedTimerMessages() override;
-  int PlatformFamily() override;
-  bool ScreenSaverDesktopOpens() override;
-  bool ScreenSaverWindowExists() override;
-  void SetButtonPressed(bool pressed) override;
-  void ShowConnectingFace(const std::string& text) override;
-  void ShowFaceText() override;
-  void RestoreWindow() override;
-  void RunAutoExecSequence() override;
-  void TerminateAutoExecApplications() override;
-  void BuryAnimationStep(unsigned id) override;
-  int AskUser(const std::string& text, const std::string& caption, unsigned style) override;
-  bool WindowRectangle(int& left, int& top, int& width, int& height) override;
-  void PostQuit(int exitCode) override;
-  void DestroyWindow() override;
-  std::time_t Now() override;
-
-  // DisplaySource.
-  std::time_t LastCheckTime() const override { return lastCheckTime; }
-  int TotalUnread() const override { return totalUnread; }
-  bool AnyEmergency() const override { return anyEmergency != 0; }
-  int AccountCount() const override;
-  int AccountCheckState(int index) const override;
-  std::string AccountAttributeText(int index, const std::string& code) const override;
-
-  std::string ExpandArguments(const std::string& text) const;
-
-  HINSTANCE instance = nullptr;
-  std::string className;
-  std::string windowName;
-  HWND window = nullptr;
-  HRGN region = nullptr;
-  int windowWidth = 0, windowHeight = 0;
-  int stepX = 0, stepY = 0;
-  int buried = 0;
-  std::string parameterPath;
-  int dragOffsetX = 0, dragOffsetY = 0;
-  int frameX = 0, frameY = 0;
-  int dialogOpen = 0;
-  HMENU popupMenu = nullptr;
-  std::string statusText;
+  // What the button window hands on.
+  // False when the exit command was answered No (the window then returns).
+  bool OnCommand(WPARAM command);
+  void OnTimer(unsigned id) { cycle_->OnTimer(id); }
+  void OnClose() { cycle_->OnClose(); }
+  void OnQuitMessage() { cycle_->OnQuitMessage(); }
+  std::string FaceText() const;
+  bool DialogOpen() const { return dialogOpen_; }
+  bool HasPopupMenu() const { return menu_.Loaded(); }
+  void TrackPopupMenu();
 
  private:
-  void Measure();
-  void ReplaceRegion(HRGN newRegion);
-  void ApplyPriorities();
-  void Trim();
-  Pop3Checker* AccountAt(int index) const;
+  // The core's view of the checker's state for the display values.
+  class Display : public DisplaySource {
+   public:
+    explicit Display(const CheckerApplication& app) : app_(app) {}
+    std::time_t LastCheckTime() const override { return app_.state_.lastCheckTime; }
+    int TotalUnread() const override { return app_.state_.totalUnread; }
+    bool AnyEmergency() const override { return app_.state_.anyEmergency != 0; }
+    int AccountCount() const override { return app_.AccountCount(); }
+    int AccountCheckState(int index) const override;
+    std::string AccountAttributeText(int index, const std::string& code) const override;
 
+   private:
+    const CheckerApplication& app_;
+  };
+
+  // What the check cycle asks of the window and the platform.
+  class Host : public CycleHost {
+   public:
+    explicit Host(CheckerApplication& app) : app_(app) {}
+    void ArmTimer(unsigned id, unsigned milliseconds) override;
+    void KillTimer(unsigned id) override;
+    int RemoveQueuedTimerMessages() override;
+    int PlatformFamily() override;
+    bool ScreenSaverDesktopOpens() override;
+    bool ScreenSaverWindowExists() override;
+    void SetButtonPressed(bool pressed) override;
+    void ShowConnectingFace(const std::string& text) override;
+    void ShowFaceText() override;
+    void Restore() override;
+    void RunAutoExecSequence() override;
+    void TerminateAutoExecApplications() override;
+    bool AskYesNo(const std::string& text, const std::string& caption) override;
+    bool WindowRectangle(int& left, int& top, int& width, int& height) override;
+    void PostQuit(int exitCode) override;
+    void DestroyWindow() override;
+    std::time_t Now() override;
+
+   private:
+    CheckerApplication& app_;
+  };
+
+  void ApplyPriorities();
+  Pop3Checker* AccountAt(int index) const;
+  // Runs a dialog owned by the window; clicks on the window wait meanwhile.
+  INT_PTR RunDialog(ModalDialog& dialog);
+  void RunMenuApplication(int number);
+
+  HINSTANCE instance_;
+  std::string parameterPath_;
+  bool configuratorPresent_ = true;
+  bool dialogOpen_ = false;
+
+  CycleState state_;
   std::vector<Pop3Checker*> accounts_;
+  Display display_{*this};
+  Host host_{*this};
+  Win32Launcher launcher_;
+  AutoExecApplications autoExec_{*this, launcher_};
+  ButtonWindow window_{*this};
+  PopupMenu menu_;
   std::unique_ptr<Pop3CycleAccounts> cycleAccounts_;
   std::unique_ptr<CheckCycle> cycle_;
 };

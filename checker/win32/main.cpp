@@ -10,11 +10,11 @@
 #include "checker/core/simulation.h"
 #include "checker/core/startup.h"
 #include "checker/win32/checker_application.h"
-#include "checker/win32/platform_query.h"
 #include "common/core/command_line.h"
 #include "common/core/log.h"
-#include "common/win32/launch_win32.h"
+#include "common/core/sjis.h"
 #include "common/win32/process_start.h"
+#include "common/win32/program_names.h"
 
 namespace bw {
 namespace {
@@ -31,35 +31,37 @@ class Win32StartupHost : public StartupHost {
     if (running_) SendMessageA(running_, WM_CLOSE, 0, 0);
   }
   std::unique_ptr<AncestryPop3Controller> CreateApplication() override {
-    auto app = std::unique_ptr<CheckerApplication>(new (std::nothrow) CheckerApplication());
-    if (app) app->SetUp(instance_, kCheckerClassName, kCheckerWindowName);
-    return app;
+    return std::unique_ptr<CheckerApplication>(new (std::nothrow) CheckerApplication(instance_));
   }
+  // The configurator counts when Knobset.exe is a plain file in this
+  // program's folder.
   bool ConfiguratorPresent() override {
     char path[MAX_PATH + 16];
     DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return (g_configuratorPresent = 0);
+    if (n == 0 || n >= MAX_PATH) return (configuratorPresent_ = false);
     std::string file(path, n);
-    size_t cut = file.find_last_of("\\/");
-    file = (cut == std::string::npos ? std::string() : file.substr(0, cut + 1)) + "Knobset.exe";
+    file = file.substr(0, FileNameStart(file)) + kConfiguratorProgram;
     DWORD attributes = GetFileAttributesA(file.c_str());
-    g_configuratorPresent =
+    configuratorPresent_ =
         attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM |
                        FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE)) == 0;
-    return g_configuratorPresent != 0;
+    return configuratorPresent_;
   }
   void StartConfigurator() override {
-    StartSimpleProcess(nullptr, "Knobset.exe", nullptr, nullptr);
+    StartSimpleProcess(nullptr, kConfiguratorProgram, nullptr, nullptr);
   }
   void EnterSimulationMode() override {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     SetSimulationMode(true);
   }
 
+  bool configuratorPresent() const { return configuratorPresent_; }
+
  private:
   HINSTANCE instance_;
   HWND running_ = nullptr;
+  bool configuratorPresent_ = true;
 };
 
 int MainRoutine(HINSTANCE instance, const char* commandLine) {
@@ -67,15 +69,12 @@ int MainRoutine(HINSTANCE instance, const char* commandLine) {
   StartupResult start = RunStartup(commandLine, host);
   if (!start.application) return 0;
   auto* app = static_cast<CheckerApplication*>(start.application.get());
-  app->parameterPath = start.parameterPath;
-  InstallWin32Launcher();
+  app->SetParameterPath(start.parameterPath);
+  app->SetConfiguratorPresent(host.configuratorPresent());
 
   if (app->InitializeInstance() != 0) return 0;
-  LinkCheckerLibraries(true);
   const int exitCode = app->Run();
   app->Shutdown();
-  LinkCheckerLibraries(false);
-  if (IsWindow(app->window)) ::DestroyWindow(app->window);
   LogWrite("--- Program End Code=%d ---\n", exitCode);
   return exitCode;
 }

@@ -28,11 +28,7 @@ const KeyTableEntry kMenuExecutantKeyTable[] = {
     {nullptr, 1, false, nullptr},
 };
 
-void (*Executant::closeHeldProcess)(void* handle) = nullptr;
-
-Executant::~Executant() {
-  if (heldProcess && closeHeldProcess) closeHeldProcess(heldProcess);
-}
+Executant::~Executant() = default;
 
 int Executant::ReadLines(TextInput& in, const char* unknownFormat,
                          const char* noMemoryText) {

@@ -1,6 +1,7 @@
 // Parameter-file records of the applications the checker starts: Executant
 // (auto-exec, started when mail arrives) and MenuExecutant (started from the
-// popup menu).
+// popup menu). They are plain data: the launcher (common/core/launch.h)
+// starts and ends what they describe.
 #pragma once
 #include <string>
 
@@ -36,33 +37,17 @@ class Executant : public RingListClass {
   Executant() = default;
   ~Executant() override;
 
-  // Launch operations; the platform's launcher does the work (common/core/
-  // launch.h). The new program's top-level window, or none.
-  virtual void* FindTopLevelWindow(void* process, int timeoutMs, void* snapshotBefore,
-                                   void* snapshotAfter);
   // 0, -1 (end of input before the block closed) or -10 (no program file).
   virtual int ReadBlock(TextInput& in);
   // Writes the entries at depth + 1; with the header flag, inside its own
   // "Executant::RingListClass" block at depth.
   virtual int WriteBlock(TextOutput& out, int depth, bool header);
   virtual const char* KeyName(int id) const;
-  // 0 started, 1 already running (double-start check), -1 not created.
-  virtual int Launch(const char* desktop);
-  // Launch with the handle kept and the double-start check skipped.
-  virtual int LaunchKeepingHandle();
-  // Ends the held process with the method set; always 0.
-  virtual int Kill(int methods);
   // Required-key check and defaults: 0, -1 (no memory) or -10.
   virtual int CompleteRecord();
   virtual void ParseValues();
   // 1 added, 0 unknown key, -1 out of memory.
   virtual int AddKeyLine(const char* key, const char* value);
-  // 0 started, -1 failed.
-  virtual int LaunchViaHopexec(const char* desktop);
-  // Always 0.
-  virtual int LaunchViaShell();
-  // Clears the window search and sets its match mode (1 process id, 2 path).
-  virtual void ResetWindowSearch(int mode);
 
   Executant* NextExecutant() const { return static_cast<Executant*>(Next()); }
 
@@ -76,16 +61,7 @@ class Executant : public RingListClass {
   int priorityGiven = 0;
   int ExecutionPriority = 0;
   int ExecutionInputTO = 5000;
-  // Run-time state of the launcher: the kept process handle (closed through
-  // the hook below when the record dies), the thread that termination
-  // messages go to, and whether a keep-handle launch is under way.
-  void* heldProcess = nullptr;
-  unsigned long heldThreadId = 0;
-  int keepHandle = 0;
   int ExecutionShellExec = 0;
-
-  // Closes a held process handle; installed by the platform's launcher.
-  static void (*closeHeldProcess)(void* handle);
 
  protected:
   int ReadLines(TextInput& in, const char* unknownFormat, const char* noMemoryText);

@@ -12,16 +12,7 @@
 namespace bw {
 
 std::string ModuleNameOf(const std::string& path) {
-  std::string::size_type start = 0;
-  for (std::string::size_type i = 0; i < path.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(path[i]);
-    if (IsLeadByte(c)) {
-      ++i;  // the trail byte may be 0x5C and is no folder separator
-      continue;
-    }
-    if (c == '\\' || c == '/' || c == ':') start = i + 1;
-  }
-  std::string name = path.substr(start);
+  std::string name = path.substr(FileNameStart(path));
   LowerCaseSjis(name);
   return name;
 }
@@ -90,11 +81,6 @@ int IsModuleRunning(const char* desktop, const char* program) {
   return 1;
 }
 
-WindowSearch& CurrentWindowSearch() {
-  static WindowSearch search;
-  return search;
-}
-
 namespace {
 
 // The creation time of a process as a text that sorts by time.
@@ -110,8 +96,8 @@ bool CreationTimeText(HANDLE process, std::string* text) {
   return true;
 }
 
-BOOL CALLBACK WindowTestProc(HWND window, LPARAM) {
-  WindowSearch& s = CurrentWindowSearch();
+BOOL CALLBACK WindowTestProc(HWND window, LPARAM param) {
+  WindowSearch& s = *reinterpret_cast<WindowSearch*>(param);
   if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER)) return TRUE;
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
@@ -144,10 +130,9 @@ BOOL CALLBACK WindowTestProc(HWND window, LPARAM) {
 
 }  // namespace
 
-HWND SearchWindowInRounds(int rounds) {
-  WindowSearch& s = CurrentWindowSearch();
+HWND SearchWindowInRounds(WindowSearch& s, int rounds) {
   for (int round = 0; round < rounds; ++round) {
-    EnumWindows(WindowTestProc, 0);
+    EnumWindows(WindowTestProc, reinterpret_cast<LPARAM>(&s));
     if (s.found) break;
     ::Sleep(1000);
   }

@@ -1,4 +1,4 @@
-// Starting, finding and ending the user's applications.
+// Starting, finding and ending the user's applications (see launch_win32.h).
 #include "common/win32/launch_win32.h"
 
 #include <shellapi.h>
@@ -7,10 +7,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <utility>
 #include <vector>
 
+#include "common/core/controller_record.h"
 #include "common/core/executant_record.h"
 #include "common/core/log.h"
+#include "common/core/sjis.h"
 #include "common/win32/handles.h"
 #include "common/win32/system_error.h"
 #include "common/win32/system_libraries.h"
@@ -19,8 +23,18 @@ namespace bw {
 
 namespace {
 
-constexpr DWORD kDirectStartFlags = 0x04000A14;  // suspended, own console and group
-constexpr DWORD kHopexecStartFlags = 0x34000810;
+// Suspended, so that the IME and the thread priority are set before the
+// program runs; its own console and process group.
+constexpr DWORD kDirectStartFlags = CREATE_SUSPENDED | CREATE_NEW_CONSOLE |
+                                    CREATE_NEW_PROCESS_GROUP | CREATE_SEPARATE_WOW_VDM |
+                                    CREATE_DEFAULT_ERROR_MODE;
+// The desktop switcher's helper also gets the two bits of its own that its
+// starter has always passed (0x30000000).
+constexpr DWORD kHopexecOwnFlags = 0x30000000;
+constexpr DWORD kHopexecStartFlags = CREATE_NEW_CONSOLE | CREATE_SEPARATE_WOW_VDM |
+                                     CREATE_DEFAULT_ERROR_MODE | kHopexecOwnFlags;
+static_assert(kDirectStartFlags == 0x04000A14, "direct start flags");
+static_assert(kHopexecStartFlags == 0x34000810, "Hopexec start flags");
 
 int KeyNumber(const Executant& e, const char* key) {
   return std::atoi(e.properties.FindValue(key).c_str());
@@ -55,18 +69,9 @@ bool ThreadPriorityOf(const Executant& e, int* priority) {
   }
 }
 
-void CloseHeldProcess(void* handle) { CloseHandle(static_cast<HANDLE>(handle)); }
-
-// Closes the handle kept from an earlier start.
-void ReleaseHeld(Executant& e) {
-  if (e.heldProcess) CloseHandle(static_cast<HANDLE>(e.heldProcess));
-  e.heldProcess = nullptr;
-  e.heldThreadId = 0;
-}
-
-void Hold(Executant& e, UniqueHandle& process, DWORD threadId) {
-  e.heldProcess = process.release();
-  e.heldThreadId = threadId;
+// Keeps the started process in the caller's hold.
+void Hold(ProgramHold* hold, UniqueHandle& process, DWORD threadId) {
+  if (hold) *hold = std::make_unique<Win32HeldProcess>(std::move(process), threadId);
 }
 
 // Start-up information of the direct and the Hopexec ways. `desktop` must
@@ -144,23 +149,73 @@ bool WaitUntilReady(HANDLE process, int timeoutMs, const std::string& name) {
   return true;
 }
 
-}  // namespace
-
-void InstallWin32Launcher() {
-  static Win32Launcher launcher;
-  Executant::closeHeldProcess = CloseHeldProcess;
-  SetLauncher(&launcher);
+// The new program's top-level window, or none: on the NT family the
+// newest process running the same module as `process`, on the Windows 95
+// family the one child of ours that the snapshot after the start shows and
+// the one before it does not.
+HWND FindTopLevelWindow(HANDLE process, int timeoutMs, HANDLE snapshotBefore,
+                        HANDLE snapshotAfter) {
+  int rounds = SearchRounds(timeoutMs);
+  WindowSearch s;
+  const SystemFunctions& f = LinkedFunctions();
+  int family = PlatformFamily();
+  if (family == kFamilyNt) {
+    if (!f.EnumProcessModules || !f.GetModuleFileNameExA) return nullptr;
+    HMODULE module = nullptr;
+    DWORD needed = 0;
+    char path[MAX_PATH];
+    if (!f.EnumProcessModules(process, &module, sizeof module, &needed)) return nullptr;
+    DWORD n = f.GetModuleFileNameExA(process, module, path, sizeof path);
+    ResetWindowSearch(s, 2);
+    s.modulePath.assign(path, n < sizeof path ? n : sizeof path - 1);
+    return SearchWindowInRounds(s, rounds);
+  }
+  if (family == kFamilyWindows95) {
+    if (!snapshotBefore || !snapshotAfter || !f.Process32First || !f.Process32Next)
+      return nullptr;
+    DWORD self = GetCurrentProcessId();
+    DWORD newProcess = 0;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = f.Process32First(snapshotAfter, &entry); ok && !newProcess;
+         ok = f.Process32Next(snapshotAfter, &entry)) {
+      if (entry.th32ParentProcessID != self) continue;
+      bool seenBefore = false;
+      PROCESSENTRY32 old{};
+      old.dwSize = sizeof old;
+      for (BOOL more = f.Process32First(snapshotBefore, &old); more;
+           more = f.Process32Next(snapshotBefore, &old)) {
+        if (old.th32ProcessID == entry.th32ProcessID) {
+          seenBefore = true;
+          break;
+        }
+      }
+      if (!seenBefore) newProcess = entry.th32ProcessID;
+    }
+    if (!newProcess) return nullptr;
+    ResetWindowSearch(s, 1);
+    s.processId = newProcess;
+    return SearchWindowInRounds(s, rounds);
+  }
+  return nullptr;
 }
 
-int Win32Launcher::Launch(Executant& e, const char* desktop) {
-  if (e.ExecutionShellExec > 0) return e.LaunchViaShell();
+}  // namespace
+
+const Win32HeldProcess* HeldProcessOf(const ProgramHold& hold) {
+  // Every hold in a Windows program is made by this launcher.
+  return static_cast<const Win32HeldProcess*>(hold.get());
+}
+
+int Win32Launcher::Launch(const Executant& e, const char* desktop, ProgramHold* hold) {
+  if (e.ExecutionShellExec > 0) return LaunchViaShell(e, hold);
   if (KeyNumber(e, "ExecutionInitialOnce") != 0 &&
       IsModuleRunning(desktop, e.ExecutionFileName.c_str()) == 0) {
     LogWrite("Module [%s] Already Running in Desktop[%s].\n", e.ExecutionFileName.c_str(),
              desktop ? desktop : "(null)");
     return 1;
   }
-  ReleaseHeld(e);
+  if (hold) hold->reset();
 
   std::string commandLine = e.ExecutionFileName + " " + e.ExecutionArguments;
   PROCESS_INFORMATION pi{};
@@ -184,22 +239,23 @@ int Win32Launcher::Launch(Executant& e, const char* desktop) {
   if (e.ExecutionInputTO != 0) {
     if (!WaitUntilReady(process.get(), e.ExecutionInputTO, e.ExecutionFileName)) return 0;
     if (e.positionGiven || e.sizeGiven) {
-      ResetWindowSearch(1);
-      CurrentWindowSearch().processId = pi.dwProcessId;
-      HWND window = SearchWindowInRounds(SearchRounds(e.ExecutionInputTO));
+      WindowSearch search;
+      ResetWindowSearch(search, 1);
+      search.processId = pi.dwProcessId;
+      HWND window = SearchWindowInRounds(search, SearchRounds(e.ExecutionInputTO));
       if (window) {
         PlaceWindow(e, window);
         threadId = GetWindowThreadProcessId(window, nullptr);
       }
     }
   }
-  if (e.keepHandle) Hold(e, process, threadId);
+  Hold(hold, process, threadId);
   return 0;
 }
 
-int Win32Launcher::LaunchViaShell(Executant& e) {
-  ReleaseHeld(e);
-  bool windowNeeded = e.positionGiven || e.sizeGiven || e.keepHandle;
+int Win32Launcher::LaunchViaShell(const Executant& e, ProgramHold* hold) {
+  if (hold) hold->reset();
+  bool windowNeeded = e.positionGiven || e.sizeGiven || hold;
   const std::string& directory = e.properties.FindValue("ExecutionPath");
   SHELLEXECUTEINFOA info{};
   info.cbSize = sizeof info;
@@ -231,8 +287,7 @@ int Win32Launcher::LaunchViaShell(Executant& e) {
   if (DWORD priorityClass = PriorityClassOf(e)) SetPriorityClass(process.get(), priorityClass);
 
   if (windowNeeded) {
-    HWND window = static_cast<HWND>(
-        e.FindTopLevelWindow(process.get(), e.ExecutionInputTO, before.get(), after.get()));
+    HWND window = FindTopLevelWindow(process.get(), e.ExecutionInputTO, before.get(), after.get());
     before.reset();
     after.reset();
     if (!window) {
@@ -240,84 +295,22 @@ int Win32Launcher::LaunchViaShell(Executant& e) {
       return 0;
     }
     PlaceWindow(e, window);
-    DWORD threadId = GetWindowThreadProcessId(window, nullptr);
-    e.heldThreadId = threadId;
-    if (e.keepHandle) Hold(e, process, threadId);
+    Hold(hold, process, GetWindowThreadProcessId(window, nullptr));
   }
   return 0;
 }
 
-void* Win32Launcher::FindTopLevelWindow(Executant&, void* process, int timeoutMs,
-                                        void* snapshotBefore, void* snapshotAfter) {
-  int rounds = SearchRounds(timeoutMs);
-  WindowSearch& s = CurrentWindowSearch();
-  s.found = nullptr;
-  const SystemFunctions& f = LinkedFunctions();
-  int family = PlatformFamily();
-  if (family == kFamilyNt) {
-    if (!f.EnumProcessModules || !f.GetModuleFileNameExA) return nullptr;
-    HMODULE module = nullptr;
-    DWORD needed = 0;
-    char path[MAX_PATH];
-    if (!f.EnumProcessModules(static_cast<HANDLE>(process), &module, sizeof module, &needed))
-      return nullptr;
-    DWORD n = f.GetModuleFileNameExA(static_cast<HANDLE>(process), module, path, sizeof path);
-    ResetWindowSearch(2);
-    s.modulePath.assign(path, n < sizeof path ? n : sizeof path - 1);
-    return SearchWindowInRounds(rounds);
-  }
-  if (family == kFamilyWindows95) {
-    if (!snapshotBefore || !snapshotAfter || !f.Process32First || !f.Process32Next)
-      return nullptr;
-    DWORD self = GetCurrentProcessId();
-    DWORD newProcess = 0;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL ok = f.Process32First(snapshotAfter, &entry); ok && !newProcess;
-         ok = f.Process32Next(snapshotAfter, &entry)) {
-      if (entry.th32ParentProcessID != self) continue;
-      bool seenBefore = false;
-      PROCESSENTRY32 old{};
-      old.dwSize = sizeof old;
-      for (BOOL more = f.Process32First(snapshotBefore, &old); more;
-           more = f.Process32Next(snapshotBefore, &old)) {
-        if (old.th32ProcessID == entry.th32ProcessID) {
-          seenBefore = true;
-          break;
-        }
-      }
-      if (!seenBefore) newProcess = entry.th32ProcessID;
-    }
-    if (!newProcess) return nullptr;
-    ResetWindowSearch(1);
-    s.processId = newProcess;
-    return SearchWindowInRounds(rounds);
-  }
-  return nullptr;
-}
-
-void Win32Launcher::ResetWindowSearch(int mode) {
-  WindowSearch& s = CurrentWindowSearch();
+void ResetWindowSearch(WindowSearch& s, int mode) {
   s.found = nullptr;
   s.bestCreationTime.clear();
   s.mode = mode;
 }
 
-int Win32Launcher::LaunchViaHopexec(Executant& e, const char* desktop) {
-  ReleaseHeld(e);
+int Win32Launcher::LaunchViaHopexec(const Executant& e, const char* desktop) {
   char self[MAX_PATH] = "";
   DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
   std::string folder(self, n < sizeof self ? n : sizeof self - 1);
-  std::string::size_type cut = 0;
-  for (std::string::size_type i = 0; i < folder.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(folder[i]);
-    if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
-      ++i;
-      continue;
-    }
-    if (c == '\\' || c == '/' || c == ':') cut = i + 1;
-  }
-  folder.resize(cut);
+  folder.resize(FileNameStart(folder));
   char sw[48];
   if ((e.positionGiven || e.sizeGiven) && e.ExecutionInputTO != 0)
     std::snprintf(sw, sizeof sw, "/WatchDog:%d", e.ExecutionInputTO);
@@ -332,50 +325,47 @@ int Win32Launcher::LaunchViaHopexec(Executant& e, const char* desktop) {
   return 0;
 }
 
-int Win32Launcher::Kill(Executant& e, int methods) {
-  if (!e.heldProcess) {
-    e.heldThreadId = 0;
-    return 0;
-  }
-  UniqueHandle process(static_cast<HANDLE>(e.heldProcess));
-  DWORD threadId = static_cast<DWORD>(e.heldThreadId);
-  e.heldProcess = nullptr;
-  e.heldThreadId = 0;
+void Win32Launcher::Kill(const Executant& e, ProgramHold& hold, int methods) {
+  if (!hold) return;
+  std::unique_ptr<HeldProgram> taken = std::move(hold);
+  const Win32HeldProcess& held = static_cast<const Win32HeldProcess&>(*taken);
+  HANDLE process = held.Process();
+  DWORD threadId = held.ThreadId();
   DWORD exitCode = 0;
-  if (!GetExitCodeProcess(process.get(), &exitCode)) return 0;
+  if (!GetExitCodeProcess(process, &exitCode)) return;
   // The handle value is printed in 32 bits, as the 32-bit program shows it.
   LogWrite("Kill Check (%s) [H:%08X,T:%08X] : ", e.ExecutionFileName.c_str(),
-           static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(process.get())),
+           static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(process)),
            static_cast<unsigned>(threadId));
   if (exitCode != STILL_ACTIVE) {
-    process.reset();
+    taken.reset();
     LogWrite("Already End.\n");
-    return 0;
+    return;
   }
   bool lastPostSucceeded = false;
   bool posted = false;
-  if (methods & 0x1) {
+  if (methods & kKillPostClose) {
     lastPostSucceeded = PostThreadMessageA(threadId, WM_CLOSE, 0, 0) != 0;
     posted = true;
     LogWrite("Post(WM_CLOSE) ");
   }
-  if (methods & 0x2) {
+  if (methods & kKillPostQuit) {
     if (posted && lastPostSucceeded) ::Sleep(500);
     lastPostSucceeded = PostThreadMessageA(threadId, WM_QUIT, 0, 0) != 0;
     posted = true;
     LogWrite("Post(WM_QUIT) ");
   }
-  if (methods & 0x4) {
+  if (methods & kKillTerminate) {
     if (posted && lastPostSucceeded) ::Sleep(500);
-    TerminateProcess(process.get(), 0);
+    TerminateProcess(process, 0);
     LogWrite("TerminateProcess()");
   }
   LogWrite("\n");
-  return 0;
 }
 
-int Win32Launcher::WaitForProcessEnd(void* process, unsigned long limitMs) {
-  DWORD r = WaitForSingleObject(static_cast<HANDLE>(process), limitMs);
+int Win32Launcher::WaitForEnd(const HeldProgram& held, unsigned long limitMs) {
+  HANDLE process = static_cast<const Win32HeldProcess&>(held).Process();
+  DWORD r = WaitForSingleObject(process, limitMs);
   if (r == WAIT_OBJECT_0) return 0;
   return r == WAIT_TIMEOUT ? 1 : -1;
 }

@@ -1,5 +1,5 @@
-// The auto-exec sequence and the launch operations of Executant over a fake
-// launcher that records every call in order.
+// The auto-exec sequence over a fake launcher that records every call in
+// order, and what the sequence keeps from each start.
 #include <string>
 #include <vector>
 
@@ -12,26 +12,29 @@ namespace {
 
 using bw_test::ScratchTest;
 
+// What the fake keeps for a start: the program's name, to tell the waits
+// apart.
+struct FakeHeld : bw::HeldProgram {
+  explicit FakeHeld(std::string name) : name(std::move(name)) {}
+  std::string name;
+};
+
 class FakeLauncher : public bw::Launcher {
  public:
-  int Launch(bw::Executant& e, const char* desktop) override {
+  int Launch(const bw::Executant& e, const char* desktop, bw::ProgramHold* hold) override {
     calls.push_back("launch " + e.ExecutionFileName + " [" + e.ExecutionArguments + "]" +
-                    (e.keepHandle ? " keep" : "") + (desktop ? " desk" : "") + " once=" +
+                    (hold ? " keep" : "") + (desktop ? " desk" : "") + " once=" +
                     e.properties.FindValue("ExecutionInitialOnce"));
-    if (e.keepHandle && holdOnLaunch) e.heldProcess = &e;  // any non-null token
+    if (hold) hold->reset();
+    if (hold && holdOnLaunch) *hold = std::make_unique<FakeHeld>(e.ExecutionFileName);
     return launchResult;
   }
-  int Kill(bw::Executant& e, int methods) override {
+  void Kill(const bw::Executant& e, bw::ProgramHold& hold, int methods) override {
     calls.push_back("kill " + e.ExecutionFileName + " " + std::to_string(methods));
-    e.heldProcess = nullptr;
-    return 0;
+    hold.reset();
   }
-  int LaunchViaHopexec(bw::Executant&, const char*) override { return 0; }
-  int LaunchViaShell(bw::Executant&) override { return 0; }
-  void* FindTopLevelWindow(bw::Executant&, void*, int, void*, void*) override { return nullptr; }
-  void ResetWindowSearch(int) override {}
-  int WaitForProcessEnd(void* process, unsigned long limit) override {
-    calls.push_back("wait " + static_cast<bw::Executant*>(process)->ExecutionFileName + " " +
+  int WaitForEnd(const bw::HeldProgram& held, unsigned long limit) override {
+    calls.push_back("wait " + static_cast<const FakeHeld&>(held).name + " " +
                     std::to_string(limit));
     return waitResult;
   }
@@ -65,18 +68,18 @@ class AutoExec : public ScratchTest {
     return e;
   }
   void Run() {
-    bw::RunAutoExecSequence(settings, [](const std::string& t) { return "<" + t + ">"; });
+    apps.RunAutoExecSequence([](const std::string& t) { return "<" + t + ">"; });
   }
 
   FakeLauncher fake;
-  bw::ScopedLauncher scope{&fake};
   bw::AncestryPop3Controller settings;
+  bw::AutoExecApplications apps{settings, fake};
 };
 
 TEST_F(AutoExec, NoApplicationsDoesNothing) {
   settings.ExecuteSequence = 1;
   Run();
-  bw::TerminateAutoExecApplications(settings);
+  apps.TerminateAutoExecApplications();
   EXPECT_TRUE(fake.calls.empty());
   EXPECT_EQ(LogText(), "");
 }
@@ -131,15 +134,14 @@ TEST_F(AutoExec, SequenceLogsTimeOutAndNoHandleAsEnded) {
   EXPECT_EQ(fake.calls[2], "wait a.exe 700");
   EXPECT_EQ(LogText(), bw_test::Crlf("ｼｰｹﾝｽ実行 : ﾌﾟﾛｾｽ終了待ち...ﾀｲﾑｱｳﾄ[700 ms].\n"
                                      "ｼｰｹﾝｽ実行 : ﾌﾟﾛｾｽ終了待ち...ﾀｲﾑｱｳﾄ[700 ms].\n"));
-  // A predecessor that holds no process (start failed or not kept) is ended.
+  // A predecessor that holds no process (start failed or not kept) is ended;
+  // a new start lets go of what the last one held.
+  EXPECT_TRUE(apps.Holds(0));
   fake.calls.clear();
   fake.holdOnLaunch = false;
   StartLog();
-  for (bw::Executant* e = settings.autoExecHead; e; e = e->NextExecutant()) {
-    e->heldProcess = nullptr;
-    if (e->NextExecutant() == settings.autoExecHead) break;
-  }
   Run();
+  EXPECT_FALSE(apps.Holds(0));
   EXPECT_EQ(LogText(), bw_test::Crlf("ｼｰｹﾝｽ実行 : 終了済.\nｼｰｹﾝｽ実行 : 終了済.\n"));
 }
 
@@ -156,7 +158,7 @@ TEST_F(AutoExec, RestartBitKillsBeforeEachLaunchWithTheMethodBitsOnly) {
   EXPECT_EQ(fake.calls, (std::vector<std::string>{"launch a.exe [<>] keep once=",
                                                   "launch b.exe [<>] keep once="}));
   fake.calls.clear();
-  bw::TerminateAutoExecApplications(settings);
+  apps.TerminateAutoExecApplications();
   EXPECT_EQ(fake.calls, (std::vector<std::string>{"kill a.exe 5", "kill b.exe 5"}));
 }
 
@@ -172,20 +174,6 @@ TEST_F(AutoExec, KeepingHandleSkipsTheDoubleStartCheckAndWritesOneBack) {
   EXPECT_EQ(fake.calls[1], "launch b.exe [<>] keep once=0");
   EXPECT_EQ(a->properties.FindValue("ExecutionInitialOnce"), "1");
   EXPECT_EQ(b->properties.FindValue("ExecutionInitialOnce"), "0");
-  EXPECT_EQ(a->keepHandle, 0);
-  EXPECT_EQ(a->LaunchKeepingHandle(), -1);
-}
-
-TEST(ExecutantLaunch, WithoutALauncherNothingStartsAndKillForgetsTheThread) {
-  bw::ScopedLauncher none(nullptr);
-  bw::Executant e;
-  e.heldThreadId = 42;
-  EXPECT_EQ(e.Launch(nullptr), -1);
-  EXPECT_EQ(e.LaunchViaHopexec(nullptr), -1);
-  EXPECT_EQ(e.LaunchViaShell(), 0);
-  EXPECT_EQ(e.Kill(7), 0);
-  EXPECT_EQ(e.heldThreadId, 0u);
-  EXPECT_EQ(e.FindTopLevelWindow(nullptr, 1000, nullptr, nullptr), nullptr);
 }
 
 }  // namespace

@@ -10,14 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include "checker/win32/resource.h"
+#include "common/win32/program_names.h"
 #include "tests/win32/driver.h"
 
 namespace {
 
 using bw_test::ReadFileBytes;
 using bw_test::WriteFileBytes;
-
-const char kClass[] = "POP3 Mail Checker Checker";
 
 // One account in simulation mode needs no server; the refused one talks to
 // a loopback port nobody listens on.
@@ -79,7 +79,7 @@ class Checker {
     if (!started) return;
     CloseHandle(info.hThread);
     WaitFor([this] {
-      window = FindWindowA(kClass, nullptr);
+      window = FindWindowA(bw::kCheckerClassName, nullptr);
       DWORD pid = 0;
       if (window) GetWindowThreadProcessId(window, &pid);
       return window && pid == info.dwProcessId;
@@ -169,12 +169,12 @@ TEST_F(CheckerApp, ExitQuestionAnsweredNoKeepsRunningYesWritesGeometryBack) {
   WriteFileBytes(File("b.ini"), ParameterFile(kDemoAccount, ""));
   Checker checker(dir, "-s -p b.ini");
   ASSERT_TRUE(checker.window);
-  checker.Command(40001);
+  checker.Command(IDM_EXIT);
   EXPECT_EQ(checker.AnswerBox(IDNO), "Bellwickを終了しますか?");
   EXPECT_FALSE(checker.Ended(1500));
 
   SetWindowPos(checker.window, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  checker.Command(40001);
+  checker.Command(IDM_EXIT);
   checker.AnswerBox(IDYES);
   ASSERT_TRUE(checker.Ended());
   const std::string file = ReadFileBytes(File("b.ini"));
@@ -205,7 +205,7 @@ TEST_F(CheckerApp, BuryCutsTheMiddleAwayAndAClickOnTheRimRestores) {
   ASSERT_TRUE(checker.window);
   HRGN region = CreateRectRgn(0, 0, 0, 0);
   EXPECT_EQ(GetWindowRgn(checker.window, region), ERROR);
-  checker.Command(40004);
+  checker.Command(IDM_BURY);
   ASSERT_TRUE(WaitFor([&] { return GetWindowRgn(checker.window, region) == COMPLEXREGION; }));
   RECT window;
   GetWindowRect(checker.window, &window);
@@ -221,21 +221,42 @@ TEST_F(CheckerApp, BuryCutsTheMiddleAwayAndAClickOnTheRimRestores) {
   EXPECT_TRUE(checker.Ended());
 }
 
+TEST_F(CheckerApp, AnimatedBuryRunsItsOwnTimersToTheHollowFrame) {
+  std::string file = ParameterFile(kDemoAccount, "");
+  file.replace(file.find("\tAnimateTimer\t0"), 15, "\tAnimateTimer\t20");
+  WriteFileBytes(File("b.ini"), file);
+  Checker checker(dir, "-s -p b.ini");
+  ASSERT_TRUE(checker.window);
+  RECT window;
+  GetWindowRect(checker.window, &window);
+  const int cx = (window.right - window.left) / 2, cy = (window.bottom - window.top) / 2;
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  checker.Command(IDM_BURY);
+  // The ellipse steps keep the middle; only the frame at the end cuts it away.
+  EXPECT_TRUE(WaitFor([&] {
+    return GetWindowRgn(checker.window, region) != ERROR && !PtInRegion(region, cx, cy) &&
+           PtInRegion(region, 0, cy);
+  }));
+  DeleteObject(region);
+  SendMessageA(checker.window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(checker.Ended());
+}
+
 TEST_F(CheckerApp, CheckNowResetAndEmergencyDialogAreLogged) {
   WriteFileBytes(File("b.ini"), ParameterFile(kDemoAccount, ""));
   Checker checker(dir, "-s -p b.ini");
   ASSERT_TRUE(checker.window);
   ASSERT_TRUE(WaitFor([&] { return Log().find("--- [Demo] --- ") != std::string::npos; }));
-  checker.Command(40030);
+  checker.Command(IDM_CHECK_NOW);
   ASSERT_TRUE(WaitFor([&] {
     const std::string log = Log();
     return log.find("--- [Demo] --- ") != log.rfind("--- [Demo] --- ");
   }));
 
-  checker.Command(40006);
+  checker.Command(IDM_EMERGENCY);
   HWND dialog = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (dialog = FindBoxOf(checker.info.dwProcessId)) != nullptr; }));
-  HWND list = GetDlgItem(dialog, 1001);
+  HWND list = GetDlgItem(dialog, IDC_EMERGENCY_LIST);
   // Item texts do not cross the process boundary under every system; their
   // count and length do (" 1 Demo").
   EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
@@ -305,7 +326,7 @@ TEST_F(CheckerApp, MailStartsTheAutoExecAppAfterTheSweepAndAnEmptyMailboxEndsIt)
   const DWORD probePid = ProcessOfWindowTitled("bw probe");
   ASSERT_NE(probePid, 0u);
   server.SetMessages(0);
-  checker.Command(40030);
+  checker.Command(IDM_CHECK_NOW);
   EXPECT_TRUE(ProcessEnds(probePid, 15000)) << Log();
   EXPECT_TRUE(WaitFor([&] { return Text(checker.window).substr(5) == "\r\n未読数=0"; }))
       << Text(checker.window);
@@ -325,9 +346,9 @@ TEST_F(CheckerApp, TinyWindowSizeBecomes32AndClicksWaitWhileADialogIsOpen) {
   EXPECT_EQ(r.bottom - r.top, 32);
 
   HRGN region = CreateRectRgn(0, 0, 0, 0);
-  checker.Command(40004);
+  checker.Command(IDM_BURY);
   ASSERT_TRUE(WaitFor([&] { return GetWindowRgn(checker.window, region) != ERROR; }));
-  checker.Command(40005);
+  checker.Command(IDM_STATUS);
   HWND dialog = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (dialog = FindBoxOf(checker.info.dwProcessId)) != nullptr; }));
   SendMessageA(checker.window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));

@@ -3,6 +3,8 @@
 
 #include "tests/win32/driver.h"
 
+#include "common/win32/program_names.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -26,7 +28,7 @@ BOOL CALLBACK CollectBoxes(HWND window, LPARAM param) {
   char cls[64];
   if (!GetClassNameA(window, cls, sizeof cls)) return TRUE;
   if (std::string(cls) == "#32770") search->found.push_back(window);
-  if (std::string(cls) == "POP3 Mail Checker Checker") search->checker = window;
+  if (std::string(cls) == bw::kCheckerClassName) search->checker = window;
   return TRUE;
 }
 
@@ -121,9 +123,9 @@ DWORD WINAPI FakeRunningChecker::Thread(void* self) {
   WNDCLASSA wc{};
   wc.lpfnWndProc = FakeCheckerProc;
   wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "POP3 Mail Checker Checker";
+  wc.lpszClassName = bw::kCheckerClassName;
   RegisterClassA(&wc);
-  HWND window = CreateWindowA(wc.lpszClassName, "Bellwick", WS_POPUP, 0, 0, 10, 10, nullptr,
+  HWND window = CreateWindowA(wc.lpszClassName, bw::kCheckerWindowName, WS_POPUP, 0, 0, 10, 10, nullptr,
                               nullptr, wc.hInstance, nullptr);
   MSG msg;
   PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists now

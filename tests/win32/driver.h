@@ -32,7 +32,7 @@ RunResult RunAnsweringBoxes(const std::string& commandLine, const std::string& d
 // The message box's text (its static control) and caption.
 SeenBox ReadBox(HWND box);
 
-// A window of class "POP3 Mail Checker Checker" on a thread of its own that
+// A window of the checker's class (kCheckerClassName) on a thread of its own that
 // counts the WM_CLOSE messages it receives and then goes away.
 class FakeRunningChecker {
  public:

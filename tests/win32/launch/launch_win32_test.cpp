@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,12 +45,11 @@ class Win32Launch : public bw_test::ScratchTest {
  protected:
   void SetUp() override {
     ScratchTest::SetUp();
-    bw::InstallWin32Launcher();
     bw::LinkSystemLibraries(bw::kLinkPsapi | bw::kLinkImm32, true);
     StartLog();
   }
   void TearDown() override {
-    for (auto& e : records_) e->Kill(0x4);
+    for (auto& e : records_) Kill(*e, bw::kKillTerminate);
     for (HANDLE h : extra_) {
       TerminateProcess(h, 0);
       CloseHandle(h);
@@ -70,10 +70,26 @@ class Win32Launch : public bw_test::ScratchTest {
     records_.push_back(std::move(e));
     return *records_.back();
   }
+  // The launcher's operations on a record, with the hold the test keeps for
+  // it.
+  bw::ProgramHold& HoldOf(const bw::Executant& e) { return holds_[&e]; }
+  int Keep(bw::Executant& e) { return bw::LaunchKeepingHandle(launcher_, e, HoldOf(e)); }
+  int Launch(const bw::Executant& e) { return launcher_.Launch(e, nullptr, nullptr); }
+  void Kill(const bw::Executant& e, int methods) { launcher_.Kill(e, HoldOf(e), methods); }
+  // The held process's handle and thread (none when nothing is held).
+  HANDLE HeldProcess(const bw::Executant& e) {
+    const bw::Win32HeldProcess* held = bw::HeldProcessOf(HoldOf(e));
+    return held ? held->Process() : nullptr;
+  }
+  DWORD HeldThread(const bw::Executant& e) {
+    const bw::Win32HeldProcess* held = bw::HeldProcessOf(HoldOf(e));
+    return held ? held->ThreadId() : 0;
+  }
+
   // An own handle on the held process, to watch it after Kill released it.
   HANDLE Watch(const bw::Executant& e) {
     HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE,
-                           GetProcessId(static_cast<HANDLE>(e.heldProcess)));
+                           GetProcessId(HeldProcess(e)));
     extra_.push_back(h);
     return h;
   }
@@ -82,7 +98,7 @@ class Win32Launch : public bw_test::ScratchTest {
   std::string Report(const bw::Executant& e, const std::string& file) {
     HWND window = nullptr;
     EnumThreadWindows(
-        static_cast<DWORD>(e.heldThreadId),
+        HeldThread(e),
         [](HWND w, LPARAM p) -> BOOL {
           *reinterpret_cast<HWND*>(p) = w;
           return FALSE;
@@ -98,12 +114,14 @@ class Win32Launch : public bw_test::ScratchTest {
     return "CreatePrcess(" + e.ExecutionFileName + " " + e.ExecutionArguments + ") Success.\n";
   }
   std::string KillLine(const bw::Executant& e) {
-    return "Kill Check (" + e.ExecutionFileName + ") [H:" + Hex8(e.heldProcess) +
-           ",T:" + Hex8(e.heldThreadId) + "] : ";
+    return "Kill Check (" + e.ExecutionFileName + ") [H:" + Hex8(HeldProcess(e)) +
+           ",T:" + Hex8(HeldThread(e)) + "] : ";
   }
   std::string ReportFile() { return Path("report.txt"); }
 
+  bw::Win32Launcher launcher_;
   std::vector<std::unique_ptr<bw::Executant>> records_;
+  std::map<const bw::Executant*, bw::ProgramHold> holds_;
   std::vector<HANDLE> extra_;
 };
 
@@ -120,44 +138,44 @@ TEST_F(Win32Launch, PlatformIsNtAndItsLibrariesLink) {
 
 TEST_F(Win32Launch, PositionMovesTheWindowAndKeepsItsSize) {
   bw::Executant& e = Record("-w -r " + ReportFile(), {{"ExecutionPosition", "10,20"}});
-  ASSERT_EQ(e.LaunchKeepingHandle(), 0);
-  ASSERT_TRUE(e.heldProcess);
+  ASSERT_EQ(Keep(e), 0);
+  ASSERT_TRUE(HeldProcess(e));
   EXPECT_EQ(Report(e, ReportFile()), "10 20 300 200 normal 0 32");
   std::string kill = KillLine(e);
-  e.Kill(0x4);
+  Kill(e, bw::kKillTerminate);
   EXPECT_EQ(LogText(), Crlf(Started(e) + kill + "TerminateProcess()\n"));
 }
 
 TEST_F(Win32Launch, ShowModesMinimizeAndMaximize) {
   bw::Executant& small = Record("-w -r " + ReportFile(),
                                 {{"ExecutionPosition", "30,40"}, {"ExecutionShowMode", "2"}});
-  ASSERT_EQ(small.LaunchKeepingHandle(), 0);
+  ASSERT_EQ(Keep(small), 0);
   EXPECT_NE(Report(small, ReportFile()).find(" min "), std::string::npos);
-  small.Kill(0x4);
+  Kill(small, bw::kKillTerminate);
   bw::Executant& big = Record("-w -r " + ReportFile(),
                               {{"ExecutionSize", "320,240"}, {"ExecutionShowMode", "3"}});
-  ASSERT_EQ(big.LaunchKeepingHandle(), 0);
+  ASSERT_EQ(Keep(big), 0);
   EXPECT_NE(Report(big, ReportFile()).find(" max "), std::string::npos);
 }
 
 TEST_F(Win32Launch, PriorityCodeGivesHighClassAndLowestMainThread) {
   bw::Executant& e = Record("-w -r " + ReportFile(),
                             {{"ExecutionPosition", "10,20"}, {"ExecutionPriority", "0x0031"}});
-  ASSERT_EQ(e.LaunchKeepingHandle(), 0);
+  ASSERT_EQ(Keep(e), 0);
   std::string report = Report(e, ReportFile());
   std::printf("priority report: %s; class seen by the starter: %lu\n", report.c_str(),
-              static_cast<unsigned long>(GetPriorityClass(static_cast<HANDLE>(e.heldProcess))));
+              static_cast<unsigned long>(GetPriorityClass(HeldProcess(e))));
   EXPECT_EQ(report.substr(0, report.rfind(' ')), "10 20 300 200 normal -2");
 }
 
 TEST_F(Win32Launch, WithoutGeometryNoWindowIsSearchedAndTheMainThreadIsHeld) {
   bw::Executant& e = Record("-w");
   DWORD start = GetTickCount();
-  ASSERT_EQ(e.LaunchKeepingHandle(), 0);
+  ASSERT_EQ(Keep(e), 0);
   EXPECT_LT(GetTickCount() - start, 1000u);
-  HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, static_cast<DWORD>(e.heldThreadId));
+  HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, HeldThread(e));
   ASSERT_TRUE(thread);
-  EXPECT_EQ(GetProcessIdOfThread(thread), GetProcessId(static_cast<HANDLE>(e.heldProcess)));
+  EXPECT_EQ(GetProcessIdOfThread(thread), GetProcessId(HeldProcess(e)));
   CloseHandle(thread);
 }
 
@@ -166,19 +184,19 @@ TEST_F(Win32Launch, ZeroInputTimeOutSkipsTheWaitAndTheSearch) {
   // the search this start would take a second.
   bw::Executant& e = Record("-e 5000", {{"ExecutionPosition", "10,20"}, {"ExecutionInputTO", "0"}});
   DWORD start = GetTickCount();
-  ASSERT_EQ(e.LaunchKeepingHandle(), 0);
+  ASSERT_EQ(Keep(e), 0);
   EXPECT_LT(GetTickCount() - start, 900u);
   EXPECT_EQ(LogText(), Crlf(Started(e)));
 }
 
 TEST_F(Win32Launch, DoubleStartCheckRefusesButKeepingHandleStartsAndWritesOneBack) {
   bw::Executant& first = Record("-w");
-  ASSERT_EQ(first.LaunchKeepingHandle(), 0);
+  ASSERT_EQ(Keep(first), 0);
   bw::Executant& second = Record("-w", {{"ExecutionInitialOnce", "1"}});
-  EXPECT_EQ(second.Launch(nullptr), 1);
-  EXPECT_FALSE(second.heldProcess);
-  EXPECT_EQ(second.LaunchKeepingHandle(), 0);
-  EXPECT_TRUE(second.heldProcess);
+  EXPECT_EQ(Launch(second), 1);
+  EXPECT_FALSE(HeldProcess(second));
+  EXPECT_EQ(Keep(second), 0);
+  EXPECT_TRUE(HeldProcess(second));
   EXPECT_EQ(second.properties.FindValue("ExecutionInitialOnce"), "1");
   EXPECT_EQ(LogText(), Crlf(Started(first) + "Module [" + second.ExecutionFileName +
                             "] Already Running in Desktop[(null)].\n" + Started(second)));
@@ -187,7 +205,7 @@ TEST_F(Win32Launch, DoubleStartCheckRefusesButKeepingHandleStartsAndWritesOneBac
 TEST_F(Win32Launch, DoubleStartCheckLetsANotRunningProgramStart) {
   bw::Executant& e = Record("-w", {{"ExecutionInitialOnce", "1"}});
   EXPECT_EQ(bw::IsModuleRunning(nullptr, e.ExecutionFileName.c_str()), 1);
-  EXPECT_EQ(e.Launch(nullptr), 0);
+  EXPECT_EQ(Launch(e), 0);
   // A mixed-case path names the same module.
   std::string upper = ProbePath();
   EXPECT_EQ(bw::IsModuleRunning(nullptr, upper.c_str()), 0);
@@ -203,25 +221,25 @@ TEST_F(Win32Launch, DoubleStartCheckLetsANotRunningProgramStart) {
 
 TEST_F(Win32Launch, KillPostsQuitAndTheProgramEndsWithoutPause) {
   bw::Executant& e = Record("-w -c");
-  ASSERT_EQ(e.LaunchKeepingHandle(), 0);
+  ASSERT_EQ(Keep(e), 0);
   HANDLE watch = Watch(e);
   std::string kill = KillLine(e);
   DWORD start = GetTickCount();
-  EXPECT_EQ(e.Kill(0x2), 0);
+  Kill(e, bw::kKillPostQuit);
   EXPECT_LT(GetTickCount() - start, 400u);
   EXPECT_EQ(WaitForSingleObject(watch, 5000), WAIT_OBJECT_0);
-  EXPECT_FALSE(e.heldProcess);
-  EXPECT_EQ(e.heldThreadId, 0u);
+  EXPECT_FALSE(HeldProcess(e));
+  EXPECT_EQ(HeldThread(e), 0u);
   EXPECT_EQ(LogText(), Crlf(Started(e) + kill + "Post(WM_QUIT) \n"));
 }
 
 TEST_F(Win32Launch, KillTerminatesAProgramThatIgnoresCloseAndQuit) {
   bw::Executant& e = Record("-w -c -q");
-  ASSERT_EQ(e.LaunchKeepingHandle(), 0);
+  ASSERT_EQ(Keep(e), 0);
   HANDLE watch = Watch(e);
   std::string kill = KillLine(e);
   DWORD start = GetTickCount();
-  e.Kill(0x7);
+  Kill(e, bw::kKillPostClose | bw::kKillPostQuit | bw::kKillTerminate);
   DWORD took = GetTickCount() - start;
   EXPECT_GE(took, 950u);
   EXPECT_LT(took, 2000u);
@@ -232,26 +250,26 @@ TEST_F(Win32Launch, KillTerminatesAProgramThatIgnoresCloseAndQuit) {
 
 TEST_F(Win32Launch, KillOfAnEndedProgramLogsAlreadyEndAndNothingHeldLogsNothing) {
   bw::Executant& e = Record("-e 200");
-  ASSERT_EQ(e.LaunchKeepingHandle(), 0);
-  ASSERT_EQ(WaitForSingleObject(static_cast<HANDLE>(e.heldProcess), 5000), WAIT_OBJECT_0);
+  ASSERT_EQ(Keep(e), 0);
+  ASSERT_EQ(WaitForSingleObject(HeldProcess(e), 5000), WAIT_OBJECT_0);
   std::string kill = KillLine(e);
-  e.Kill(0x7);
-  e.Kill(0x7);
+  Kill(e, bw::kKillPostClose | bw::kKillPostQuit | bw::kKillTerminate);
+  Kill(e, bw::kKillPostClose | bw::kKillPostQuit | bw::kKillTerminate);
   EXPECT_EQ(LogText(), Crlf(Started(e) + kill + "Already End.\n"));
 }
 
 TEST_F(Win32Launch, BadProgramsDirectoriesAndShellItemsAreLoggedFailures) {
   bw::Executant& missing = Record("", {}, "Z:\\no\\such\\Program.EXE");
-  EXPECT_EQ(missing.LaunchKeepingHandle(), -1);
+  EXPECT_EQ(Keep(missing), -1);
   bw::Executant& dir = Record("-e 100", {{"ExecutionPath", "Z:\\no\\such\\folder"}});
-  EXPECT_EQ(dir.Launch(nullptr), -1);
+  EXPECT_EQ(Launch(dir), -1);
   bw::Executant& shell =
       Record("Z:\\no\\such\\item.txt", {{"ExecutionShellExec", "1"}});
-  EXPECT_EQ(shell.Launch(nullptr), 0);
-  EXPECT_FALSE(shell.heldProcess);
+  EXPECT_EQ(Launch(shell), 0);
+  EXPECT_FALSE(HeldProcess(shell));
   std::string longArgs = "-e 100 " + std::string(300, 'x');
   bw::Executant& big = Record(longArgs);
-  EXPECT_EQ(big.LaunchKeepingHandle(), 0);
+  EXPECT_EQ(Keep(big), 0);
   EXPECT_EQ(LogText(),
             Crlf("CreateProcess(z:\\no\\such\\program.exe ) Failed.\n"
                  "CreateProcess(" + dir.ExecutionFileName + " -e 100) Failed.\n"
@@ -275,7 +293,8 @@ TEST_F(Win32Launch, SequenceWaitsForThePredecessorsEnd) {
   settings.autoExecHead = a;
   a->InsertBefore(b);
   DWORD start = GetTickCount();
-  bw::RunAutoExecSequence(settings, [](const std::string& t) {
+  bw::AutoExecApplications apps(settings, launcher_);
+  apps.RunAutoExecSequence([](const std::string& t) {
     return t == "-e $(NR)" ? std::string("-e 100") : t;
   });
   EXPECT_GE(GetTickCount() - start, 1300u);
@@ -284,7 +303,7 @@ TEST_F(Win32Launch, SequenceWaitsForThePredecessorsEnd) {
   EXPECT_EQ(LogText(), Crlf("CreatePrcess(" + program + " -e 1500) Success.\n"
                             "CreatePrcess(" + program + " -e 100) Success.\n"
                             "ｼｰｹﾝｽ実行 : ﾌﾟﾛｾｽ終了待ち...終了検知.\n"));
-  bw::TerminateAutoExecApplications(settings);
+  apps.TerminateAutoExecApplications();
 }
 
 TEST_F(Win32Launch, SequenceOffSleepsTheDelayAfterEachLaterStart) {
@@ -303,11 +322,12 @@ TEST_F(Win32Launch, SequenceOffSleepsTheDelayAfterEachLaterStart) {
   settings.autoExecHead = a;
   a->InsertBefore(b);
   DWORD start = GetTickCount();
-  bw::RunAutoExecSequence(settings, nullptr);
+  bw::AutoExecApplications apps(settings, launcher_);
+  apps.RunAutoExecSequence(nullptr);
   EXPECT_GE(GetTickCount() - start, 380u);
   std::string started = "CreatePrcess(" + a->ExecutionFileName + " -e 100) Success.\n";
   EXPECT_EQ(LogText(), Crlf(started + started + "連続起動ﾃﾞｨﾚｲ[400 ms]\n"));
-  EXPECT_FALSE(a->heldProcess);
+  EXPECT_FALSE(apps.Holds(0));
 }
 
 // The lowest free slot of the handle table, as a handle value.
@@ -344,8 +364,8 @@ TEST_F(Win32Launch, TwoHundredStartsAndKillsLeakNoHandle) {
   bw::Executant& quick = Record("-w", {{"ExecutionInputTO", "0"}});
   bw::Executant& waited = Record("-w", {{"ExecutionPosition", "5,5"}});
   for (int i = 0; i < 3; ++i) {  // warm-up: first-use allocations of the system
-    waited.LaunchKeepingHandle();
-    waited.Kill(0x4);
+    Keep(waited);
+    Kill(waited, bw::kKillTerminate);
   }
   const int kWaited = 10;
   std::uintptr_t allowance = PlainStartsGrowth(ProbePath(), kWaited);
@@ -354,8 +374,8 @@ TEST_F(Win32Launch, TwoHundredStartsAndKillsLeakNoHandle) {
   std::uintptr_t first = reinterpret_cast<std::uintptr_t>(FreeHandleValue());
   for (int i = 0; i < 200; ++i) {
     bw::Executant& e = i % 20 == 0 ? waited : quick;
-    e.LaunchKeepingHandle();
-    e.Kill(i % 2 ? 0x4 : 0x6);
+    Keep(e);
+    Kill(e, i % 2 ? bw::kKillTerminate : bw::kKillPostQuit | bw::kKillTerminate);
   }
   counted = GetProcessHandleCount(GetCurrentProcess(), &after) && counted;
   std::uintptr_t growth = reinterpret_cast<std::uintptr_t>(FreeHandleValue()) - first;

@@ -1,0 +1,240 @@
+// The hollow-button window (see button_window.h).
+#include "checker/win32/button_window.h"
+
+#include <windowsx.h>
+
+#include "checker/win32/checker_application.h"
+#include "checker/win32/platform_query.h"
+
+namespace bw {
+namespace {
+
+// Flags of the topmost move that restores or lifts the button.
+constexpr UINT kRaiseFlags =
+    SWP_NOMOVE | SWP_NOSIZE | SWP_NOCOPYBITS | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING;
+
+}  // namespace
+
+WNDPROC ButtonWindow::buttonProcedure_ = nullptr;
+
+LRESULT ButtonWindow::CallButton(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (buttonProcedure_) return CallWindowProcA(buttonProcedure_, window, message, wParam, lParam);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The object is in the window's user data once the window exists; what
+// comes during creation is the plain button's business.
+LRESULT CALLBACK ButtonWindow::Procedure(HWND window, UINT message, WPARAM wParam,
+                                         LPARAM lParam) {
+  auto* self = reinterpret_cast<ButtonWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!self) return CallButton(window, message, wParam, lParam);
+  return self->OnMessage(message, wParam, lParam);
+}
+
+int ButtonWindow::Create(HINSTANCE instance, const char* className, const char* title, int x,
+                         int y, int width, int height) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExA(nullptr, "BUTTON", &wc)) return -1;
+  buttonProcedure_ = wc.lpfnWndProc;
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = Procedure;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hIcon = nullptr;
+  wc.hIconSm = nullptr;
+  wc.lpszClassName = className;
+  if (!RegisterClassExA(&wc)) return -1;
+
+  window_ = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW | WS_EX_CLIENTEDGE,
+                            className, title,
+                            WS_POPUP | WS_VISIBLE | WS_THICKFRAME | BS_PUSHLIKE | BS_MULTILINE |
+                                BS_CENTER,
+                            x, y, width, height, GetDesktopWindow(), nullptr, instance, nullptr);
+  if (!window_) return -1;
+  SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowPos(window_, HWND_BOTTOM, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+  ShowWindow(window_, SW_SHOW);
+  UpdateWindow(window_);
+  Measure();
+  return 0;
+}
+
+void ButtonWindow::Measure() {
+  RECT outer, client;
+  GetWindowRect(window_, &outer);
+  GetClientRect(window_, &client);
+  width_ = outer.right - outer.left;
+  height_ = outer.bottom - outer.top;
+  stepX_ = width_ / 16;
+  stepY_ = height_ / 16;
+  frameX_ = (width_ - (client.right - client.left)) / 2;
+  frameY_ = (height_ - (client.bottom - client.top)) / 2;
+}
+
+void ButtonWindow::SetFace(const std::string& text) { SetWindowTextA(window_, text.c_str()); }
+
+void ButtonWindow::SetPressed(bool pressed) {
+  SendMessageA(window_, BM_SETSTATE, pressed ? 1 : 0, 0);
+}
+
+// A region handed to SetWindowRgn belongs to the system from then on; the
+// new one simply replaces the old.
+void ButtonWindow::ReplaceRegion(HRGN newRegion) {
+  region_ = newRegion;
+  SetWindowRgn(window_, newRegion, TRUE);
+}
+
+void ButtonWindow::Bury(int animationMs) {
+  buried_ = 1;
+  animationMs_ = animationMs;
+  if (animationMs > 0) {
+    ArmTimer(kBuryTimerFirst, static_cast<unsigned>(animationMs));
+  } else {
+    BuildHollowFrame();
+  }
+}
+
+void ButtonWindow::BuryAtOnce() {
+  SetWindowRgn(window_, nullptr, TRUE);
+  region_ = nullptr;
+  buried_ = 1;
+  BuildHollowFrame();
+}
+
+void ButtonWindow::BuildHollowFrame() {
+  SetWindowPos(window_, HWND_BOTTOM, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
+  HRGN outer = CreateRectRgn(0, 0, width_, height_);
+  HRGN inner = CreateRectRgn(frameX_ + 1, frameY_ + 1, width_ - frameX_ - 1,
+                             height_ - frameY_ - 1);
+  CombineRgn(outer, outer, inner, RGN_DIFF);
+  DeleteObject(inner);
+  ReplaceRegion(outer);
+}
+
+// Step `id` shows the ellipse inset by (id - kBuryTimerFirst - 2) steps; the
+// last one gives way to the hollow frame.
+void ButtonWindow::BuryStep(unsigned id) {
+  const int k = static_cast<int>(id - kBuryTimerFirst) - 2;
+  ReplaceRegion(CreateEllipticRgn(k * stepX_, k * stepY_, width_ - k * stepX_,
+                                  height_ - k * stepY_));
+  if (id < kBuryTimerLast) {
+    ArmTimer(id + 1, static_cast<unsigned>(animationMs_ > 0 ? animationMs_ : 1));
+  } else {
+    BuildHollowFrame();
+  }
+}
+
+void ButtonWindow::Restore() {
+  buried_ = 0;
+  SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, kRaiseFlags);
+  ReplaceRegion(nullptr);
+}
+
+void ButtonWindow::ArmTimer(unsigned id, unsigned milliseconds) {
+  SetTimer(window_, id, milliseconds, nullptr);
+}
+
+void ButtonWindow::KillTimer(unsigned id) { ::KillTimer(window_, id); }
+
+int ButtonWindow::RemoveQueuedTimerMessages() {
+  MSG msg;
+  int removed = 0;
+  while (PeekMessageA(&msg, window_, WM_TIMER, WM_TIMER, PM_REMOVE)) ++removed;
+  return removed;
+}
+
+bool ButtonWindow::Rectangle(int& left, int& top, int& width, int& height) const {
+  RECT r;
+  if (!GetWindowRect(window_, &r)) return false;
+  left = r.left;
+  top = r.top;
+  width = r.right - r.left;
+  height = r.bottom - r.top;
+  return true;
+}
+
+void ButtonWindow::Destroy() {
+  if (window_ && IsWindow(window_)) ::DestroyWindow(window_);
+}
+
+LRESULT ButtonWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND w = window_;
+  switch (message) {
+    case WM_SIZE:
+      width_ = LOWORD(lParam) + 2 * frameX_;
+      height_ = HIWORD(lParam) + 2 * frameY_;
+      stepX_ = width_ / 16;
+      stepY_ = height_ / 16;
+      break;
+    case WM_CLOSE:
+      app_.OnClose();
+      return 0;
+    case WM_QUIT:
+      app_.OnQuitMessage();
+      break;
+    case WM_SETCURSOR: {
+      const UINT mouse = HIWORD(lParam);
+      if (buried_ && (mouse == WM_LBUTTONDOWN || mouse == WM_MBUTTONDOWN || mouse == WM_RBUTTONDOWN)) {
+        Restore();
+        SetFace(app_.FaceText());
+      }
+      break;
+    }
+    case WM_COMMAND:
+      if (!app_.OnCommand(wParam)) {
+        TrimWorkingSet();
+        return 0;
+      }
+      break;
+    case WM_TIMER: {
+      const unsigned id = static_cast<unsigned>(wParam);
+      if (id >= kBuryTimerFirst && id <= kBuryTimerLast) {
+        KillTimer(id);
+        BuryStep(id);
+      } else {
+        app_.OnTimer(id);
+      }
+      break;
+    }
+    case WM_CTLCOLORBTN:
+      break;
+    case WM_MOUSEMOVE: {
+      if (app_.DialogOpen()) return 0;
+      POINT cursor;
+      if (GetCapture() == w && GetCursorPos(&cursor)) {
+        SetWindowPos(w, nullptr, cursor.x - dragOffsetX_, cursor.y - dragOffsetY_, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER |
+                         SWP_NOSENDCHANGING);
+        TrimWorkingSet();
+        return 0;
+      }
+      return CallButton(w, message, wParam, lParam);
+    }
+    case WM_LBUTTONDOWN:
+      if (app_.DialogOpen()) return 0;
+      dragOffsetX_ = GET_X_LPARAM(lParam) + frameX_;
+      dragOffsetY_ = GET_Y_LPARAM(lParam) + frameY_;
+      SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
+      ReplaceRegion(nullptr);
+      SetFace(app_.FaceText());
+      break;
+    case WM_RBUTTONDOWN:
+      if (app_.DialogOpen()) return 0;
+      if (app_.HasPopupMenu()) {
+        SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, kRaiseFlags);
+        ReplaceRegion(nullptr);
+        app_.TrackPopupMenu();
+      }
+      break;
+    default:
+      return CallButton(w, message, wParam, lParam);
+  }
+  TrimWorkingSet();
+  return CallButton(w, message, wParam, lParam);
+}
+
+}  // namespace bw

@@ -1,0 +1,104 @@
+// A small base for modal dialogs made from a dialog template resource, for
+// every dialog of both programs.
+//
+// A dialog class derives from ModalDialog, keeps its own data as members,
+// fills its controls in OnInit, reads them back in OnOK and handles its
+// other buttons in OnCommand. The caller sets the data, runs DoModal and,
+// on IDOK, reads the data back:
+//
+//   class NameDialog : public ModalDialog {
+//    public:
+//     NameDialog(HINSTANCE instance, std::string name)
+//         : ModalDialog(instance, IDD_NAME), name(std::move(name)) {}
+//     std::string name;
+//
+//    protected:
+//     bool OnInit() override {
+//       SetItemText(IDC_NAME, name);
+//       return true;
+//     }
+//     bool OnOK() override {
+//       name = ItemText(IDC_NAME);
+//       return !name.empty();  // false keeps the dialog open
+//     }
+//   };
+//
+//   NameDialog dialog(instance, current);
+//   if (dialog.DoModal(owner) == IDOK) current = dialog.name;
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace bw {
+
+class ModalDialog {
+ public:
+  ModalDialog(HINSTANCE instance, int templateId);
+  virtual ~ModalDialog() = default;
+  ModalDialog(const ModalDialog&) = delete;
+  ModalDialog& operator=(const ModalDialog&) = delete;
+
+  // Shows the dialog, owned by `owner` (may be none), and returns when it
+  // has ended: the result given to End (IDOK, IDCANCEL or another), or -1
+  // when the dialog could not be created.
+  INT_PTR DoModal(HWND owner);
+
+ protected:
+  // WM_INITDIALOG: fill the controls. True lets the system put the focus on
+  // the first control; false when OnInit set the focus itself.
+  virtual bool OnInit() { return true; }
+  // The IDOK command (the OK button, Enter): read the controls back. True
+  // ends the dialog with IDOK; false keeps it open (after telling the user
+  // what is wrong).
+  virtual bool OnOK() { return true; }
+  // The IDCANCEL command (Cancel, Esc, the close box). True ends the dialog
+  // with IDCANCEL.
+  virtual bool OnCancel() { return true; }
+  // Any other WM_COMMAND, as the control id and the notification code.
+  // True when handled.
+  virtual bool OnCommand(int id, int code) {
+    (void)id;
+    (void)code;
+    return false;
+  }
+  // Any other message (WM_NOTIFY, WM_TIMER, ...). True when handled; then
+  // `result` is the dialog procedure's answer (TRUE unless set otherwise).
+  virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    (void)message;
+    (void)wParam;
+    (void)lParam;
+    (void)result;
+    return false;
+  }
+
+  // Ends the dialog; DoModal returns `result`.
+  void End(INT_PTR result);
+
+  // The running dialog (none outside DoModal) and its program instance.
+  HWND Handle() const { return dialog_; }
+  HINSTANCE Instance() const { return instance_; }
+
+  // Control helpers; `id` is the control's id in the template.
+  HWND Item(int id) const;
+  LRESULT SendItem(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+  std::string ItemText(int id) const;
+  void SetItemText(int id, const std::string& text);
+  // The control's text as a signed decimal number; `ok` tells whether it
+  // was one.
+  int ItemInt(int id, bool* ok = nullptr) const;
+  void SetItemInt(int id, int value);
+  bool IsChecked(int id) const;
+  void SetChecked(int id, bool checked);
+  void EnableItem(int id, bool enabled);
+
+ private:
+  static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
+  HINSTANCE instance_;
+  int templateId_;
+  HWND dialog_ = nullptr;
+};
+
+}  // namespace bw
