@@ -35,8 +35,8 @@ constexpr int kCycleSuspended = 3;
 constexpr int kCycleRetryWait = 4;
 constexpr int kCycleServerRefused = 5;
 
-// The application-wide values the cycle keeps. CheckerApplication holds them
-// (by deriving from this or owning one); the display values read them.
+// The application-wide values the cycle keeps. CheckerApplication owns
+// them; the display values read them.
 struct CycleState {
   int totalUnread = 0;
   std::time_t lastCheckTime = 0;
