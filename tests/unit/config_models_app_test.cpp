@@ -151,7 +151,10 @@ TEST(AppDialogStore, TimeoutOf50000PassesTheAutoExecDialogAndNotTheMenuDialog) {
   EXPECT_EQ(m.MenuExecutionName, "");
 
   f.inputTimeout = "100000";
-  EXPECT_FALSE(bw::CheckAppDialog(f, AppDialogKind::kAutoExec).ok);
+  f.arguments = "-x";
+  EXPECT_FALSE(bw::StoreAppDialog(f, e).ok);
+  EXPECT_EQ(e.ExecutionInputTO, 50000);
+  EXPECT_EQ(e.ExecutionArguments, "");
   f.inputTimeout = "-1";
   EXPECT_FALSE(bw::CheckAppDialog(f, AppDialogKind::kAutoExec).ok);
 }

@@ -178,11 +178,13 @@ TEST(CaptureMerge, TwoWindowsOfOneProgramGiveOneRecordWithSkipAndTwoWithout) {
   EXPECT_EQ(m.message, "既に登録済みのモジュールを除いて 1 件取り込みました.");
   EXPECT_EQ(Files(list), (std::vector<std::string>{"c:\\mail\\mailer.exe", "c:\\p\\probe.exe"}));
 
-  m = bw::MergeCaptured(list, Ring({"c:\\p\\probe.exe", "c:\\p\\probe.exe"}),
+  m = bw::MergeCaptured(list, Ring({"c:\\p\\probe.exe", "c:\\q\\probe.exe"}),
                         bw::kCaptureDefaultOptions & ~bw::kCaptureSkipListed);
   EXPECT_EQ(m.added, 2);
   EXPECT_EQ(m.message, "2 件取り込みました.");
-  EXPECT_EQ(Files(list).size(), 4u);
+  // Appended at the end, in capture order.
+  EXPECT_EQ(Files(list), (std::vector<std::string>{"c:\\mail\\mailer.exe", "c:\\p\\probe.exe",
+                                                   "c:\\p\\probe.exe", "c:\\q\\probe.exe"}));
   bw::DestroyRing(list);
 }
 

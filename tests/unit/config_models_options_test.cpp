@@ -127,6 +127,7 @@ TEST(AutoExecControl, EventsNeedAMethodAndAMethodNeedsAnEvent) {
   EXPECT_TRUE(f.terminate);
   EXPECT_EQ(bw::StoreAutoExecControl(f, c).message, "終了させるイベントを選んで下さい.");
   EXPECT_EQ(c.AutoKillMethod, 0x0044);
+  EXPECT_EQ(bw::BuildAutoKillMethod(f), 0);  // methods are never stored without an event
 
   f.terminate = false;
   ASSERT_TRUE(bw::StoreAutoExecControl(f, c).ok);
