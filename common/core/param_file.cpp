@@ -7,6 +7,7 @@
 #include <new>
 
 #include "common/core/log.h"
+#include "common/core/param_syntax.h"
 #include "common/core/platform.h"
 
 namespace bw {
