@@ -29,8 +29,9 @@ void TokenizeLine(char* line, const char** key, const char** value) {
 
 bool ReadBlockLine(TextInput& in, BlockLine* line) {
   for (;;) {
+    const bool continuation = !in.AtLineStart();
     if (!in.ReadLine(line->buffer, sizeof line->buffer)) return false;
-    if (IsCommentLine(line->buffer)) continue;
+    if (continuation || IsCommentLine(line->buffer)) continue;
     TokenizeLine(line->buffer, &line->key, &line->value);
     return true;
   }

@@ -29,6 +29,10 @@ struct BlockLine {
 };
 
 // Reads the next non-comment line and tokenizes it; false at end of input.
+// A physical line longer than the buffer is read in pieces: only its first
+// piece counts as a line; the rest is the tail of that line's value, cut
+// off, and is skipped — never taken for a key line of its own, so the tail
+// of a long password can never show up as an unknown key in the log.
 bool ReadBlockLine(TextInput& in, BlockLine* line);
 
 // C library conversions as the records use them.
