@@ -60,7 +60,8 @@ struct Field {
   int R::*second;
   int R::*given;
 
-  // `record` is only read when formatting; one binding serves both ways.
+  // One binding serves both ways: a const record is only ever formatted
+  // (read through the pointers), never parsed into.
   FieldRef Bind(const R& record) const {
     R& r = const_cast<R&>(record);
     return FieldRef{kind,
