@@ -18,7 +18,7 @@ struct LaunchValues {
   int shellExec = 0;
   int positionGiven = 0, x = kNoCoordinate, y = kNoCoordinate;
   int sizeGiven = 0, width = kNoCoordinate, height = kNoCoordinate;
-  int priorityGiven = 0, priority = 0;
+  int priority = 0;
   int inputTimeout = 5000;
 };
 
@@ -26,10 +26,10 @@ LaunchValues ReadLaunchRecord(const Executant& r) {
   LaunchValues v;
   v.fileName = r.ExecutionFileName;
   v.arguments = r.ExecutionArguments;
-  v.path = r.properties.FindValue("ExecutionPath");
-  v.showMode = r.properties.FindValue("ExecutionShowMode");
-  v.disableIME = r.properties.FindValue("ExecutionDisableIME");
-  v.initialOnce = r.properties.FindValue("ExecutionInitialOnce");
+  r.KeyText(kExecutionPath, &v.path);
+  r.KeyText(kExecutionShowMode, &v.showMode);
+  r.KeyText(kExecutionDisableIME, &v.disableIME);
+  r.KeyText(kExecutionInitialOnce, &v.initialOnce);
   v.shellExec = r.ExecutionShellExec;
   v.positionGiven = r.positionGiven;
   v.x = r.x;
@@ -37,32 +37,60 @@ LaunchValues ReadLaunchRecord(const Executant& r) {
   v.sizeGiven = r.sizeGiven;
   v.width = r.width;
   v.height = r.height;
-  v.priorityGiven = r.priorityGiven;
   v.priority = r.ExecutionPriority;
   v.inputTimeout = r.ExecutionInputTO;
   return v;
 }
 
+std::string PairText(int given, int a, int b) {
+  return given ? FormatInt("%d,", a) + FormatInt("%d", b) : std::string();
+}
+
 // Writes in the order the dialog's OK gives (the menu name comes first and
-// is written by the caller). Keys without a typed field are property-list
-// entries, which is where the record keeps them.
+// is written by the caller), through the record's key access, so each field
+// ends up as reading its line back from the file would set it. Every text
+// has passed Storable before.
 void WriteLaunchRecord(const LaunchValues& v, Executant& r) {
-  r.ExecutionShellExec = v.shellExec;
-  r.ExecutionFileName = v.fileName;
-  r.properties.SetOrAppend("ExecutionInitialOnce", v.initialOnce);
-  r.properties.SetOrAppend("ExecutionPath", v.path);
-  r.ExecutionArguments = v.arguments;
-  r.properties.SetOrAppend("ExecutionShowMode", v.showMode);
-  r.positionGiven = v.positionGiven;
-  r.x = v.x;
-  r.y = v.y;
-  r.sizeGiven = v.sizeGiven;
-  r.width = v.width;
-  r.height = v.height;
-  r.priorityGiven = v.priorityGiven;
-  r.ExecutionPriority = v.priority;
-  r.properties.SetOrAppend("ExecutionDisableIME", v.disableIME);
-  r.ExecutionInputTO = v.inputTimeout;
+  r.SetKeyText(kExecutionShellExec, v.shellExec ? "1" : "");
+  r.SetKeyText(kExecutionFileName, v.fileName);
+  r.SetKeyText(kExecutionInitialOnce, v.initialOnce);
+  r.SetKeyText(kExecutionPath, v.path);
+  r.SetKeyText(kExecutionArguments, v.arguments);
+  r.SetKeyText(kExecutionShowMode, v.showMode);
+  r.SetKeyText(kExecutionPosition, PairText(v.positionGiven, v.x, v.y));
+  r.SetKeyText(kExecutionSize, PairText(v.sizeGiven, v.width, v.height));
+  r.SetKeyText(kExecutionPriority, FormatInt("0x%04X", v.priority));
+  r.SetKeyText(kExecutionDisableIME, v.disableIME);
+  r.SetKeyText(kExecutionInputTO, FormatInt("%d", v.inputTimeout));
+}
+
+void WriteMenuName(const std::string& name, MenuExecutant& r) {
+  r.SetMenuKeyText(kMenuExecutionName, name);
+}
+
+// True when the record can keep the text on one parameter-file line; tried
+// on a scratch record so the real one stays untouched until all is checked.
+bool Storable(AppDialogField field, const std::string& text) {
+  if (field == AppDialogField::kMenuName) {
+    MenuExecutant scratch;
+    return scratch.SetMenuKeyText(kMenuExecutionName, text) != kSetUnstorable;
+  }
+  const int id = field == AppDialogField::kFileName        ? kExecutionFileName
+                 : field == AppDialogField::kWorkingFolder ? kExecutionPath
+                                                           : kExecutionArguments;
+  Executant scratch;
+  return scratch.SetKeyText(id, text) != kSetUnstorable;
+}
+
+// The longest text of plain characters the field's line can hold, for the
+// length message.
+int LongestStorable(AppDialogField field) {
+  int fits = 0, fails = 1024;
+  while (fails - fits > 1) {
+    int mid = (fits + fails) / 2;
+    (Storable(field, std::string(static_cast<size_t>(mid), 'a')) ? fits : fails) = mid;
+  }
+  return fits;
 }
 
 // ---- The dialog's rules. ----
@@ -121,9 +149,26 @@ AppDialogCheck Evaluate(const AppDialogFields& f, AppDialogKind kind, LaunchValu
   // short, so there is nothing to say when it is pressed anyway.
   if (!f.shellExec && f.fileName.size() < static_cast<size_t>(kMinProgramNameLength))
     return Refuse(AppDialogPage::kMain, AppDialogField::kFileName, std::string());
+  // A shell start needs the document; without it there is nothing to store.
+  if (f.shellExec && f.fileName.empty() && f.arguments.empty())
+    return Refuse(AppDialogPage::kMain, AppDialogField::kArguments, std::string());
   if (f.arguments.size() > static_cast<size_t>(kArgumentsMaxLength))
     return Refuse(AppDialogPage::kMain, AppDialogField::kArguments,
                   LengthMessage(kArgumentsMaxLength));
+  // A text longer than a parameter-file line would come back in pieces.
+  const std::string path = WithoutTrailingSeparator(f.workingFolder);
+  const struct {
+    AppDialogField field;
+    const std::string& text;
+  } texts[] = {{AppDialogField::kMenuName, f.menuName},
+               {AppDialogField::kFileName, f.fileName},
+               {AppDialogField::kWorkingFolder, path},
+               {AppDialogField::kArguments, f.arguments}};
+  for (const auto& t : texts) {
+    if (t.field == AppDialogField::kMenuName && kind != AppDialogKind::kMenu) continue;
+    if (!Storable(t.field, t.text))
+      return Refuse(AppDialogPage::kMain, t.field, LengthMessage(LongestStorable(t.field)));
+  }
 
   // Geometry page. Boxes of an unchecked position or size are not read:
   // their values are dropped anyway.
@@ -143,7 +188,6 @@ AppDialogCheck Evaluate(const AppDialogFields& f, AppDialogKind kind, LaunchValu
 
   // Priority page.
   const AppDialogPage pri = AppDialogPage::kPriority;
-  v->priorityGiven = f.priorityGiven;
   v->priority = 0;
   if (f.priorityGiven) {
     if (f.classIndex < 0 || f.classIndex > 3)
@@ -163,9 +207,12 @@ AppDialogCheck Evaluate(const AppDialogFields& f, AppDialogKind kind, LaunchValu
     return check;
 
   v->shellExec = f.shellExec;
-  v->fileName = f.fileName;
+  // A record without a program would be dropped when the file is read
+  // again; a shell start whose document has no associated program keeps the
+  // document there instead (the shell starts the document in either case).
+  v->fileName = f.shellExec && f.fileName.empty() ? f.arguments : f.fileName;
   v->initialOnce = f.initialOnce && !f.shellExec ? "1" : "";
-  v->path = WithoutTrailingSeparator(f.workingFolder);
+  v->path = path;
   v->arguments = f.arguments;
   v->showMode = f.showRadio == 1 ? "2" : f.showRadio == 2 ? "3" : "1";
   v->disableIME = f.disableIME ? "1" : "";
@@ -217,7 +264,7 @@ AppDialogCheck StoreAppDialog(const AppDialogFields& fields, MenuExecutant& reco
   LaunchValues v;
   AppDialogCheck check = Evaluate(fields, AppDialogKind::kMenu, &v);
   if (!check.ok) return check;
-  record.MenuExecutionName = fields.menuName;
+  WriteMenuName(fields.menuName, record);
   WriteLaunchRecord(v, record);
   return check;
 }

@@ -52,7 +52,8 @@ struct AppDialogEnabling {
 
 enum class AppDialogPage { kMain, kGeometry, kPriority };
 enum class AppDialogField {
-  kNone, kFileName, kArguments, kX, kY, kWidth, kHeight, kClass, kThread, kInputTimeout
+  kNone, kMenuName, kFileName, kWorkingFolder, kArguments, kX, kY, kWidth, kHeight,
+  kClass, kThread, kInputTimeout
 };
 
 // The outcome of OK: on failure the page to show, the field to focus and
@@ -79,7 +80,10 @@ std::string AppDialogBaseName(const AppDialogFields& fields);
 
 // OK: checks the fields in the dialog's reading order; only when all pass is
 // the record written (an auto-exec record by the first, a menu record by the
-// second). The record is untouched when the check fails.
+// second). The record is untouched when the check fails. Besides the ranges,
+// every text must fit one parameter-file line (length message otherwise),
+// and a shell start whose document found no program stores the document as
+// the program, since a record without one is dropped when the file is read.
 AppDialogCheck CheckAppDialog(const AppDialogFields& fields, AppDialogKind kind);
 AppDialogCheck StoreAppDialog(const AppDialogFields& fields, Executant& record);
 AppDialogCheck StoreAppDialog(const AppDialogFields& fields, MenuExecutant& record);

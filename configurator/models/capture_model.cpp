@@ -27,18 +27,15 @@ struct CapturedValues {
   int priority;
 };
 
+// Through the record's key access, so each field is what reading its line
+// back from the file would give (the program file, for one, lower-cased).
 void WriteCapturedRecord(const CapturedValues& v, Executant& r) {
-  r.positionGiven = 1;
-  r.x = v.x;
-  r.y = v.y;
-  r.width = v.width;
-  r.height = v.height;
-  r.sizeGiven = v.sizeGiven;
-  r.properties.SetOrAppend("ExecutionShowMode", v.showMode);
-  r.ExecutionFileName = v.fileName;
-  r.properties.SetOrAppend("ExecutionPath", v.path);
-  r.priorityGiven = v.priority != 0;
-  r.ExecutionPriority = v.priority;
+  r.SetKeyText(kExecutionPosition, FormatInt("%d,", v.x) + FormatInt("%d", v.y));
+  if (v.sizeGiven) r.SetKeyText(kExecutionSize, FormatInt("%d,", v.width) + FormatInt("%d", v.height));
+  r.SetKeyText(kExecutionShowMode, v.showMode);
+  r.SetKeyText(kExecutionFileName, v.fileName);
+  r.SetKeyText(kExecutionPath, v.path);
+  if (v.priority) r.SetKeyText(kExecutionPriority, FormatInt("0x%04X", v.priority));
 }
 
 // The program name two records are compared by: name and extension of the

@@ -109,6 +109,7 @@ TEST(AppDialogStore, ShellFlagDropsThreadPartAndDoubleStartButKeepsClass) {
   MakeNew(e);
   AppDialogFields f = bw::LoadAppDialog(e);
   f.shellExec = true;
+  f.arguments = "D:\\x.txt";
   f.priorityGiven = true;
   f.classIndex = 3;
   f.threadIndex = 5;
@@ -194,13 +195,47 @@ TEST(AppDialogStore, MenuDialogWritesEveryFieldWhereTheFileWriterFindsIt) {
             "MenuExecutant::Executant::RingListClass\t{\r\n"
             "\tMenuExecutionName\tﾒｰﾙ\r\n\tExecutionInitialOnce\t1\r\n"
             "\tExecutionPath\tC:\\Mail\r\n\tExecutionShowMode\t2\r\n"
-            "\tExecutionDisableIME\t1\r\n\tExecutionFileName\tC:\\Mail\\Mailer.exe\r\n"
+            "\tExecutionDisableIME\t1\r\n\tExecutionFileName\tc:\\mail\\mailer.exe\r\n"
             "\tExecutionArguments\t-n\r\n\tExecutionInputTO\t0\r\n}\r\n");
   // Reopened, the dialog shows what was stored.
   AppDialogFields back = bw::LoadAppDialog(m);
   EXPECT_EQ(back.menuName, "ﾒｰﾙ");
   EXPECT_EQ(back.showRadio, 1);
   EXPECT_TRUE(back.initialOnce && back.disableIME);
+}
+
+TEST(AppDialogStore, MenuNameTooLongForOneFileLineIsRefusedBeforeAnythingIsWritten) {
+  bw::MenuExecutant m;
+  MakeNew(m);
+  AppDialogFields f = bw::LoadAppDialog(m);
+  f.fileName = "c:\\t\\v.exe";
+  f.menuName.assign(362, 'n');  // two tabs, the key, a tab and the line end fill the rest
+  EXPECT_TRUE(bw::CheckAppDialog(f, AppDialogKind::kMenu).ok);
+  f.menuName += 'n';
+  bw::AppDialogCheck c = bw::StoreAppDialog(f, m);
+  EXPECT_EQ(c.field, AppDialogField::kMenuName);
+  EXPECT_EQ(c.message, "362 文字以内で入力してください.");
+  EXPECT_EQ(m.MenuExecutionName, "");
+  EXPECT_EQ(m.ExecutionFileName, "");
+  // The auto-exec dialog has no menu name to check.
+  EXPECT_TRUE(bw::CheckAppDialog(f, AppDialogKind::kAutoExec).ok);
+}
+
+TEST(AppDialogStore, ShellDocumentWithoutProgramIsKeptAsTheProgramSoTheRecordSurvivesReading) {
+  bw::Executant e;
+  MakeNew(e);
+  AppDialogFields f = bw::LoadAppDialog(e);
+  f.shellExec = true;
+  f.arguments = "D:\\Docs\\x.zzz";
+  ASSERT_TRUE(bw::StoreAppDialog(f, e).ok);
+  bw::Executant back;
+  bw::TextInput in(Written(e) + "}\r\n");
+  ASSERT_EQ(back.ReadBlock(in), 0);
+  EXPECT_EQ(back.ExecutionFileName, "d:\\docs\\x.zzz");
+  EXPECT_EQ(back.ExecutionArguments, "D:\\Docs\\x.zzz");
+  EXPECT_EQ(back.ExecutionShellExec, 1);
+  f.arguments.clear();  // nothing to start at all
+  EXPECT_FALSE(bw::CheckAppDialog(f, AppDialogKind::kAutoExec).ok);
 }
 
 TEST(AppDialogStore, ArgumentsOver255CharactersAreRefusedWithTheLengthMessage) {

@@ -101,7 +101,7 @@ TEST(CaptureRecord, PositionAlwaysSizeAndPriorityOnlyWhenAskedFor) {
             bw::CaptureBuild::kBuilt);
   EXPECT_EQ(Written(e),
             "\tExecutionShowMode\t3\r\n\tExecutionPath\tC:\\Apps\r\n"
-            "\tExecutionFileName\tC:\\Apps\\Viewer.EXE\r\n\tExecutionPosition\t-8,20\r\n");
+            "\tExecutionFileName\tc:\\apps\\viewer.exe\r\n\tExecutionPosition\t-8,20\r\n");
 
   bw::MenuExecutant m;
   ASSERT_EQ(bw::BuildCapturedRecord(Accepted(), p, bw::kCaptureSize | bw::kCapturePriority, "", m),
