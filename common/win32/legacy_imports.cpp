@@ -1,10 +1,11 @@
-// Stand-ins for the three kernel calls that the threads library of the
-// toolchain (winpthreads) imports although Windows 2000 lacks them:
-// GetTickCount64 (Vista) and the vectored exception handler pair (XP). A
-// program that imports them does not load on older Windows at all, so every
-// Windows program links these definitions of the import slots instead: each
-// one uses the system's function when the running Windows has it and falls
-// back to what older Windows offers otherwise.
+// Stand-ins for the kernel calls that the toolchain's libraries import
+// although Windows 2000 lacks them: GetTickCount64 (Vista) and the vectored
+// exception handler pair (XP) from the threads library (winpthreads), and
+// GetModuleHandleExW (XP) from the C++ runtime's clean-up of thread_local
+// objects. A program that imports them does not load on older Windows at
+// all, so every Windows program links these definitions of the import slots
+// instead: each one uses the system's function when the running Windows has
+// it and falls back to what older Windows offers otherwise.
 //
 // The threads library calls them from its start-up code, before any C++
 // static object is constructed: nothing here may need a constructor, a
@@ -27,6 +28,7 @@ using TickCount64Fn = ULONGLONG(WINAPI*)();
 using HandlerFn = LONG(WINAPI*)(EXCEPTION_POINTERS*);
 using AddHandlerFn = PVOID(WINAPI*)(ULONG, HandlerFn);
 using RemoveHandlerFn = ULONG(WINAPI*)(PVOID);
+using ModuleHandleExFn = BOOL(WINAPI*)(DWORD, LPCWSTR, HMODULE*);
 
 // The system's function of that name, or none.
 template <typename Fn>
@@ -75,6 +77,18 @@ ULONG WINAPI RemoveHandler(PVOID handle) {
   return fn ? fn(handle) : 0;
 }
 
+// The C++ runtime asks for the module of a thread_local object's destructor
+// to keep it loaded until the destructor has run, and lets it go afterwards
+// only when it got one. Without the call it gets none: the program's own
+// code, all linked into the one executable, stays loaded anyway.
+BOOL WINAPI ModuleHandleEx(DWORD flags, LPCWSTR name, HMODULE* module) {
+  ModuleHandleExFn fn = SystemFunction<ModuleHandleExFn>("GetModuleHandleExW");
+  if (fn) return fn(flags, name, module);
+  if (module) *module = nullptr;
+  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+  return FALSE;
+}
+
 }  // namespace
 
 // The import slots themselves, under the names the library's calls go
@@ -94,4 +108,6 @@ AddHandlerFn const bw_slot_AddVectoredExceptionHandler = AddHandler;
 extern RemoveHandlerFn const bw_slot_RemoveVectoredExceptionHandler
     BW_IMPORT_SLOT(RemoveVectoredExceptionHandler, 4);
 RemoveHandlerFn const bw_slot_RemoveVectoredExceptionHandler = RemoveHandler;
+extern ModuleHandleExFn const bw_slot_GetModuleHandleExW BW_IMPORT_SLOT(GetModuleHandleExW, 12);
+ModuleHandleExFn const bw_slot_GetModuleHandleExW = ModuleHandleEx;
 }
