@@ -2,6 +2,7 @@
 #include "configurator/core/record_fields.h"
 
 #include "common/core/param_syntax.h"
+#include "common/core/sjis.h"
 
 namespace bw {
 
@@ -66,6 +67,16 @@ ExecutantRow ReadMenuRow(const MenuExecutant& m) {
   ExecutantRow r = ReadExecutantRow(m);
   r.menuName = m.MenuExecutionName;
   return r;
+}
+
+void SetExecutantProgram(Executant& executant, const std::string& fileName) {
+  // The record keeps its program name lower-cased, as reading makes it.
+  executant.ExecutionFileName = fileName;
+  LowerCaseSjis(executant.ExecutionFileName);
+}
+
+void SetMenuCaption(MenuExecutant& menu, const std::string& caption) {
+  menu.MenuExecutionName = caption;
 }
 
 AncestryPop3Checker* NewAccountRecord() {

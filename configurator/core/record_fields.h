@@ -33,6 +33,10 @@ struct ExecutantRow {
 ExecutantRow ReadExecutantRow(const Executant& executant);
 ExecutantRow ReadMenuRow(const MenuExecutant& menu);
 
+// The interim application dialog's two fields.
+void SetExecutantProgram(Executant& executant, const std::string& fileName);
+void SetMenuCaption(MenuExecutant& menu, const std::string& caption);
+
 // A new record holding its keys' defaults, as Add starts it.
 AncestryPop3Checker* NewAccountRecord();
 Executant* NewAutoExecRecord();
