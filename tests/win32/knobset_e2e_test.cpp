@@ -1,0 +1,315 @@
+// Knobset.exe end to end, driven through its windows: the first-use notes,
+// adding an account and the bytes saved, the unsaved-changes questions, the
+// list limits and range messages, and the restart of a running checker.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "configurator/win32/resource.h"
+#include "tests/win32/driver.h"
+#include "tests/win32/knobset_driver.h"
+
+namespace {
+
+using namespace bw_test;
+
+const char kMainTitle[] = "Bellwick Configration";
+const char kAccountTitle[] = "接続先の設定";
+const char kCheckerClass[] = "POP3 Mail Checker Checker";
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000) {
+  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+    if (condition()) return true;
+    Sleep(50);
+  }
+  return condition();
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A parameter file with one account on `port` and the log in the folder.
+std::string OneAccountFile(int port) {
+  return ";Bellwick\r\nFileVersion\t0x0110\r\nLogFileName\tBellwick.log\r\nLogFileLimit\t100\r\n"
+         "AncestryPop3Controller::RingListClass\t{\r\n\tAnimateTimer\t0\r\n"
+         "\tAncestryPop3Checker::RingListClass\t{\r\n\t\tConnectionName\tFirst\r\n"
+         "\t\tHostName\t127.0.0.1\r\n\t\tServiceName\t" + std::to_string(port) +
+         "\r\n\t\tUserID\tu\r\n\t\tPassword\tp\r\n\t\tTOofConnect_Sec\t2\r\n\t}\r\n}\r\n--EOF--\r\n";
+}
+
+// Starts Knobset on a missing file and gets past the first-use notes.
+HWND StartFresh(KnobsetProcess& knobset) {
+  HWND notes = knobset.WaitForDialog("初めてご利用になる方へ");
+  if (!notes) return nullptr;
+  PressButton(notes, IDOK);
+  return knobset.WaitForDialog(kMainTitle);
+}
+
+TEST(KnobsetE2eTest, MissingFileShowsTheFirstUseNotesThenAnEmptyConfiguration) {
+  const std::string dir = MakeScratchFolder("knobset-first-use");
+  KnobsetProcess knobset("-p new.ini", dir);
+  ASSERT_TRUE(knobset.Started());
+  HWND notes = knobset.WaitForDialog("初めてご利用になる方へ");
+  ASSERT_NE(notes, nullptr);
+  const std::string text = ControlText(notes, IDC_NOTES);
+  ASSERT_GT(text.size(), 4u);
+  EXPECT_EQ(text.substr(0, 2), "■");
+  EXPECT_NE(text.find("\r\n　シミュレーション機能のご紹介\r\n"), std::string::npos);
+  EXPECT_EQ(text.substr(text.size() - 2), "■");  // the last line has no line end
+  PressButton(notes, IDOK);
+
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  HWND tabs = FindControl(main, IDC_TABS);
+  EXPECT_EQ(knobset.TabLabel(tabs, 0), "  接続先");
+  EXPECT_EQ(knobset.TabLabel(tabs, 1), "  ﾒﾆｭｰ起動");
+  EXPECT_EQ(knobset.TabLabel(tabs, 2), "  自動起動");
+  const std::string saveName = ControlText(main, IDC_SAVE_FILE);
+  EXPECT_EQ(saveName.substr(saveName.size() - 8), "\\new.ini");
+  EXPECT_TRUE(ControlEnabled(main, IDC_ADD));
+  EXPECT_FALSE(ControlEnabled(main, IDC_UPDATE));
+  EXPECT_FALSE(ControlEnabled(main, IDC_CAPTURE));
+
+  // Nothing to save yet: refused, and no file appears.
+  PickCommand(main, IDM_SAVE);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "接続先は１箇所以上設定して下さい.");
+  EXPECT_FALSE(FileExists(dir + "\\new.ini"));
+
+  // Nothing changed: Esc ends without a question.
+  PressButton(main, IDCANCEL);
+  DWORD code = 1;
+  EXPECT_TRUE(knobset.WaitForExit(10000, &code));
+  EXPECT_EQ(code, 0u);
+}
+
+TEST(KnobsetE2eTest, EmptyPValueIsRefusedAndTheProgramEnds) {
+  const std::string dir = MakeScratchFolder("knobset-empty-p");
+  KnobsetProcess knobset("-p \"\"", dir);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "保存ファイル名が不正です.");
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, AddedAccountIsListedAndSavedWithExactlyItsKeys) {
+  const std::string dir = MakeScratchFolder("knobset-add");
+  KnobsetProcess knobset("-p added.ini", dir);
+  HWND main = StartFresh(knobset);
+  ASSERT_NE(main, nullptr);
+
+  PressButton(main, IDC_ADD);
+  HWND account = knobset.WaitForDialog(kAccountTitle);
+  ASSERT_NE(account, nullptr);
+  EXPECT_EQ(ControlText(account, IDC_SERVICE_NAME), "110");
+  EXPECT_EQ(ControlText(account, IDC_CYCLE), "15");
+  // OK with the required fields empty: one box, four lines (the service
+  // name has its default), the dialog stays.
+  PressButton(account, IDOK);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text,
+            "接続名は必須入力項目です\r\nﾎｽﾄ名は必須入力項目です.\r\n"
+            "ﾕｰｻﾞIDは必須入力項目です.\r\nﾊﾟｽﾜｰﾄﾞは必須入力項目です.\r\n");
+  ASSERT_TRUE(IsWindow(account));
+
+  TypeText(account, IDC_CONNECTION_NAME, "My Mail");
+  TypeText(account, IDC_HOST_NAME, "pop.example.test");
+  TypeText(account, IDC_USER_ID, "bob");
+  TypeText(account, IDC_PASSWORD, "pw 1");
+  // A cycle out of range is refused with the account page in front.
+  TypeText(account, IDC_CYCLE, "1000");
+  PressButton(account, IDOK);
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "1 から 999 までの整数を入力してください.");
+  TypeText(account, IDC_CYCLE, "7");
+  PressButton(account, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));
+
+  HWND list = FindControl(main, IDC_LIST);
+  ASSERT_EQ(knobset.ListRowCount(list), 1);
+  EXPECT_EQ(knobset.ListCell(list, 0, 0), "My Mail");
+  EXPECT_EQ(knobset.ListCell(list, 0, 1), "pop.example.test");
+  EXPECT_EQ(knobset.ListCell(list, 0, 2), "110");
+  EXPECT_EQ(knobset.ListCell(list, 0, 3), "7");
+  EXPECT_EQ(knobset.TabLabel(FindControl(main, IDC_TABS), 0), "●接続先");
+
+  PickCommand(main, IDM_SAVE);
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "保存しました.");
+  const std::string saved = ReadFileBytes(dir + "\\added.ini");
+  const std::string expectedAccount =
+      "\tAncestryPop3Checker::RingListClass\t{\r\n"
+      "\t\tConnectionName\tMy Mail\r\n\t\tHostName\tpop.example.test\r\n"
+      "\t\tServiceName\t110\r\n\t\tUserID\tbob\r\n\t\tPassword\tpw 1\r\n"
+      "\t\tCycleMinutes\t7\r\n\t}\r\n";
+  EXPECT_EQ(saved.substr(0, 60),
+            std::string(";Bellwick\r\nFileVersion\t0x0110\r\nLogFileName\t\r\nLogFileLimit\t0\r\n")
+                .substr(0, 60));
+  EXPECT_NE(saved.find(expectedAccount), std::string::npos) << saved;
+  EXPECT_EQ(saved.substr(saved.size() - 9), "--EOF--\r\n");
+
+  // Saved: Esc ends without a question.
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, UnsavedChangesAreAskedAboutOnLoadAndExitAndNothingIsWritten) {
+  const std::string dir = MakeScratchFolder("knobset-unsaved");
+  const std::string original = OneAccountFile(110);
+  WriteFileBytes(dir + "\\Bellwick.ini", original);
+  KnobsetProcess knobset("", dir);  // the default file name
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  HWND list = FindControl(main, IDC_LIST);
+  ASSERT_EQ(knobset.ListRowCount(list), 1);
+  EXPECT_EQ(knobset.ListCell(list, 0, 0), "First");
+
+  TypeText(main, IDC_LOG_LIMIT, "200");  // marks the change
+  PickCommand(main, IDM_LOAD);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDNO, &box));
+  EXPECT_EQ(box.text, "変更内容が破棄されます. 読み込みますか?");
+
+  PressButton(main, IDCANCEL);
+  ASSERT_TRUE(knobset.AnswerBox(IDCANCEL, &box));
+  EXPECT_EQ(box.text,
+            "変更内容が保存されていません. 保存してから終了しますか？\r\n"
+            "\t[はい]\t保存終了します\r\n\t[いいえ]\t破棄終了します\r\n"
+            "\t[ｷｬﾝｾﾙ]\t中止します\r\n");
+  EXPECT_FALSE(knobset.WaitForExit(500));
+
+  // A log limit out of range stops "Yes" before anything is written.
+  TypeText(main, IDC_LOG_LIMIT, "10000");
+  PressButton(main, IDCANCEL);
+  ASSERT_TRUE(knobset.AnswerBox(IDYES, &box));
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "0 から 9999 までの整数を入力してください.");
+  EXPECT_FALSE(knobset.WaitForExit(500));
+
+  PressButton(main, IDCANCEL);
+  ASSERT_TRUE(knobset.AnswerBox(IDNO, &box));
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+  EXPECT_EQ(ReadFileBytes(dir + "\\Bellwick.ini"), original);
+}
+
+TEST(KnobsetE2eTest, SaveIntoAMissingFolderIsReportedAndTheChangeStaysUnsaved) {
+  const std::string dir = MakeScratchFolder("knobset-no-folder");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  const std::string target = dir + "\\missing\\x.ini";
+  TypeText(main, IDC_SAVE_FILE, target);
+  PickCommand(main, IDM_SAVE);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, target + " ファイルが作成できません.");
+  // Delete the only account: the change must still be asked about.
+  knobset.SelectRows(FindControl(main, IDC_LIST), {0});
+  PressButton(main, IDC_DELETE);
+  ASSERT_TRUE(WaitFor([&] { return knobset.ListRowCount(FindControl(main, IDC_LIST)) == 0; }));
+  EXPECT_EQ(knobset.TabLabel(FindControl(main, IDC_TABS), 0), "  接続先");
+  PressButton(main, IDCANCEL);
+  ASSERT_TRUE(knobset.AnswerBox(IDNO, &box));
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+// The checker's window that is not the test's own stand-in.
+HWND FindRealChecker() {
+  HWND window = nullptr;
+  while ((window = FindWindowExA(nullptr, window, kCheckerClass, nullptr))) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != GetCurrentProcessId()) return window;
+  }
+  return nullptr;
+}
+
+void CloseRealChecker() {
+  if (HWND checker = FindRealChecker()) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(checker, &pid);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    SendMessageA(checker, WM_CLOSE, 0, 0);
+    if (process) {
+      WaitForSingleObject(process, 10000);
+      CloseHandle(process);
+    }
+  }
+}
+
+TEST(KnobsetE2eTest, RestartSimulatedSavesFirstClosesTheRunningCheckerAndStartsTheNewOne) {
+  const std::string dir = MakeScratchFolder("knobset-restart-sim");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(1));
+  FakeRunningChecker running;
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  TypeText(main, IDC_LOG_LIMIT, "321");
+
+  PickCommand(main, IDM_RESTART_SIMULATED);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDYES, &box));
+  EXPECT_EQ(box.text, "まず、変更を保存します. よろしいですか？");
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "保存しました.");
+  ASSERT_TRUE(knobset.AnswerBox(IDYES, &box));
+  EXPECT_EQ(box.text, "ｼﾐｭﾚｰﾄﾓｰﾄﾞにて再起動します. よろしいですか？\r\n");
+  EXPECT_TRUE(WaitFor([&] { return running.CloseCount() == 1; }, 5000));
+
+  ASSERT_TRUE(WaitFor([] { return FindRealChecker() != nullptr; }, 30000));
+  EXPECT_NE(ReadFileBytes(dir + "\\Bellwick.ini").find("LogFileLimit\t321\r\n"), std::string::npos);
+  // Simulation mode: the check pretends, the server port is never tried.
+  EXPECT_TRUE(WaitFor([&] {
+    return ReadFileBytes(dir + "\\Bellwick.log").find("ｼﾐｭﾚｰﾄ接続時間") != std::string::npos;
+  }, 30000)) << ReadFileBytes(dir + "\\Bellwick.log");
+  CloseRealChecker();
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, RestartWithoutARunningCheckerStartsItAtOnceInNormalMode) {
+  const std::string dir = MakeScratchFolder("knobset-restart");
+  TinyPop3Server server(2);
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(server.Port()));
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  ASSERT_EQ(FindRealChecker(), nullptr);
+  PickCommand(main, IDM_RESTART);
+  EXPECT_TRUE(knobset.NoBoxWithin(1500));
+  ASSERT_TRUE(WaitFor([] { return FindRealChecker() != nullptr; }, 30000));
+  EXPECT_TRUE(WaitFor([&] {
+    return ReadFileBytes(dir + "\\Bellwick.log").find("First : 接続時間") != std::string::npos;
+  }, 30000)) << ReadFileBytes(dir + "\\Bellwick.log");
+  EXPECT_EQ(ReadFileBytes(dir + "\\Bellwick.log").find("ｼﾐｭﾚｰﾄ"), std::string::npos);
+  CloseRealChecker();
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, RestartAnsweredNoLeavesTheRunningCheckerAlone) {
+  const std::string dir = MakeScratchFolder("knobset-restart-no");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(1));
+  FakeRunningChecker running;
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  PickCommand(main, IDM_RESTART);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDNO, &box));
+  EXPECT_EQ(box.text, "再起動します. よろしいですか？\r\n");
+  Sleep(1500);
+  EXPECT_EQ(running.CloseCount(), 0);
+  EXPECT_EQ(FindRealChecker(), nullptr);
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+}  // namespace
