@@ -59,9 +59,16 @@ KnobsetProcess::KnobsetProcess(const std::string& arguments, const std::string& 
   WaitForInputIdle(process_, 10000);
 }
 
+KnobsetProcess::KnobsetProcess(HWND window) : owned_(false) {
+  GetWindowThreadProcessId(window, &processId_);
+  process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                             PROCESS_QUERY_INFORMATION | SYNCHRONIZE,
+                         FALSE, processId_);
+}
+
 KnobsetProcess::~KnobsetProcess() {
   if (!process_) return;
-  if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {
+  if (owned_ && WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {
     TerminateProcess(process_, 99);
     WaitForSingleObject(process_, 5000);
   }

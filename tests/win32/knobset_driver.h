@@ -17,7 +17,9 @@ class KnobsetProcess {
  public:
   // Starts Knobset.exe (beside the tests) with `arguments` in `directory`.
   KnobsetProcess(const std::string& arguments, const std::string& directory);
-  // Ends the process when the test left it running.
+  // Attaches to the running Knobset that owns `window` (left running).
+  explicit KnobsetProcess(HWND window);
+  // Ends the process when the test started it and left it running.
   ~KnobsetProcess();
   KnobsetProcess(const KnobsetProcess&) = delete;
   KnobsetProcess& operator=(const KnobsetProcess&) = delete;
@@ -65,6 +67,7 @@ class KnobsetProcess {
 
   HANDLE process_ = nullptr;
   DWORD processId_ = 0;
+  bool owned_ = true;
 };
 
 // A control anywhere below `dialog` (also inside an embedded page).
