@@ -2,6 +2,7 @@
 // adding an account and the bytes saved, the unsaved-changes questions, the
 // list limits and range messages, and the restart of a running checker.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -218,6 +219,111 @@ TEST(KnobsetE2eTest, SaveIntoAMissingFolderIsReportedAndTheChangeStaysUnsaved) {
   PressButton(main, IDCANCEL);
   ASSERT_TRUE(knobset.AnswerBox(IDNO, &box));
   EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+// Five accounts A to E; the second has TOofConnect_Sec 12.
+std::string FiveAccountsFile() {
+  std::string text = ";Bellwick\r\nFileVersion\t0x0110\r\nLogFileName\t\r\nLogFileLimit\t0\r\n"
+                     "AncestryPop3Controller::RingListClass\t{\r\n";
+  for (char c = 'A'; c <= 'E'; ++c) {
+    text += "\tAncestryPop3Checker::RingListClass\t{\r\n\t\tConnectionName\t" + std::string(1, c) +
+            "\r\n\t\tHostName\th\r\n\t\tUserID\tu\r\n\t\tPassword\tabc\r\n";
+    if (c == 'B') text += "\t\tTOofConnect_Sec\t12\r\n";
+    text += "\t}\r\n";
+  }
+  return text + "}\r\n--EOF--\r\n";
+}
+
+std::string Rows(const KnobsetProcess& knobset, HWND list) {
+  std::string rows;
+  for (int i = 0; i < knobset.ListRowCount(list); ++i) rows += knobset.ListCell(list, i, 0);
+  return rows;
+}
+
+std::string SelectedRows(HWND list) {
+  std::string rows;
+  const int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i)
+    if (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED))
+      rows += std::to_string(i);
+  return rows;
+}
+
+TEST(KnobsetE2eTest, MovesKeepTheSelectionOnTheMovedRecordsAndDeleteSelectsTheNextRow) {
+  const std::string dir = MakeScratchFolder("knobset-list");
+  WriteFileBytes(dir + "\\Bellwick.ini", FiveAccountsFile());
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  HWND list = FindControl(main, IDC_LIST);
+  ASSERT_EQ(Rows(knobset, list), "ABCDE");
+
+  knobset.SelectRows(list, {1, 2});
+  PressButton(main, IDC_UP);
+  ASSERT_TRUE(WaitFor([&] { return Rows(knobset, list) == "BCADE"; }, 5000)) << Rows(knobset, list);
+  EXPECT_EQ(SelectedRows(list), "01");
+  // Enter with two rows selected opens nothing.
+  PressButton(main, IDOK);
+  EXPECT_EQ(knobset.WaitForDialog(kAccountTitle, 1000), nullptr);
+
+  knobset.SelectRows(list, {2});
+  PressButton(main, IDC_DELETE);
+  ASSERT_TRUE(WaitFor([&] { return Rows(knobset, list) == "BCDE"; }, 5000)) << Rows(knobset, list);
+  EXPECT_EQ(SelectedRows(list), "2");
+
+  PressButton(main, IDCANCEL);
+  ASSERT_TRUE(knobset.AnswerBox(IDNO));
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, AccountDialogMasksTheSecretsAndItsRadiosSetZeroOrThirtyAndCancelKeepsAll) {
+  const std::string dir = MakeScratchFolder("knobset-account-dialog");
+  const std::string original = FiveAccountsFile();
+  WriteFileBytes(dir + "\\Bellwick.ini", original);
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  knobset.SelectRows(FindControl(main, IDC_LIST), {1});
+  PressButton(main, IDOK);  // Enter with one row selected: Update
+  HWND account = knobset.WaitForDialog(kAccountTitle);
+  ASSERT_NE(account, nullptr);
+  EXPECT_EQ(ControlText(account, IDC_CONNECTION_NAME), "B");
+
+  // The password box holds the placeholder, shown as asterisks; it never
+  // tells the length.
+  HWND password = FindControl(account, IDC_PASSWORD);
+  EXPECT_EQ(ControlText(account, IDC_PASSWORD), std::string(42, '-'));
+  EXPECT_EQ(SendMessageA(password, EM_GETPASSWORDCHAR, 0, 0), '*');
+  ClickControl(account, IDC_MASKING);
+  ASSERT_TRUE(WaitFor([&] { return ControlText(account, IDC_PASSWORD) == "abc"; }, 5000));
+  EXPECT_EQ(SendMessageA(password, EM_GETPASSWORDCHAR, 0, 0), 0);
+  EXPECT_EQ(ControlText(account, IDC_USER_ID), "u");
+
+  EXPECT_EQ(IsDlgButtonChecked(GetParent(FindControl(account, IDC_CONNECT_CHANGE)),
+                               IDC_CONNECT_CHANGE), BST_CHECKED);
+  EXPECT_EQ(ControlText(account, IDC_CONNECT_SEC), "12");
+  EXPECT_TRUE(ControlEnabled(account, IDC_CONNECT_SEC));
+  ClickControl(account, IDC_CONNECT_DEFAULT);
+  ASSERT_TRUE(WaitFor([&] { return ControlText(account, IDC_CONNECT_SEC) == "0"; }, 5000));
+  EXPECT_FALSE(ControlEnabled(account, IDC_CONNECT_SEC));
+  ClickControl(account, IDC_CONNECT_CHANGE);
+  ASSERT_TRUE(WaitFor([&] { return ControlText(account, IDC_CONNECT_SEC) == "30"; }, 5000));
+  EXPECT_TRUE(ControlEnabled(account, IDC_CONNECT_SEC));
+  // A time-out out of range is refused when a radio button is chosen.
+  TypeText(account, IDC_CONNECT_SEC, "31");
+  ClickControl(account, IDC_DNS_CHANGE);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "0 から 30 までの整数を入力してください.");
+  EXPECT_EQ(ControlText(account, IDC_DNS_SEC), "0");
+
+  TypeText(account, IDC_CONNECTION_NAME, "changed");
+  PressButton(account, IDCANCEL);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));
+  // Cancel changed nothing: no question on the way out, the file as it was.
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+  EXPECT_EQ(ReadFileBytes(dir + "\\Bellwick.ini"), original);
 }
 
 // The checker's window that is not the test's own stand-in.
