@@ -221,7 +221,9 @@ BOOL AccountDialog::OnInit() {
 
   g_navigating = this;
   filter_ = SetWindowsHookExA(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
-  return TRUE;
+  // The dialog opens on its first field, not inside the page lying on top.
+  SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_CONNECTION_NAME)), TRUE);
+  return FALSE;
 }
 
 void AccountDialog::ShowPage(int page) {

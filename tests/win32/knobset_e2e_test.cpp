@@ -326,6 +326,51 @@ TEST(KnobsetE2eTest, AccountDialogMasksTheSecretsAndItsRadiosSetZeroOrThirtyAndC
   EXPECT_EQ(ReadFileBytes(dir + "\\Bellwick.ini"), original);
 }
 
+// The id of the control holding the keyboard focus in `window`'s thread.
+int FocusedId(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0;
+}
+
+void PressTab(bool shift) {
+  if (shift) keybd_event(VK_SHIFT, 0, 0, 0);
+  keybd_event(VK_TAB, 0, 0, 0);
+  keybd_event(VK_TAB, 0, KEYEVENTF_KEYUP, 0);
+  if (shift) keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+  Sleep(150);
+}
+
+TEST(KnobsetE2eTest, TabKeysWalkFromTheTabControlIntoThePageAndFromThePageToOk) {
+  const std::string dir = MakeScratchFolder("knobset-tab-keys");
+  KnobsetProcess knobset("-p new.ini", dir);
+  HWND main = StartFresh(knobset);
+  ASSERT_NE(main, nullptr);
+  PressButton(main, IDC_ADD);
+  HWND account = knobset.WaitForDialog(kAccountTitle);
+  ASSERT_NE(account, nullptr);
+  SetForegroundWindow(account);
+  Sleep(300);
+  ASSERT_EQ(FocusedId(account), IDC_CONNECTION_NAME);
+  std::string forward;
+  for (int i = 0; i < 10; ++i) {
+    PressTab(false);
+    forward += std::to_string(FocusedId(account)) + " ";
+  }
+  EXPECT_EQ(forward, "1102 1103 1104 1201 1202 1203 1204 1 2 1101 ");
+  std::string backward;
+  for (int i = 0; i < 7; ++i) {
+    PressTab(true);
+    backward += std::to_string(FocusedId(account)) + " ";
+  }
+  EXPECT_EQ(backward, "2 1 1204 1203 1202 1201 1104 ");
+  PressButton(account, IDCANCEL);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
 // The checker's window that is not the test's own stand-in.
 HWND FindRealChecker() {
   HWND window = nullptr;
