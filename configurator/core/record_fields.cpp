@@ -1,82 +1,105 @@
-// Record field access for the configurator (see record_fields.h).
+// Record field access for the configurator (see record_fields.h), through
+// the records' key access: values come and go as the file's value texts.
 #include "configurator/core/record_fields.h"
 
+#include "common/core/key_table.h"
 #include "common/core/param_syntax.h"
-#include "common/core/sjis.h"
 
 namespace bw {
+namespace {
+
+template <class R>
+std::string Text(const R& record, int id) {
+  std::string text;
+  record.KeyText(id, &text);
+  return text;
+}
+
+template <class R>
+int Number(const R& record, int id) {
+  return AtoiValue(Text(record, id));
+}
+
+}  // namespace
 
 AccountFields ReadAccountFields(const AncestryPop3Checker& a) {
   AccountFields f;
-  f.connectionName = a.ConnectionName;
-  f.hostName = a.HostName;
-  f.serviceName = a.ServiceName;
-  f.userId = a.UserID;
-  f.password = a.Password;
-  f.cycleMinutes = a.CycleMinutes;
-  f.toDnsSec = a.TOofDNS_Sec;
-  f.toConnectSec = a.TOofConnect_Sec;
-  f.toSendRecvSec = a.TOofSendRecv_Sec;
-  f.continueTimeout = a.ContinueTimeout;
-  f.continueConnectEr = a.ContinueConnectER;
-  f.useApop = a.UseAPOP;
-  f.useUidl = a.UseUIDL;
-  f.disconnectNoQuit = a.DisconnectNoQuit;
-  // The record has no typed field for the TLS choice yet; its line is kept
-  // in the property list, which the writer folds out as it stands.
+  f.connectionName = Text(a, kConnectionName);
+  f.hostName = Text(a, kHostName);
+  f.serviceName = Text(a, kServiceName);
+  f.userId = Text(a, kUserID);
+  f.password = Text(a, kPassword);
+  f.cycleMinutes = Number(a, kCycleMinutes);
+  f.toDnsSec = Number(a, kTOofDNS_Sec);
+  f.toConnectSec = Number(a, kTOofConnect_Sec);
+  f.toSendRecvSec = Number(a, kTOofSendRecv_Sec);
+  f.continueTimeout = Number(a, kContinueTimeout);
+  f.continueConnectEr = Number(a, kContinueConnectER);
+  f.useApop = Number(a, kUseAPOP);
+  f.useUidl = Number(a, kUseUIDL);
+  f.disconnectNoQuit = Number(a, kDisconnectNoQuit);
+  // The record has no key for the TLS choice yet; its line is kept in the
+  // property list, which the writer folds out as it stands.
   f.useTls = AtoiValue(a.properties.FindValue("UseTLS"));
   return f;
 }
 
-void WriteAccountFields(AncestryPop3Checker& a, const AccountFields& f) {
-  a.ConnectionName = f.connectionName;
-  a.HostName = f.hostName;
-  a.ServiceName = f.serviceName;
-  a.UserID = f.userId;
-  a.Password = f.password;
-  a.CycleMinutes = f.cycleMinutes;
-  a.TOofDNS_Sec = f.toDnsSec;
-  a.TOofConnect_Sec = f.toConnectSec;
-  a.TOofSendRecv_Sec = f.toSendRecvSec;
-  a.ContinueTimeout = f.continueTimeout;
-  a.ContinueConnectER = f.continueConnectEr;
-  a.UseAPOP = f.useApop;
-  a.UseUIDL = f.useUidl;
-  a.DisconnectNoQuit = f.disconnectNoQuit;
+int WriteAccountFields(AncestryPop3Checker& a, const AccountFields& f) {
+  // Checked on a copy first, so that a refused text leaves the record whole.
+  AncestryPop3Checker probe;
+  const struct {
+    int id;
+    std::string text;
+  } values[] = {
+      {kConnectionName, f.connectionName},
+      {kHostName, f.hostName},
+      {kServiceName, f.serviceName},
+      {kUserID, f.userId},
+      {kPassword, f.password},
+      {kCycleMinutes, std::to_string(f.cycleMinutes)},
+      {kTOofDNS_Sec, std::to_string(f.toDnsSec)},
+      {kTOofConnect_Sec, std::to_string(f.toConnectSec)},
+      {kTOofSendRecv_Sec, std::to_string(f.toSendRecvSec)},
+      {kContinueTimeout, std::to_string(f.continueTimeout)},
+      {kContinueConnectER, std::to_string(f.continueConnectEr)},
+      {kUseAPOP, std::to_string(f.useApop)},
+      {kUseUIDL, std::to_string(f.useUidl)},
+      {kDisconnectNoQuit, std::to_string(f.disconnectNoQuit)},
+  };
+  for (const auto& v : values) {
+    const int result = probe.SetKeyText(v.id, v.text);
+    if (result != kSetOk) return result;
+  }
+  for (const auto& v : values) a.SetKeyText(v.id, v.text);
   if (f.useTls || a.properties.FindEntry("UseTLS"))
-    a.properties.SetOrAppend("UseTLS", IntUnless(f.useTls, 0));
+    a.properties.SetOrAppend("UseTLS", f.useTls ? std::to_string(f.useTls) : std::string());
+  return kSetOk;
 }
 
 ExecutantRow ReadExecutantRow(const Executant& e) {
   ExecutantRow r;
-  r.fileName = e.ExecutionFileName;
-  r.path = e.properties.FindValue("ExecutionPath");
-  r.arguments = e.ExecutionArguments;
-  r.initialOnce = AtoiValue(e.properties.FindValue("ExecutionInitialOnce"));
-  r.positionGiven = e.positionGiven != 0;
-  r.sizeGiven = e.sizeGiven != 0;
-  r.x = e.x;
-  r.y = e.y;
-  r.width = e.width;
-  r.height = e.height;
-  r.priority = e.ExecutionPriority;
+  r.fileName = Text(e, kExecutionFileName);
+  r.path = Text(e, kExecutionPath);
+  r.arguments = Text(e, kExecutionArguments);
+  r.initialOnce = Number(e, kExecutionInitialOnce);
+  r.positionGiven = ScanPair(Text(e, kExecutionPosition), &r.x, &r.y);
+  r.sizeGiven = ScanPair(Text(e, kExecutionSize), &r.width, &r.height);
+  r.priority = static_cast<int>(StrtolValue(Text(e, kExecutionPriority)));
   return r;
 }
 
 ExecutantRow ReadMenuRow(const MenuExecutant& m) {
   ExecutantRow r = ReadExecutantRow(m);
-  r.menuName = m.MenuExecutionName;
+  m.MenuKeyText(kMenuExecutionName, &r.menuName);
   return r;
 }
 
-void SetExecutantProgram(Executant& executant, const std::string& fileName) {
-  // The record keeps its program name lower-cased, as reading makes it.
-  executant.ExecutionFileName = fileName;
-  LowerCaseSjis(executant.ExecutionFileName);
+int SetExecutantProgram(Executant& executant, const std::string& fileName) {
+  return executant.SetKeyText(kExecutionFileName, fileName);
 }
 
-void SetMenuCaption(MenuExecutant& menu, const std::string& caption) {
-  menu.MenuExecutionName = caption;
+int SetMenuCaption(MenuExecutant& menu, const std::string& caption) {
+  return menu.SetMenuKeyText(kMenuExecutionName, caption);
 }
 
 AncestryPop3Checker* NewAccountRecord() {
@@ -90,16 +113,16 @@ namespace {
 // The application records have no ApplyDefaults of their own: every key the
 // list lacks gets its default text, then the values are parsed.
 template <typename T>
-T* NewExecutant(const KeyTableEntry* extraTable) {
+T* NewExecutant(bool menu) {
   auto* record = new T;
-  if (extraTable) ApplyTableDefaults(record->properties, extraTable);
-  ApplyTableDefaults(record->properties, kExecutantKeyTable);
+  if (menu) AppendTableDefaults(kMenuExecutantKeyTable, record->properties);
+  AppendTableDefaults(kExecutantKeyTable, record->properties);
   record->ParseValues();
   return record;
 }
 }  // namespace
 
-Executant* NewAutoExecRecord() { return NewExecutant<Executant>(nullptr); }
-MenuExecutant* NewMenuRecord() { return NewExecutant<MenuExecutant>(kMenuExecutantKeyTable); }
+Executant* NewAutoExecRecord() { return NewExecutant<Executant>(false); }
+MenuExecutant* NewMenuRecord() { return NewExecutant<MenuExecutant>(true); }
 
 }  // namespace bw

@@ -19,7 +19,9 @@ struct AccountFields {
 };
 
 AccountFields ReadAccountFields(const AncestryPop3Checker& account);
-void WriteAccountFields(AncestryPop3Checker& account, const AccountFields& fields);
+// Stores every field, or none: kSetOk, or the first refusal of the record's
+// key access (kSetUnstorable for a text no file line can hold back).
+int WriteAccountFields(AncestryPop3Checker& account, const AccountFields& fields);
 
 // What an application row shows.
 struct ExecutantRow {
@@ -34,8 +36,9 @@ ExecutantRow ReadExecutantRow(const Executant& executant);
 ExecutantRow ReadMenuRow(const MenuExecutant& menu);
 
 // The interim application dialog's two fields.
-void SetExecutantProgram(Executant& executant, const std::string& fileName);
-void SetMenuCaption(MenuExecutant& menu, const std::string& caption);
+// kSetOk or the record's refusal.
+int SetExecutantProgram(Executant& executant, const std::string& fileName);
+int SetMenuCaption(MenuExecutant& menu, const std::string& caption);
 
 // A new record holding its keys' defaults, as Add starts it.
 AncestryPop3Checker* NewAccountRecord();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/core/key_table.h"
 #include "configurator/core/main_rules.h"
 
 namespace bw {
@@ -29,6 +30,8 @@ const int kTimeoutIds[3][3] = {
     {IDC_CONNECT_DEFAULT, IDC_CONNECT_CHANGE, IDC_CONNECT_SEC},
     {IDC_SENDRECV_DEFAULT, IDC_SENDRECV_CHANGE, IDC_SENDRECV_SEC},
 };
+
+const char kUnstorableText[] = "ﾌｧｲﾙに保存できない文字か長さの項目があります.";
 
 // The dialog whose Tab keys the message filter handles (one at a time).
 AccountDialog* g_navigating = nullptr;
@@ -305,7 +308,13 @@ void AccountDialog::OnOk() {
     KnobsetBox(hwnd_, message);
     return;
   }
-  WriteAccountFields(account_, fields_);
+  // The record refuses a text that one line of the file cannot carry back
+  // (a control character, or a user ID or password too long for a line).
+  if (WriteAccountFields(account_, fields_) != kSetOk) {
+    ShowPage(0);
+    KnobsetBox(hwnd_, kUnstorableText, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
   End(IDOK);
 }
 

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "common/core/key_table.h"
 #include "common/core/platform.h"
 #include "configurator/core/record_fields.h"
 #include "configurator/win32/dialog.h"
@@ -53,8 +54,12 @@ class ApplicationStubDialog : public Dialog {
       KnobsetBox(hwnd_, "ﾓｼﾞｭｰﾙは必須入力項目です.\r\n");
       return;
     }
-    SetExecutantProgram(record_, file);
-    if (menu_) SetMenuCaption(static_cast<MenuExecutant&>(record_), ItemText(IDC_APP_CAPTION));
+    if (SetExecutantProgram(record_, file) != kSetOk ||
+        (menu_ && SetMenuCaption(static_cast<MenuExecutant&>(record_),
+                                 ItemText(IDC_APP_CAPTION)) != kSetOk)) {
+      KnobsetBox(hwnd_, "ﾌｧｲﾙに保存できない文字か長さの項目があります.");
+      return;
+    }
     End(IDOK);
   }
 

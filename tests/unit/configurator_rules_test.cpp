@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "common/core/key_table.h"
 #include "common/core/param_file.h"
 #include "common/core/platform.h"
 #include "configurator/core/account_model.h"
@@ -212,15 +213,32 @@ TEST(RecordFieldsTest, WrittenFieldsReadBackAndTheTlsChoiceSurvives) {
   f.useApop = 2;
   f.useUidl = 1;
   f.useTls = 1;
-  WriteAccountFields(*a, f);
+  EXPECT_EQ(WriteAccountFields(*a, f), kSetOk);
   AccountFields back = ReadAccountFields(*a);
-  EXPECT_EQ(back.password, " p w ");
+  // Stored as the file gives it back: the leading space stays, the trailing
+  // one goes.
+  EXPECT_EQ(back.password, " p w");
   EXPECT_EQ(back.toConnectSec, 12);
   EXPECT_EQ(back.useApop, 2);
   EXPECT_EQ(back.useTls, 1);
   f.useTls = 0;
   WriteAccountFields(*a, f);
   EXPECT_EQ(ReadAccountFields(*a).useTls, 0);
+}
+
+TEST(RecordFieldsTest, TextNoFileLineCanHoldIsRefusedAndNothingIsStored) {
+  std::unique_ptr<AncestryPop3Checker> a(NewAccountRecord());
+  AccountFields f = ReadAccountFields(*a);
+  f.connectionName = "kept";
+  f.hostName = "h";
+  f.userId = "u";
+  f.password = "p";
+  ASSERT_EQ(WriteAccountFields(*a, f), kSetOk);
+  f.connectionName = "new";
+  f.password = "two\r\nlines";
+  EXPECT_EQ(WriteAccountFields(*a, f), kSetUnstorable);
+  EXPECT_EQ(ReadAccountFields(*a).connectionName, "kept");
+  EXPECT_EQ(ReadAccountFields(*a).password, "p");
 }
 
 TEST(RecordFieldsTest, NewApplicationRecordsHaveNoPositionSizeOrPriority) {
