@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -367,6 +368,131 @@ TEST(KnobsetE2eTest, TabKeysWalkFromTheTabControlIntoThePageAndFromThePageToOk) 
   EXPECT_EQ(backward, "2 1 1204 1203 1202 1201 1104 ");
   PressButton(account, IDCANCEL);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+// A visible dialog of the process that is none of the given titles (the
+// system's file dialog, whose title depends on the system's language).
+HWND WaitForOtherDialog(DWORD processId, const std::vector<std::string>& known) {
+  struct Search {
+    DWORD pid;
+    const std::vector<std::string>* known;
+    HWND found;
+  };
+  for (int i = 0; i < 400; ++i, Sleep(50)) {
+    Search search{processId, &known, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(p);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(w, &pid);
+          char cls[32] = "", title[256] = "";
+          GetClassNameA(w, cls, sizeof cls);
+          GetWindowTextA(w, title, sizeof title);
+          if (pid != s->pid || !IsWindowVisible(w) || std::string(cls) != "#32770") return TRUE;
+          for (const std::string& k : *s->known)
+            if (k == title) return TRUE;
+          s->found = w;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+  }
+  return nullptr;
+}
+
+// Picks `path` in the open-file dialog that Load shows.
+bool ChooseInFileDialog(const KnobsetProcess& knobset, const std::string& path) {
+  HWND dialog = WaitForOtherDialog(knobset.ProcessId(), {kMainTitle, "Knobset"});
+  if (!dialog) return false;
+  Sleep(500);
+  const int kFileNameBox = 0x47c;  // the file-name combo box of the system's dialog
+  HWND box = FindControl(dialog, kFileNameBox);
+  if (!box) return false;
+  // The combo box's own edit holds the text the dialog reads.
+  HWND edit = FindWindowExA(box, nullptr, "Edit", nullptr);
+  SendMessageA(edit ? edit : box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  // Its own OK button: the shell view inside holds another control with id 1.
+  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  return true;
+}
+
+TEST(KnobsetE2eTest, LoadReplacesTheListsAndAnUnreadableFileChangesNothing) {
+  const std::string dir = MakeScratchFolder("knobset-load");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
+  WriteFileBytes(dir + "\\five.ini", FiveAccountsFile());
+  WriteFileBytes(dir + "\\broken.ini", "no controller here\r\n");
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  HWND list = FindControl(main, IDC_LIST);
+
+  PickCommand(main, IDM_LOAD);
+  ASSERT_TRUE(ChooseInFileDialog(knobset, dir + "\\broken.ini"));
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "ファイル[" + dir + "\\broken.ini]の読み込みに失敗しました.");
+  EXPECT_EQ(Rows(knobset, list), "First");
+
+  PickCommand(main, IDM_LOAD);
+  ASSERT_TRUE(ChooseInFileDialog(knobset, dir + "\\five.ini"));
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "新しい定義ファイルを読み込みました.");
+  ASSERT_TRUE(WaitFor([&] { return Rows(knobset, list) == "ABCDE"; }, 5000)) << Rows(knobset, list);
+  EXPECT_EQ(ControlText(main, IDC_SAVE_FILE), dir + "\\five.ini");
+  // Loaded, nothing changed: no question on the way out.
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, HelpWithoutItsFileAndTheAboutBoxFromTheSystemMenu) {
+  const std::string dir = MakeScratchFolder("knobset-help");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  PickCommand(main, IDM_HELP);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box, "HELP Error"));
+  EXPECT_EQ(box.text, "ﾍﾙﾌﾟﾌｧｲﾙが見つかりません.");
+  PostMessageA(main, WM_SYSCOMMAND, IDM_SYSTEM_ABOUT, 0);
+  HWND about = knobset.WaitForDialog("ﾊﾞｰｼﾞｮﾝ情報");
+  ASSERT_NE(about, nullptr);
+  PressButton(about, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(about); }));
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, NineMenuApplicationsDisableAddOnTheMenuTabOnly) {
+  const std::string dir = MakeScratchFolder("knobset-nine-menus");
+  std::string file = OneAccountFile(110);
+  std::string menus;
+  for (int i = 1; i <= 9; ++i)
+    menus += "\tMenuExecutant::Executant::RingListClass\t{\r\n\t\tMenuExecutionName\tm" +
+             std::to_string(i) + "\r\n\t\tExecutionFileName\tc:\\\\app" + std::to_string(i) +
+             ".exe\r\n\t\tExecutionArguments\t-x\r\n\t\tExecutionPriority\t0x0023\r\n\t}\r\n";
+  file.insert(file.rfind("}\r\n--EOF--"), menus);
+  WriteFileBytes(dir + "\\Bellwick.ini", file);
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(ControlEnabled(main, IDC_ADD));
+  HWND tabs = FindControl(main, IDC_TABS);
+  EXPECT_EQ(knobset.TabLabel(tabs, 1), "●ﾒﾆｭｰ起動");
+  knobset.ClickTab(tabs, 1);
+  HWND list = FindControl(main, IDC_LIST);
+  ASSERT_TRUE(WaitFor([&] { return knobset.ListRowCount(list) == 9; }, 5000));
+  EXPECT_FALSE(ControlEnabled(main, IDC_ADD));
+  EXPECT_TRUE(ControlEnabled(main, IDC_CAPTURE));
+  EXPECT_EQ(knobset.ListCell(list, 8, 0), "m9");
+  EXPECT_EQ(knobset.ListCell(list, 8, 1), "app9.exe");
+  EXPECT_EQ(knobset.ListCell(list, 8, 2), "－");
+  EXPECT_EQ(knobset.ListCell(list, 8, 3), "普通+0");
+  EXPECT_EQ(knobset.ListCell(list, 8, 4), "■");
+  knobset.ClickTab(tabs, 2);
+  ASSERT_TRUE(WaitFor([&] { return ControlEnabled(main, IDC_ADD); }, 5000));
   PressButton(main, IDCANCEL);
   EXPECT_TRUE(knobset.WaitForExit(10000));
 }
