@@ -41,7 +41,6 @@ AccountDialog* g_navigating = nullptr;
 // ---- Account page ----
 
 BOOL AccountPage::OnInit() {
-  SendMessageA(Item(IDC_USER_ID), EM_LIMITTEXT, 0, 0);
   SetItemText(IDC_CYCLE, Number(fields_.cycleMinutes));
   // Masking is on at every opening; it is stored nowhere.
   SetChecked(IDC_MASKING, true);
