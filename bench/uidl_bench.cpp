@@ -76,9 +76,9 @@ double NewCountSeconds() {
   char uid[32];
   for (int i = 0; i < 100000; ++i) {
     std::snprintf(uid, sizeof uid, "%08x%08x", i, 0x6b163312);
-    previous.push_back({uid, std::to_string(i + 1)});
+    previous.Append(uid, std::to_string(i + 1));
     std::snprintf(uid, sizeof uid, "%08x%08x", i + 50000, 0x6b163312);
-    current.push_back({uid, std::to_string(i + 1)});
+    current.Append(uid, std::to_string(i + 1));
   }
   double best = 1e9;
   for (int round = 0; round < 5; ++round) {

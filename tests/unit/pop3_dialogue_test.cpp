@@ -225,7 +225,7 @@ TEST_F(Dialogue, GreetingProblemsEndInTheirOwnStates) {
   EXPECT_EQ(account.Check(), -10);  // 640 bytes without CR LF
   EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
   EXPECT_TRUE(Logged("(640 Bytes)\n"));
-  EXPECT_EQ(account.Socket, bw::net::kInvalidSocket);
+  EXPECT_FALSE(account.Connected());
 }
 
 TEST_F(Dialogue, LoneCarriageReturnsDoNotEndALine) {
@@ -393,7 +393,7 @@ TEST_F(Dialogue, TricklingServerTimesOutWithinTheLineLimit) {
   EXPECT_EQ(account.Check(), -10);
   EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2000));
   EXPECT_TRUE(Logged("--- Timeout.\n"));
-  EXPECT_EQ(account.Socket, bw::net::kInvalidSocket);
+  EXPECT_FALSE(account.Connected());
 }
 
 // A time-out of 0 has no limit of its own, but the ceiling still ends the

@@ -1,5 +1,6 @@
-// Name resolution and connection of one account: look-ups and the connect
-// run on worker threads bounded by the account's time-outs.
+// Resolve, Connect and Disconnect of one account: look-ups and the connect
+// run on worker threads bounded by the account's time-outs; the connected
+// socket goes under the account's line reader.
 #include "checker/core/resolve.h"
 
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include "checker/core/resolve_worker.h"
 #include "checker/core/simulation.h"
 #include "common/core/log.h"
+#include "net/stream.h"
 
 namespace bw {
 
@@ -79,7 +81,7 @@ struct HostResult {
   std::uint8_t address[4] = {0, 0, 0, 0};
 };
 
-struct ConnectResult {
+struct ConnectOutcome {
   bool connected = false;
   int error = 0;
 };
@@ -92,7 +94,7 @@ int Pop3Checker::Resolve() {
     CheckState = Ready;
     return ResolveOk;
   }
-  const int timeoutMs = TimeoutMs(TOofDNS_Sec);
+  const int timeoutMs = WaitLimitMs(TOofDNS_Sec);
   std::memset(ResolvedAddress, 0, sizeof ResolvedAddress);
   const char* name = ConnectionName.c_str();
 
@@ -179,12 +181,12 @@ int Pop3Checker::Connect(char* line) {
     LogWrite("socket() Failed.  ErrCode=%d.\n", net::LastError());
     CheckState = Suspended;
     ErrorCause = CauseSocket;
-    return -10;
+    return ConnectSocketFailed;
   }
-  const int timeoutMs = TimeoutMs(TOofConnect_Sec);
+  const int timeoutMs = WaitLimitMs(TOofConnect_Sec);
   LogWrite("POP3 <- <CONNECT>\n");
 
-  auto result = std::make_shared<ConnectResult>();
+  auto result = std::make_shared<ConnectOutcome>();
   std::uint8_t address[4];
   std::memcpy(address, ResolvedAddress, 4);
   const auto port = static_cast<std::uint16_t>(ResolvedPort);
@@ -211,38 +213,33 @@ int Pop3Checker::Connect(char* line) {
     LogWrite(finished ? "connect() Failed.\n" : "connect() Timeout.\n");
     CheckState = (ContinueConnectER || (!finished && ContinueTimeout)) ? RetryWait : Suspended;
     ErrorCause = CauseConnection;
-    return -20;
+    return ConnectFailed;
   }
 
   net::SetLingerOff(s);
-  Socket = s;
-  ForgetUnread();
+  reader_.Attach(std::make_unique<net::SocketStream>(s));
   int rc = ReceiveLine(line);
   if (rc != 0) {
-    net::Close(Socket);
-    Socket = net::kInvalidSocket;
+    reader_.Close(false);
     CheckState = (rc == LineTimeout && ContinueTimeout) ? RetryWait : Suspended;
     ErrorCause = CauseConnection;
-    return -30;
+    return ConnectGreetingFailed;
   }
   if (std::strncmp(line, "+OK", 3) != 0) {
-    net::Close(Socket);
-    Socket = net::kInvalidSocket;
+    reader_.Close(false);
     LogWrite("接続拒否応答.\n");
     CheckState = ServerRefused;
     ErrorCause = CauseConnection;
-    return -31;
+    return ConnectRefusedByServer;
   }
   TakeChallenge(line);
-  return 0;
+  return ConnectOk;
 }
 
-void Pop3Checker::Disconnect() {
-  ForgetUnread();
-  if (Socket == net::kInvalidSocket) return;
-  net::Shutdown(Socket, 2);
-  net::Close(Socket);
-  Socket = net::kInvalidSocket;
+void Pop3Checker::AttachStream(std::unique_ptr<net::ByteStream> stream) {
+  reader_.Attach(std::move(stream));
 }
+
+void Pop3Checker::Disconnect() { reader_.Close(true); }
 
 }  // namespace bw
