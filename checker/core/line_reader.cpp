@@ -1,7 +1,6 @@
 // Line framing over a byte stream; see line_reader.h.
 #include "checker/core/line_reader.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -43,10 +42,8 @@ void LineReader::Close(bool shutdownFirst) {
   stream_.reset();
 }
 
-int LineReader::Limit(Clock::time_point end) const {
-  if (bounded_) end = std::min(end, deadline_);
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+int LineReader::Left(Clock::time_point end) {
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now()).count();
   return left > 0 ? static_cast<int>(left) : 0;
 }
 
@@ -62,7 +59,7 @@ int LineReader::ReceiveLine(char* line, int timeoutMs) {
   while (length < kPop3LineMax && !complete) {
     if (start_ == end_) {
       net::SetLastError(0);
-      const int left = Limit(lineEnd);
+      const int left = Left(lineEnd);
       int ready = 0;
       if (!stream_) {
         net::SetLastError(net::kErrBadSocket);
@@ -146,7 +143,7 @@ int LineReader::SendLine(const char* text, const char* logged, int timeoutMs) {
     if (!stream_)
       net::SetLastError(net::kErrBadSocket);
     else
-      ready = stream_->WaitWritable(Limit(Clock::now() + std::chrono::milliseconds(timeoutMs)));
+      ready = stream_->WaitWritable(timeoutMs);
     if (ready < 0) {
       LogWrite(errorText, net::LastError());
       return int(LineSelectFailed);

@@ -51,13 +51,6 @@ class LineReader {
   // Bytes received that no line has taken yet.
   int UnreadBytes() const { return end_ - start_; }
 
-  // No wait goes beyond `deadline` while one is set (the whole check's).
-  void SetDeadline(Clock::time_point deadline) {
-    deadline_ = deadline;
-    bounded_ = true;
-  }
-  void ClearDeadline() { bounded_ = false; }
-
   // Reads one CR LF line (at most 640 bytes) into `line` and NUL-terminates
   // it; `timeoutMs` bounds the whole line. 0, or a LineResult.
   int ReceiveLine(char* line, int timeoutMs);
@@ -67,13 +60,11 @@ class LineReader {
   int SendLine(const char* text, const char* logged, int timeoutMs);
 
  private:
-  // Milliseconds a wait may take: `timeoutMs`, or less near the deadline.
-  int Limit(Clock::time_point end) const;
+  // Milliseconds left until `end`, rounded up.
+  static int Left(Clock::time_point end);
   bool SendAll(const char* data, int size);
 
   std::unique_ptr<net::ByteStream> stream_;
-  Clock::time_point deadline_{};
-  bool bounded_ = false;
   // One receive fills this per readiness wait; lines are taken from it.
   static constexpr int kBufferSize = 4096;
   char buffer_[kBufferSize];

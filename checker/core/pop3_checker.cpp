@@ -51,7 +51,9 @@ void Pop3Checker::EndEmergency() {
 int Pop3Checker::WaitLimitMs(int seconds) const {
   const int limit = TimeoutMs(seconds);
   if (!checkBounded_) return limit;
-  const long long left = MillisecondsBetween(Clock::now(), checkDeadline_);
+  // Rounded up, so that a wait cut by the deadline ends at it, not before.
+  const long long left =
+      std::chrono::ceil<std::chrono::milliseconds>(checkDeadline_ - Clock::now()).count();
   return static_cast<int>(std::max(0LL, std::min<long long>(limit, left)));
 }
 
@@ -70,16 +72,14 @@ int Pop3Checker::Check() {
     return library.result() == SocketLibrary::WrongVersion ? CheckWrongVersion
                                                            : CheckStartupFailed;
   }
-  // Every wait of the check stops at one deadline, so that no server, by
+  // Every wait of the check stops at one deadline (WaitLimitMs), so that no server, by
   // trickling replies each within its own time-out, holds the checker for
   // longer than the ceiling.
   const int ceilingMs = CheckCeilingMs();
   checkDeadline_ = Clock::now() + std::chrono::milliseconds(ceilingMs);
   checkBounded_ = true;
-  reader_.SetDeadline(checkDeadline_);
   const int result = CheckOnline();
   checkBounded_ = false;
-  reader_.ClearDeadline();
   if (result != CheckOk && Clock::now() >= checkDeadline_)
     LogWrite("%s : 確認全体の制限時間(%d秒)を超えたため打ち切りました.\n", ConnectionName.c_str(),
              ceilingMs / 1000);

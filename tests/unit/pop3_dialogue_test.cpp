@@ -137,6 +137,8 @@ TEST_F(Dialogue, UidlCountsNewMessagesAgainstThePreviousListing) {
             (Lines{"USER taro", "PASS secret", "UIDL", "QUIT", "USER taro", "PASS secret", "UIDL"}));
 }
 
+// The broken listings name UIDs of their own, so only the listing kept from
+// before the failure can leave "a" in the memory and make "b" and "c" new.
 TEST_F(Dialogue, FailedListingKeepsTheLastGoodOneForTheNextComparison) {
   auto listing = [](std::initializer_list<const char*> uids) {
     Pop3Script s = With(LoggedIn(), {Hear(), Reply("+OK")});
@@ -145,8 +147,8 @@ TEST_F(Dialogue, FailedListingKeepsTheLastGoodOneForTheNextComparison) {
     s.push_back(Reply("."));
     return s;
   };
-  Pop3Script broken = With(LoggedIn(), {Hear(), Reply("+OK"), Reply("1 a"), Pause(1500)});
-  Pop3Script closed = With(LoggedIn(), {Hear(), Reply("+OK"), Reply("1 a"), Say("2 b"), Hangup()});
+  Pop3Script broken = With(LoggedIn(), {Hear(), Reply("+OK"), Reply("1 z"), Pause(1500)});
+  Pop3Script closed = With(LoggedIn(), {Hear(), Reply("+OK"), Reply("1 y"), Say("2 b"), Hangup()});
   ScriptedPop3Server server({listing({"a"}), broken, closed, listing({"a", "b", "c"})});
   Point(server);
   account.UseUIDL = 1;
@@ -157,11 +159,13 @@ TEST_F(Dialogue, FailedListingKeepsTheLastGoodOneForTheNextComparison) {
   EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
   EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseTransfer);
   ASSERT_EQ(account.UidlMemory.size(), 1u);
+  EXPECT_EQ(account.UidlMemory[0].uid, "a");
   EXPECT_TRUE(Logged("--- Timeout.\n"));
   account.CheckState = Pop3Checker::Ready;
   EXPECT_EQ(account.Check(), -30);  // the server closes in the middle of a line
   EXPECT_TRUE(Logged("--- No Data.\n"));
   ASSERT_EQ(account.UidlMemory.size(), 1u);
+  EXPECT_EQ(account.UidlMemory[0].uid, "a");
   account.CheckState = Pop3Checker::Ready;
   ASSERT_EQ(account.Check(), 0);
   EXPECT_EQ(account.MessageCount, 3u);
