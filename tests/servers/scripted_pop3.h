@@ -28,6 +28,16 @@ inline Pop3Action Trickle(std::string bytes, int ms) {
   return {Pop3Action::Trickle, std::move(bytes), ms};
 }
 
+// A greeting, then USER and PASS accepted.
+inline Pop3Script LoggedIn(const std::string& greeting = "+OK ready") {
+  return {Reply(greeting), Hear(), Reply("+OK"), Hear(), Reply("+OK")};
+}
+// `s` followed by `more`.
+inline Pop3Script With(Pop3Script s, std::initializer_list<Pop3Action> more) {
+  s.insert(s.end(), more);
+  return s;
+}
+
 class ScriptedPop3Server {
  public:
   // One script per expected connection, in order.

@@ -10,14 +10,14 @@
 #include "checker/core/resolve.h"
 #include "checker/core/resolve_worker.h"
 #include "net/socket.h"
-#include "tests/servers/scripted_pop3.h"
-#include "tests/unit/test_support.h"
+#include "tests/unit/pop3_server_test.h"
 
 namespace {
 
 using bw::Pop3Checker;
 using bw_test::Crlf;
 using bw_test::Hangup;
+using bw_test::LoggedIn;
 using bw_test::Hear;
 using bw_test::Pause;
 using bw_test::Pop3Script;
@@ -25,47 +25,11 @@ using bw_test::Reply;
 using bw_test::Say;
 using bw_test::ScriptedPop3Server;
 using bw_test::Trickle;
+using bw_test::With;
 using Clock = std::chrono::steady_clock;
 using Lines = std::vector<std::string>;
 
-// Greeting, USER and PASS accepted.
-Pop3Script LoggedIn(const std::string& greeting = "+OK ready") {
-  return {Reply(greeting), Hear(), Reply("+OK"), Hear(), Reply("+OK")};
-}
-
-Pop3Script With(Pop3Script s, std::initializer_list<bw_test::Pop3Action> more) {
-  s.insert(s.end(), more);
-  return s;
-}
-
-class Dialogue : public bw_test::ScratchTest {
- protected:
-  // The test's own sockets need WinSock started; Check brackets its own use.
-  void SetUp() override {
-    ScratchTest::SetUp();
-    StartLog();
-    int version;
-    bw::net::Startup(&version);
-  }
-  void TearDown() override {
-    bw::net::Cleanup();
-    ScratchTest::TearDown();
-  }
-  void Point(const ScriptedPop3Server& server) {
-    account.ConnectionName = "home";
-    account.HostName = "127.0.0.1";
-    account.ServiceName = server.service();
-    account.UserID = "taro";
-    account.Password = "secret";
-    account.UseUIDL = 0;
-    account.UseAPOP = 2;
-    account.TOofSendRecv_Sec = 2;
-    account.TOofConnect_Sec = 2;
-    account.CheckState = Pop3Checker::Ready;
-  }
-  bool Logged(const std::string& text) const { return LogText().find(Crlf(text)) != std::string::npos; }
-  Pop3Checker account;
-};
+using Dialogue = bw_test::Pop3ServerTest;
 
 TEST_F(Dialogue, UserPassStatDialogueIsSentAndLoggedByteForByte) {
   ScriptedPop3Server server({With(LoggedIn(), {Hear(), Reply("+OK 2 320"), Hear(), Reply("+OK")})});

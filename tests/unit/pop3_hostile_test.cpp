@@ -8,56 +8,24 @@
 #include "checker/core/resolve_worker.h"
 #include "common/core/log.h"
 #include "net/socket.h"
-#include "tests/servers/scripted_pop3.h"
-#include "tests/unit/test_support.h"
+#include "tests/unit/pop3_server_test.h"
 
 namespace {
 
 using bw::Pop3Checker;
 using bw_test::Crlf;
 using bw_test::Hear;
+using bw_test::LoggedIn;
 using bw_test::Pause;
 using bw_test::Pop3Script;
 using bw_test::Reply;
 using bw_test::Say;
 using bw_test::ScriptedPop3Server;
+using bw_test::With;
 using Clock = std::chrono::steady_clock;
 
-Pop3Script LoggedIn(const std::string& greeting = "+OK ready") {
-  return {Reply(greeting), Hear(), Reply("+OK"), Hear(), Reply("+OK")};
-}
-
-Pop3Script With(Pop3Script s, std::initializer_list<bw_test::Pop3Action> more) {
-  s.insert(s.end(), more);
-  return s;
-}
-
-class Hostile : public bw_test::ScratchTest {
+class Hostile : public bw_test::Pop3ServerTest {
  protected:
-  void SetUp() override {
-    ScratchTest::SetUp();
-    StartLog(64 * 1024);
-    int version;
-    bw::net::Startup(&version);
-  }
-  void TearDown() override {
-    bw::SetCheckCeilingMs(0);
-    bw::net::Cleanup();
-    ScratchTest::TearDown();
-  }
-  void Point(const ScriptedPop3Server& server) {
-    account.ConnectionName = "home";
-    account.HostName = "127.0.0.1";
-    account.ServiceName = server.service();
-    account.UserID = "taro";
-    account.Password = "secret";
-    account.UseAPOP = 2;
-    account.UseUIDL = 0;
-    account.TOofSendRecv_Sec = 2;
-    account.TOofConnect_Sec = 2;
-    account.CheckState = Pop3Checker::Ready;
-  }
-  bool Logged(const std::string& text) const { return LogText().find(Crlf(text)) != std::string::npos; }
   // True when the log holds no control byte but the CR LF that end its lines.
   bool LogHasOnlyItsOwnLineEnds() const {
     const std::string log = LogText();
@@ -72,7 +40,6 @@ class Hostile : public bw_test::ScratchTest {
     }
     return true;
   }
-  Pop3Checker account;
 };
 
 // A challenge holding LF bytes would write lines of the server's choosing
