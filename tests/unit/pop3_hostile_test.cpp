@@ -14,6 +14,7 @@ namespace {
 
 using bw::Pop3Checker;
 using bw_test::Crlf;
+using bw_test::Generate;
 using bw_test::Hear;
 using bw_test::LoggedIn;
 using bw_test::Pause;
@@ -117,10 +118,10 @@ TEST_F(Hostile, OverlongUidOrMessageNumberFailsTheListing) {
 TEST_F(Hostile, ListingBeyondAMillionEntriesFails) {
   bw::LogReset();  // a million logged lines would only slow the test
   auto listing = [](size_t entries) {
-    std::string s = "+OK\r\n";
-    s.reserve(entries * 14 + 8);
-    for (size_t i = 1; i <= entries; ++i) s += std::to_string(i) + " u" + std::to_string(i) + "\r\n";
-    return With(LoggedIn(), {Hear(), Say(s + ".\r\n")});
+    return With(LoggedIn(), {Hear(), Reply("+OK"),
+                             Generate([](int i) { return std::to_string(i) + " u" + std::to_string(i) + "\r\n"; },
+                                      static_cast<int>(entries)),
+                             Reply(".")});
   };
   ScriptedPop3Server server({listing(bw::kUidlMaxEntries), listing(bw::kUidlMaxEntries + 1)});
   Point(server);
