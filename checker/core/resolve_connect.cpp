@@ -13,7 +13,6 @@
 #include "net/stream.h"
 
 namespace bw {
-
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
