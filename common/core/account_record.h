@@ -2,9 +2,11 @@
 #pragma once
 #include <string>
 
+#include "common/core/key_table.h"
 #include "common/core/param_syntax.h"
 #include "common/core/property_list.h"
 #include "common/core/ring_list.h"
+#include "common/core/text_file.h"
 
 namespace bw {
 
@@ -26,8 +28,6 @@ enum AccountKey {
   kDisconnectNoQuit = 14,
 };
 
-extern const KeyTableEntry kAccountKeyTable[];
-
 class AncestryPop3Checker : public RingListClass {
  public:
   AncestryPop3Checker() = default;
@@ -42,6 +42,15 @@ class AncestryPop3Checker : public RingListClass {
   virtual void ParseValues();
   virtual void ResetToDefault(int id);
   virtual const char* DefaultText(int id) const;
+
+  // Field access by key id for the configurator's dialogs. KeyText gives the
+  // field's value as text ("15" for the default CycleMinutes, which the file
+  // leaves out); false for an unknown id. SetKeyText stores a dialog's text
+  // as reading it from the file would: 0 (kSetOk), kSetUnknownKey,
+  // kSetUnstorable (a line break, NUL or Ctrl-Z, or a line too long to be
+  // read back whole) or kSetRequiredEmpty (HostName, UserID, Password).
+  bool KeyText(int id, std::string* text) const;
+  int SetKeyText(int id, const std::string& text);
 
   AncestryPop3Checker* NextAccount() const {
     return static_cast<AncestryPop3Checker*>(Next());
@@ -64,10 +73,8 @@ class AncestryPop3Checker : public RingListClass {
   int ContinueTimeout = 0;
   int ContinueConnectER = 0;
   int DisconnectNoQuit = 0;
-
- private:
-  // Sets the typed field of one key from a text, as ParseValues reads it.
-  void ParseKey(int id, const std::string& text);
 };
+
+extern const KeyTableEntry<AncestryPop3Checker> kAccountKeyTable[];
 
 }  // namespace bw

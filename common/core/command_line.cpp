@@ -22,9 +22,13 @@ bool OptionList::Parse(const char* commandLine) {
         quoted = !quoted;
         argument += static_cast<char>(*p++);
       } else if (c == '\\') {
+        // The byte after a backslash is ordinary; when it starts a double-byte
+        // character, the whole character is.
         argument += static_cast<char>(*p++);
         if (*p == '\0') return false;
+        const bool lead = IsLeadByte(*p);
         argument += static_cast<char>(*p++);
+        if (lead && *p != '\0') argument += static_cast<char>(*p++);
       } else if (IsLeadByte(c)) {
         argument += static_cast<char>(*p++);
         if (*p != '\0') argument += static_cast<char>(*p++);

@@ -4,28 +4,37 @@
 #include <cstring>
 #include <new>
 
-#include "common/core/log.h"
+#include "common/core/record_block.h"
 
 namespace bw {
 
-const KeyTableEntry kControllerKeyTable[] = {
-    {"WindowPosition", kWindowPosition, false, "64,64"},
-    {"WindowSize", kWindowSize, false, "128,64"},
-    {"AnimateTimer", kAnimateTimer, false, "100"},
-    {"ExecuteSequence", kExecuteSequence, false, "0"},
-    {"ExecutionDelay", kExecutionDelay, false, "0"},
-    {"AutoWakeup", kAutoWakeup, false, "1"},
-    {"KeepGeometry", kKeepGeometry, false, "1"},
-    {"StartupBuried", kStartupBuried, false, "0"},
-    {"PriorityClass", kPriorityClass, false, "0"},
-    {"PriorityThread", kPriorityThread, false, "0"},
-    {"Consecutive_Sec", kConsecutive_Sec, false, "5"},
-    {"InitSleep_Sec", kInitSleep_Sec, false, "0"},
-    {"MenuExecBuried", kMenuExecBuried, false, "0"},
-    {"AutoKillMethod", kAutoKillMethod, false, "0x0072"},
-    {"StopDuringSSaving", kStopDuringSSaving, false, "0"},
-    {nullptr, 15, false, nullptr},
+using C = AncestryPop3Controller;
+
+const KeyTableEntry<C> kControllerKeyTable[] = {
+    {"WindowPosition", kWindowPosition, false, "64,64", PairField(&C::windowX, &C::windowY)},
+    {"WindowSize", kWindowSize, false, "128,64",
+     PairField(&C::windowWidthSetting, &C::windowHeightSetting)},
+    {"AnimateTimer", kAnimateTimer, false, "100", IntFieldAlways(&C::AnimateTimer)},
+    {"ExecuteSequence", kExecuteSequence, false, "0", FlagField(&C::ExecuteSequence, 0)},
+    {"ExecutionDelay", kExecutionDelay, false, "0", IntFieldAlways(&C::ExecutionDelay)},
+    {"AutoWakeup", kAutoWakeup, false, "1", FlagField(&C::AutoWakeup, 1)},
+    {"KeepGeometry", kKeepGeometry, false, "1", FlagField(&C::KeepGeometry, 1)},
+    {"StartupBuried", kStartupBuried, false, "0", FlagField(&C::StartupBuried, 0)},
+    {"PriorityClass", kPriorityClass, false, "0", IntField(&C::PriorityClass, 0)},
+    {"PriorityThread", kPriorityThread, false, "0", IntField(&C::PriorityThread, 0)},
+    {"Consecutive_Sec", kConsecutive_Sec, false, "5", IntField(&C::Consecutive_Sec, 5)},
+    {"InitSleep_Sec", kInitSleep_Sec, false, "0", IntField(&C::InitSleep_Sec, 0)},
+    {"MenuExecBuried", kMenuExecBuried, false, "0", FlagField(&C::MenuExecBuried, 0)},
+    {"AutoKillMethod", kAutoKillMethod, false, "0x0072", HexField(&C::AutoKillMethod, 0x0072)},
+    {"StopDuringSSaving", kStopDuringSSaving, false, "0", FlagField(&C::StopDuringSSaving, 0)},
+    {nullptr, 15, false, nullptr, KeptField<C>()},
 };
+
+namespace {
+const BlockRules kControllerRules = {"Controller : KeyWord[%s]は、認識できません.\n",
+                                     "メモリ不足です.\n", NestedBlock::kChild};
+constexpr int kControllerLineDepth = 1;
+}  // namespace
 
 AncestryPop3Controller::~AncestryPop3Controller() {
   DestroyRing(accountHead);
@@ -100,108 +109,40 @@ bool AncestryPop3Controller::ReadChild(const char* className, TextInput& in) {
 }
 
 int AncestryPop3Controller::ReadBlock(TextInput& in) {
-  BlockLine line;
-  int result = 0;
-  for (;;) {
-    if (!ReadBlockLine(in, &line)) {
-      result = -1;
-      break;
-    }
-    if (std::strcmp(line.key, "--EOF--") == 0) {
-      LogWrite("終了識別子が途中で見つかりました.\n");
-      break;
-    }
-    if (std::strcmp(line.key, "}") == 0 || std::strcmp(line.value, "}") == 0) break;
-    if (std::strcmp(line.value, "{") == 0) {
-      if (!ReadChild(line.key, in)) {
-        LogWrite("メモリ不足です.\n");
-        break;
-      }
-      continue;
-    }
-    if (!FindKeyByName(kControllerKeyTable, line.key)) {
-      LogWrite("Controller : KeyWord[%s]は、認識できません.\n", line.key);
-      continue;
-    }
-    if (!properties.Append(line.key, line.value)) LogWrite("メモリ不足です.\n");
-  }
-  // Also after a truncated block: whatever was read keeps its file order.
+  const int result = ReadBlockLines(
+      in, kControllerRules,
+      [this](const char* key, const char* value) {
+        return AddTableKeyLine(kControllerKeyTable, properties, key, value);
+      },
+      [this](const char* className, TextInput& input) { return ReadChild(className, input); });
+  // Also after a truncated block: whatever was read keeps its file order,
+  // and the settings read so far stand, the others taking their defaults, so
+  // that a configurator saving such a file writes back what it had.
   MoveHeadToFirst(accountHead);
   MoveHeadToFirst(autoExecHead);
   MoveHeadToFirst(menuHead);
-  if (result < 0) return result;
   ApplyDefaults();
   ParseValues();
-  return 0;
+  return result;
 }
 
-void AncestryPop3Controller::ParseKey(int id, const std::string& text) {
-  switch (id) {
-    case kWindowPosition:
-      if (!ScanPair(text, &windowX, &windowY)) windowX = windowY = 64;
-      break;
-    case kWindowSize:
-      if (!ScanPair(text, &windowWidthSetting, &windowHeightSetting)) {
-        windowWidthSetting = 128;
-        windowHeightSetting = 64;
-      }
-      break;
-    case kAnimateTimer: AnimateTimer = AtoiValue(text); break;
-    case kExecuteSequence: ExecuteSequence = AtoiValue(text) != 0; break;
-    case kExecutionDelay: ExecutionDelay = AtoiValue(text); break;
-    case kAutoWakeup: AutoWakeup = AtoiValue(text) != 0; break;
-    case kKeepGeometry: KeepGeometry = AtoiValue(text) != 0; break;
-    case kStartupBuried: StartupBuried = AtoiValue(text) != 0; break;
-    case kPriorityClass: PriorityClass = AtoiValue(text); break;
-    case kPriorityThread: PriorityThread = AtoiValue(text); break;
-    case kConsecutive_Sec: Consecutive_Sec = AtoiValue(text); break;
-    case kInitSleep_Sec: InitSleep_Sec = AtoiValue(text); break;
-    case kMenuExecBuried: MenuExecBuried = AtoiValue(text) != 0; break;
-    case kAutoKillMethod: AutoKillMethod = static_cast<int>(StrtolValue(text)); break;
-    case kStopDuringSSaving: StopDuringSSaving = AtoiValue(text) != 0; break;
-    default: break;
-  }
+void C::ParseValues() {
+  ParseTableValues(kControllerKeyTable, *this, properties, AbsentKey::kReadsEmpty);
 }
+void C::ApplyDefaults() { AppendTableDefaults(kControllerKeyTable, properties); }
+void C::ResetToDefault(int id) { ResetTableKey(kControllerKeyTable, *this, properties, id); }
+const char* C::KeyName(int id) const { return TableKeyName(kControllerKeyTable, id); }
+const char* C::DefaultText(int id) const { return TableDefaultText(kControllerKeyTable, id); }
 
-void AncestryPop3Controller::ParseValues() {
-  for (const KeyTableEntry* k = kControllerKeyTable; k->name; ++k)
-    ParseKey(k->id, properties.FindValue(k->name));
+bool C::KeyText(int id, std::string* text) const {
+  return GetTableKeyText(kControllerKeyTable, *this, properties, id, text);
 }
-
-void AncestryPop3Controller::ApplyDefaults() { ApplyTableDefaults(properties, kControllerKeyTable); }
-
-void AncestryPop3Controller::ResetToDefault(int id) {
-  const KeyTableEntry* k = FindKeyById(kControllerKeyTable, id);
-  if (!k) return;
-  ParseKey(id, k->defaultText);
-  if (PropertyEntry* e = properties.FindEntry(k->name)) e->value = k->defaultText;
-}
-
-const char* AncestryPop3Controller::KeyName(int id) const { return TableKeyName(kControllerKeyTable, id); }
-
-const char* AncestryPop3Controller::DefaultText(int id) const {
-  return TableDefaultText(kControllerKeyTable, id);
+int C::SetKeyText(int id, const std::string& text) {
+  return SetTableKeyText(kControllerKeyTable, *this, properties, id, text, kControllerLineDepth);
 }
 
 int AncestryPop3Controller::WriteBlock(TextOutput& out, int depth) {
-  properties.SetOrAppend("WindowPosition", FormatInt("%d,", windowX) + FormatInt("%d", windowY));
-  properties.SetOrAppend("WindowSize", FormatInt("%d,", windowWidthSetting) +
-                                           FormatInt("%d", windowHeightSetting));
-  properties.SetOrAppend("AnimateTimer", FormatInt("%d", AnimateTimer));
-  properties.SetOrAppend("ExecuteSequence", FlagText(ExecuteSequence));
-  properties.SetOrAppend("ExecutionDelay", FormatInt("%d", ExecutionDelay));
-  properties.SetOrAppend("AutoWakeup", AutoWakeup ? "" : "0");
-  properties.SetOrAppend("KeepGeometry", KeepGeometry ? "" : "0");
-  properties.SetOrAppend("StartupBuried", FlagText(StartupBuried));
-  properties.SetOrAppend("PriorityClass", IntUnless(PriorityClass, 0));
-  properties.SetOrAppend("PriorityThread", IntUnless(PriorityThread, 0));
-  properties.SetOrAppend("Consecutive_Sec", IntUnless(Consecutive_Sec, 5));
-  properties.SetOrAppend("InitSleep_Sec", IntUnless(InitSleep_Sec, 0));
-  properties.SetOrAppend("MenuExecBuried", FlagText(MenuExecBuried));
-  properties.SetOrAppend("AutoKillMethod",
-                         AutoKillMethod == 0x0072 ? "" : FormatInt("0x%04X", AutoKillMethod));
-  properties.SetOrAppend("StopDuringSSaving", FlagText(StopDuringSSaving));
-
+  FoldTableValues(kControllerKeyTable, *this, properties);
   WriteBlockOpen(out, depth, "AncestryPop3Controller::RingListClass");
   WriteEntries(out, depth + 1, properties);
   WalkRing(accountHead, [&](AncestryPop3Checker* a) { a->WriteBlock(out, depth + 1); });

@@ -26,8 +26,6 @@ enum ControllerKey {
   kStopDuringSSaving = 14,
 };
 
-extern const KeyTableEntry kControllerKeyTable[];
-
 // AutoKillMethod bits.
 enum : int {
   kKillPostClose = 0x0001,
@@ -62,6 +60,14 @@ class AncestryPop3Controller {
   // checker overrides it to create its run-time account object.
   virtual AncestryPop3Checker* CreateAccount();
 
+  // Field access by key id for the configurator's dialogs, as on the account
+  // record (see AncestryPop3Checker::KeyText and SetKeyText): KeyText gives
+  // "64,64" for WindowPosition, "0x0072" for AutoKillMethod; SetKeyText reads
+  // the text as the block reader does (a WindowSize without two numbers
+  // takes 128,64) and refuses what cannot stand on one line.
+  bool KeyText(int id, std::string* text) const;
+  int SetKeyText(int id, const std::string& text);
+
   AncestryPop3Checker* accountHead = nullptr;
   Executant* autoExecHead = nullptr;
   MenuExecutant* menuHead = nullptr;
@@ -83,9 +89,10 @@ class AncestryPop3Controller {
   int StopDuringSSaving = 0;
 
  private:
-  void ParseKey(int id, const std::string& text);
   // Reads one child block; false when the record could not be created.
   bool ReadChild(const char* className, TextInput& in);
 };
+
+extern const KeyTableEntry<AncestryPop3Controller> kControllerKeyTable[];
 
 }  // namespace bw

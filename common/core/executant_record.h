@@ -4,9 +4,11 @@
 #pragma once
 #include <string>
 
+#include "common/core/key_table.h"
 #include "common/core/param_syntax.h"
 #include "common/core/property_list.h"
 #include "common/core/ring_list.h"
+#include "common/core/text_file.h"
 
 namespace bw {
 
@@ -24,12 +26,6 @@ enum ExecutantKey {
   kExecutionShellExec = 10,
 };
 enum MenuExecutantKey { kMenuExecutionName = 0 };
-
-extern const KeyTableEntry kExecutantKeyTable[];
-extern const KeyTableEntry kMenuExecutantKeyTable[];
-
-// Marks a coordinate as not given; never written to the file.
-constexpr int kNoCoordinate = static_cast<int>(0x80000000u);
 
 class Executant : public RingListClass {
  public:
@@ -64,6 +60,15 @@ class Executant : public RingListClass {
   // Clears the window search and sets its match mode (1 process id, 2 path).
   virtual void ResetWindowSearch(int mode);
 
+  // Field access by key id (the Executant table) for the configurator's
+  // dialogs, as on the account record (see AncestryPop3Checker::KeyText and
+  // SetKeyText). The keys without a typed field (ExecutionPath,
+  // ExecutionShowMode, ExecutionDisableIME, ExecutionInitialOnce) read and
+  // write their property-list entry; an absent one reads as its default text.
+  // ExecutionPosition and ExecutionSize read "" when not given.
+  bool KeyText(int id, std::string* text) const;
+  int SetKeyText(int id, const std::string& text);
+
   Executant* NextExecutant() const { return static_cast<Executant*>(Next()); }
 
   PropertyList properties;
@@ -88,7 +93,8 @@ class Executant : public RingListClass {
   static void (*closeHeldProcess)(void* handle);
 
  protected:
-  int ReadLines(TextInput& in, const char* unknownFormat, const char* noMemoryText);
+  // The block's lines, then CompleteRecord and ParseValues.
+  int ReadRecord(TextInput& in, const char* unknownFormat, const char* noMemoryText);
   int CompleteExecutantKeys();
   void ParseExecutantValues();
 };
@@ -103,10 +109,18 @@ class MenuExecutant : public Executant {
   virtual int WriteMenuBlock(TextOutput& out, int depth);
   // The menu table first, then the Executant table (id 0: MenuExecutionName).
   virtual const char* MenuKeyName(int id) const;
+  // Field access with MenuKeyName's ids: the menu table first (id 0 is
+  // MenuExecutionName), then the Executant table. The Executant's id 0,
+  // ExecutionFileName, is reached with KeyText and SetKeyText.
+  bool MenuKeyText(int id, std::string* text) const;
+  int SetMenuKeyText(int id, const std::string& text);
 
   MenuExecutant* NextMenu() const { return static_cast<MenuExecutant*>(Next()); }
 
   std::string MenuExecutionName;
 };
+
+extern const KeyTableEntry<Executant> kExecutantKeyTable[];
+extern const KeyTableEntry<MenuExecutant> kMenuExecutantKeyTable[];
 
 }  // namespace bw

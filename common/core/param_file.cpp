@@ -1,12 +1,14 @@
 // Parameter file as a whole: start-up reading, loading, saving, geometry.
 #include "common/core/param_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include "common/core/log.h"
+#include "common/core/param_syntax.h"
 #include "common/core/platform.h"
 
 namespace bw {
@@ -36,6 +38,9 @@ int ReadParameterFile(const std::string& path, AncestryPop3Controller& controlle
 
 int ReadParameterFile(TextInput& in, AncestryPop3Controller& controller,
                       ParameterFileHeader* header) {
+  // A file full of unknown keys would otherwise open and close the log once
+  // per line.
+  LogBatch batch;
   header->fileVersion.clear();
   header->logFileName.clear();
   header->logFileLimit = 16384;
@@ -119,8 +124,11 @@ bool SaveParameterFile(const std::string& path, const std::string& logFileName,
                        int logFileLimit, AncestryPop3Controller& controller,
                        void (*afterSave)(void*), void* context) {
   if (!CheckListLimits(controller)) return false;
+  // The new file is written beside the old one and moved over it only when
+  // complete, so a failed or interrupted save never leaves a cut-off file.
+  const std::string workPath = path + "_new";
   TextOutput out;
-  bool ok = out.Open(path);
+  bool ok = out.Open(workPath);
   if (ok) {
     out.Write(";Bellwick\n");
     out.Printf("FileVersion\t%s\n", FormatInt("0x%04x", kFileVersion).c_str());
@@ -128,9 +136,10 @@ bool SaveParameterFile(const std::string& path, const std::string& logFileName,
     out.Printf("LogFileLimit\t%d\n", logFileLimit);
     controller.WriteBlock(out, 0);
     out.Write("--EOF--\n");
-    // A write that failed part-way (disk full) is reported like a file that
-    // could not be created, never as saved.
-    ok = out.Close();
+    // A write that failed part-way (disk full) or a move that failed is
+    // reported like a file that could not be created, never as saved.
+    ok = out.Close(true) && PlatformReplaceFile(workPath, path);
+    if (!ok) PlatformDeleteFile(workPath);
   }
   if (!ok) {
     ShowConfiguratorBox(path + " ファイルが作成できません.");
@@ -141,12 +150,28 @@ bool SaveParameterFile(const std::string& path, const std::string& logFileName,
   return true;
 }
 
+namespace {
+
+// The line as the checker's reader sees its first piece: a CR LF pair counts
+// as one byte, the rest is cut at the rewrite's buffer, and the text ends at
+// a NUL like any C text. Whether the last byte is CR or LF does not matter:
+// the tokenizer trims both.
+void FirstPiece(const std::string& bytes, size_t begin, size_t end, char* piece, size_t size) {
+  size_t length = end - begin;
+  if (length >= 2 && bytes[end - 2] == '\r' && bytes[end - 1] == '\n') --length;
+  if (length > size - 1) length = size - 1;
+  std::memcpy(piece, bytes.data() + begin, length);
+  piece[length] = '\0';
+}
+
+}  // namespace
+
 void SaveGeometry(const AncestryPop3Controller& controller, const std::string& path) {
   const std::string workPath = path + "_new";
-  TextInput in;
+  std::string bytes;
   // Without the original there is nothing to rewrite, and replacing it with
   // an empty file would lose the configuration.
-  if (!in.Open(path)) return;
+  if (!ReadFileBytes(path, &bytes)) return;
   TextOutput out;
   if (!out.Open(workPath)) {
     ShowMessageBox("ジオメトリ保存失敗[" + workPath + "]", kCheckerCaption, kMbTaskModal);
@@ -158,15 +183,25 @@ void SaveGeometry(const AncestryPop3Controller& controller, const std::string& p
   std::snprintf(size, sizeof size, "\tWindowSize\t%d,%d\n", controller.windowWidthSetting,
                 controller.windowHeightSetting);
 
+  // Every physical line is copied byte for byte (NUL bytes, lone CRs, LF-only
+  // line ends and over-long lines included) unless it is one of the two
+  // geometry lines; the lines are only told apart as the reader reads them.
+  // Text mode ends the text at a Ctrl-Z: what follows is copied unread.
+  const size_t textEnd = std::min(bytes.find('\x1A'), bytes.size());
   int depth = 0;
   bool positionWritten = false, sizeWritten = false;
-  char raw[388];
-  while (in.ReadLine(raw, sizeof raw)) {
-    char copy[sizeof raw];
-    std::memcpy(copy, raw, sizeof raw);
+  for (size_t begin = 0; begin < bytes.size();) {
+    size_t end = bytes.find('\n', begin);
+    end = end == std::string::npos ? bytes.size() : end + 1;
+    if (begin >= textEnd) {
+      out.WriteRaw(bytes.data() + begin, bytes.size() - begin);
+      break;
+    }
+    char piece[388];
+    FirstPiece(bytes, begin, std::min(end, textEnd), piece, sizeof piece);
     const char* key;
     const char* value;
-    TokenizeLine(copy, &key, &value);
+    TokenizeLine(piece, &key, &value);
     if (std::strcmp(value, "{") == 0) ++depth;
 
     if (depth == 1 && std::strcmp(key, "WindowPosition") == 0) {
@@ -181,16 +216,13 @@ void SaveGeometry(const AncestryPop3Controller& controller, const std::string& p
         if (!sizeWritten) out.Write(size);
         positionWritten = sizeWritten = true;
       }
-      out.Write(raw);
+      out.WriteRaw(bytes.data() + begin, end - begin);
     }
     if (std::strcmp(key, "}") == 0 || std::strcmp(value, "}") == 0) --depth;
+    begin = end;
   }
   // The work file replaces the original only when it was written whole.
-  if (!out.Close(true)) {
-    PlatformDeleteFile(workPath);
-    return;
-  }
-  PlatformReplaceFile(workPath, path);
+  if (!out.Close(true) || !PlatformReplaceFile(workPath, path)) PlatformDeleteFile(workPath);
 }
 
 }  // namespace bw

@@ -1,4 +1,4 @@
-// Parameter-file line tokenizer and key-table helpers.
+// Parameter-file line tokenizer and value conversions.
 #include "common/core/param_syntax.h"
 
 #include <cstdio>
@@ -29,23 +29,12 @@ void TokenizeLine(char* line, const char** key, const char** value) {
 
 bool ReadBlockLine(TextInput& in, BlockLine* line) {
   for (;;) {
+    const bool continuation = !in.AtLineStart();
     if (!in.ReadLine(line->buffer, sizeof line->buffer)) return false;
-    if (IsCommentLine(line->buffer)) continue;
+    if (continuation || IsCommentLine(line->buffer)) continue;
     TokenizeLine(line->buffer, &line->key, &line->value);
     return true;
   }
-}
-
-const KeyTableEntry* FindKeyById(const KeyTableEntry* table, int id) {
-  for (; table->name; ++table)
-    if (table->id == id) return table;
-  return nullptr;
-}
-
-const KeyTableEntry* FindKeyByName(const KeyTableEntry* table, const char* name) {
-  for (; table->name; ++table)
-    if (std::strcmp(table->name, name) == 0) return table;
-  return nullptr;
 }
 
 namespace {
@@ -57,21 +46,6 @@ long long Clamp32(long long v) {
   return v;
 }
 }  // namespace
-
-const char* TableKeyName(const KeyTableEntry* table, int id) {
-  const KeyTableEntry* k = FindKeyById(table, id);
-  return k ? k->name : nullptr;
-}
-
-const char* TableDefaultText(const KeyTableEntry* table, int id) {
-  const KeyTableEntry* k = FindKeyById(table, id);
-  return k ? k->defaultText : nullptr;
-}
-
-void ApplyTableDefaults(PropertyList& properties, const KeyTableEntry* table) {
-  for (const KeyTableEntry* k = table; k->name; ++k)
-    if (!properties.FindEntry(k->name)) properties.Append(k->name, k->defaultText);
-}
 
 int AtoiValue(const std::string& text) {
   return static_cast<int>(Clamp32(std::strtoll(text.c_str(), nullptr, 10)));
@@ -105,34 +79,6 @@ std::string FormatInt(const char* format, int value) {
   char text[32];
   std::snprintf(text, sizeof text, format, value);
   return text;
-}
-
-}  // namespace bw
-
-namespace bw {
-namespace {
-void WriteTabs(TextOutput& out, int depth) {
-  for (int i = 0; i < depth; ++i) out.Write("\t");
-}
-}  // namespace
-
-void WriteBlockOpen(TextOutput& out, int depth, const char* className) {
-  WriteTabs(out, depth);
-  out.Printf("%s\t{\n", className);
-}
-
-void WriteEntries(TextOutput& out, int depth, const PropertyList& properties) {
-  for (const PropertyEntry& e : properties.Entries()) {
-    if (e.value.empty()) continue;
-    WriteTabs(out, depth);
-    out.Printf("%s\t", e.key.c_str());
-    out.Printf("%s\n", e.value.c_str());
-  }
-}
-
-void WriteBlockClose(TextOutput& out, int depth) {
-  WriteTabs(out, depth);
-  out.Write("}\n");
 }
 
 }  // namespace bw

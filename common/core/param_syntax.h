@@ -1,9 +1,8 @@
 // Line-level syntax of the parameter file: comments, the tokenizer that
-// splits a line into key and value, and the key tables of the record classes.
+// splits a line into key and value, and the C library conversions of values.
 #pragma once
 #include <string>
 
-#include "common/core/property_list.h"
 #include "common/core/text_file.h"
 
 namespace bw {
@@ -30,25 +29,11 @@ struct BlockLine {
 };
 
 // Reads the next non-comment line and tokenizes it; false at end of input.
+// A physical line longer than the buffer is read in pieces: only its first
+// piece counts as a line; the rest is the tail of that line's value, cut
+// off, and is skipped — never taken for a key line of its own, so the tail
+// of a long password can never show up as an unknown key in the log.
 bool ReadBlockLine(TextInput& in, BlockLine* line);
-
-// One entry of a record class's constant key table; the table ends with an
-// entry without a name whose id is one above the last.
-struct KeyTableEntry {
-  const char* name;
-  int id;
-  bool required;
-  const char* defaultText;
-};
-
-const KeyTableEntry* FindKeyById(const KeyTableEntry* table, int id);
-const KeyTableEntry* FindKeyByName(const KeyTableEntry* table, const char* name);
-// The name and the default text of a key by id; none for an unknown id.
-const char* TableKeyName(const KeyTableEntry* table, int id);
-const char* TableDefaultText(const KeyTableEntry* table, int id);
-// Appends (key, default text) for every table key the list lacks, in table
-// order.
-void ApplyTableDefaults(PropertyList& properties, const KeyTableEntry* table);
 
 // C library conversions as the records use them.
 int AtoiValue(const std::string& text);
@@ -56,18 +41,5 @@ long StrtolValue(const std::string& text);  // base 0: decimal, 0x hex, 0 octal
 // sscanf "%d,%d": true only when exactly two numbers were read.
 bool ScanPair(const std::string& text, int* a, int* b);
 std::string FormatInt(const char* format, int value);
-
-// Value texts of the writers: a flag is "1" when set and left out when clear;
-// an int is "%d" unless it equals the value that is left out.
-inline std::string FlagText(int flag) { return flag ? "1" : ""; }
-inline std::string IntUnless(int value, int omitted) {
-  return value == omitted ? std::string() : FormatInt("%d", value);
-}
-
-// Block writing: the opening line "<tabs>Class\t{", the entries with a value
-// (entries with an empty value are not written at all), the closing "}".
-void WriteBlockOpen(TextOutput& out, int depth, const char* className);
-void WriteEntries(TextOutput& out, int depth, const PropertyList& properties);
-void WriteBlockClose(TextOutput& out, int depth);
 
 }  // namespace bw

@@ -13,14 +13,20 @@ TextInput::TextInput(std::string bytes) : bytes_(std::move(bytes)), open_(true) 
   if (eof != std::string::npos) bytes_.resize(eof);
 }
 
-bool TextInput::Open(const std::string& path) {
+bool ReadFileBytes(const std::string& path, std::string* bytes) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return false;
-  std::string content;
+  bytes->clear();
   char chunk[4096];
   size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) content.append(chunk, n);
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes->append(chunk, n);
   std::fclose(f);
+  return true;
+}
+
+bool TextInput::Open(const std::string& path) {
+  std::string content;
+  if (!ReadFileBytes(path, &content)) return false;
   *this = TextInput(std::move(content));
   return true;
 }
@@ -39,6 +45,7 @@ bool TextInput::ReadLine(char* buffer, int size) {
     if (c == '\n') break;
   }
   buffer[used] = '\0';
+  if (used > 0) atLineStart_ = buffer[used - 1] == '\n';
   return true;
 }
 
@@ -56,6 +63,11 @@ void TextOutput::Write(const char* text) {
     if (*p == '\n') bytes_ += '\r';
     bytes_ += *p;
   }
+  if (file_ && bytes_.size() >= 4096) Flush();
+}
+
+void TextOutput::WriteRaw(const char* bytes, size_t length) {
+  bytes_.append(bytes, length);
   if (file_ && bytes_.size() >= 4096) Flush();
 }
 

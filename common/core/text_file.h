@@ -23,12 +23,19 @@ class TextInput {
   // after a line feed, and terminates the buffer. Returns false at the end of
   // input when nothing was read. A CR LF pair counts as the single byte LF.
   bool ReadLine(char* buffer, int size);
+  // False while the last ReadLine stopped inside a physical line (the line
+  // was longer than the buffer): the next ReadLine then gives its rest.
+  bool AtLineStart() const { return atLineStart_; }
 
  private:
   std::string bytes_;
   size_t pos_ = 0;
   bool open_ = false;
+  bool atLineStart_ = true;
 };
+
+// The whole file as stored, byte for byte; false when it cannot be opened.
+bool ReadFileBytes(const std::string& path, std::string* bytes);
 
 // Text sink that stores each LF as CR LF. It writes to a file or, when
 // opened on nothing, collects the bytes in memory (for tests and tools).
@@ -43,6 +50,8 @@ class TextOutput {
   bool Open(const std::string& path);
 
   void Write(const char* text);
+  // Writes bytes exactly as given (no line-end conversion).
+  void WriteRaw(const char* bytes, size_t length);
   void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
   // Hands buffered bytes to the file; false once any write has failed.
   bool Flush();

@@ -141,6 +141,64 @@ TEST_F(ParameterFile, TruncatedControllerIsKeptForEditingInFileOrder) {
   EXPECT_EQ(c->accountHead->ConnectionName, "x");
 }
 
+TEST_F(ParameterFile, TruncatedControllerSavesTheSettingsItReadNotConstructionValues) {
+  WriteBytes(Path("t.ini"),
+             "AncestryPop3Controller::RingListClass\t{\n\tAnimateTimer\t50\n"
+             "\tWindowPosition\t5,6\n\tAutoWakeup\t0\n"
+             "\tAncestryPop3Checker::RingListClass\t{\n\t\tHostName\th\n"
+             "\t\tUserID\tu\n\t\tPassword\tp\n\t}\n");
+  bw::ParameterFileHeader header;
+  auto c = bw::LoadParameterFile(Path("t.ini"), &header);
+  ASSERT_TRUE(c);
+  ASSERT_TRUE(bw::SaveParameterFile(Path("s.ini"), "", 0, *c));
+  EXPECT_EQ(ReadBytes(Path("s.ini")),
+            Crlf(";Bellwick\nFileVersion\t0x0110\nLogFileName\t\nLogFileLimit\t0\n"
+                 "AncestryPop3Controller::RingListClass\t{\n\tAnimateTimer\t50\n"
+                 "\tWindowPosition\t5,6\n\tAutoWakeup\t0\n\tWindowSize\t128,64\n"
+                 "\tExecutionDelay\t0\n"
+                 "\tAncestryPop3Checker::RingListClass\t{\n\t\tHostName\th\n"
+                 "\t\tUserID\tu\n\t\tPassword\tp\n\t\tServiceName\t110\n\t}\n}\n--EOF--\n"));
+}
+
+TEST_F(ParameterFile, FailedSaveLeavesTheExistingFileWhole) {
+  bw::AncestryPop3Controller c;
+  c.AddAccount(new bw::AncestryPop3Checker);
+  WriteBytes(Path("s.ini"), "previous settings\r\n");
+  std::filesystem::create_directory(Path("s.ini_new"));  // the work file cannot be created
+  EXPECT_FALSE(bw::SaveParameterFile(Path("s.ini"), "", 0, c));
+  EXPECT_EQ(ReadBytes(Path("s.ini")), "previous settings\r\n");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, Path("s.ini") + " ファイルが作成できません.");
+
+  // A target the finished work file cannot be moved over: reported, and no
+  // work file is left behind.
+  boxes.clear();
+  std::filesystem::create_directories(Path("d.ini/inside"));
+  EXPECT_FALSE(bw::SaveParameterFile(Path("d.ini"), "", 0, c));
+  EXPECT_FALSE(bw_test::FileExists(Path("d.ini_new")));
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, Path("d.ini") + " ファイルが作成できません.");
+}
+
+TEST_F(ParameterFile, NoByteOfAnOverlongPasswordReachesTheLog) {
+  StartLog();
+  // The tail beyond the reading buffer starts like a key of its own.
+  const std::string password = "head" + std::string(400, 'p') + " TAIL-SECRET x";
+  WriteBytes(Path("p.ini"),
+             Crlf("AncestryPop3Controller::RingListClass\t{\n"
+                  "\tAncestryPop3Checker::RingListClass\t{\n\t\tHostName\th\n"
+                  "\t\tUserID\tu\n\t\tPassword\t" + password + "\n"
+                  "\t\tConnectionName\t" + std::string(366, 'n') + "\n"
+                  "\t}\n}\n--EOF--\n"));
+  bw::AncestryPop3Controller c;
+  bw::ParameterFileHeader header;
+  ASSERT_EQ(bw::ReadParameterFile(Path("p.ini"), c, &header), 0);
+  ASSERT_EQ(c.AccountCount(), 1);
+  // The value is what fits the first piece of the line.
+  EXPECT_EQ(c.accountHead->Password, password.substr(0, 383 - 11));
+  EXPECT_EQ(LogText(), "");
+}
+
 TEST_F(ParameterFile, SaveRefusesListsOutsideTheLimitsAndWritesNothing) {
   bw::AncestryPop3Controller c;
   EXPECT_FALSE(bw::SaveParameterFile(Path("s.ini"), "", 0, c));
@@ -184,7 +242,7 @@ TEST_F(GeometryRewrite, ChangesExactlyTheTwoControllerLines) {
   EXPECT_FALSE(bw_test::FileExists(Path("g.ini_new")));
 }
 
-TEST_F(GeometryRewrite, InsertsMissingLinesBeforeTheFirstChildAndWritesCrLf) {
+TEST_F(GeometryRewrite, InsertsMissingLinesBeforeTheFirstChildAndKeepsOtherLineEnds) {
   WriteBytes(Path("g.ini"),
              "AncestryPop3Controller::RingListClass\t{\n\tAnimateTimer\t100\n"
              "\tAncestryPop3Checker::RingListClass\t{\n\t\tWindowSize\t1,1\n\t}\n}\n--EOF--\n");
@@ -195,9 +253,31 @@ TEST_F(GeometryRewrite, InsertsMissingLinesBeforeTheFirstChildAndWritesCrLf) {
   c.windowHeightSetting = 4;
   bw::SaveGeometry(c, Path("g.ini"));
   EXPECT_EQ(ReadBytes(Path("g.ini")),
-            Crlf("AncestryPop3Controller::RingListClass\t{\n\tAnimateTimer\t100\n"
-                 "\tWindowPosition\t1,2\n\tWindowSize\t3,4\n"
-                 "\tAncestryPop3Checker::RingListClass\t{\n\t\tWindowSize\t1,1\n\t}\n}\n--EOF--\n"));
+            "AncestryPop3Controller::RingListClass\t{\n\tAnimateTimer\t100\n"
+            "\tWindowPosition\t1,2\r\n\tWindowSize\t3,4\r\n"
+            "\tAncestryPop3Checker::RingListClass\t{\n\t\tWindowSize\t1,1\n\t}\n}\n--EOF--\n");
+}
+
+TEST_F(GeometryRewrite, NulBytesLoneCrsLongLinesAndTextAfterCtrlZSurviveByteForByte) {
+  // A NUL inside a value, a lone CR, a line longer than the reading buffer
+  // whose tail looks like a geometry line and a closing brace, an LF-only
+  // line end, and bytes after a Ctrl-Z.
+  const std::string longLine =
+      "\tPasswordish\t" + std::string(374, 'x') + "\tWindowPosition\t9,9 }";
+  const std::string head = std::string("AncestryPop3Controller::RingListClass\t{\r\n") +
+                           "\tMystery\ta" + std::string(1, '\0') + "b\r\n" +
+                           "\tLone\tc\rd\r\n" + longLine + "\r\n" + "\tLfOnly\te\n";
+  const std::string tail = "\tAncestryPop3Checker::RingListClass\t{\r\n\t\tHostName\th\r\n\t}\r\n"
+                           "}\r\n--EOF--\r\n\x1A\tWindowSize\t7,7\r\nafter";
+  WriteBytes(Path("g.ini"), head + "\tWindowSize\t1,1\r\n" + tail);
+  bw::AncestryPop3Controller c;
+  c.windowX = 1;
+  c.windowY = 2;
+  c.windowWidthSetting = 3;
+  c.windowHeightSetting = 4;
+  bw::SaveGeometry(c, Path("g.ini"));
+  EXPECT_EQ(ReadBytes(Path("g.ini")),
+            head + "\tWindowSize\t3,4\r\n\tWindowPosition\t1,2\r\n" + tail);
 }
 
 TEST_F(GeometryRewrite, MissingFileIsNeverReplacedAndUncreatableWorkFileIsReported) {

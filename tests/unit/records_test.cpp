@@ -301,6 +301,104 @@ TEST_F(ControllerRecord, EndOfInputInsideAChildFailsTheController) {
             -1);
 }
 
+using FieldAccess = ScratchTest;
+
+// Every key of every record: a text set through the table is written and
+// read back as the same field value. (A negative number in a hexadecimal key
+// is written as 0x8... and reads back saturated, as the Windows C runtime
+// reads it; no text here is negative.)
+TEST_F(FieldAccess, EveryKeySetByTextSurvivesWritingAndReadingBack) {
+  const char* texts[] = {"7", "0", "2147483647", "0x0031", "10,20", "Viewer", " lead space"};
+  for (const char* text : texts) {
+    bw::AncestryPop3Checker a;
+    ASSERT_EQ(ReadFrom(a, kMinimalAccount), 0);
+    bw::AncestryPop3Controller c;
+    ASSERT_EQ(ReadFrom(c, "}\n"), 0);
+    bw::MenuExecutant m;
+    ASSERT_EQ(ReadFrom(m, "\t\tExecutionFileName\tv.exe\n\t}\n"), 0);
+    for (int id = 0; id < 15; ++id) {
+      if (a.KeyName(id)) {
+        EXPECT_EQ(a.SetKeyText(id, text), bw::kSetOk) << id;
+      }
+      if (c.KeyName(id)) {
+        EXPECT_EQ(c.SetKeyText(id, text), bw::kSetOk) << id;
+      }
+      if (m.MenuKeyName(id)) {
+        EXPECT_EQ(m.SetMenuKeyText(id, text), bw::kSetOk) << id;
+      }
+    }
+    EXPECT_EQ(m.SetKeyText(bw::kExecutionFileName, text), bw::kSetOk);
+
+    bw::AncestryPop3Checker a2;
+    bw::AncestryPop3Controller c2;
+    bw::MenuExecutant m2;
+    ASSERT_EQ(ReadFrom(a2, Crlf(Written(a).substr(Written(a).find('\n') + 1))), 0) << text;
+    ASSERT_EQ(ReadFrom(c2, Crlf(Written(c).substr(Written(c).find('\n') + 1))), 0) << text;
+    ASSERT_EQ(ReadFrom(m2, Crlf(Written(m).substr(Written(m).find('\n') + 1))), 0) << text;
+    std::string before, after;
+    for (int id = 0; id < 15; ++id) {
+      if (a.KeyText(id, &before)) {
+        ASSERT_TRUE(a2.KeyText(id, &after));
+        EXPECT_EQ(after, before) << a.KeyName(id) << " " << text;
+      }
+      if (c.KeyText(id, &before)) {
+        ASSERT_TRUE(c2.KeyText(id, &after));
+        EXPECT_EQ(after, before) << c.KeyName(id) << " " << text;
+      }
+      if (m.MenuKeyText(id, &before)) {
+        ASSERT_TRUE(m2.MenuKeyText(id, &after));
+        EXPECT_EQ(after, before) << m.MenuKeyName(id) << " " << text;
+      }
+    }
+    ASSERT_TRUE(m2.KeyText(bw::kExecutionFileName, &after));
+    EXPECT_EQ(after, std::string(text) == "Viewer" ? "viewer" : text);
+  }
+}
+
+TEST_F(FieldAccess, TextIsReadAsTheBlockReaderReadsItAndRefusedWhenTheFileCannotHoldIt) {
+  bw::AncestryPop3Checker a;
+  ASSERT_EQ(ReadFrom(a, kMinimalAccount), 0);
+  std::string text;
+  ASSERT_TRUE(a.KeyText(bw::kCycleMinutes, &text));
+  EXPECT_EQ(text, "15");  // the default, which the file leaves out
+  EXPECT_FALSE(a.KeyText(8, &text));
+  EXPECT_EQ(a.SetKeyText(8, "1"), bw::kSetUnknownKey);
+  EXPECT_EQ(a.SetKeyText(bw::kUseUIDL, "5"), bw::kSetOk);
+  EXPECT_EQ(a.UseUIDL, 1);
+  EXPECT_EQ(a.SetKeyText(bw::kHostName, " \t"), bw::kSetRequiredEmpty);
+  EXPECT_EQ(a.HostName, "pop.example");
+  EXPECT_EQ(a.SetKeyText(bw::kPassword, "pass\nConnectionName\tx"), bw::kSetUnstorable);
+  EXPECT_EQ(a.SetKeyText(bw::kPassword, "pass\x1Aword"), bw::kSetUnstorable);
+  EXPECT_EQ(a.Password, "p");
+  EXPECT_EQ(a.SetKeyText(bw::kPassword, "\t pw \t"), bw::kSetOk);
+  EXPECT_EQ(a.Password, " pw");  // what reading the written line gives
+  // The longest password whose line still reads back in one piece.
+  const std::string longest(383 - 2 - 8 - 2, 'p');
+  EXPECT_EQ(a.SetKeyText(bw::kPassword, longest + "p"), bw::kSetUnstorable);
+  ASSERT_EQ(a.SetKeyText(bw::kPassword, longest), bw::kSetOk);
+  bw::AncestryPop3Checker b;
+  ASSERT_EQ(ReadFrom(b, Crlf(Written(a).substr(Written(a).find('\n') + 1))), 0);
+  EXPECT_EQ(b.Password, longest);
+
+  bw::AncestryPop3Controller c;
+  ASSERT_EQ(c.SetKeyText(bw::kWindowSize, "big"), bw::kSetOk);
+  EXPECT_EQ(c.windowWidthSetting, 128);
+  ASSERT_EQ(c.SetKeyText(bw::kAutoKillMethod, "114"), bw::kSetOk);
+  ASSERT_TRUE(c.KeyText(bw::kAutoKillMethod, &text));
+  EXPECT_EQ(text, "0x0072");
+
+  bw::MenuExecutant m;
+  ASSERT_TRUE(m.KeyText(bw::kExecutionShowMode, &text));
+  EXPECT_EQ(text, "1");  // no entry yet: the default text
+  EXPECT_EQ(m.SetKeyText(bw::kExecutionFileName, ""), bw::kSetRequiredEmpty);
+  ASSERT_EQ(m.SetKeyText(bw::kExecutionShowMode, "2"), bw::kSetOk);
+  EXPECT_EQ(m.properties.FindValue("ExecutionShowMode"), "2");
+  ASSERT_EQ(m.SetMenuKeyText(bw::kMenuExecutionName, "Viewer"), bw::kSetOk);
+  EXPECT_EQ(m.MenuExecutionName, "Viewer");
+  ASSERT_EQ(m.SetMenuKeyText(bw::kExecutionArguments, "-x"), bw::kSetOk);
+  EXPECT_EQ(m.ExecutionArguments, "-x");
+}
+
 TEST(RingList, InsertUnlinkAndWalkKeepTheRingConsistent) {
   auto* a = new bw::Executant;
   auto* b = new bw::Executant;

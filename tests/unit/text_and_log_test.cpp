@@ -110,6 +110,41 @@ TEST_F(ScratchTest, HugeLimitDoesNotOverflowIntoARefreshOfEveryWrite) {
   EXPECT_EQ(LogText(), Crlf("one\ntwo\n"));
 }
 
+// Writes of varied lengths, pieces without line feeds among them, that run
+// through a 1 KB limit several times.
+void WriteListing() {
+  for (int i = 0; i < 120; ++i) {
+    bw::LogWrite("POP3 <- %s", std::string(static_cast<size_t>(i % 37), 'r').c_str());
+    bw::LogWrite(" line %d\n", i);
+  }
+}
+
+TEST_F(ScratchTest, BatchedLogLeavesTheBytesAndRefreshesOfWritingLineByLine) {
+  for (const std::string& start : {std::string(), std::string(1500, 'o'), std::string(1024, 'k')}) {
+    bw::LogSetup(Path("one.log"), 1);
+    WriteBytes(Path("one.log"), start);
+    WriteListing();
+    bw::LogSetup(Path("batch.log"), 1);
+    WriteBytes(Path("batch.log"), start);
+    {
+      bw::LogBatch batch;
+      bw::LogBatch nested;
+      WriteListing();
+      EXPECT_EQ(ReadBytes(Path("batch.log")), start);  // nothing written yet
+    }
+    EXPECT_EQ(ReadBytes(Path("batch.log")), ReadBytes(Path("one.log"))) << start.size();
+    EXPECT_NE(ReadBytes(Path("one.log")).find("Logfile was Refreshed."), std::string::npos);
+  }
+}
+
+TEST_F(ScratchTest, LogDeletedBetweenBatchesIsCreatedAgain) {
+  StartLog();
+  { bw::LogBatch batch; bw::LogWrite("first\n"); }
+  std::filesystem::remove(Path("test.log"));
+  { bw::LogBatch batch; bw::LogWrite("second\n"); }
+  EXPECT_EQ(LogText(), "second\r\n");
+}
+
 TEST_F(ScratchTest, LogInMissingFolderSwitchesLoggingOffForTheRestOfTheRun) {
   bw::LogSetup(Path("missing/test.log"), 10);
   bw::LogWrite("lost\n");

@@ -109,6 +109,26 @@ TEST(CommandLine, ShiftJisValueIsNeverSplitAtItsTrailByte) {
   EXPECT_TRUE(list.Has("-s"));
 }
 
+TEST(CommandLine, DoubleByteCharacterAfterABackslashIsNeverSplit) {
+  // 東 is 0x93 0x8C: taken apart, 0x8C would swallow the byte after it.
+  bw::OptionList list;
+  ASSERT_TRUE(list.Parse("-p \"C:\\東\" -s"));
+  EXPECT_EQ(list.Value("-p"), "C:\\東");
+  EXPECT_TRUE(list.Has("-s"));
+  ASSERT_TRUE(list.Parse("-p C:\\東 -s"));
+  EXPECT_EQ(list.Value("-p"), "C:\\東");
+  EXPECT_TRUE(list.Has("-s"));
+  // ソ, 表 and 能 end in 0x5C, which must not act as a backslash.
+  for (const char* path : {"C:\\ソ", "C:\\dir\\表", "D:\\能"}) {
+    ASSERT_TRUE(list.Parse((std::string("-p \"") + path + "\" -s").c_str())) << path;
+    EXPECT_EQ(list.Value("-p"), path);
+    EXPECT_TRUE(list.Has("-s"));
+    ASSERT_TRUE(list.Parse((std::string("-p ") + path + " -s").c_str())) << path;
+    EXPECT_EQ(list.Value("-p"), path);
+    EXPECT_TRUE(list.Has("-s"));
+  }
+}
+
 TEST(CommandLine, ProgramNameIsSkippedQuotedOrPlain) {
   EXPECT_STREQ(bw::SkipProgramName("\"C:\\a b\\Bellwick.exe\"  -s"), "-s");
   EXPECT_STREQ(bw::SkipProgramName("Bellwick.exe\t-p x"), "-p x");
