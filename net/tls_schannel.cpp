@@ -131,6 +131,11 @@ class SchannelClient final : public TlsClient {
         if (filled == 0) return Fail(kTlsClosed, "the server closed the connection during the handshake");
         if (filled < 0) return Fail(filled, "waiting for the server's handshake");
       }
+      // Some SChannel builds wait for the rest of any "record", however
+      // unlike TLS its first bytes are; a peer that is not speaking TLS
+      // is recognised at once instead.
+      if (!first && !LooksLikeHandshakeRecord())
+        return Fail(kTlsProtocolError, "the server does not answer in TLS");
       SecBuffer input[2];
       input[0] = {static_cast<unsigned long>(encrypted_.size()), SECBUFFER_TOKEN, encrypted_.data()};
       input[1] = {0, SECBUFFER_EMPTY, nullptr};
@@ -252,6 +257,16 @@ class SchannelClient final : public TlsClient {
     const int n = tls_io::ReceiveSome(socket_, chunk, sizeof chunk, deadline);
     if (n > 0) encrypted_.insert(encrypted_.end(), chunk, chunk + n);
     return n;
+  }
+
+  // The buffer starts with a record header of the handshake phase: change
+  // cipher spec, alert or handshake, protocol major version 3. Too few
+  // bytes to tell pass.
+  bool LooksLikeHandshakeRecord() const {
+    if (encrypted_.empty()) return true;
+    const auto type = static_cast<unsigned char>(encrypted_[0]);
+    if (type < 0x14 || type > 0x16) return false;
+    return encrypted_.size() < 2 || encrypted_[1] == 0x03;
   }
 
   // Keeps only the bytes SChannel did not take (they belong to the next
