@@ -10,6 +10,7 @@
 
 #include "common/core/account_record.h"
 #include "net/socket.h"
+#include "net/tls_stream.h"
 
 namespace bw {
 
@@ -97,6 +98,8 @@ class Pop3Checker : public AncestryPop3Checker {
     LineSendFailed = -11,
     LineSendCrlfFailed = -21,
   };
+  // Connect's result when the account's TLS could not be had: nothing sent.
+  static constexpr int ConnectTlsFailed = -40;
 
   Pop3Checker();
   ~Pop3Checker() override;
@@ -167,6 +170,21 @@ class Pop3Checker : public AncestryPop3Checker {
   // Refuses a UserID or Password that would break the command line.
   bool CredentialsSendable();
 
+  // The connected socket, kept in the clear or (UseTLS) under a TlsStream,
+  // secured at once for POP3S (pop3_tls.cpp).
+  int AttachConnection(net::SocketHandle s);
+  // STLS after the greeting, then the handshake (UseTLS 2).
+  int StartTlsAfterGreeting(char* line);
+  // The handshake and its log line; the state of a failure.
+  int SecureStream(net::TlsStream& stream);
+  // Closes the connection without shutting it down.
+  void CloseConnection();
+  // The connection's I/O, through the TLS stream when there is one.
+  int IoWaitReadable(int timeoutMs);
+  int IoWaitWritable(int timeoutMs);
+  int IoReceive(void* data, int length);
+  int IoSend(const void* data, int length);
+
   int SimulatedCheck();
   void FinishSuccessfulCheck(bool usedUidl, UidlList& previous);
   void SetFailureState(int result, int cause);
@@ -177,6 +195,8 @@ class Pop3Checker : public AncestryPop3Checker {
   char readBuffer_[kReadBufferSize];
   int readStart_ = 0;
   int readEnd_ = 0;
+  // The TLS stream over Socket while an account with UseTLS is connected.
+  std::unique_ptr<net::TlsStream> stream_;
 };
 
 // Status word of a check state ("未処理", "通信処理中", ...), empty for Ready.

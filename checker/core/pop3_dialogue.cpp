@@ -34,7 +34,7 @@ int Pop3Checker::ReceiveLine(char* line) {
       net::SetLastError(0);
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                             deadline - std::chrono::steady_clock::now()).count();
-      int ready = left > 0 ? net::WaitReadable(Socket, static_cast<int>(left)) : 0;
+      int ready = left > 0 ? IoWaitReadable(static_cast<int>(left)) : 0;
       if (ready < 0) {
         LogWrite("--- SOCKET ERROR (select).  ErrCode=%d.\n", net::LastError());
         return LineSelectFailed;
@@ -43,7 +43,7 @@ int Pop3Checker::ReceiveLine(char* line) {
         LogWrite("--- Timeout.\n");
         return LineTimeout;
       }
-      int n = net::Receive(Socket, readBuffer_, kReadBufferSize);
+      int n = IoReceive(readBuffer_, kReadBufferSize);
       if (n < 0) {
         LogWrite("--- SOCKET ERROR.  ErrCode=%d.\n", net::LastError());
         return LineRecvFailed;
@@ -102,7 +102,7 @@ int Pop3Checker::SendCommandLogged(const char* command, const char* logged, char
   const int length = static_cast<int>(std::strlen(command));
 
   auto waitWritable = [&](const char* errorText, const char* timeoutText) {
-    int ready = net::WaitWritable(Socket, timeoutMs);
+    int ready = IoWaitWritable(timeoutMs);
     if (ready < 0) {
       LogWrite(errorText, net::LastError());
       return int(LineSelectFailed);
@@ -115,7 +115,7 @@ int Pop3Checker::SendCommandLogged(const char* command, const char* logged, char
   };
   auto sendAll = [&](const char* data, int size) {
     while (size > 0) {
-      int n = net::Send(Socket, data, size);
+      int n = IoSend(data, size);
       if (n <= 0) return false;
       data += n;
       size -= n;

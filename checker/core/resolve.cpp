@@ -215,30 +215,34 @@ int Pop3Checker::Connect(char* line) {
   }
 
   net::SetLingerOff(s);
-  Socket = s;
   ForgetUnread();
+  if (int failed = AttachConnection(s)) return failed;
   int rc = ReceiveLine(line);
   if (rc != 0) {
-    net::Close(Socket);
-    Socket = net::kInvalidSocket;
+    CloseConnection();
     CheckState = (rc == LineTimeout && ContinueTimeout) ? RetryWait : Suspended;
     ErrorCause = CauseConnection;
     return -30;
   }
   if (std::strncmp(line, "+OK", 3) != 0) {
-    net::Close(Socket);
-    Socket = net::kInvalidSocket;
+    CloseConnection();
     LogWrite("接続拒否応答.\n");
     CheckState = ServerRefused;
     ErrorCause = CauseConnection;
     return -31;
   }
   TakeChallenge(line);
+  if (UseTLS == 2) return StartTlsAfterGreeting(line);
   return 0;
 }
 
 void Pop3Checker::Disconnect() {
   ForgetUnread();
+  if (stream_) {
+    stream_->Shutdown();
+    CloseConnection();
+    return;
+  }
   if (Socket == net::kInvalidSocket) return;
   net::Shutdown(Socket, 2);
   net::Close(Socket);
