@@ -14,6 +14,7 @@ Modes:
   garbage        answers whatever comes with bytes that are not TLS
   close-mid      reads the client's first handshake bytes, then hangs up
   silent         accepts, reads, never answers
+  stall          POP3S with --cert, greeting, then no answer to anything
 
 Transcript lines: "C: <line>" for a line the client sent (the clear and the
 decrypted alike), "# tls up <version>" or "# tls failed <reason>" for the
@@ -97,6 +98,16 @@ def handle(conn, mode, context, transcript):
         tls = wrap(conn, context, transcript)
         if tls:
             serve_pop3(tls, transcript)
+        return
+    if mode == "stall":
+        tls = wrap(conn, context, transcript)
+        if tls:
+            tls.sendall(GREETING)
+            while True:
+                line = read_line(tls)
+                if line is None:
+                    return
+                log(transcript, "C: " + line.decode("latin-1").rstrip("\r\n"))
         return
     if mode == "garbage":
         data = conn.recv(4096)
