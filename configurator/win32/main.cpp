@@ -1,5 +1,44 @@
-// Knobset.exe entry point. The configurator's dialogs are not built yet; the
-// program ends at once so that the checker can already start it.
+// Knobset.exe entry point: reads the command line and the parameter file
+// (or shows the first-use notes and starts from the defaults) and runs the
+// main window until the user leaves it.
 #include <windows.h>
+#include <commctrl.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include <memory>
+#include <string>
+
+#include "common/core/command_line.h"
+#include "common/core/param_file.h"
+#include "configurator/win32/dialog.h"
+#include "configurator/win32/main_window.h"
+#include "configurator/win32/simple_dialogs.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  bw::OptionList options;
+  options.Parse(bw::SkipProgramName(GetCommandLineA()));
+  std::string path = "Bellwick.ini";
+  if (const std::string* value = options.Find("-p")) {
+    if (value->empty()) {
+      bw::KnobsetBox(nullptr, "保存ファイル名が不正です.");
+      return 1;
+    }
+    path = *value;
+  }
+
+  bw::ParameterFileHeader header;
+  std::unique_ptr<bw::AncestryPop3Controller> controller = bw::LoadParameterFile(path, &header);
+  if (!controller) {
+    bw::RunFirstUseNotes();
+    controller = std::make_unique<bw::AncestryPop3Controller>();
+    controller->ApplyDefaults();
+    controller->ParseValues();
+    header = bw::ParameterFileHeader();
+  }
+
+  bw::MainWindow window(path, header, std::move(controller));
+  window.Run();
+  return 0;
+}

@@ -7,6 +7,7 @@
 
 #include "checker/core/startup.h"
 #include "tests/win32/driver.h"
+#include "tests/win32/knobset_driver.h"
 
 namespace {
 
@@ -66,6 +67,18 @@ TEST_F(CheckerStartup, MissingDefaultFileBesideTheConfiguratorStartsItQuietly) {
   EXPECT_FALSE(r.timedOut);
   EXPECT_EQ(r.exitCode, 0u);
   EXPECT_TRUE(r.boxes.empty());
+  // The configurator came up on the missing file: its first-use notes, then
+  // its main window, which is left again at once.
+  HWND notes = nullptr;
+  for (int i = 0; i < 400 && !notes; ++i, Sleep(50))
+    notes = FindWindowA("#32770", "初めてご利用になる方へ");
+  ASSERT_NE(notes, nullptr);
+  bw_test::KnobsetProcess knobset(notes);
+  bw_test::PressButton(notes, IDOK);
+  HWND main = knobset.WaitForDialog("Bellwick Configration");
+  ASSERT_NE(main, nullptr);
+  bw_test::PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
 }
 
 TEST_F(CheckerStartup, FileErrorsAndAccountCountsShowTheirMessages) {

@@ -1,0 +1,159 @@
+// Main-window rules (see main_rules.h).
+#include "configurator/core/main_rules.h"
+
+#include <cstdio>
+
+#include "common/core/sjis.h"
+
+namespace bw {
+
+int TabListLimit(int tab) {
+  switch (tab) {
+    case kTabAccounts: return 256;
+    case kTabMenu: return 9;
+    default: return 16;
+  }
+}
+
+MainEnabling ComputeMainEnabling(const std::string& saveFileName, int selectedRows, int tab,
+                                 int rows) {
+  MainEnabling e;
+  e.ok = saveFileName.size() > 5;
+  e.update = e.remove = selectedRows > 0;
+  e.capture = tab == kTabMenu || tab == kTabAutoExec;
+  e.add = rows < TabListLimit(tab);
+  return e;
+}
+
+std::string TabLabel(int tab, bool listEmpty) {
+  static const char* const kNames[] = {"接続先", "ﾒﾆｭｰ起動", "自動起動"};
+  return std::string(listEmpty ? "  " : "●") + kNames[tab];
+}
+
+namespace {
+
+// Index just past the last "\" or "/" that is no trail byte of a double-byte
+// character (0 when there is none).
+std::size_t FolderEnd(const std::string& path) {
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(path[i]);
+    if (IsLeadByte(c) && i + 1 < path.size()) {
+      ++i;
+      continue;
+    }
+    if (c == '\\' || c == '/') end = i + 1;
+  }
+  return end;
+}
+
+// Drops one final "\" unless it is the trail byte of a double-byte character.
+std::string WithoutTrailingBackslash(const std::string& path) {
+  if (!path.empty() && path.back() == '\\' && FolderEnd(path) == path.size())
+    return path.substr(0, path.size() - 1);
+  return path;
+}
+
+}  // namespace
+
+std::string ModuleText(const std::string& executionFileName) {
+  return executionFileName.substr(FolderEnd(executionFileName));
+}
+
+std::string DirectoryMarker(const std::string& executionFileName,
+                            const std::string& executionPath) {
+  if (executionPath.empty()) return "－";
+  std::string folder = WithoutTrailingBackslash(executionFileName.substr(0, FolderEnd(executionFileName)));
+  std::string path = WithoutTrailingBackslash(executionPath);
+  LowerCaseSjis(folder);
+  LowerCaseSjis(path);
+  return folder == path ? "○" : "◆";
+}
+
+std::string PositionText(bool given, int x, int y) {
+  if (!given) return "---";
+  char text[32];
+  std::snprintf(text, sizeof text, "%d,%d", x, y);
+  return text;
+}
+
+std::string SizeText(bool given, int width, int height) {
+  if (!given) return "---";
+  char text[32];
+  std::snprintf(text, sizeof text, "%dX%d", width, height);
+  return text;
+}
+
+std::string PriorityText(int executionPriority) {
+  std::string text;
+  switch (executionPriority & 0xF0) {
+    case 0x00: text = "継承"; break;
+    case 0x10: text = " 低 "; break;
+    case 0x20: text = "普通"; break;
+    case 0x30: text = " 高 "; break;
+    default: text = "????"; break;
+  }
+  static const char* const kThread[] = {"  ", "-2", "-1", "+0", "+1", "+2"};
+  const int thread = executionPriority & 0x0F;
+  text += thread <= 5 ? kThread[thread] : "??";
+  return text;
+}
+
+std::string ArgumentsMarker(const std::string& executionArguments) {
+  return executionArguments.empty() ? "－" : "■";
+}
+
+std::string InitialOnceMarker(int executionInitialOnce) {
+  return executionInitialOnce ? "×" : "○";
+}
+
+bool ReadRangedInt(const std::string& text, int lo, int hi, int* value, std::string* message) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  const std::size_t digitsStart = i;
+  long long number = 0;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+    // Stop accumulating once far out of any range; the range check refuses it.
+    if (number < 100000000000LL) number = number * 10 + (text[i] - '0');
+    ++i;
+  }
+  const bool digits = i > digitsStart;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  if (negative) number = -number;
+  if (!digits || i != text.size() || number < lo || number > hi) {
+    char buffer[96];
+    std::snprintf(buffer, sizeof buffer, "%d から %d までの整数を入力してください.", lo, hi);
+    *message = buffer;
+    return false;
+  }
+  *value = static_cast<int>(number);
+  return true;
+}
+
+std::string LengthMessage(const std::string& text, std::size_t limit) {
+  if (text.size() <= limit) return std::string();
+  char buffer[96];
+  std::snprintf(buffer, sizeof buffer, "%u 文字以内で入力してください.",
+                static_cast<unsigned>(limit));
+  return buffer;
+}
+
+std::string PathBesideProgram(const std::string& programPath, const char* fileName) {
+  return programPath.substr(0, FolderEnd(programPath)) + fileName;
+}
+
+std::string HelpFilePath(const std::string& programPath) {
+  const std::size_t folderEnd = FolderEnd(programPath);
+  const std::size_t dot = programPath.rfind('.');
+  const std::string stem =
+      dot != std::string::npos && dot >= folderEnd ? programPath.substr(0, dot) : programPath;
+  return stem + ".chm";
+}
+
+std::string RestartArguments(bool simulated, const std::string& saveFileName) {
+  return std::string(simulated ? "-d 0 -s -p " : "-d 0 -p ") + "\"" + saveFileName + "\"";
+}
+
+}  // namespace bw

@@ -1,0 +1,52 @@
+// The main window's rules that need no window: the enabling of its buttons,
+// the tab labels, the cell texts of the application rows, the validation of
+// number boxes and the paths and command lines it derives.
+#pragma once
+#include <string>
+
+namespace bw {
+
+enum ConfiguratorTab { kTabAccounts = 0, kTabMenu = 1, kTabAutoExec = 2 };
+
+// Most records each tab's list may hold.
+int TabListLimit(int tab);
+
+struct MainEnabling {
+  bool ok = false;       // the hidden default button (Enter runs Update)
+  bool update = false;   // "更新[Ret]..."
+  bool remove = false;   // "削除(&D)"
+  bool capture = false;  // "ｷｬﾌﾟﾁｬ(&C)..."
+  bool add = false;      // "追加(&A)..."
+};
+MainEnabling ComputeMainEnabling(const std::string& saveFileName, int selectedRows, int tab,
+                                 int rows);
+
+// "●接続先" for a list with records, "  接続先" for an empty one.
+std::string TabLabel(int tab, bool listEmpty);
+
+// Cell texts of the application rows.
+std::string ModuleText(const std::string& executionFileName);
+std::string DirectoryMarker(const std::string& executionFileName,
+                            const std::string& executionPath);
+std::string PositionText(bool given, int x, int y);
+std::string SizeText(bool given, int width, int height);
+std::string PriorityText(int executionPriority);
+std::string ArgumentsMarker(const std::string& executionArguments);
+std::string InitialOnceMarker(int executionInitialOnce);
+
+// Reads a number box: optional blanks, an optional sign, decimal digits,
+// optional blanks. False (with the message to show) when the text is no
+// number or lies outside lo..hi.
+bool ReadRangedInt(const std::string& text, int lo, int hi, int* value, std::string* message);
+// The refusal of a text longer than `limit` bytes, or empty when it fits.
+std::string LengthMessage(const std::string& text, std::size_t limit);
+
+// Paths beside the program: the folder part (up to the last "\" or "/") of
+// `programPath` followed by `fileName`; only `fileName` without a folder.
+std::string PathBesideProgram(const std::string& programPath, const char* fileName);
+// The help file: the program path with its extension replaced by ".chm".
+std::string HelpFilePath(const std::string& programPath);
+// The checker's arguments for a restart: always the file name in quotes.
+std::string RestartArguments(bool simulated, const std::string& saveFileName);
+
+}  // namespace bw

@@ -1,0 +1,90 @@
+// The account dialog: three fields of its own and three embedded pages
+// (account, time-outs, protocol) behind a tab control.
+#pragma once
+#include <windows.h>
+
+#include "configurator/core/account_model.h"
+#include "configurator/core/record_fields.h"
+#include "configurator/win32/dialog.h"
+#include "configurator/win32/resource.h"
+
+namespace bw {
+
+// "ｱｶｳﾝﾄ": user ID and password with their masking, and the cycle.
+class AccountPage : public Dialog {
+ public:
+  explicit AccountPage(AccountFields& fields) : fields_(fields) {}
+  // Reads the page into the fields; false after showing a range message.
+  bool Read();
+
+ protected:
+  BOOL OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
+
+ private:
+  MaskedField& FieldOf(int id) { return id == IDC_USER_ID ? user_ : password_; }
+  // Shows the masking state in both boxes without reporting it as typing.
+  void ShowMasking();
+  
+  AccountFields& fields_;
+  MaskedField user_, password_;
+  bool settingText_ = false;
+};
+
+// "ﾀｲﾑｱｳﾄ": three radio pairs with their number boxes and two check boxes.
+class TimeoutPage : public Dialog {
+ public:
+  explicit TimeoutPage(AccountFields& fields) : fields_(fields) {}
+  bool Read();
+
+ protected:
+  BOOL OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
+
+ private:
+  void ShowRow(int row);
+  AccountFields& fields_;
+  TimeoutRow rows_[3];
+};
+
+// "ﾌﾟﾛﾄｺﾙ": APOP choice, UIDL, QUIT and the TLS choice.
+class ProtocolPage : public Dialog {
+ public:
+  explicit ProtocolPage(AccountFields& fields) : fields_(fields) {}
+  bool Read();
+
+ protected:
+  BOOL OnInit() override;
+
+ private:
+  AccountFields& fields_;
+};
+
+class AccountDialog : public Dialog {
+ public:
+  // Edits `account` in place only when the user confirms with OK.
+  explicit AccountDialog(AncestryPop3Checker& account);
+  ~AccountDialog() override;
+
+ protected:
+  BOOL OnInit() override;
+  bool OnNotify(NMHDR* header, LRESULT* result) override;
+  void OnOk() override;
+
+ private:
+  void ShowPage(int page);
+  // Moves the focus for Tab or Shift+Tab; false when the focus is elsewhere.
+  bool Navigate(HWND focus, bool backwards);
+  static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);
+
+  AncestryPop3Checker& account_;
+  AccountFields fields_;
+  AccountPage accountPage_;
+  TimeoutPage timeoutPage_;
+  ProtocolPage protocolPage_;
+  HWND pages_[3] = {};
+  int shown_ = 0;
+  HHOOK filter_ = nullptr;
+};
+
+}  // namespace bw

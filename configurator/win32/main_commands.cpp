@@ -1,0 +1,179 @@
+// The main window's commands on the file as a whole and beyond the window:
+// save, load, exit, the checker restart, help, about and the file dialogs.
+#include "configurator/win32/main_window.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "common/win32/process_start.h"
+#include "common/win32/system_error.h"
+#include "configurator/core/main_rules.h"
+#include "configurator/win32/main_paths.h"
+#include "configurator/win32/simple_dialogs.h"
+
+namespace bw {
+namespace {
+
+// The save-file dialog of "参照(&1)..." and "参照(&2)...", and Load's open
+// dialog. Starts in the folder of `current` with its file name filled in.
+bool AskFileName(HWND owner, bool open, const char* filter, const char* extension,
+                 std::string* path) {
+  char file[MAX_PATH] = {};
+  std::string folder;
+  const std::string current = *path;
+  const size_t slash = current.find_last_of("\\/");
+  if (slash != std::string::npos) {
+    folder = current.substr(0, slash + 1);
+    std::strncpy(file, current.c_str() + slash + 1, MAX_PATH - 1);
+  } else {
+    std::strncpy(file, current.c_str(), MAX_PATH - 1);
+  }
+  // The filters are written with "|" as separators, like the texts they show.
+  std::string filters = filter;
+  for (char& c : filters)
+    if (c == '|') c = '\0';
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filters.c_str();
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  ofn.lpstrDefExt = extension;
+  ofn.Flags = OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN | OFN_NOCHANGEDIR;
+  if (open) {
+    ofn.Flags |= OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameA(&ofn)) return false;
+  } else {
+    ofn.Flags |= OFN_OVERWRITEPROMPT;
+    if (!GetSaveFileNameA(&ofn)) return false;
+  }
+  *path = file;
+  return true;
+}
+
+}  // namespace
+
+bool MainWindow::Save() {
+  if (!ReadControls()) return false;
+  return SaveParameterFile(
+      saveFileName_, logFileName_, logFileLimit_, *controller_,
+      [](void* self) {
+        auto* me = static_cast<MainWindow*>(self);
+        me->UpdateEnabling();
+        me->dirty_ = false;
+      },
+      this);
+}
+
+void MainWindow::Load() {
+  if (!ReadControls()) return;
+  if (dirty_ && KnobsetBox(hwnd_, "変更内容が破棄されます. 読み込みますか?",
+                           MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION) != IDYES)
+    return;
+  std::string path = saveFileName_;
+  if (!AskFileName(hwnd_, true, "設定保存ﾌｧｲﾙ (*.INI)|*.ini|全て(*.*)|*.*||", "ini", &path))
+    return;
+  ParameterFileHeader header;
+  std::unique_ptr<AncestryPop3Controller> loaded = LoadParameterFile(path, &header);
+  if (!loaded) {
+    KnobsetBox(hwnd_, "ファイル[" + path + "]の読み込みに失敗しました.");
+    return;
+  }
+  KnobsetBox(hwnd_, "新しい定義ファイルを読み込みました.");
+  saveFileName_ = path;
+  controller_ = std::move(loaded);  // the old controller frees every old record
+  logFileName_ = header.logFileName;
+  logFileLimit_ = header.logFileLimit;
+  fileVersion_ = header.fileVersion;
+  TakeConfiguration();
+}
+
+void MainWindow::Exit() {
+  if (dirty_) {
+    const int answer = KnobsetBox(
+        hwnd_,
+        "変更内容が保存されていません. 保存してから終了しますか？\r\n"
+        "\t[はい]\t保存終了します\r\n\t[いいえ]\t破棄終了します\r\n\t[ｷｬﾝｾﾙ]\t中止します\r\n",
+        MB_YESNOCANCEL | MB_DEFBUTTON3 | MB_ICONQUESTION);
+    if (answer == IDCANCEL) return;
+    if (answer == IDYES) {
+      if (!ReadControls() || !CheckListLimits(*controller_)) return;
+      // A file that cannot be created is reported by the save; the program
+      // still ends, as the user chose to leave.
+      Save();
+    }
+  }
+  dirty_ = false;
+  End(IDCANCEL);
+}
+
+void MainWindow::Restart(bool simulated) {
+  if (!checkerPresent_) {
+    KnobsetBox(hwnd_, "Bellwickが、同じフォルダに格納されていません.");
+    return;
+  }
+  if (dirty_) {
+    if (!ReadControls() || !CheckListLimits(*controller_)) return;
+    if (KnobsetBox(hwnd_, "まず、変更を保存します. よろしいですか？", MB_YESNO) != IDYES) return;
+    // Starting the checker on a file that does not hold the changes (or
+    // does not exist) would not be the restart the user asked for.
+    if (!Save()) return;
+  }
+  if (HWND running = FindWindowA("POP3 Mail Checker Checker", nullptr)) {
+    const char* question = simulated ? "ｼﾐｭﾚｰﾄﾓｰﾄﾞにて再起動します. よろしいですか？\r\n"
+                                     : "再起動します. よろしいですか？\r\n";
+    if (KnobsetBox(hwnd_, question, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    // SendMessage returns once the checker has handled the close.
+    SendMessageA(running, WM_CLOSE, 0, 0);
+    Sleep(500);
+  }
+  const std::string arguments = RestartArguments(simulated, saveFileName_);
+  StartSimpleProcess(nullptr, checkerPath_.c_str(), arguments.c_str(), nullptr);
+}
+
+void MainWindow::Help() {
+  const std::string program = ProgramPath();
+  const std::string help = HelpFilePath(program);
+  if (!IsOrdinaryFile(help)) {
+    MessageBoxA(hwnd_, "ﾍﾙﾌﾟﾌｧｲﾙが見つかりません.", "HELP Error", MB_OK);
+    return;
+  }
+  const std::string folder = program.substr(0, program.find_last_of("\\/") + 1);
+  char viewer[MAX_PATH] = {};
+  const INT_PTR found =
+      reinterpret_cast<INT_PTR>(FindExecutableA(help.c_str(), folder.c_str(), viewer));
+  if (found <= 32) {
+    // FindExecutable's small codes are the system's error numbers, except
+    // for the missing association.
+    SetLastError(found == SE_ERR_NOASSOC ? ERROR_NO_ASSOCIATION : static_cast<DWORD>(found));
+    ShowSystemError(true);
+    return;
+  }
+  const std::string argument = "\"" + help + "\"";
+  StartSimpleProcess(nullptr, viewer, argument.c_str(), nullptr);
+}
+
+void MainWindow::About() { RunAboutBox(hwnd_); }
+
+void MainWindow::BrowseSave() {
+  std::string path = ItemText(IDC_SAVE_FILE);
+  if (!AskFileName(hwnd_, false, "設定保存ﾌｧｲﾙ (*.INI)|*.ini|全て (*.*)|*.*||", "ini", &path))
+    return;
+  saveFileName_ = path;
+  SetTextQuietly(IDC_SAVE_FILE, path);
+  UpdateEnabling();
+  dirty_ = true;
+}
+
+void MainWindow::BrowseLog() {
+  std::string path = ItemText(IDC_LOG_FILE);
+  if (!AskFileName(hwnd_, false, "ﾛｸﾞﾌｧｲﾙ (*.TXT)|*.txt|全て (*.*)|*.*||", "txt", &path))
+    return;
+  logFileName_ = path;
+  SetItemText(IDC_LOG_FILE, path);  // the edit-change rule marks the change
+}
+
+}  // namespace bw

@@ -1,0 +1,495 @@
+// Knobset's main window: set-up, the record list and its editing commands
+// (see main_window.h; the file commands are in main_commands.cpp).
+#include "configurator/win32/main_window.h"
+
+
+#include <shellapi.h>
+
+#include "configurator/core/main_rules.h"
+#include "configurator/core/record_fields.h"
+#include "configurator/core/record_list.h"
+#include "configurator/win32/account_dialog.h"
+#include "configurator/win32/main_paths.h"
+#include "configurator/win32/simple_dialogs.h"
+
+namespace bw {
+namespace {
+
+struct Column {
+  const char* title;
+  int format;
+  int width;
+};
+const Column kAccountColumns[] = {{"接続先", LVCFMT_LEFT, 182},
+                                  {"ﾎｽﾄ名", LVCFMT_LEFT, 150},
+                                  {"ｻｰﾋﾞｽ", LVCFMT_RIGHT, 80},
+                                  {"周期", LVCFMT_RIGHT, 64}};
+const Column kMenuColumns[] = {{"ｷｬﾌﾟｼｮﾝ", LVCFMT_LEFT, 222},
+                               {"ﾓｼﾞｭｰﾙ", LVCFMT_CENTER, 124},
+                               {"Dir", LVCFMT_CENTER, 30},
+                               {"Pri", LVCFMT_CENTER, 58},
+                               {"引数", LVCFMT_CENTER, 42}};
+const Column kAutoExecColumns[] = {{"ﾓｼﾞｭｰﾙ", LVCFMT_CENTER, 140},
+                                   {"重", LVCFMT_CENTER, 30},
+                                   {"Dir", LVCFMT_CENTER, 30},
+                                   {"位置", LVCFMT_RIGHT, 96},
+                                   {"ｻｲｽﾞ", LVCFMT_RIGHT, 80},
+                                   {"Pri", LVCFMT_CENTER, 58},
+                                   {"引数", LVCFMT_CENTER, 42}};
+
+void SetCell(HWND list, int row, int column, const std::string& text) {
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = const_cast<char*>(text.c_str());
+  SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(std::string saveFileName, const ParameterFileHeader& header,
+                       std::unique_ptr<AncestryPop3Controller> controller)
+    : saveFileName_(std::move(saveFileName)),
+      logFileName_(header.logFileName),
+      logFileLimit_(header.logFileLimit),
+      fileVersion_(header.fileVersion),
+      controller_(std::move(controller)) {}
+
+MainWindow::~MainWindow() {
+  if (accelerators_) DestroyAcceleratorTable(accelerators_);
+  if (bigIcon_) DestroyIcon(bigIcon_);
+  if (smallIcon_) DestroyIcon(smallIcon_);
+}
+
+void MainWindow::Run() {
+  if (!CreateChild(nullptr, IDD_MAIN)) return;
+  ShowWindow(hwnd_, SW_SHOW);
+  // The accelerators are looked at before the dialog's own key handling.
+  MSG msg;
+  while (!ended_ && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (hwnd_ && TranslateAcceleratorA(hwnd_, accelerators_, &msg)) continue;
+    if (hwnd_ && IsDialogMessageA(hwnd_, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+BOOL MainWindow::OnInit() {
+  HMENU system = GetSystemMenu(hwnd_, FALSE);
+  AppendMenuA(system, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(system, MF_STRING, IDM_SYSTEM_ABOUT, "Knobset のﾊﾞｰｼﾞｮﾝ情報(&A)...");
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  bigIcon_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_KNOBSET), IMAGE_ICON,
+                                           GetSystemMetrics(SM_CXICON),
+                                           GetSystemMetrics(SM_CYICON), 0));
+  smallIcon_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_KNOBSET),
+                                             IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), 0));
+  SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  accelerators_ = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+
+  HWND tabs = Item(IDC_TABS);
+  for (int i = 0; i < 3; ++i) {
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    std::string label = TabLabel(i, true);
+    item.pszText = &label[0];
+    SendMessageA(tabs, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+  }
+  SendMessageA(tabs, TCM_SETCURSEL, 0, 0);
+  tab_ = 0;
+  SendMessageA(List(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  SetMessageOwner(hwnd_);
+
+  TakeConfiguration();
+
+  checkerPath_ = PathBesideProgram(ProgramPath(), "Bellwick.exe");
+  checkerPresent_ = IsOrdinaryFile(checkerPath_);
+  return FALSE;
+}
+
+void MainWindow::TakeConfiguration() {
+  dirty_ = false;
+  saveFileName_ = FullPath(saveFileName_);
+  logFileName_ = FullPath(logFileName_);
+  SetTextQuietly(IDC_SAVE_FILE, saveFileName_);
+  SetTextQuietly(IDC_LOG_LIMIT, std::to_string(logFileLimit_));
+  SetTextQuietly(IDC_LOG_FILE, logFileName_);
+  Rebuild();
+  UpdateEnabling();
+}
+
+void MainWindow::SetTextQuietly(int id, const std::string& text) {
+  quiet_ = true;
+  SetItemText(id, text);
+  quiet_ = false;
+}
+
+bool MainWindow::ReadControls() {
+  int limit = 0;
+  std::string message;
+  if (!ReadRangedInt(ItemText(IDC_LOG_LIMIT), 0, 9999, &limit, &message)) {
+    KnobsetBox(hwnd_, message, MB_OK | MB_ICONEXCLAMATION);
+    SetFocus(Item(IDC_LOG_LIMIT));
+    SendMessageA(Item(IDC_LOG_LIMIT), EM_SETSEL, 0, -1);
+    return false;
+  }
+  logFileLimit_ = limit;
+  saveFileName_ = ItemText(IDC_SAVE_FILE);
+  logFileName_ = ItemText(IDC_LOG_FILE);
+  return true;
+}
+
+int MainWindow::ListRows() const {
+  return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
+}
+
+void MainWindow::UpdateEnabling() {
+  const int selected = static_cast<int>(SendMessageA(List(), LVM_GETSELECTEDCOUNT, 0, 0));
+  const MainEnabling e = ComputeMainEnabling(saveFileName_, selected, tab_, ListRows());
+  Enable(IDOK, e.ok);
+  Enable(IDC_UPDATE, e.update);
+  Enable(IDC_DELETE, e.remove);
+  Enable(IDC_CAPTURE, e.capture);
+  Enable(IDC_ADD, e.add);
+}
+
+std::vector<RingListClass*> MainWindow::SelectedRecords() const {
+  std::vector<RingListClass*> records;
+  int row = -1;
+  while ((row = static_cast<int>(SendMessageA(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(row),
+                                              LVNI_SELECTED))) >= 0) {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    SendMessageA(List(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    records.push_back(reinterpret_cast<RingListClass*>(item.lParam));
+  }
+  return records;
+}
+
+void MainWindow::Reselect(const std::vector<RingListClass*>& records) {
+  const int rows = ListRows();
+  for (int row = 0; row < rows; ++row) {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    SendMessageA(List(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    for (RingListClass* record : records) {
+      if (reinterpret_cast<RingListClass*>(item.lParam) != record) continue;
+      ListView_SetItemState(List(), row, LVIS_SELECTED, LVIS_SELECTED);
+    }
+  }
+}
+
+void MainWindow::SetTabLabels() {
+  const bool empty[3] = {controller_->accountHead == nullptr, controller_->menuHead == nullptr,
+                         controller_->autoExecHead == nullptr};
+  for (int i = 0; i < 3; ++i) {
+    std::string label = TabLabel(i, empty[i]);
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = &label[0];
+    SendMessageA(Item(IDC_TABS), TCM_SETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+void MainWindow::FreshImageList() {
+  images_.Reset(ImageList_Create(16, 16, ILC_MASK | ILC_COLOR24, 4, 4));
+  SendMessageA(List(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.Get()));
+}
+
+void MainWindow::Rebuild() {
+  SetTabLabels();
+  HWND list = List();
+  SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+  while (SendMessageA(list, LVM_DELETECOLUMN, 0, 0)) {
+  }
+  const Column* columns = kAccountColumns;
+  int count = 4;
+  if (tab_ == kTabMenu) {
+    columns = kMenuColumns;
+    count = 5;
+  } else if (tab_ == kTabAutoExec) {
+    columns = kAutoExecColumns;
+    count = 7;
+  }
+  for (int i = 0; i < count; ++i) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = columns[i].format;
+    column.cx = columns[i].width;
+    column.pszText = const_cast<char*>(columns[i].title);
+    column.iSubItem = i;
+    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+  }
+  FreshImageList();
+  InsertRows();
+  SetFocus(list);
+}
+
+void MainWindow::Refill() {
+  HWND list = List();
+  const int top = GetScrollPos(list, SB_VERT);
+  const int left = GetScrollPos(list, SB_HORZ);
+  SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+  FreshImageList();
+  InsertRows();
+  RECT row{};
+  row.left = LVIR_BOUNDS;
+  if (ListRows() > 0 && SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)))
+    SendMessageA(list, LVM_SCROLL, static_cast<WPARAM>(left), top * (row.bottom - row.top));
+  SetFocus(list);
+}
+
+void MainWindow::InsertRows() {
+  HWND list = List();
+  RingListClass* head = tab_ == kTabAccounts ? static_cast<RingListClass*>(controller_->accountHead)
+                        : tab_ == kTabMenu   ? static_cast<RingListClass*>(controller_->menuHead)
+                                             : static_cast<RingListClass*>(controller_->autoExecHead);
+  int row = 0;
+  for (RingListClass* record : RingRows(head)) {
+    std::vector<std::string> cells;
+    int image = -1;
+    if (tab_ == kTabAccounts) {
+      const AccountFields f = ReadAccountFields(*static_cast<AncestryPop3Checker*>(record));
+      cells = {f.connectionName, f.hostName, f.serviceName, std::to_string(f.cycleMinutes)};
+    } else {
+      const ExecutantRow r = tab_ == kTabMenu
+                                 ? ReadMenuRow(*static_cast<MenuExecutant*>(record))
+                                 : ReadExecutantRow(*static_cast<Executant*>(record));
+      HICON icon = nullptr;
+      if (!r.fileName.empty() && ExtractIconExA(r.fileName.c_str(), 0, nullptr, &icon, 1) > 0 &&
+          icon) {
+        image = ImageList_AddIcon(images_.Get(), icon);
+        DestroyIcon(icon);
+      }
+      const std::string priority = PriorityText(r.priority);
+      if (tab_ == kTabMenu) {
+        cells = {r.menuName, ModuleText(r.fileName), DirectoryMarker(r.fileName, r.path), priority,
+                 ArgumentsMarker(r.arguments)};
+      } else {
+        cells = {ModuleText(r.fileName),
+                 InitialOnceMarker(r.initialOnce),
+                 DirectoryMarker(r.fileName, r.path),
+                 PositionText(r.positionGiven, r.x, r.y),
+                 SizeText(r.sizeGiven, r.width, r.height),
+                 priority,
+                 ArgumentsMarker(r.arguments)};
+      }
+    }
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM | (image >= 0 ? LVIF_IMAGE : 0);
+    item.iItem = row;
+    item.pszText = &cells[0][0];
+    item.lParam = reinterpret_cast<LPARAM>(record);
+    item.iImage = image;
+    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    for (size_t c = 1; c < cells.size(); ++c) SetCell(list, row, static_cast<int>(c), cells[c]);
+    ++row;
+  }
+}
+
+bool MainWindow::OnCommand(int id, int code, HWND control) {
+  switch (id) {
+    case IDC_SAVE_FILE:
+      if (code == EN_CHANGE && !quiet_) {
+        saveFileName_ = ItemText(IDC_SAVE_FILE);
+        UpdateEnabling();
+      }
+      return true;
+    case IDC_LOG_FILE:
+    case IDC_LOG_LIMIT:
+      if (code == EN_CHANGE && !quiet_) dirty_ = true;
+      return true;
+    case IDC_BROWSE_SAVE: BrowseSave(); return true;
+    case IDC_BROWSE_LOG: BrowseLog(); return true;
+    case IDC_ADD: Add(); return true;
+    case IDC_UPDATE:
+    case IDM_UPDATE: Update(); return true;
+    case IDC_UP: Move(true); return true;
+    case IDC_DOWN: Move(false); return true;
+    case IDC_DELETE: Delete(); return true;
+    case IDC_OPTIONS:
+    case IDC_CONTROL:
+    case IDC_CAPTURE: NotYetAvailable(); return true;
+    case IDM_SELECT_ALL: SelectAll(true); return true;
+    case IDM_DESELECT_ALL: SelectAll(false); return true;
+    case IDM_LOAD: Load(); return true;
+    case IDM_SAVE: Save(); return true;
+    case IDM_EXIT: Exit(); return true;
+    case IDM_RESTART: Restart(false); return true;
+    case IDM_RESTART_SIMULATED: Restart(true); return true;
+    case IDM_HELP: Help(); return true;
+    case IDM_ABOUT: About(); return true;
+    default: return Dialog::OnCommand(id, code, control);
+  }
+}
+
+bool MainWindow::OnNotify(NMHDR* header, LRESULT*) {
+  if (header->idFrom == IDC_TABS && header->code == TCN_SELCHANGE) {
+    // A refused log limit is reported but does not hold the tab back.
+    ReadControls();
+    tab_ = static_cast<int>(SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0));
+    Rebuild();
+    UpdateEnabling();
+    return true;
+  }
+  if (header->idFrom != IDC_LIST) return false;
+  switch (header->code) {
+    case LVN_ITEMCHANGED: UpdateEnabling(); return true;
+    case NM_DBLCLK: Update(); return true;
+    case NM_RCLICK: ShowListPopup(); return true;
+    default: return false;
+  }
+}
+
+bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR*) {
+  if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == IDM_SYSTEM_ABOUT) {
+    About();
+    return true;
+  }
+  if (message == WM_DESTROY) {
+    // The image list goes with the window; the records stay with the
+    // controller, which the caller destroys.
+    SendMessageA(List(), LVM_SETIMAGELIST, LVSIL_SMALL, 0);
+    images_.Reset(nullptr);
+    SetMessageOwner(nullptr);
+    ended_ = true;
+  }
+  return false;
+}
+
+void MainWindow::OnOk() {
+  // Enter runs Update, but only while the hidden OK button is enabled.
+  if (IsWindowEnabled(Item(IDOK))) Update();
+}
+
+void MainWindow::ShowListPopup() {
+  HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_LIST_POPUP));
+  if (!menu) return;
+  POINT at;
+  GetCursorPos(&at);
+  TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr);
+  DestroyMenu(menu);
+}
+
+void MainWindow::NotYetAvailable() {
+  // The options, auto-exec control and capture dialogs are not part of this
+  // program yet.
+  KnobsetBox(hwnd_, "この機能は準備中です.", MB_OK | MB_ICONINFORMATION);
+}
+
+namespace {
+
+// Runs the record dialog of `tab` on `record`; true on OK.
+bool RunRecordDialog(HWND owner, int tab, RingListClass* record) {
+  if (tab == kTabAccounts) {
+    AccountDialog dialog(*static_cast<AncestryPop3Checker*>(record));
+    return dialog.RunModal(owner, IDD_ACCOUNT) == IDOK;
+  }
+  return RunApplicationStub(owner, tab == kTabMenu, *static_cast<Executant*>(record));
+}
+
+}  // namespace
+
+void MainWindow::Add() {
+  RingListClass* record = tab_ == kTabAccounts ? static_cast<RingListClass*>(NewAccountRecord())
+                          : tab_ == kTabMenu   ? static_cast<RingListClass*>(NewMenuRecord())
+                                               : static_cast<RingListClass*>(NewAutoExecRecord());
+  if (!RunRecordDialog(hwnd_, tab_, record)) {
+    delete record;
+    return;
+  }
+  bool wasEmpty = false;
+  if (tab_ == kTabAccounts) {
+    wasEmpty = !controller_->accountHead;
+    AppendRecord(controller_->accountHead, static_cast<AncestryPop3Checker*>(record));
+  } else if (tab_ == kTabMenu) {
+    wasEmpty = !controller_->menuHead;
+    AppendRecord(controller_->menuHead, static_cast<MenuExecutant*>(record));
+  } else {
+    wasEmpty = !controller_->autoExecHead;
+    AppendRecord(controller_->autoExecHead, static_cast<Executant*>(record));
+  }
+  if (wasEmpty) {
+    Rebuild();
+  } else {
+    Refill();
+  }
+  UpdateEnabling();
+  dirty_ = true;
+}
+
+void MainWindow::Update() {
+  const std::vector<RingListClass*> selected = SelectedRecords();
+  if (selected.size() != 1) return;
+  if (!RunRecordDialog(hwnd_, tab_, selected[0])) return;
+  SendMessageA(List(), WM_SETREDRAW, FALSE, 0);
+  Refill();
+  Reselect(selected);
+  SendMessageA(List(), WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(List(), nullptr, TRUE);
+  UpdateEnabling();
+  dirty_ = true;
+}
+
+void MainWindow::Delete() {
+  const std::vector<RingListClass*> selected = SelectedRecords();
+  if (selected.empty()) return;
+  int index;
+  bool empty;
+  if (tab_ == kTabAccounts) {
+    index = DeleteRecords(controller_->accountHead, selected);
+    empty = !controller_->accountHead;
+  } else if (tab_ == kTabMenu) {
+    index = DeleteRecords(controller_->menuHead, selected);
+    empty = !controller_->menuHead;
+  } else {
+    index = DeleteRecords(controller_->autoExecHead, selected);
+    empty = !controller_->autoExecHead;
+  }
+  if (empty) {
+    Rebuild();
+  } else {
+    Refill();
+  }
+  UpdateEnabling();
+  if (index >= 0 && index < ListRows()) {
+    SendMessageA(List(), LVM_SETSELECTIONMARK, 0, index);
+    ListView_SetItemState(List(), index, LVIS_SELECTED, LVIS_SELECTED);
+  }
+  dirty_ = true;
+}
+
+void MainWindow::Move(bool up) {
+  const std::vector<RingListClass*> selected = SelectedRecords();
+  bool moved;
+  if (tab_ == kTabAccounts) {
+    moved = up ? MoveRecordsUp(controller_->accountHead, selected)
+               : MoveRecordsDown(controller_->accountHead, selected);
+  } else if (tab_ == kTabMenu) {
+    moved = up ? MoveRecordsUp(controller_->menuHead, selected)
+               : MoveRecordsDown(controller_->menuHead, selected);
+  } else {
+    moved = up ? MoveRecordsUp(controller_->autoExecHead, selected)
+               : MoveRecordsDown(controller_->autoExecHead, selected);
+  }
+  if (!moved) {
+    SetFocus(List());
+    return;
+  }
+  SendMessageA(List(), WM_SETREDRAW, FALSE, 0);
+  Refill();
+  Reselect(selected);
+  SendMessageA(List(), WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(List(), nullptr, TRUE);
+  dirty_ = true;
+}
+
+void MainWindow::SelectAll(bool select) {
+  ListView_SetItemState(List(), -1, select ? LVIS_SELECTED : 0, LVIS_SELECTED);
+  if (select) SetFocus(List());
+}
+
+}  // namespace bw

@@ -1,0 +1,254 @@
+// The configurator's window-free rules: enabling, tab labels and cells, the
+// number boxes, the account dialog's masking, radio pairs and required
+// fields, the list limits and the record adapter.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/core/key_table.h"
+#include "common/core/param_file.h"
+#include "common/core/platform.h"
+#include "configurator/core/account_model.h"
+#include "configurator/core/main_rules.h"
+#include "configurator/core/record_fields.h"
+#include "configurator/core/record_list.h"
+
+namespace bw {
+namespace {
+
+TEST(MainEnablingTest, AddStopsExactlyAtEachTabsLimit) {
+  EXPECT_TRUE(ComputeMainEnabling("a.ini.x", 0, kTabAccounts, 255).add);
+  EXPECT_FALSE(ComputeMainEnabling("a.ini.x", 0, kTabAccounts, 256).add);
+  EXPECT_TRUE(ComputeMainEnabling("a.ini.x", 0, kTabMenu, 8).add);
+  EXPECT_FALSE(ComputeMainEnabling("a.ini.x", 0, kTabMenu, 9).add);
+  EXPECT_TRUE(ComputeMainEnabling("a.ini.x", 0, kTabAutoExec, 15).add);
+  EXPECT_FALSE(ComputeMainEnabling("a.ini.x", 0, kTabAutoExec, 16).add);
+}
+
+TEST(MainEnablingTest, UpdateDeleteNeedASelectionAndCaptureNeverOnAccounts) {
+  MainEnabling none = ComputeMainEnabling("x", 0, kTabAccounts, 3);
+  EXPECT_FALSE(none.update);
+  EXPECT_FALSE(none.remove);
+  EXPECT_FALSE(none.capture);
+  EXPECT_FALSE(none.ok);  // five characters are not enough
+  MainEnabling two = ComputeMainEnabling("ab.ini", 2, kTabMenu, 3);
+  EXPECT_TRUE(two.update);
+  EXPECT_TRUE(two.remove);
+  EXPECT_TRUE(two.capture);
+  EXPECT_TRUE(two.ok);
+}
+
+TEST(MainRowsTest, TabLabelsCarryTheEmptyOrFilledMarker) {
+  EXPECT_EQ(TabLabel(kTabAccounts, false), "●接続先");
+  EXPECT_EQ(TabLabel(kTabAutoExec, true), "  自動起動");
+}
+
+TEST(MainRowsTest, PriorityTextCoversClassAndThreadBitsAndUnknownValues) {
+  EXPECT_EQ(PriorityText(0x00), "継承  ");
+  EXPECT_EQ(PriorityText(0x23), "普通+0");
+  EXPECT_EQ(PriorityText(0x31), " 高 -2");
+  EXPECT_EQ(PriorityText(0x15), " 低 +2");
+  EXPECT_EQ(PriorityText(0x46), "??????");
+}
+
+TEST(MainRowsTest, DirectoryMarkerComparesFolderIgnoringCaseAndOneBackslash) {
+  EXPECT_EQ(DirectoryMarker("c:\\tools\\mail.exe", ""), "－");
+  EXPECT_EQ(DirectoryMarker("c:\\tools\\mail.exe", "C:\\Tools\\"), "○");
+  EXPECT_EQ(DirectoryMarker("c:\\tools\\mail.exe", "C:\\Tools"), "○");
+  EXPECT_EQ(DirectoryMarker("c:\\tools\\mail.exe", "C:\\Other"), "◆");
+}
+
+TEST(MainRowsTest, ModuleNameNeverSplitsAtTheTrailByteOfADoubleByteCharacter) {
+  // "ソ" is 0x83 0x5C: its second byte is a backslash.
+  EXPECT_EQ(ModuleText("c:\\ソフト\\app.exe"), "app.exe");
+  EXPECT_EQ(ModuleText("c:\\dir\\ソ.exe"), "ソ.exe");
+  EXPECT_EQ(DirectoryMarker("c:\\ソ\\a.exe", "c:\\ソ"), "○");
+  EXPECT_EQ(ModuleText("plain.exe"), "plain.exe");
+}
+
+TEST(MainRowsTest, PositionSizeArgumentsAndOnceCells) {
+  EXPECT_EQ(PositionText(false, 1, 2), "---");
+  EXPECT_EQ(PositionText(true, -5, 20), "-5,20");
+  EXPECT_EQ(SizeText(true, 640, 480), "640X480");
+  EXPECT_EQ(ArgumentsMarker(""), "－");
+  EXPECT_EQ(ArgumentsMarker("-x"), "■");
+  EXPECT_EQ(InitialOnceMarker(1), "×");
+  EXPECT_EQ(InitialOnceMarker(0), "○");
+}
+
+TEST(NumberBoxTest, RangeEdgesAcceptedAndOutsideOrGarbageRefused) {
+  int v = -1;
+  std::string message;
+  EXPECT_TRUE(ReadRangedInt("9999", 0, 9999, &v, &message));
+  EXPECT_EQ(v, 9999);
+  EXPECT_TRUE(ReadRangedInt(" 0 ", 0, 9999, &v, &message));
+  EXPECT_EQ(v, 0);
+  EXPECT_FALSE(ReadRangedInt("10000", 0, 9999, &v, &message));
+  EXPECT_EQ(message, "0 から 9999 までの整数を入力してください.");
+  EXPECT_FALSE(ReadRangedInt("-1", 0, 9999, &v, &message));
+  EXPECT_FALSE(ReadRangedInt("", 1, 999, &v, &message));
+  EXPECT_FALSE(ReadRangedInt("12a", 1, 999, &v, &message));
+  // A huge number must not wrap round into the range.
+  EXPECT_FALSE(ReadRangedInt("4294967301", 0, 30, &v, &message));
+  EXPECT_EQ(v, 0);
+}
+
+TEST(NumberBoxTest, LengthLimitIsSixtyFourBytes) {
+  EXPECT_EQ(LengthMessage(std::string(64, 'a'), 64), "");
+  EXPECT_NE(LengthMessage(std::string(65, 'a'), 64), "");
+}
+
+TEST(ProgramPathsTest, CheckerHelpAndRestartArguments) {
+  EXPECT_EQ(PathBesideProgram("C:\\a b\\Knobset.exe", "Bellwick.exe"), "C:\\a b\\Bellwick.exe");
+  EXPECT_EQ(PathBesideProgram("Knobset.exe", "Bellwick.exe"), "Bellwick.exe");
+  EXPECT_EQ(HelpFilePath("C:\\x.y\\Knobset.exe"), "C:\\x.y\\Knobset.chm");
+  EXPECT_EQ(HelpFilePath("C:\\x.y\\Knobset"), "C:\\x.y\\Knobset.chm");
+  EXPECT_EQ(RestartArguments(false, "C:\\p.ini"), "-d 0 -p \"C:\\p.ini\"");
+  EXPECT_EQ(RestartArguments(true, "C:\\a b.ini"), "-d 0 -s -p \"C:\\a b.ini\"");
+}
+
+TEST(MaskingTest, PlaceholderHidesTheLengthUntilTheBoxHasTheFocus) {
+  MaskedField f;
+  f.Open("abc", true);
+  EXPECT_EQ(f.Shown(), std::string(42, '-'));
+  f.FocusGained();
+  EXPECT_EQ(f.Shown(), "abc");
+  f.Changed("abcd");
+  f.FocusLost("abcd");
+  EXPECT_EQ(f.Real(), "abcd");
+  EXPECT_EQ(f.Shown(), std::string(42, '-'));
+}
+
+TEST(MaskingTest, UnmaskingShowsRealValuesAndEmptyValuesShowNoPlaceholder) {
+  MaskedField f;
+  f.Open("", true);
+  EXPECT_EQ(f.Shown(), "");
+  f.Open("secret", true);
+  f.ApplyMasking(false);
+  EXPECT_EQ(f.Shown(), "secret");
+  f.FocusGained();
+  f.FocusLost("");
+  f.ApplyMasking(true);
+  EXPECT_EQ(f.Real(), "");
+  EXPECT_EQ(f.Shown(), "");
+}
+
+TEST(TimeoutRowTest, OpensFromTheStoredValueAndRadiosSetZeroOrThirty) {
+  TimeoutRow row;
+  row.Open(12);
+  EXPECT_TRUE(row.changed);
+  EXPECT_EQ(row.value, 12);
+  row.ChooseDefault();
+  EXPECT_FALSE(row.changed);
+  EXPECT_EQ(row.value, 0);
+  row.ChooseChange();
+  EXPECT_TRUE(row.changed);
+  EXPECT_EQ(row.value, 30);
+  row.Open(0);
+  EXPECT_FALSE(row.changed);
+}
+
+TEST(RequiredFieldsTest, AllFiveLinesInDialogOrderAndNoneWhenComplete) {
+  EXPECT_EQ(RequiredFieldsMessage("", "", "", "", ""),
+            "接続名は必須入力項目です\r\n"
+            "ﾎｽﾄ名は必須入力項目です.\r\n"
+            "ｻｰﾋﾞｽ名は必須入力項目です.\r\n"
+            "ﾕｰｻﾞIDは必須入力項目です.\r\n"
+            "ﾊﾟｽﾜｰﾄﾞは必須入力項目です.\r\n");
+  EXPECT_EQ(RequiredFieldsMessage("n", "h", "", "u", ""),
+            "ｻｰﾋﾞｽ名は必須入力項目です.\r\nﾊﾟｽﾜｰﾄﾞは必須入力項目です.\r\n");
+  EXPECT_EQ(RequiredFieldsMessage("n", "h", "110", "u", "p"), "");
+}
+
+// Collects the boxes the limits check shows.
+int CollectBox(void* context, const std::string& text, const std::string&, unsigned) {
+  static_cast<std::vector<std::string>*>(context)->push_back(text);
+  return kIdOk;
+}
+
+TEST(ListLimitsTest, AccountMessagesComeBeforeTheApplicationLimits) {
+  std::vector<std::string> boxes;
+  SetMessageBoxHandler(CollectBox, &boxes);
+  AncestryPop3Controller controller;
+  for (int i = 0; i < 10; ++i) AppendRecord(controller.menuHead, NewMenuRecord());
+  for (int i = 0; i < 17; ++i) AppendRecord(controller.autoExecHead, NewAutoExecRecord());
+  EXPECT_FALSE(CheckListLimits(controller));
+  for (int i = 0; i < 257; ++i) AppendRecord(controller.accountHead, NewAccountRecord());
+  EXPECT_FALSE(CheckListLimits(controller));
+  DeleteRecords(controller.accountHead, {controller.accountHead});
+  EXPECT_FALSE(CheckListLimits(controller));
+  DeleteRecords(controller.menuHead, {controller.menuHead});
+  EXPECT_FALSE(CheckListLimits(controller));
+  DeleteRecords(controller.autoExecHead, {controller.autoExecHead});
+  EXPECT_TRUE(CheckListLimits(controller));
+  SetMessageBoxHandler(nullptr, nullptr);
+  ASSERT_EQ(boxes.size(), 4u);
+  EXPECT_EQ(boxes[0], "接続先は１箇所以上設定して下さい.");
+  EXPECT_EQ(boxes[1], "接続先は２５６箇所までしか登録できません.");
+  EXPECT_EQ(boxes[2], "メニューは９件までしか登録できません.");
+  EXPECT_EQ(boxes[3], "自動実行ｱﾌﾟﾘは１６件までしか登録できません.");
+}
+
+TEST(RecordFieldsTest, NewAccountStartsWithTheKeyDefaultsNotTheConstructorValues) {
+  std::unique_ptr<AncestryPop3Checker> a(NewAccountRecord());
+  AccountFields f = ReadAccountFields(*a);
+  EXPECT_EQ(f.serviceName, "110");
+  EXPECT_EQ(f.cycleMinutes, 15);
+  EXPECT_EQ(f.useUidl, 0);
+  EXPECT_EQ(f.toDnsSec, 0);
+  EXPECT_EQ(f.toConnectSec, 0);
+  EXPECT_EQ(f.disconnectNoQuit, 0);
+}
+
+TEST(RecordFieldsTest, WrittenFieldsReadBackAndTheTlsChoiceSurvives) {
+  std::unique_ptr<AncestryPop3Checker> a(NewAccountRecord());
+  AccountFields f;
+  f.connectionName = "n";
+  f.hostName = "h";
+  f.serviceName = "995";
+  f.userId = "u";
+  f.password = " p w ";
+  f.cycleMinutes = 3;
+  f.toConnectSec = 12;
+  f.useApop = 2;
+  f.useUidl = 1;
+  f.useTls = 1;
+  EXPECT_EQ(WriteAccountFields(*a, f), kSetOk);
+  AccountFields back = ReadAccountFields(*a);
+  // Stored as the file gives it back: the leading space stays, the trailing
+  // one goes.
+  EXPECT_EQ(back.password, " p w");
+  EXPECT_EQ(back.toConnectSec, 12);
+  EXPECT_EQ(back.useApop, 2);
+  EXPECT_EQ(back.useTls, 1);
+  f.useTls = 0;
+  WriteAccountFields(*a, f);
+  EXPECT_EQ(ReadAccountFields(*a).useTls, 0);
+}
+
+TEST(RecordFieldsTest, TextNoFileLineCanHoldIsRefusedAndNothingIsStored) {
+  std::unique_ptr<AncestryPop3Checker> a(NewAccountRecord());
+  AccountFields f = ReadAccountFields(*a);
+  f.connectionName = "kept";
+  f.hostName = "h";
+  f.userId = "u";
+  f.password = "p";
+  ASSERT_EQ(WriteAccountFields(*a, f), kSetOk);
+  f.connectionName = "new";
+  f.password = "two\r\nlines";
+  EXPECT_EQ(WriteAccountFields(*a, f), kSetUnstorable);
+  EXPECT_EQ(ReadAccountFields(*a).connectionName, "kept");
+  EXPECT_EQ(ReadAccountFields(*a).password, "p");
+}
+
+TEST(RecordFieldsTest, NewApplicationRecordsHaveNoPositionSizeOrPriority) {
+  std::unique_ptr<MenuExecutant> m(NewMenuRecord());
+  ExecutantRow r = ReadMenuRow(*m);
+  EXPECT_FALSE(r.positionGiven);
+  EXPECT_FALSE(r.sizeGiven);
+  EXPECT_EQ(r.priority, 0);
+  EXPECT_EQ(r.menuName, "");
+}
+
+}  // namespace
+}  // namespace bw

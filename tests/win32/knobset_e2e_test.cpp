@@ -1,0 +1,592 @@
+// Knobset.exe end to end, driven through its windows: the first-use notes,
+// adding an account and the bytes saved, the unsaved-changes questions, the
+// list limits and range messages, and the restart of a running checker.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "configurator/win32/resource.h"
+#include "tests/win32/driver.h"
+#include "tests/win32/knobset_driver.h"
+
+namespace {
+
+using namespace bw_test;
+
+const char kMainTitle[] = "Bellwick Configration";
+const char kAccountTitle[] = "接続先の設定";
+const char kCheckerClass[] = "POP3 Mail Checker Checker";
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000) {
+  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+    if (condition()) return true;
+    Sleep(50);
+  }
+  return condition();
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A parameter file with one account on `port` and the log in the folder.
+std::string OneAccountFile(int port) {
+  return ";Bellwick\r\nFileVersion\t0x0110\r\nLogFileName\tBellwick.log\r\nLogFileLimit\t100\r\n"
+         "AncestryPop3Controller::RingListClass\t{\r\n\tAnimateTimer\t0\r\n"
+         "\tAncestryPop3Checker::RingListClass\t{\r\n\t\tConnectionName\tFirst\r\n"
+         "\t\tHostName\t127.0.0.1\r\n\t\tServiceName\t" + std::to_string(port) +
+         "\r\n\t\tUserID\tu\r\n\t\tPassword\tp\r\n\t\tTOofConnect_Sec\t2\r\n\t}\r\n}\r\n--EOF--\r\n";
+}
+
+// Starts Knobset on a missing file and gets past the first-use notes.
+HWND StartFresh(KnobsetProcess& knobset) {
+  HWND notes = knobset.WaitForDialog("初めてご利用になる方へ");
+  if (!notes) return nullptr;
+  PressButton(notes, IDOK);
+  return knobset.WaitForDialog(kMainTitle);
+}
+
+TEST(KnobsetE2eTest, MissingFileShowsTheFirstUseNotesThenAnEmptyConfiguration) {
+  const std::string dir = MakeScratchFolder("knobset-first-use");
+  KnobsetProcess knobset("-p new.ini", dir);
+  ASSERT_TRUE(knobset.Started());
+  HWND notes = knobset.WaitForDialog("初めてご利用になる方へ");
+  ASSERT_NE(notes, nullptr);
+  const std::string text = ControlText(notes, IDC_NOTES);
+  ASSERT_GT(text.size(), 4u);
+  EXPECT_EQ(text.substr(0, 2), "■");
+  EXPECT_NE(text.find("\r\n　シミュレーション機能のご紹介\r\n"), std::string::npos);
+  EXPECT_EQ(text.substr(text.size() - 2), "■");  // the last line has no line end
+  PressButton(notes, IDOK);
+
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  HWND tabs = FindControl(main, IDC_TABS);
+  EXPECT_EQ(knobset.TabLabel(tabs, 0), "  接続先");
+  EXPECT_EQ(knobset.TabLabel(tabs, 1), "  ﾒﾆｭｰ起動");
+  EXPECT_EQ(knobset.TabLabel(tabs, 2), "  自動起動");
+  const std::string saveName = ControlText(main, IDC_SAVE_FILE);
+  EXPECT_EQ(saveName.substr(saveName.size() - 8), "\\new.ini");
+  EXPECT_TRUE(ControlEnabled(main, IDC_ADD));
+  EXPECT_FALSE(ControlEnabled(main, IDC_UPDATE));
+  EXPECT_FALSE(ControlEnabled(main, IDC_CAPTURE));
+
+  // Nothing to save yet: refused, and no file appears.
+  PickCommand(main, IDM_SAVE);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "接続先は１箇所以上設定して下さい.");
+  EXPECT_FALSE(FileExists(dir + "\\new.ini"));
+
+  // Nothing changed: Esc ends without a question.
+  PressButton(main, IDCANCEL);
+  DWORD code = 1;
+  EXPECT_TRUE(knobset.WaitForExit(10000, &code));
+  EXPECT_EQ(code, 0u);
+}
+
+TEST(KnobsetE2eTest, EmptyPValueIsRefusedAndTheProgramEnds) {
+  const std::string dir = MakeScratchFolder("knobset-empty-p");
+  KnobsetProcess knobset("-p \"\"", dir);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "保存ファイル名が不正です.");
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, AddedAccountIsListedAndSavedWithExactlyItsKeys) {
+  const std::string dir = MakeScratchFolder("knobset-add");
+  KnobsetProcess knobset("-p added.ini", dir);
+  HWND main = StartFresh(knobset);
+  ASSERT_NE(main, nullptr);
+
+  PressButton(main, IDC_ADD);
+  HWND account = knobset.WaitForDialog(kAccountTitle);
+  ASSERT_NE(account, nullptr);
+  EXPECT_EQ(ControlText(account, IDC_SERVICE_NAME), "110");
+  EXPECT_EQ(ControlText(account, IDC_CYCLE), "15");
+  // OK with the required fields empty: one box, four lines (the service
+  // name has its default), the dialog stays.
+  PressButton(account, IDOK);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text,
+            "接続名は必須入力項目です\r\nﾎｽﾄ名は必須入力項目です.\r\n"
+            "ﾕｰｻﾞIDは必須入力項目です.\r\nﾊﾟｽﾜｰﾄﾞは必須入力項目です.\r\n");
+  ASSERT_TRUE(IsWindow(account));
+
+  TypeText(account, IDC_CONNECTION_NAME, "My Mail");
+  TypeText(account, IDC_HOST_NAME, "pop.example.test");
+  TypeText(account, IDC_USER_ID, "bob");
+  TypeText(account, IDC_PASSWORD, "pw 1");
+  // A cycle out of range is refused with the account page in front.
+  TypeText(account, IDC_CYCLE, "1000");
+  PressButton(account, IDOK);
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "1 から 999 までの整数を入力してください.");
+  TypeText(account, IDC_CYCLE, "7");
+  PressButton(account, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));
+
+  HWND list = FindControl(main, IDC_LIST);
+  ASSERT_EQ(knobset.ListRowCount(list), 1);
+  EXPECT_EQ(knobset.ListCell(list, 0, 0), "My Mail");
+  EXPECT_EQ(knobset.ListCell(list, 0, 1), "pop.example.test");
+  EXPECT_EQ(knobset.ListCell(list, 0, 2), "110");
+  EXPECT_EQ(knobset.ListCell(list, 0, 3), "7");
+  EXPECT_EQ(knobset.TabLabel(FindControl(main, IDC_TABS), 0), "●接続先");
+
+  PickCommand(main, IDM_SAVE);
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "保存しました.");
+  // The whole file: header, the controller's defaults, the one account
+  // with only the keys that differ from their defaults (and its service).
+  EXPECT_EQ(ReadFileBytes(dir + "\\added.ini"),
+            ";Bellwick\r\nFileVersion\t0x0110\r\nLogFileName\t\r\nLogFileLimit\t0\r\n"
+            "AncestryPop3Controller::RingListClass\t{\r\n"
+            "\tWindowPosition\t64,64\r\n\tWindowSize\t128,64\r\n\tAnimateTimer\t100\r\n"
+            "\tExecutionDelay\t0\r\n"
+            "\tAncestryPop3Checker::RingListClass\t{\r\n"
+            "\t\tConnectionName\tMy Mail\r\n\t\tHostName\tpop.example.test\r\n"
+            "\t\tServiceName\t110\r\n\t\tUserID\tbob\r\n\t\tPassword\tpw 1\r\n"
+            "\t\tCycleMinutes\t7\r\n\t}\r\n}\r\n--EOF--\r\n");
+
+  // Saved: Esc ends without a question.
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, UnsavedChangesAreAskedAboutOnLoadAndExitAndNothingIsWritten) {
+  const std::string dir = MakeScratchFolder("knobset-unsaved");
+  const std::string original = OneAccountFile(110);
+  WriteFileBytes(dir + "\\Bellwick.ini", original);
+  KnobsetProcess knobset("", dir);  // the default file name
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  HWND list = FindControl(main, IDC_LIST);
+  ASSERT_EQ(knobset.ListRowCount(list), 1);
+  EXPECT_EQ(knobset.ListCell(list, 0, 0), "First");
+
+  TypeText(main, IDC_LOG_LIMIT, "200");  // marks the change
+  PickCommand(main, IDM_LOAD);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDNO, &box));
+  EXPECT_EQ(box.text, "変更内容が破棄されます. 読み込みますか?");
+
+  PressButton(main, IDCANCEL);
+  ASSERT_TRUE(knobset.AnswerBox(IDCANCEL, &box));
+  EXPECT_EQ(box.text,
+            "変更内容が保存されていません. 保存してから終了しますか？\r\n"
+            "\t[はい]\t保存終了します\r\n\t[いいえ]\t破棄終了します\r\n"
+            "\t[ｷｬﾝｾﾙ]\t中止します\r\n");
+  EXPECT_FALSE(knobset.WaitForExit(500));
+
+  // A log limit out of range stops "Yes" before anything is written.
+  TypeText(main, IDC_LOG_LIMIT, "10000");
+  PressButton(main, IDCANCEL);
+  ASSERT_TRUE(knobset.AnswerBox(IDYES, &box));
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "0 から 9999 までの整数を入力してください.");
+  EXPECT_FALSE(knobset.WaitForExit(500));
+
+  PressButton(main, IDCANCEL);
+  ASSERT_TRUE(knobset.AnswerBox(IDNO, &box));
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+  EXPECT_EQ(ReadFileBytes(dir + "\\Bellwick.ini"), original);
+}
+
+TEST(KnobsetE2eTest, SaveIntoAMissingFolderIsReportedAndExitWithYesStillEnds) {
+  const std::string dir = MakeScratchFolder("knobset-no-folder");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  const std::string target = dir + "\\missing\\x.ini";
+  TypeText(main, IDC_SAVE_FILE, target);
+  PickCommand(main, IDM_SAVE);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, target + " ファイルが作成できません.");
+  // A change, then Exit with "Yes": the save fails again, is reported, and
+  // the program still ends as the user chose to leave.
+  TypeText(main, IDC_LOG_LIMIT, "5");
+  PressButton(main, IDCANCEL);
+  ASSERT_TRUE(knobset.AnswerBox(IDYES, &box));
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, target + " ファイルが作成できません.");
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+// Five accounts A to E; the second has TOofConnect_Sec 12.
+std::string FiveAccountsFile() {
+  std::string text = ";Bellwick\r\nFileVersion\t0x0110\r\nLogFileName\t\r\nLogFileLimit\t0\r\n"
+                     "AncestryPop3Controller::RingListClass\t{\r\n";
+  for (char c = 'A'; c <= 'E'; ++c) {
+    text += "\tAncestryPop3Checker::RingListClass\t{\r\n\t\tConnectionName\t" + std::string(1, c) +
+            "\r\n\t\tHostName\th\r\n\t\tUserID\tu\r\n\t\tPassword\tabc\r\n";
+    if (c == 'B') text += "\t\tTOofConnect_Sec\t12\r\n";
+    text += "\t}\r\n";
+  }
+  return text + "}\r\n--EOF--\r\n";
+}
+
+std::string Rows(const KnobsetProcess& knobset, HWND list) {
+  std::string rows;
+  for (int i = 0; i < knobset.ListRowCount(list); ++i) rows += knobset.ListCell(list, i, 0);
+  return rows;
+}
+
+std::string SelectedRows(HWND list) {
+  std::string rows;
+  const int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i)
+    if (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED))
+      rows += std::to_string(i);
+  return rows;
+}
+
+TEST(KnobsetE2eTest, MovesKeepTheSelectionOnTheMovedRecordsAndDeleteSelectsTheNextRow) {
+  const std::string dir = MakeScratchFolder("knobset-list");
+  WriteFileBytes(dir + "\\Bellwick.ini", FiveAccountsFile());
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  HWND list = FindControl(main, IDC_LIST);
+  ASSERT_EQ(Rows(knobset, list), "ABCDE");
+
+  knobset.SelectRows(list, {1, 2});
+  PressButton(main, IDC_UP);
+  ASSERT_TRUE(WaitFor([&] { return Rows(knobset, list) == "BCADE"; }, 5000)) << Rows(knobset, list);
+  EXPECT_EQ(SelectedRows(list), "01");
+  // Enter with two rows selected opens nothing.
+  PressButton(main, IDOK);
+  EXPECT_EQ(knobset.WaitForDialog(kAccountTitle, 1000), nullptr);
+
+  knobset.SelectRows(list, {2});
+  PressButton(main, IDC_DELETE);
+  ASSERT_TRUE(WaitFor([&] { return Rows(knobset, list) == "BCDE"; }, 5000)) << Rows(knobset, list);
+  EXPECT_EQ(SelectedRows(list), "2");
+
+  PressButton(main, IDCANCEL);
+  ASSERT_TRUE(knobset.AnswerBox(IDNO));
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, AccountDialogMasksTheSecretsAndItsRadiosSetZeroOrThirtyAndCancelKeepsAll) {
+  const std::string dir = MakeScratchFolder("knobset-account-dialog");
+  const std::string original = FiveAccountsFile();
+  WriteFileBytes(dir + "\\Bellwick.ini", original);
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  knobset.SelectRows(FindControl(main, IDC_LIST), {1});
+  PressButton(main, IDOK);  // Enter with one row selected: Update
+  HWND account = knobset.WaitForDialog(kAccountTitle);
+  ASSERT_NE(account, nullptr);
+  EXPECT_EQ(ControlText(account, IDC_CONNECTION_NAME), "B");
+
+  // The password box holds the placeholder, shown as asterisks; it never
+  // tells the length.
+  HWND password = FindControl(account, IDC_PASSWORD);
+  EXPECT_EQ(ControlText(account, IDC_PASSWORD), std::string(42, '-'));
+  EXPECT_EQ(SendMessageA(password, EM_GETPASSWORDCHAR, 0, 0), '*');
+  ClickControl(account, IDC_MASKING);
+  ASSERT_TRUE(WaitFor([&] { return ControlText(account, IDC_PASSWORD) == "abc"; }, 5000));
+  EXPECT_EQ(SendMessageA(password, EM_GETPASSWORDCHAR, 0, 0), 0);
+  EXPECT_EQ(ControlText(account, IDC_USER_ID), "u");
+
+  EXPECT_EQ(IsDlgButtonChecked(GetParent(FindControl(account, IDC_CONNECT_CHANGE)),
+                               IDC_CONNECT_CHANGE), BST_CHECKED);
+  EXPECT_EQ(ControlText(account, IDC_CONNECT_SEC), "12");
+  EXPECT_TRUE(ControlEnabled(account, IDC_CONNECT_SEC));
+  ClickControl(account, IDC_CONNECT_DEFAULT);
+  ASSERT_TRUE(WaitFor([&] { return ControlText(account, IDC_CONNECT_SEC) == "0"; }, 5000));
+  EXPECT_FALSE(ControlEnabled(account, IDC_CONNECT_SEC));
+  ClickControl(account, IDC_CONNECT_CHANGE);
+  ASSERT_TRUE(WaitFor([&] { return ControlText(account, IDC_CONNECT_SEC) == "30"; }, 5000));
+  EXPECT_TRUE(ControlEnabled(account, IDC_CONNECT_SEC));
+  // A time-out out of range is refused when a radio button is chosen.
+  TypeText(account, IDC_CONNECT_SEC, "31");
+  ClickControl(account, IDC_DNS_CHANGE);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "0 から 30 までの整数を入力してください.");
+  EXPECT_EQ(ControlText(account, IDC_DNS_SEC), "0");
+
+  TypeText(account, IDC_CONNECTION_NAME, "changed");
+  PressButton(account, IDCANCEL);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));
+  // Cancel changed nothing: no question on the way out, the file as it was.
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+  EXPECT_EQ(ReadFileBytes(dir + "\\Bellwick.ini"), original);
+}
+
+// The id of the control holding the keyboard focus in `window`'s thread.
+int FocusedId(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0;
+}
+
+void PressTab(bool shift) {
+  if (shift) keybd_event(VK_SHIFT, 0, 0, 0);
+  keybd_event(VK_TAB, 0, 0, 0);
+  keybd_event(VK_TAB, 0, KEYEVENTF_KEYUP, 0);
+  if (shift) keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+  Sleep(150);
+}
+
+TEST(KnobsetE2eTest, TabKeysWalkFromTheTabControlIntoThePageAndFromThePageToOk) {
+  const std::string dir = MakeScratchFolder("knobset-tab-keys");
+  KnobsetProcess knobset("-p new.ini", dir);
+  HWND main = StartFresh(knobset);
+  ASSERT_NE(main, nullptr);
+  PressButton(main, IDC_ADD);
+  HWND account = knobset.WaitForDialog(kAccountTitle);
+  ASSERT_NE(account, nullptr);
+  SetForegroundWindow(account);
+  Sleep(300);
+  ASSERT_EQ(FocusedId(account), IDC_CONNECTION_NAME);
+  std::string forward;
+  for (int i = 0; i < 10; ++i) {
+    PressTab(false);
+    forward += std::to_string(FocusedId(account)) + " ";
+  }
+  EXPECT_EQ(forward, "1102 1103 1104 1201 1202 1203 1204 1 2 1101 ");
+  std::string backward;
+  for (int i = 0; i < 7; ++i) {
+    PressTab(true);
+    backward += std::to_string(FocusedId(account)) + " ";
+  }
+  EXPECT_EQ(backward, "2 1 1204 1203 1202 1201 1104 ");
+  PressButton(account, IDCANCEL);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+// A visible dialog of the process that is none of the given titles (the
+// system's file dialog, whose title depends on the system's language).
+HWND WaitForOtherDialog(DWORD processId, const std::vector<std::string>& known) {
+  struct Search {
+    DWORD pid;
+    const std::vector<std::string>* known;
+    HWND found;
+  };
+  for (int i = 0; i < 400; ++i, Sleep(50)) {
+    Search search{processId, &known, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(p);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(w, &pid);
+          char cls[32] = "", title[256] = "";
+          GetClassNameA(w, cls, sizeof cls);
+          GetWindowTextA(w, title, sizeof title);
+          if (pid != s->pid || !IsWindowVisible(w) || std::string(cls) != "#32770") return TRUE;
+          for (const std::string& k : *s->known)
+            if (k == title) return TRUE;
+          s->found = w;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+  }
+  return nullptr;
+}
+
+// Picks `path` in the open-file dialog that Load shows.
+bool ChooseInFileDialog(const KnobsetProcess& knobset, const std::string& path) {
+  HWND dialog = WaitForOtherDialog(knobset.ProcessId(), {kMainTitle, "Knobset"});
+  if (!dialog) return false;
+  Sleep(500);
+  const int kFileNameBox = 0x47c;  // the file-name combo box of the system's dialog
+  HWND box = FindControl(dialog, kFileNameBox);
+  if (!box) return false;
+  // The combo box's own edit holds the text the dialog reads.
+  HWND edit = FindWindowExA(box, nullptr, "Edit", nullptr);
+  SendMessageA(edit ? edit : box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  // Its own OK button: the shell view inside holds another control with id 1.
+  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  return true;
+}
+
+TEST(KnobsetE2eTest, LoadReplacesTheListsAndAnUnreadableFileChangesNothing) {
+  const std::string dir = MakeScratchFolder("knobset-load");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
+  WriteFileBytes(dir + "\\five.ini", FiveAccountsFile());
+  WriteFileBytes(dir + "\\broken.ini", "no controller here\r\n");
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  HWND list = FindControl(main, IDC_LIST);
+
+  PickCommand(main, IDM_LOAD);
+  ASSERT_TRUE(ChooseInFileDialog(knobset, dir + "\\broken.ini"));
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "ファイル[" + dir + "\\broken.ini]の読み込みに失敗しました.");
+  EXPECT_EQ(Rows(knobset, list), "First");
+
+  PickCommand(main, IDM_LOAD);
+  ASSERT_TRUE(ChooseInFileDialog(knobset, dir + "\\five.ini"));
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "新しい定義ファイルを読み込みました.");
+  ASSERT_TRUE(WaitFor([&] { return Rows(knobset, list) == "ABCDE"; }, 5000)) << Rows(knobset, list);
+  EXPECT_EQ(ControlText(main, IDC_SAVE_FILE), dir + "\\five.ini");
+  // Loaded, nothing changed: no question on the way out.
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, HelpWithoutItsFileAndTheAboutBoxFromTheSystemMenu) {
+  const std::string dir = MakeScratchFolder("knobset-help");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  PickCommand(main, IDM_HELP);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box, "HELP Error"));
+  EXPECT_EQ(box.text, "ﾍﾙﾌﾟﾌｧｲﾙが見つかりません.");
+  PostMessageA(main, WM_SYSCOMMAND, IDM_SYSTEM_ABOUT, 0);
+  HWND about = knobset.WaitForDialog("ﾊﾞｰｼﾞｮﾝ情報");
+  ASSERT_NE(about, nullptr);
+  PressButton(about, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(about); }));
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, NineMenuApplicationsDisableAddOnTheMenuTabOnly) {
+  const std::string dir = MakeScratchFolder("knobset-nine-menus");
+  std::string file = OneAccountFile(110);
+  std::string menus;
+  for (int i = 1; i <= 9; ++i)
+    menus += "\tMenuExecutant::Executant::RingListClass\t{\r\n\t\tMenuExecutionName\tm" +
+             std::to_string(i) + "\r\n\t\tExecutionFileName\tc:\\\\app" + std::to_string(i) +
+             ".exe\r\n\t\tExecutionArguments\t-x\r\n\t\tExecutionPriority\t0x0023\r\n\t}\r\n";
+  file.insert(file.rfind("}\r\n--EOF--"), menus);
+  WriteFileBytes(dir + "\\Bellwick.ini", file);
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(ControlEnabled(main, IDC_ADD));
+  HWND tabs = FindControl(main, IDC_TABS);
+  EXPECT_EQ(knobset.TabLabel(tabs, 1), "●ﾒﾆｭｰ起動");
+  knobset.ClickTab(tabs, 1);
+  HWND list = FindControl(main, IDC_LIST);
+  ASSERT_TRUE(WaitFor([&] { return knobset.ListRowCount(list) == 9; }, 5000));
+  EXPECT_FALSE(ControlEnabled(main, IDC_ADD));
+  EXPECT_TRUE(ControlEnabled(main, IDC_CAPTURE));
+  EXPECT_EQ(knobset.ListCell(list, 8, 0), "m9");
+  EXPECT_EQ(knobset.ListCell(list, 8, 1), "app9.exe");
+  EXPECT_EQ(knobset.ListCell(list, 8, 2), "－");
+  EXPECT_EQ(knobset.ListCell(list, 8, 3), "普通+0");
+  EXPECT_EQ(knobset.ListCell(list, 8, 4), "■");
+  knobset.ClickTab(tabs, 2);
+  ASSERT_TRUE(WaitFor([&] { return ControlEnabled(main, IDC_ADD); }, 5000));
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+// The checker's window that is not the test's own stand-in.
+HWND FindRealChecker() {
+  HWND window = nullptr;
+  while ((window = FindWindowExA(nullptr, window, kCheckerClass, nullptr))) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != GetCurrentProcessId()) return window;
+  }
+  return nullptr;
+}
+
+void CloseRealChecker() {
+  if (HWND checker = FindRealChecker()) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(checker, &pid);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    SendMessageA(checker, WM_CLOSE, 0, 0);
+    if (process) {
+      WaitForSingleObject(process, 10000);
+      CloseHandle(process);
+    }
+  }
+}
+
+TEST(KnobsetE2eTest, RestartSimulatedSavesFirstClosesTheRunningCheckerAndStartsTheNewOne) {
+  const std::string dir = MakeScratchFolder("knobset-restart-sim");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(1));
+  FakeRunningChecker running;
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  TypeText(main, IDC_LOG_LIMIT, "321");
+
+  PickCommand(main, IDM_RESTART_SIMULATED);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDYES, &box));
+  EXPECT_EQ(box.text, "まず、変更を保存します. よろしいですか？");
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "保存しました.");
+  ASSERT_TRUE(knobset.AnswerBox(IDYES, &box));
+  EXPECT_EQ(box.text, "ｼﾐｭﾚｰﾄﾓｰﾄﾞにて再起動します. よろしいですか？\r\n");
+  EXPECT_TRUE(WaitFor([&] { return running.CloseCount() == 1; }, 5000));
+
+  ASSERT_TRUE(WaitFor([] { return FindRealChecker() != nullptr; }, 30000));
+  EXPECT_NE(ReadFileBytes(dir + "\\Bellwick.ini").find("LogFileLimit\t321\r\n"), std::string::npos);
+  // Simulation mode: the check pretends, the server port is never tried.
+  EXPECT_TRUE(WaitFor([&] {
+    return ReadFileBytes(dir + "\\Bellwick.log").find("ｼﾐｭﾚｰﾄ接続時間") != std::string::npos;
+  }, 30000)) << ReadFileBytes(dir + "\\Bellwick.log");
+  CloseRealChecker();
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, RestartWithoutARunningCheckerStartsItAtOnceInNormalMode) {
+  const std::string dir = MakeScratchFolder("knobset-restart");
+  TinyPop3Server server(2);
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(server.Port()));
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  ASSERT_EQ(FindRealChecker(), nullptr);
+  PickCommand(main, IDM_RESTART);
+  EXPECT_TRUE(knobset.NoBoxWithin(1500));
+  ASSERT_TRUE(WaitFor([] { return FindRealChecker() != nullptr; }, 30000));
+  EXPECT_TRUE(WaitFor([&] {
+    return ReadFileBytes(dir + "\\Bellwick.log").find("First : 接続時間") != std::string::npos;
+  }, 30000)) << ReadFileBytes(dir + "\\Bellwick.log");
+  EXPECT_EQ(ReadFileBytes(dir + "\\Bellwick.log").find("ｼﾐｭﾚｰﾄ"), std::string::npos);
+  CloseRealChecker();
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, RestartAnsweredNoLeavesTheRunningCheckerAlone) {
+  const std::string dir = MakeScratchFolder("knobset-restart-no");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(1));
+  FakeRunningChecker running;
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  PickCommand(main, IDM_RESTART);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDNO, &box));
+  EXPECT_EQ(box.text, "再起動します. よろしいですか？\r\n");
+  Sleep(1500);
+  EXPECT_EQ(running.CloseCount(), 0);
+  EXPECT_EQ(FindRealChecker(), nullptr);
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+}  // namespace
