@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "net/socket.h"
+#include "net/stream.h"
 #include "net/tls.h"
 
 namespace bw::net {
@@ -16,10 +17,10 @@ namespace bw::net {
 // handshake (a record that does not decrypt, a fatal alert): WSAECONNABORTED.
 constexpr int kErrTlsAborted = 10053;
 
-class TlsStream {
+class TlsStream : public ByteStream {
  public:
   explicit TlsStream(SocketHandle s);
-  ~TlsStream();
+  ~TlsStream() override;
   TlsStream(const TlsStream&) = delete;
   TlsStream& operator=(const TlsStream&) = delete;
 
@@ -32,14 +33,14 @@ class TlsStream {
   // As the socket's: 1 ready, 0 time-out, -1 error. Over TLS, "readable"
   // means decrypted bytes (or the end, or an error) are at hand, so a
   // partial record never makes Receive block.
-  int WaitReadable(int timeoutMs);
-  int WaitWritable(int timeoutMs);
+  int WaitReadable(int timeoutMs) override;
+  int WaitWritable(int timeoutMs) override;
   // Bytes taken or received, 0 at the end of the stream (Receive), -1 on
   // error with LastError set.
-  int Send(const void* data, int length);
-  int Receive(void* data, int length);
+  int Send(const void* data, int length) override;
+  int Receive(void* data, int length) override;
   // Ends the TLS session (close_notify) and shuts the socket down both ways.
-  void Shutdown();
+  void Shutdown() override;
 
  private:
   SocketHandle socket_;

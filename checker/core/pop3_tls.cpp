@@ -5,60 +5,38 @@
 #include <memory>
 
 #include "checker/core/pop3_checker.h"
-#include "checker/core/resolve_worker.h"
 #include "common/core/log.h"
 
 namespace bw {
 
-int Pop3Checker::AttachConnection(net::SocketHandle s) {
-  Socket = s;
-  if (UseTLS == 0) return 0;
-  stream_ = std::make_unique<net::TlsStream>(s);  // owns and closes the socket
+int Pop3Checker::AttachConnection(net::SocketHandle s, net::TlsStream** tls) {
+  *tls = nullptr;
+  if (UseTLS == 0) {
+    reader_.Attach(std::make_unique<net::SocketStream>(s));
+    return ConnectOk;
+  }
+  auto stream = std::make_unique<net::TlsStream>(s);  // owns and closes the socket
   if (UseTLS != 1 && UseTLS != 2) {
     // A value this version does not know may ask for more protection than
     // it can give: nothing is sent rather than less than was asked for.
     LogWrite("%s : UseTLS=%d は使えない値です. 接続を終了します.\n", ConnectionName.c_str(), UseTLS);
-    CloseConnection();
     CheckState = Suspended;
     ErrorCause = CauseAccount;
     return ConnectTlsFailed;
   }
-  if (UseTLS == 1 && SecureStream(*stream_) != 0) {
-    CloseConnection();
-    return ConnectTlsFailed;
-  }
-  return 0;
+  if (UseTLS == 1 && SecureStream(*stream) != 0) return ConnectTlsFailed;
+  *tls = stream.get();
+  reader_.Attach(std::move(stream));
+  return ConnectOk;
 }
 
-void Pop3Checker::CloseConnection() {
-  ForgetUnread();
-  if (stream_)
-    stream_.reset();  // closes the socket
-  else if (Socket != net::kInvalidSocket)
-    net::Close(Socket);
-  Socket = net::kInvalidSocket;
-}
-
-int Pop3Checker::IoWaitReadable(int timeoutMs) {
-  return stream_ ? stream_->WaitReadable(timeoutMs) : net::WaitReadable(Socket, timeoutMs);
-}
-int Pop3Checker::IoWaitWritable(int timeoutMs) {
-  return stream_ ? stream_->WaitWritable(timeoutMs) : net::WaitWritable(Socket, timeoutMs);
-}
-int Pop3Checker::IoReceive(void* data, int length) {
-  return stream_ ? stream_->Receive(data, length) : net::Receive(Socket, data, length);
-}
-int Pop3Checker::IoSend(const void* data, int length) {
-  return stream_ ? stream_->Send(data, length) : net::Send(Socket, data, length);
-}
-
-int Pop3Checker::StartTlsAfterGreeting(char* line) {
+int Pop3Checker::StartTlsAfterGreeting(net::TlsStream* tls, char* line) {
   const int rc = SendCommand("STLS", line);
   if (rc != 0) {
     // No fall-back to the clear: the account asked for TLS.
     if (rc == LineNegativeReply)
       LogWrite("%s : ｻｰﾊﾞがSTLSを拒否しました. 認証情報は送信しません.\n", ConnectionName.c_str());
-    CloseConnection();
+    reader_.Close(false);
     if (rc == LineTimeout && ContinueTimeout) {
       CheckState = RetryWait;
       ErrorCause = CauseConnection;
@@ -73,21 +51,21 @@ int Pop3Checker::StartTlsAfterGreeting(char* line) {
   // replies.
   if (UnreadBytes() > 0) {
     LogWrite("%s : STLSの応答の後に余分なﾃﾞｰﾀがあります. 認証情報は送信しません.\n", ConnectionName.c_str());
-    CloseConnection();
+    reader_.Close(false);
     CheckState = Suspended;
     ErrorCause = CauseAccount;
     return ConnectTlsFailed;
   }
-  if (SecureStream(*stream_) != 0) {
-    CloseConnection();
+  if (SecureStream(*tls) != 0) {
+    reader_.Close(false);
     return ConnectTlsFailed;
   }
-  return 0;
+  return ConnectOk;
 }
 
 int Pop3Checker::SecureStream(net::TlsStream& stream) {
   // The handshake as a whole gets the time one reply line gets.
-  const int rc = stream.StartTls(HostName, TimeoutMs(TOofSendRecv_Sec));
+  const int rc = stream.StartTls(HostName, WaitLimitMs(TOofSendRecv_Sec));
   const net::TlsClient& session = *stream.Session();
   const char* name = ConnectionName.c_str();
   if (rc == net::kTlsOk) {
