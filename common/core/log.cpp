@@ -76,7 +76,8 @@ bool FormatPlain(const char* format, va_list args, std::string& out) {
     } else if (conversion == 'd') {
       const int value = va_arg(args, int);
       // Digits of the magnitude, taken unsigned so INT_MIN has one too.
-      unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+      unsigned magnitude = static_cast<unsigned>(value);
+      if (value < 0) magnitude = 0u - magnitude;
       char digits[16];
       char* d = digits + sizeof digits;
       do {
