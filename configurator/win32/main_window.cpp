@@ -9,6 +9,7 @@
 #include "configurator/core/record_fields.h"
 #include "configurator/core/record_list.h"
 #include "configurator/win32/account_dialog.h"
+#include "configurator/win32/app_dialog.h"
 #include "configurator/win32/main_paths.h"
 #include "configurator/win32/simple_dialogs.h"
 
@@ -388,7 +389,8 @@ bool RunRecordDialog(HWND owner, int tab, RingListClass* record) {
     AccountDialog dialog(*static_cast<AncestryPop3Checker*>(record));
     return dialog.RunModal(owner, IDD_ACCOUNT) == IDOK;
   }
-  return RunApplicationStub(owner, tab == kTabMenu, *static_cast<Executant*>(record));
+  return RunApplicationDialog(owner, tab == kTabMenu ? AppDialogKind::kMenu : AppDialogKind::kAutoExec,
+                              *static_cast<Executant*>(record));
 }
 
 }  // namespace
