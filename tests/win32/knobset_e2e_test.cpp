@@ -667,8 +667,9 @@ TEST(KnobsetE2eTest, AutoExecDialogNeedsFiveCharactersStoresInheritedPriorityAsZ
   EXPECT_NE(saved.find("\t\tExecutionInputTO\t50000\r\n"), std::string::npos) << saved;
   // A priority of 0 is either left out or written as 0.
   const size_t priority = saved.find("ExecutionPriority");
-  if (priority != std::string::npos)
+  if (priority != std::string::npos) {
     EXPECT_EQ(saved.substr(priority, 26), "ExecutionPriority\t0x0000\r\n") << saved;
+  }
   PressButton(main, IDCANCEL);
   EXPECT_TRUE(knobset.WaitForExit(10000));
 }
