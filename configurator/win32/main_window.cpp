@@ -11,6 +11,7 @@
 #include "configurator/win32/account_dialog.h"
 #include "configurator/win32/app_dialog.h"
 #include "configurator/win32/main_paths.h"
+#include "configurator/win32/options_dialogs.h"
 #include "configurator/win32/simple_dialogs.h"
 
 namespace bw {
@@ -311,8 +312,8 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
     case IDC_UP: Move(true); return true;
     case IDC_DOWN: Move(false); return true;
     case IDC_DELETE: Delete(); return true;
-    case IDC_OPTIONS:
-    case IDC_CONTROL:
+    case IDC_OPTIONS: EditOptions(); return true;
+    case IDC_CONTROL: EditAutoExecControl(); return true;
     case IDC_CAPTURE: NotYetAvailable(); return true;
     case IDM_SELECT_ALL: SelectAll(true); return true;
     case IDM_DESELECT_ALL: SelectAll(false); return true;
@@ -379,6 +380,14 @@ void MainWindow::NotYetAvailable() {
   // The options, auto-exec control and capture dialogs are not part of this
   // program yet.
   KnobsetBox(hwnd_, "この機能は準備中です.", MB_OK | MB_ICONINFORMATION);
+}
+
+void MainWindow::EditOptions() {
+  if (RunOptionsDialog(hwnd_, *controller_)) dirty_ = true;
+}
+
+void MainWindow::EditAutoExecControl() {
+  if (RunAutoExecControlDialog(hwnd_, *controller_)) dirty_ = true;
 }
 
 namespace {

@@ -79,6 +79,8 @@ class MainWindow : public Dialog {
   void BrowseLog();
   void ShowListPopup();
   void NotYetAvailable();
+  void EditOptions();
+  void EditAutoExecControl();
 
   std::string saveFileName_;
   std::string logFileName_;

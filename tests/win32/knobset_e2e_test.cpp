@@ -738,4 +738,97 @@ TEST(KnobsetE2eTest, ShellWithADocumentWithoutAssociationKeepsOkAndABatchFileIsI
   EXPECT_TRUE(knobset.WaitForExit(10000));
 }
 
+// ---- Options and auto-exec control ----
+
+// OneAccountFile with extra controller lines.
+std::string AccountFileWithController(const std::string& lines) {
+  std::string file = OneAccountFile(110);
+  file.insert(file.find("\tAnimateTimer"), lines);
+  return file;
+}
+
+// The value written for `key` ("" when the key is not written).
+std::string SavedValue(const std::string& saved, const std::string& key) {
+  const size_t at = saved.find("\t" + key + "\t");
+  if (at == std::string::npos) return "";
+  const size_t start = at + key.size() + 2;
+  return saved.substr(start, saved.find("\r\n", start) - start);
+}
+
+TEST(KnobsetE2eTest, ControlDialogRefusesAMethodWithoutEventAndDefaultStores0x72WithoutDelay) {
+  const std::string dir = MakeScratchFolder("knobset-control");
+  WriteFileBytes(dir + "\\Bellwick.ini",
+                 AccountFileWithController("\tExecuteSequence\t1\r\n\tExecutionDelay\t300\r\n"
+                                           "\tAutoKillMethod\t0x0003\r\n"));
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  PressButton(main, IDC_CONTROL);
+  HWND control = knobset.WaitForDialog("自動実行ｱﾌﾟﾘの制御");
+  ASSERT_NE(control, nullptr);
+  // Methods without an event load as nothing at all.
+  for (int id : {IDC_CTL_KILL_BEFORE, IDC_CTL_KILL_NO_MAIL, IDC_CTL_KILL_MENU, IDC_CTL_POST_CLOSE,
+                 IDC_CTL_POST_QUIT, IDC_CTL_TERMINATE})
+    EXPECT_FALSE(IsChecked(control, id)) << id;
+  EXPECT_FALSE(ControlEnabled(control, IDC_CTL_TERMINATE));
+  EXPECT_TRUE(IsChecked(control, IDC_CTL_SEQUENCE_TIMEOUT));
+  EXPECT_EQ(ControlText(control, IDC_CTL_DELAY), "300");
+
+  // A method box left checked but disabled still counts.
+  ClickControl(control, IDC_CTL_KILL_MENU);
+  ASSERT_TRUE(WaitFor([&] { return ControlEnabled(control, IDC_CTL_TERMINATE); }, 3000));
+  ClickControl(control, IDC_CTL_TERMINATE);
+  ClickControl(control, IDC_CTL_KILL_MENU);
+  ASSERT_TRUE(WaitFor([&] { return !ControlEnabled(control, IDC_CTL_TERMINATE); }, 3000));
+  EXPECT_TRUE(IsChecked(control, IDC_CTL_TERMINATE));
+  PressButton(control, IDOK);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "終了させるイベントを選んで下さい.");
+  EXPECT_TRUE(IsWindow(control));
+
+  PressButton(control, IDC_CTL_DEFAULT);
+  ASSERT_TRUE(WaitFor([&] { return ControlText(control, IDC_CTL_DELAY) == "0"; }, 3000));
+  EXPECT_TRUE(IsChecked(control, IDC_CTL_SEQUENCE_DELAY));
+  EXPECT_TRUE(IsChecked(control, IDC_CTL_POST_QUIT));
+  EXPECT_FALSE(IsChecked(control, IDC_CTL_TERMINATE));
+  PressButton(control, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(control); }, 5000));
+  const std::string saved = SaveAndRead(knobset, main, dir + "\\Bellwick.ini");
+  const std::string kill = SavedValue(saved, "AutoKillMethod");
+  EXPECT_TRUE(kill == "" || kill == "0x0072") << saved;
+  EXPECT_EQ(SavedValue(saved, "ExecutionDelay"), "0") << saved;
+  const std::string sequence = SavedValue(saved, "ExecuteSequence");
+  EXPECT_TRUE(sequence == "" || sequence == "0") << saved;
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, OptionsRefuseAWidthOf31AndStoreTheChosenClassIndex) {
+  const std::string dir = MakeScratchFolder("knobset-options");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  PressButton(main, IDC_OPTIONS);
+  HWND options = knobset.WaitForDialog("オプション");
+  ASSERT_NE(options, nullptr);
+  TypeText(options, IDC_OPT_WIDTH, "31");
+  TypeText(options, IDC_OPT_X, "-20");
+  SendMessageA(FindControl(options, IDC_OPT_CLASS), CB_SETCURSEL, 3, 0);
+  PressButton(options, IDOK);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_NE(box.text.find("1024"), std::string::npos) << box.text;
+  EXPECT_TRUE(IsWindow(options));
+  TypeText(options, IDC_OPT_WIDTH, "32");
+  PressButton(options, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(options); }, 5000));
+  const std::string saved = SaveAndRead(knobset, main, dir + "\\Bellwick.ini");
+  EXPECT_EQ(SavedValue(saved, "PriorityClass"), "3") << saved;
+  EXPECT_EQ(SavedValue(saved, "WindowPosition").substr(0, 4), "-20,") << saved;
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
 }  // namespace
