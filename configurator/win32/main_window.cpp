@@ -314,7 +314,7 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
     case IDC_DELETE: Delete(); return true;
     case IDC_OPTIONS: EditOptions(); return true;
     case IDC_CONTROL: EditAutoExecControl(); return true;
-    case IDC_CAPTURE: NotYetAvailable(); return true;
+    case IDC_CAPTURE: Capture(); return true;
     case IDM_SELECT_ALL: SelectAll(true); return true;
     case IDM_DESELECT_ALL: SelectAll(false); return true;
     case IDM_LOAD: Load(); return true;
@@ -347,6 +347,7 @@ bool MainWindow::OnNotify(NMHDR* header, LRESULT*) {
 }
 
 bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR*) {
+  if (OnPickMessage(message, wParam)) return true;
   if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == IDM_SYSTEM_ABOUT) {
     About();
     return true;
@@ -374,12 +375,6 @@ void MainWindow::ShowListPopup() {
   GetCursorPos(&at);
   TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr);
   DestroyMenu(menu);
-}
-
-void MainWindow::NotYetAvailable() {
-  // The options, auto-exec control and capture dialogs are not part of this
-  // program yet.
-  KnobsetBox(hwnd_, "この機能は準備中です.", MB_OK | MB_ICONINFORMATION);
 }
 
 void MainWindow::EditOptions() {
