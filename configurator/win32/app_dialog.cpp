@@ -11,12 +11,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/win32/system_error.h"
 #include "configurator/models/field_text.h"
 
 namespace bw {
 namespace {
+
+// The dialog whose Tab keys the message filter handles (one at a time).
+ApplicationDialog* g_navigating = nullptr;
 
 const char* const kClassEntries[] = {"継承", "低い", "通常", "高い"};
 const char* const kThreadEntries[] = {"継承", "より低く", "少し低く", "通常", "少し高く", "より高く"};
@@ -233,7 +237,11 @@ ApplicationDialog::ApplicationDialog(AppDialogKind kind, Executant& record)
       geometryPage_(fields_, *this),
       priorityPage_(fields_, *this) {}
 
-ApplicationDialog::~ApplicationDialog() { ReleaseIcons(); }
+ApplicationDialog::~ApplicationDialog() {
+  if (filter_) UnhookWindowsHookEx(filter_);
+  if (g_navigating == this) g_navigating = nullptr;
+  ReleaseIcons();
+}
 
 BOOL ApplicationDialog::OnInit() {
   const bool menu = kind_ == AppDialogKind::kMenu;
@@ -264,6 +272,8 @@ BOOL ApplicationDialog::OnInit() {
                  frame.bottom - frame.top, SWP_HIDEWINDOW);
   ShowPage(0);
   ShowProgram();
+  g_navigating = this;
+  filter_ = SetWindowsHookExA(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
   SendMessageA(hwnd_, WM_NEXTDLGCTL,
                reinterpret_cast<WPARAM>(Item(menu ? IDC_APP_MENU_NAME : IDC_APP_FILE)), TRUE);
   return FALSE;
@@ -322,6 +332,7 @@ void ApplicationDialog::ShowProgram() {
 void ApplicationDialog::ShowPage(int page) {
   SendMessageA(Item(IDC_APP_TABS), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
   for (int i = 0; i < 2; ++i) ShowWindow(pages_[i], i == page ? SW_SHOW : SW_HIDE);
+  shown_ = page;
 }
 
 bool ApplicationDialog::OnNotify(NMHDR* header, LRESULT*) {
@@ -449,6 +460,48 @@ void ApplicationDialog::OnOk() {
     SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
     SendMessageA(field, EM_SETSEL, 0, -1);
   }
+}
+
+bool ApplicationDialog::Navigate(HWND focus, bool backwards) {
+  // The Tab ring: the menu name, the tab control, the shown page's enabled
+  // controls, then the program, folder and arguments with their buttons,
+  // OK and Cancel. So Tab on the tab control enters the page, Shift+Tab on
+  // the program goes back into it, and leaving the page either way returns
+  // to the dialog.
+  std::vector<HWND> ring;
+  if (kind_ == AppDialogKind::kMenu) ring.push_back(Item(IDC_APP_MENU_NAME));
+  ring.push_back(Item(IDC_APP_TABS));
+  for (HWND child = GetWindow(pages_[shown_], GW_CHILD); child;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    const LONG_PTR style = GetWindowLongPtrA(child, GWL_STYLE);
+    if ((style & WS_TABSTOP) && IsWindowEnabled(child) && IsWindowVisible(child))
+      ring.push_back(child);
+  }
+  for (int id : {IDC_APP_FILE, IDC_APP_SHELL, IDC_APP_QUICK_LAUNCH, IDC_APP_BROWSE, IDC_APP_FOLDER,
+                 IDC_APP_BROWSE_FOLDER, IDC_APP_ARGUMENTS, IDOK, IDCANCEL}) {
+    if (IsWindowEnabled(Item(id))) ring.push_back(Item(id));
+  }
+  // A combo box's edit or list child counts as the combo box itself.
+  HWND control = focus;
+  while (control && GetParent(control) != hwnd_ && GetParent(control) != pages_[shown_])
+    control = GetParent(control);
+  for (size_t i = 0; i < ring.size(); ++i) {
+    if (ring[i] != control) continue;
+    const size_t n = ring.size();
+    HWND next = ring[backwards ? (i + n - 1) % n : (i + 1) % n];
+    SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+    return true;
+  }
+  return false;
+}
+
+LRESULT CALLBACK ApplicationDialog::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
+  auto* msg = reinterpret_cast<MSG*>(lParam);
+  if (code == MSGF_DIALOGBOX && g_navigating && msg->message == WM_KEYDOWN &&
+      msg->wParam == VK_TAB && IsChild(g_navigating->hwnd_, msg->hwnd)) {
+    if (g_navigating->Navigate(msg->hwnd, GetKeyState(VK_SHIFT) < 0)) return 1;
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 bool RunApplicationDialog(HWND owner, AppDialogKind kind, Executant& record) {

@@ -73,6 +73,9 @@ class ApplicationDialog : public Dialog {
   void BrowseQuickLaunch();
   void ChooseShellDocument();
   void BrowseFolder();
+  // Moves the focus for Tab or Shift+Tab; false when the focus is elsewhere.
+  bool Navigate(HWND focus, bool backwards);
+  static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);
 
   AppDialogKind kind_;
   Executant& record_;
@@ -80,6 +83,8 @@ class ApplicationDialog : public Dialog {
   GeometryPage geometryPage_;
   PriorityPage priorityPage_;
   HWND pages_[2] = {};
+  int shown_ = 0;
+  HHOOK filter_ = nullptr;
   HICON largeIcon_ = nullptr, smallIcon_ = nullptr;
   bool quiet_ = false;  // the dialog is setting its own edit texts
 };

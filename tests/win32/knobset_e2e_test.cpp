@@ -831,4 +831,65 @@ TEST(KnobsetE2eTest, OptionsRefuseAWidthOf31AndStoreTheChosenClassIndex) {
   EXPECT_TRUE(knobset.WaitForExit(10000));
 }
 
+TEST(KnobsetE2eTest, ApplicationDialogTabKeysEnterThePageFromTheTabsAndShiftTabFromTheProgramGoesBackIn) {
+  const std::string dir = MakeScratchFolder("knobset-app-tab-keys");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  HWND app = OpenAdd(knobset, main, 1, kMenuTitle);
+  ASSERT_NE(app, nullptr);
+  SetForegroundWindow(app);
+  Sleep(300);
+  ASSERT_EQ(FocusedId(app), IDC_APP_MENU_NAME);
+  // OK is disabled (no program yet) and left out, as are the disabled boxes.
+  std::string forward;
+  for (int i = 0; i < 17; ++i) {
+    PressTab(false);
+    forward += std::to_string(FocusedId(app)) + " ";
+  }
+  EXPECT_EQ(forward, "1612 1701 1704 1707 1602 1606 1607 1608 1609 1610 1611 2 1601 1612 1701 1704 1707 ");
+  PressTab(false);
+  ASSERT_EQ(FocusedId(app), IDC_APP_FILE);
+  std::string backward;
+  for (int i = 0; i < 5; ++i) {
+    PressTab(true);
+    backward += std::to_string(FocusedId(app)) + " ";
+  }
+  EXPECT_EQ(backward, "1707 1704 1701 1612 1601 ");
+  PressButton(app, IDCANCEL);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(app); }));
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, QuickLaunchWithoutItsFolderStillBrowsesAndClearsTheShellStart) {
+  const std::string dir = MakeScratchFolder("knobset-quick-launch");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
+  WriteFileBytes(dir + "\\run.bat", "@echo off\r\n");
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  HWND app = OpenAdd(knobset, main, 2, kAutoExecTitle);
+  ASSERT_NE(app, nullptr);
+  PressButton(app, IDC_APP_SHELL);
+  ASSERT_TRUE(ChooseInFileDialog(knobset, dir + "\\run.bat", {kAutoExecTitle}));
+  ASSERT_TRUE(WaitFor([&] { return !ControlEnabled(app, IDC_APP_FILE); }));
+  // No Quick Launch folder in a fresh profile: the browser opens anyway,
+  // and even its Cancel ends the shell start.
+  PressButton(app, IDC_APP_QUICK_LAUNCH);
+  HWND browser = WaitForOtherDialog(knobset.ProcessId(), {kMainTitle, kAutoExecTitle, "Knobset"});
+  ASSERT_NE(browser, nullptr);
+  Sleep(500);
+  PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(browser); }));
+  EXPECT_TRUE(WaitFor([&] { return ControlEnabled(app, IDC_APP_FILE); }, 3000));
+  EXPECT_TRUE(ControlEnabled(app, IDC_INITIAL_ONCE));
+  EXPECT_EQ(ControlText(app, IDC_APP_FILE), dir + "\\run.bat");
+  PressButton(app, IDCANCEL);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(app); }));
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
 }  // namespace
