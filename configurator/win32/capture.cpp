@@ -110,6 +110,11 @@ CapturedWindow ReadWindow(HWND window) {
   return w;
 }
 
+BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) {
+  reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+  return TRUE;
+}
+
 CapturedPriority PriorityOf(HANDLE process) {
   switch (GetPriorityClass(process)) {
     case IDLE_PRIORITY_CLASS: return CapturedPriority::kIdle;
@@ -220,12 +225,7 @@ void CaptureSession::TakeAll() {
   // The windows are listed first and visited after: capturing one shows
   // nothing, but a window may end meanwhile, which the filter then refuses.
   std::vector<HWND> windows;
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
   for (HWND window : windows) Take(window);
 }
 
