@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,7 +20,7 @@
 #include "checker/core/resolve_worker.h"
 #include "common/core/log.h"
 #include "common/core/platform.h"
-#include "net/socket.h"
+#include "net/stream.h"
 
 namespace {
 
@@ -97,8 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   account.TOofSendRecv_Sec = 0;
   account.MessageCount = (options >> 5) & 7;
   account.CheckState = bw::Pop3Checker::Communicating;
-  account.Socket = static_cast<bw::net::SocketHandle>(pair[0]);
-  account.ForgetUnread();
+  account.AttachStream(std::make_unique<bw::net::SocketStream>(static_cast<bw::net::SocketHandle>(pair[0])));
 
   char line[bw::kPop3LineBufferSize];
   int rc = account.ReceiveLine(line);
@@ -111,14 +111,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if ((apop ? account.LoginApop(line) : account.LoginUserPass(line)) == 0) {
       bw::UidlList previous;
       if (account.UseUIDL) {
-        previous = {{"a", "1"}, {"b", "2"}};
+        previous.Append("a", "1");
+        previous.Append("b", "2");
         previous.swap(account.UidlMemory);
         int query = account.QueryUidl(line);
         if (query == 0) {
           std::int32_t fresh = bw::CountNewUids(account.UidlMemory, previous);
           Require(fresh >= 0 && static_cast<std::size_t>(fresh) <= account.UidlMemory.size());
-          for (const bw::UidlEntry& e : account.UidlMemory)
-            Require(e.number.find(' ') == std::string::npos);
+          for (bw::UidlEntry e : account.UidlMemory)
+            Require(e.number.find(' ') == std::string_view::npos &&
+                    e.uid.size() <= bw::kUidMaxLength);
           if (!account.DisconnectNoQuit) account.SendCommand("QUIT", line);
         } else {
           Require(account.CheckState == bw::Pop3Checker::Suspended ||
@@ -132,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   account.Disconnect();
-  Require(account.Socket == bw::net::kInvalidSocket && account.UnreadBytes() == 0);
+  Require(!account.Connected() && account.UnreadBytes() == 0);
   server.join();
   close(pair[1]);
   return 0;

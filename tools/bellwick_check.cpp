@@ -9,10 +9,10 @@
 
 #include "checker/core/pop3_checker.h"
 #include "checker/core/simulation.h"
+#include "checker/core/socket_library.h"
 #include "common/core/log.h"
 #include "common/core/param_file.h"
 #include "common/core/platform.h"
-#include "net/socket.h"
 
 namespace {
 
@@ -81,18 +81,19 @@ int main(int argc, char** argv) {
   if (simulate) bw::SetSimulationMode(true);
 
   // Resolve every account once, as the checker does at start-up.
-  int version = 0;
-  if (bw::net::Startup(&version) != 0) {
-    std::fprintf(stderr, "socket library could not be started\n");
-    return 1;
-  }
   auto* head = controller.accountHead;
   auto* a = head;
-  do {
-    static_cast<bw::Pop3Checker*>(a)->Resolve();
-    a = a->NextAccount();
-  } while (a && a != head);
-  bw::net::Cleanup();
+  {
+    bw::SocketLibrary library;
+    if (library.result() != bw::SocketLibrary::Started) {
+      std::fprintf(stderr, "socket library could not be started\n");
+      return 1;
+    }
+    do {
+      static_cast<bw::Pop3Checker*>(a)->Resolve();
+      a = a->NextAccount();
+    } while (a && a != head);
+  }
 
   int status = 0;
   for (int round = 0; round < times; ++round) {

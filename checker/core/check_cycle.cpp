@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "checker/core/time_text.h"
 #include "common/core/log.h"
 #include "common/core/platform.h"
 
@@ -24,20 +25,6 @@ std::string ConnectingFaceText(const std::string& connectionName) {
   return connectionName + "\r\n接続中";
 }
 
-std::string AsctimeText(std::time_t t) {
-  static const char kDays[7][4] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  static const char kMonths[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  std::tm local{};
-  if (const std::tm* p = std::localtime(&t)) local = *p;
-  char text[64];
-  std::snprintf(text, sizeof text, "%.3s %.3s%3d %.2d:%.2d:%.2d %d\n",
-                kDays[(local.tm_wday % 7 + 7) % 7], kMonths[(local.tm_mon % 12 + 12) % 12],
-                local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                1900 + local.tm_year);
-  return text;
-}
-
 unsigned TimerPeriod(std::int64_t milliseconds) {
   // A negative period handed to SetTimer as its unsigned parameter would be
   // a huge one, which the system cuts to its longest.
@@ -50,8 +37,7 @@ CheckCycle::CheckCycle(AncestryPop3Controller& settings, CycleAccounts& accounts
     : settings_(settings), accounts_(accounts), host_(host), state_(state) {}
 
 bool CheckCycle::Schedulable(int index) const {
-  int s = accounts_.State(index);
-  return s == kCycleReady || s == kCycleRetryWait;
+  return CheckableState(accounts_.State(index));
 }
 
 void CheckCycle::ArmAccountTimer(int index, std::int64_t milliseconds) {
@@ -150,7 +136,7 @@ void CheckCycle::Recount() {
   int emergency = 0;
   for (int i = 0; i < accounts_.Count(); ++i) {
     latest = std::max(latest, static_cast<std::uint64_t>(accounts_.LastCheckTime(i)));
-    if (accounts_.State(i) != kCycleReady) continue;
+    if (accounts_.State(i) != AccountCodes::Ready) continue;
     unread += accounts_.MessageCount(i);
     if (accounts_.InEmergency(i)) emergency = 1;
   }
@@ -175,7 +161,7 @@ void CheckCycle::CheckNow() {
   std::int64_t count = 0;
   int n = std::min<int>(accounts_.Count(), kAccountTimerLimit);
   for (int i = 0; i < n; ++i) {
-    if (accounts_.State(i) == kCycleServerRefused) accounts_.SetState(i, kCycleRetryWait);
+    if (accounts_.State(i) == AccountCodes::ServerRefused) accounts_.SetState(i, AccountCodes::RetryWait);
     if (!Schedulable(i)) continue;
     ArmAccountTimer(i, offset);
     ++count;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "checker/core/check_state.h"
 #include "common/core/controller_record.h"
 #include "common/core/platform_family.h"
 
@@ -26,14 +27,6 @@ enum : unsigned {
 
 // Emergency-mode accounts are checked this often.
 constexpr unsigned kEmergencyPeriodMs = 30000;
-
-// Check states the cycle looks at (the values of Pop3Checker::CheckState).
-constexpr int kCycleUnprocessed = 0;
-constexpr int kCycleReady = 1;
-constexpr int kCycleCommunicating = 2;
-constexpr int kCycleSuspended = 3;
-constexpr int kCycleRetryWait = 4;
-constexpr int kCycleServerRefused = 5;
 
 // MessageBox flag not in platform.h: the second button is the default.
 constexpr unsigned kMbDefButton2 = 0x0100;
@@ -121,9 +114,6 @@ class CycleHost {
 
 // The connecting face of an account: its name and "\r\n接続中".
 std::string ConnectingFaceText(const std::string& connectionName);
-
-// The local time of `t` in the asctime form: "Sun Sep 16 01:03:52 1973\n".
-std::string AsctimeText(std::time_t t);
 
 // A timer period in milliseconds as SetTimer takes it: negative or larger
 // values than the system accepts become the longest period it accepts.

@@ -5,11 +5,6 @@
 
 namespace bw {
 
-static_assert(kCycleReady == Pop3Checker::Ready && kCycleRetryWait == Pop3Checker::RetryWait &&
-                  kCycleSuspended == Pop3Checker::Suspended &&
-                  kCycleServerRefused == Pop3Checker::ServerRefused,
-              "the cycle reads the account's own check states");
-
 Pop3CycleAccounts::Pop3CycleAccounts(const AncestryPop3Controller& application) {
   WalkRing(application.accountHead, [this](AncestryPop3Checker* record) {
     accounts_.push_back(dynamic_cast<Pop3Checker*>(record));
@@ -25,7 +20,7 @@ int Pop3CycleAccounts::Count() const { return static_cast<int>(accounts_.size())
 
 int Pop3CycleAccounts::State(int index) const {
   Pop3Checker* a = At(index);
-  return a ? a->CheckState : kCycleUnprocessed;
+  return a ? a->CheckState : AccountCodes::Unprocessed;
 }
 
 void Pop3CycleAccounts::SetState(int index, int state) {

@@ -3,22 +3,16 @@
 
 #include <cstdio>
 
-namespace bw {
+#include "checker/core/check_state.h"
+#include "checker/core/time_text.h"
 
-std::string LocalHourMinute(std::time_t t) {
-  std::tm local{};
-  const std::tm* p = std::localtime(&t);
-  if (p) local = *p;
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d:%02d", local.tm_hour, local.tm_min);
-  return text;
-}
+namespace bw {
 
 std::string FaceText(const DisplaySource& source) {
   bool anyActive = false;
   for (int i = 0; i < source.AccountCount(); ++i) {
     int state = source.AccountCheckState(i);
-    if (state != kStateSuspended && state != kStateServerRefused) {
+    if (state != AccountCodes::Suspended && state != AccountCodes::ServerRefused) {
       anyActive = true;
       break;
     }

@@ -25,12 +25,6 @@ class DisplaySource {
   virtual std::string AccountAttributeText(int index, const std::string& code) const = 0;
 };
 
-// CheckState values the face text looks at.
-enum : int { kStateSuspended = 3, kStateServerRefused = 5 };
-
-// "%02d:%02d" with the local hour and minute of `t`.
-std::string LocalHourMinute(std::time_t t);
-
 // The face text of the button.
 std::string FaceText(const DisplaySource& source);
 

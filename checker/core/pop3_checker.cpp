@@ -1,16 +1,18 @@
-// One complete check of an account, simulated checks, and the account's
-// status and attribute texts.
+// One complete check of an account: the socket library, resolution,
+// connection, login and mailbox query under one time limit, the counts they
+// leave, simulated checks and the end of emergency mode.
 #include "checker/core/pop3_checker.h"
 
-#include <chrono>
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
-#include <string_view>
-#include <unordered_set>
 #include <utility>
 
+#include "checker/core/resolve_worker.h"
 #include "checker/core/simulation.h"
+#include "checker/core/socket_library.h"
+#include "checker/core/time_text.h"
 #include "common/core/log.h"
 
 namespace bw {
@@ -22,31 +24,12 @@ long long MillisecondsBetween(Clock::time_point start, Clock::time_point end) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(end - start).count();
 }
 
-// The current local time in the 24-character asctime form and a line feed,
-// built by hand so that no locale can change it.
-std::string AscTimeNow() {
-  static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  std::time_t now = std::time(nullptr);
-  const std::tm* t = std::localtime(&now);
-  if (!t) return "??? ??? ?? ??:??:?? ????\n";
-  char text[64];
-  std::snprintf(text, sizeof text, "%.3s %.3s%3d %.2d:%.2d:%.2d %d\n", kDays[t->tm_wday % 7],
-                kMonths[t->tm_mon % 12], t->tm_mday, t->tm_hour, t->tm_min, t->tm_sec,
-                1900 + t->tm_year);
-  return text;
-}
-
-// "hh:mm" of a time in local time.
-std::string HourMinute(std::time_t when) {
-  const std::tm* t = std::localtime(&when);
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d:%02d", t ? t->tm_hour : 0, t ? t->tm_min : 0);
-  return text;
-}
-
 }  // namespace
+
+bool EmergencyRunOut(std::time_t now, std::time_t start) {
+  return std::llabs(static_cast<long long>(now) - static_cast<long long>(start)) >
+         kEmergencyLimitSeconds;
+}
 
 Pop3Checker::Pop3Checker() : lookup(std::make_shared<NameLookup>()) {
   CheckState = Unprocessed;
@@ -65,44 +48,56 @@ void Pop3Checker::EndEmergency() {
   EmergencyStart = 0;
 }
 
+int Pop3Checker::WaitLimitMs(int seconds) const {
+  const int limit = TimeoutMs(seconds);
+  if (!checkBounded_) return limit;
+  // Rounded up, so that a wait cut by the deadline ends at it, not before.
+  const long long left =
+      std::chrono::ceil<std::chrono::milliseconds>(checkDeadline_ - Clock::now()).count();
+  return static_cast<int>(std::max(0LL, std::min<long long>(limit, left)));
+}
+
 int Pop3Checker::Check() {
-  if (CheckState != Ready && CheckState != RetryWait) {
+  if (!CheckableState(CheckState)) {
     EndEmergency();
     return CheckNotCheckable;
   }
-  LogWrite("--- [%s] --- %s", ConnectionName.c_str(), AscTimeNow().c_str());
+  LogWrite("--- [%s] --- %s", ConnectionName.c_str(), AsctimeText(std::time(nullptr)).c_str());
   if (SimulationMode()) return SimulatedCheck();
 
-  int granted = 0;
-  if (net::Startup(&granted) != 0) {
+  SocketLibrary library;
+  if (library.result() != SocketLibrary::Started) {
     CheckState = Suspended;
     ErrorCause = CauseSocket;
-    LogWrite("WinSock Error.  WSAStartup Failed.\n");
-    return CheckStartupFailed;
+    return library.result() == SocketLibrary::WrongVersion ? CheckWrongVersion
+                                                           : CheckStartupFailed;
   }
-  if (granted != 0x0101) {
-    CheckState = Suspended;
-    ErrorCause = CauseSocket;
-    LogWrite("WinsockのDLLﾊﾞｰｼﾞｮﾝが古過ぎます.　Winsock1.1以上が必要です.\n");
-    net::Cleanup();
-    return CheckWrongVersion;
-  }
-  if (ResolvedPort == 0 && Resolve() != 0) {
-    net::Cleanup();
-    return CheckResolveFailed;
-  }
+  // Every wait of the check stops at one deadline (WaitLimitMs), so that no server, by
+  // trickling replies each within its own time-out, holds the checker for
+  // longer than the ceiling.
+  const int ceilingMs = CheckCeilingMs();
+  checkDeadline_ = Clock::now() + std::chrono::milliseconds(ceilingMs);
+  checkBounded_ = true;
+  const int result = CheckOnline();
+  checkBounded_ = false;
+  if (result != CheckOk && Clock::now() >= checkDeadline_)
+    LogWrite("%s : 確認全体の制限時間(%d秒)を超えたため打ち切りました.\n", ConnectionName.c_str(),
+             ceilingMs / 1000);
+  return result;
+}
+
+int Pop3Checker::CheckOnline() {
+  if (ResolvedPort == 0 && Resolve() != ResolveOk) return CheckResolveFailed;
 
   char line[kPop3LineBufferSize];
   const Clock::time_point start = Clock::now();
   if (Connect(line) < 0) {
-    net::Cleanup();
     EndEmergency();
     return CheckConnectFailed;
   }
   const bool apop = UseAPOP == 1 || (UseAPOP == 0 && !Challenge.empty());
   if ((apop ? LoginApop(line) : LoginUserPass(line)) < 0) {
     Disconnect();
-    net::Cleanup();
     EndEmergency();
     return CheckLoginFailed;
   }
@@ -117,10 +112,9 @@ int Pop3Checker::Check() {
   } else {
     query = QueryStat(line);
   }
-  if (query == 0 && DisconnectNoQuit == 0) SendCommand("QUIT", line);
+  if (query == QueryOk && DisconnectNoQuit == 0) SendCommand("QUIT", line);
   Disconnect();
   const Clock::time_point end = Clock::now();
-  net::Cleanup();
 
   LogWrite("%s : 接続時間(%2.2f秒)\n", ConnectionName.c_str(),
            MillisecondsBetween(start, end) / 1000.0);
@@ -163,16 +157,14 @@ int Pop3Checker::SimulatedCheck() {
     for (int i = 0; i < drawn; ++i) {
       char text[48];
       std::snprintf(text, sizeof text, "%lld_%d", now, i);
-      try {
-        UidlMemory.push_back(UidlEntry{text, text});
-      } catch (const std::bad_alloc&) {
-        LogWrite("メモリ不足発生.\n");
-      }
+      if (!UidlMemory.Append(text, text)) LogWrite("メモリ不足発生.\n");
     }
   } else {
+    // The counts stay within an int, as a server's counts do.
     const std::int32_t oldNew = NewCount;
-    MessageCount += static_cast<std::uint32_t>(oldNew);
-    NewCount = oldNew + drawn;
+    MessageCount = static_cast<std::uint32_t>(
+        std::min<long long>(static_cast<long long>(MessageCount) + oldNew, INT_MAX));
+    NewCount = static_cast<std::int32_t>(std::min<long long>(static_cast<long long>(oldNew) + drawn, INT_MAX));
   }
   LastCheckTime = std::time(nullptr);
   FinishSuccessfulCheck(useUidl, previous);
@@ -186,22 +178,8 @@ void Pop3Checker::FinishSuccessfulCheck(bool usedUidl, UidlList& previous) {
     NewCount = CountNewUids(UidlMemory, previous);
     previous.clear();
   }
-  if (Emergency) {
-    const long long elapsed =
-        std::llabs(static_cast<long long>(std::time(nullptr)) - static_cast<long long>(EmergencyStart));
-    if (MessageCount > 0 || elapsed > 900) EndEmergency();
-  }
-}
-
-std::int32_t CountNewUids(const UidlList& current, const UidlList& previous) {
-  // A set of the previous UIDs keeps large mailboxes linear.
-  std::unordered_set<std::string_view> seen;
-  seen.reserve(previous.size());
-  for (const UidlEntry& e : previous) seen.insert(e.uid);
-  std::int32_t fresh = 0;
-  for (const UidlEntry& e : current)
-    if (seen.find(e.uid) == seen.end()) ++fresh;
-  return fresh;
+  if (Emergency && (MessageCount > 0 || EmergencyRunOut(std::time(nullptr), EmergencyStart)))
+    EndEmergency();
 }
 
 void Pop3Checker::ResetCounts() {
@@ -210,92 +188,6 @@ void Pop3Checker::ResetCounts() {
   LastCheckTime = 0;
   UidlMemory.clear();
   CheckState = Ready;
-}
-
-const char* CheckStateWord(int state) {
-  switch (state) {
-    case Pop3Checker::Unprocessed: return "未処理";
-    case Pop3Checker::Ready: return "";
-    case Pop3Checker::Communicating: return "通信処理中";
-    case Pop3Checker::Suspended: return "休止中";
-    case Pop3Checker::RetryWait: return "ﾘﾄﾗｲ待ち";
-    case Pop3Checker::ServerRefused: return "ｻｰﾊﾞ拒絶";
-    default: return "???";
-  }
-}
-
-const char* ErrorCauseText(int state, int cause) {
-  const bool retry = state == Pop3Checker::RetryWait;
-  const bool refused = state == Pop3Checker::ServerRefused;
-  switch (cause) {
-    case Pop3Checker::CauseDns: return retry ? "(DNSﾀｲﾑｱｳﾄ)" : "(DNSｴﾗｰ)";
-    case Pop3Checker::CauseSocket: return "(Socketｴﾗｰ)";
-    case Pop3Checker::CauseConnection: return refused ? "(接続拒否応答)" : "(接続ｴﾗｰ)";
-    case Pop3Checker::CauseAccount: return retry ? "(ｱｶｳﾝﾄ認証ﾀｲﾑｱｳﾄ)" : "(ｱｶｳﾝﾄｴﾗｰ)";
-    case Pop3Checker::CauseTransfer: return retry ? "(通信ﾀｲﾑｱｳﾄ)" : "(通信ｴﾗｰ)";
-    default: return "(ｴﾗｰ)";
-  }
-}
-
-void Pop3Checker::StatusText(std::string& text) {
-  text = Emergency ? "(緊急)" + ConnectionName : ConnectionName;
-  text += ':';
-  switch (CheckState) {
-    case Unprocessed:
-      text += "未処理";
-      break;
-    case Ready: {
-      if (LastCheckTime == 0) {
-        text += "未処理";
-        break;
-      }
-      char piece[64];
-      if (UseUIDL)
-        std::snprintf(piece, sizeof piece, "%s 未読数=%u(%d)", HourMinute(LastCheckTime).c_str(),
-                      MessageCount, NewCount);
-      else
-        std::snprintf(piece, sizeof piece, "%s 未読数=%u", HourMinute(LastCheckTime).c_str(),
-                      MessageCount);
-      text += piece;
-      std::snprintf(piece, sizeof piece, " [%d分周期]", CycleMinutes);
-      text += piece;
-      break;
-    }
-    case Communicating:
-      text += "通信処理中";
-      break;
-    case Suspended:
-    case RetryWait:
-    case ServerRefused:
-      text += CheckStateWord(CheckState);
-      text += ' ';
-      text += ErrorCauseText(CheckState, ErrorCause);
-      break;
-    default:
-      text += "???";
-      break;
-  }
-}
-
-void Pop3Checker::AttributeText(AttributeRequest& request) {
-  request.result.clear();
-  char text[32];
-  const std::string& code = request.code;
-  if (code == "ST") {
-    StatusText(request.result);
-    return;
-  }
-  if (code == "NR")
-    std::snprintf(text, sizeof text, "%u", MessageCount);
-  else if (code == "NM")
-    std::snprintf(text, sizeof text, "%d", NewCount);
-  else if (code == "CT")
-    std::snprintf(text, sizeof text, "%d", CycleMinutes);
-  else if (code == "AT")
-    std::snprintf(text, sizeof text, "%s", LastCheckTime ? HourMinute(LastCheckTime).c_str() : "--:--");
-  else
-    std::snprintf(text, sizeof text, "Undef");
-  request.result = text;
 }
 
 }  // namespace bw

@@ -1,32 +1,22 @@
 // The checker's run-time POP3 account: the parameter-file record plus its
 // live state (check state, error cause, counts, UIDL memory, emergency mode,
-// resolved server) and one complete check of the mailbox.
+// resolved server) and one complete check of the mailbox. The connection
+// itself lives in a LineReader the account keeps to itself.
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "checker/core/check_state.h"
+#include "checker/core/line_reader.h"
+#include "checker/core/pop3_dialogue.h"
+#include "checker/core/resolve.h"
+#include "checker/core/uidl_list.h"
 #include "common/core/account_record.h"
-#include "net/socket.h"
 
 namespace bw {
-
-// Size of the reply line buffer of one check: 640 bytes plus a terminator.
-constexpr int kPop3LineMax = 640;
-constexpr int kPop3LineBufferSize = kPop3LineMax + 1;
-
-// One line of a UIDL listing, kept between checks.
-struct UidlEntry {
-  std::string uid;
-  std::string number;
-};
-using UidlList = std::vector<UidlEntry>;
-
-// How many entries of `current` have a UID that `previous` lacks (exact
-// byte comparison), in time linear in both lists.
-std::int32_t CountNewUids(const UidlList& current, const UidlList& previous);
 
 // Carries a two-letter attribute code in and its text out (AttributeText).
 struct AttributeRequest {
@@ -34,37 +24,13 @@ struct AttributeRequest {
   std::string result;
 };
 
-// Host and service look-ups. The default goes to the platform resolver; tests
-// put slow or failing ones in. A worker thread holds its own reference, so an
-// abandoned look-up never touches a destroyed account.
-class NameLookup {
- public:
-  virtual ~NameLookup() = default;
-  // True with the IPv4 address (network order) when the host is known.
-  virtual bool Host(const std::string& name, std::uint8_t address[4]);
-  // Port in network byte order, 0 when the service is unknown.
-  virtual std::uint16_t ServiceByName(const std::string& name);
-  virtual std::uint16_t ServiceByPort(std::uint16_t portNetOrder);
-};
+// Emergency mode ends on its own once it has run for more than this.
+constexpr long long kEmergencyLimitSeconds = 900;
+// True when emergency mode started at `start` has run out at `now`.
+bool EmergencyRunOut(std::time_t now, std::time_t start);
 
-class Pop3Checker : public AncestryPop3Checker {
+class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
  public:
-  enum CheckStateCode : int {
-    Unprocessed = 0,
-    Ready = 1,
-    Communicating = 2,
-    Suspended = 3,
-    RetryWait = 4,
-    ServerRefused = 5,
-  };
-  enum ErrorCauseCode : int {
-    CauseNone = 0,  // also: a malformed dotted address
-    CauseDns = 1,
-    CauseSocket = 2,
-    CauseConnection = 3,
-    CauseAccount = 4,
-    CauseTransfer = 5,
-  };
   // Results of Check.
   enum CheckResult : int {
     CheckOk = 0,
@@ -84,55 +50,50 @@ class Pop3Checker : public AncestryPop3Checker {
     ResolveBadAddress = -11,
     ResolveFailed = -12,
   };
-  // Results of ReceiveLine / SendCommand beyond 0.
-  enum LineResult : int {
-    LineTerminator = 1,
-    LineTooLong = 2,
-    LineUnreadData = 3,  // bytes of the server still unread: nothing sent
-    LineTimeout = 100,
-    LineNegativeReply = 200,
-    LineSelectFailed = -1,
-    LineRecvFailed = -10,
-    LineClosed = -11,
-    LineSendFailed = -11,
-    LineSendCrlfFailed = -21,
-  };
 
   Pop3Checker();
   ~Pop3Checker() override;
   Pop3Checker(const Pop3Checker&) = delete;
   Pop3Checker& operator=(const Pop3Checker&) = delete;
 
-  // Looks up address and port (WinSock started by the caller).
-  // 0, 12 (time-out, retry wanted), -10/-11 (bad dotted address), -12.
+  // Looks up address and port (socket library started by the caller); see
+  // ResolveResult. Defined with Connect and Disconnect in resolve_connect.cpp.
   virtual int Resolve();
   // One complete visit to the server; see CheckResult.
   virtual int Check();
   virtual void AttributeText(AttributeRequest& request);
   // Counts and last check time to 0, UIDL memory emptied, state Ready.
   virtual void ResetCounts();
-  // Socket, connect with time-out, greeting and APOP challenge.
-  // 0, -10 socket, -20 connect, -30 greeting read, -31 greeting refused.
+  // Socket, connect with time-out, greeting and APOP challenge; see
+  // ConnectResult.
   virtual int Connect(char* line);
-  virtual int LoginUserPass(char* line);  // 0, -10 USER, -20 PASS
-  virtual int LoginApop(char* line);      // 0, -10
-  virtual int QueryStat(char* line);      // 0, -10 command, -1 unparsable
-  virtual int QueryUidl(char* line);      // 0, -10 command, -20 listing
-  // Sends one command and reads its reply into `line`; see LineResult.
-  // Bytes the server sent ahead of the command fail it with LineUnreadData
-  // before anything is sent, so they are never taken as its reply.
+  // The dialogue (pop3_dialogue.cpp); see LoginResult and QueryResult.
+  virtual int LoginUserPass(char* line);
+  virtual int LoginApop(char* line);
+  virtual int QueryStat(char* line);
+  virtual int QueryUidl(char* line);
+  // Sends one command and reads its reply into `line`; 0, LineNegativeReply
+  // or another LineResult. Bytes the server sent ahead of the command fail
+  // it with LineUnreadData before anything is sent.
   virtual int SendCommand(const char* command, char* line);
   // Reads one CR LF line (at most 640 bytes) into `line`; see LineResult.
   // The send/receive time-out bounds the whole line, not each byte.
   virtual int ReceiveLine(char* line);
-  // Shuts the connection down both ways and closes the socket.
+  // Shuts the connection down both ways and closes it.
   virtual void Disconnect();
-  // The one-line status of the account.
+  // The one-line status of the account (account_status.cpp).
   virtual void StatusText(std::string& text);
 
   // Takes the APOP time-stamp ("<" ... ">") out of a positive greeting into
   // Challenge; the greeting is cut after the ">".
   void TakeChallenge(char* greeting);
+
+  // Puts a connected stream under the dialogue in place of Connect (a
+  // stream of another kind, or one a test or fuzzer drives).
+  void AttachStream(std::unique_ptr<net::ByteStream> stream);
+  bool Connected() const { return reader_.Connected(); }
+  // Bytes received on the current connection that no line has taken yet.
+  int UnreadBytes() const { return reader_.UnreadBytes(); }
 
   // Emergency mode, switched by the check cycle.
   void StartEmergency();
@@ -151,17 +112,15 @@ class Pop3Checker : public AncestryPop3Checker {
   // address in network order.
   std::int32_t ResolvedPort = 0;
   std::uint8_t ResolvedAddress[4] = {0, 0, 0, 0};
-  net::SocketHandle Socket = net::kInvalidSocket;
 
   // Look-ups used by Resolve; replaceable for tests and tools.
   std::shared_ptr<NameLookup> lookup;
 
-  // Bytes received on the current connection that no line has taken yet.
-  int UnreadBytes() const { return readEnd_ - readStart_; }
-  // Starts the read buffer over for a new connection (or none).
-  void ForgetUnread() { readStart_ = readEnd_ = 0; }
-
  private:
+  using Clock = std::chrono::steady_clock;
+
+  // Check steps 5 to 17 with the socket library started.
+  int CheckOnline();
   // Sends `command`, logging `logged` in its place (the password is masked).
   int SendCommandLogged(const char* command, const char* logged, char* line);
   // Refuses a UserID or Password that would break the command line.
@@ -170,13 +129,14 @@ class Pop3Checker : public AncestryPop3Checker {
   int SimulatedCheck();
   void FinishSuccessfulCheck(bool usedUidl, UidlList& previous);
   void SetFailureState(int result, int cause);
-  int SendRecvTimeoutMs() const;
+  // The limit of one wait: the setting's (capped by the wait ceiling), and
+  // no further than the end of the running check.
+  int WaitLimitMs(int seconds) const;
 
-  // One recv fills this per readiness wait; ReceiveLine takes lines from it.
-  static constexpr int kReadBufferSize = 4096;
-  char readBuffer_[kReadBufferSize];
-  int readStart_ = 0;
-  int readEnd_ = 0;
+  LineReader reader_;
+  // While a check runs, no wait of it goes beyond this.
+  Clock::time_point checkDeadline_{};
+  bool checkBounded_ = false;
 };
 
 // Status word of a check state ("未処理", "通信処理中", ...), empty for Ready.

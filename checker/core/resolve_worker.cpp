@@ -18,10 +18,13 @@ struct WorkerState {
   bool done = false;
 };
 
-
 std::atomic<int> waitCeilingMs{kWaitCeilingMs};
+std::atomic<int> checkCeilingMs{kCheckCeilingMs};
 
 }  // namespace
+
+int CheckCeilingMs() { return checkCeilingMs.load(); }
+void SetCheckCeilingMs(int ms) { checkCeilingMs = ms > 0 ? ms : kCheckCeilingMs; }
 
 int WaitCeilingMs() { return waitCeilingMs.load(); }
 void SetWaitCeilingMs(int ms) { waitCeilingMs = ms > 0 ? ms : kWaitCeilingMs; }

@@ -21,6 +21,13 @@ int TimeoutMs(int seconds);
 int WaitCeilingMs();
 void SetWaitCeilingMs(int ms);
 
+// A whole check, from resolution to disconnect, ends after at most this
+// many milliseconds (180 s), whatever the server does.
+constexpr int kCheckCeilingMs = 180 * 1000;
+int CheckCeilingMs();
+// Tests shorten it; 0 or less restores kCheckCeilingMs.
+void SetCheckCeilingMs(int ms);
+
 // True when `work` ran to its end within `timeoutMs` (negative: no limit).
 // `work` must own (by value or shared pointer) everything it touches.
 bool RunWithTimeout(std::function<void()> work, int timeoutMs);

@@ -7,11 +7,12 @@
 
 #include "checker/core/auto_exec.h"
 #include "checker/core/macros.h"
+#include "checker/core/socket_library.h"
+#include "checker/core/time_text.h"
 #include "checker/win32/platform_query.h"
 #include "checker/win32/resource.h"
 #include "common/core/log.h"
 #include "common/core/param_file.h"
-#include "net/socket.h"
 
 namespace bw {
 
@@ -36,23 +37,16 @@ void CheckerApplication::SetUp(HINSTANCE inst, const char* cls, const char* name
 int CheckerApplication::InitializeInstance() {
   LogWrite("Bellwick Starting : %s", AsctimeText(std::time(nullptr)).c_str());
 
-  int granted = 0;
-  if (net::Startup(&granted) != 0) {
-    LogWrite("WinSock Error.  WSAStartup Failed.\n");
-    return -1;
-  }
-  if (granted != 0x0101) {
-    LogWrite("WinsockのDLLﾊﾞｰｼﾞｮﾝが古過ぎます.　Winsock1.1以上が必要です.\n");
-    net::Cleanup();
-    return -1;
-  }
-  WalkRing(accountHead, [this](AncestryPop3Checker* a) {
-    accounts_.push_back(static_cast<Pop3Checker*>(a));
-  });
   int resolved = 0;
-  for (Pop3Checker* account : accounts_)
-    if (account->Resolve() >= 0) ++resolved;
-  net::Cleanup();
+  {
+    SocketLibrary library;
+    if (library.result() != SocketLibrary::Started) return -1;
+    WalkRing(accountHead, [this](AncestryPop3Checker* a) {
+      accounts_.push_back(static_cast<Pop3Checker*>(a));
+    });
+    for (Pop3Checker* account : accounts_)
+      if (account->Resolve() >= 0) ++resolved;
+  }
   if (resolved == 0) {
     MessageBoxA(nullptr,
                 "全部の接続先についてIPｱﾄﾞﾚｽ、ｻｰﾋﾞｽﾎﾟｰﾄが獲得できません.\r\n続行できません.",

@@ -25,6 +25,16 @@ bool ReadLine(net::SocketHandle s, std::string& line, int timeoutMs) {
   return true;
 }
 
+bool SendAll(net::SocketHandle s, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    int n = net::Send(s, bytes.data() + done, static_cast<int>(bytes.size() - done));
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
 }  // namespace
 
 ScriptedPop3Server::ScriptedPop3Server(std::vector<Pop3Script> connections) {
@@ -54,7 +64,7 @@ void ScriptedPop3Server::Run(std::vector<Pop3Script> connections) {
       if (!open) break;
       switch (a.kind) {
         case Pop3Action::Say:
-          net::Send(s, a.bytes.data(), static_cast<int>(a.bytes.size()));
+          SendAll(s, a.bytes);
           break;
         case Pop3Action::Hear: {
           std::string line;
@@ -72,6 +82,16 @@ void ScriptedPop3Server::Run(std::vector<Pop3Script> connections) {
             std::this_thread::sleep_for(std::chrono::milliseconds(a.ms));
           }
           break;
+        case Pop3Action::Generate: {
+          std::string batch;
+          for (int i = 1; i <= a.count && open; ++i) {
+            batch += a.make(i);
+            if (batch.size() < 65536 && i < a.count) continue;
+            open = SendAll(s, batch);
+            batch.clear();
+          }
+          break;
+        }
         case Pop3Action::Pause:
           std::this_thread::sleep_for(std::chrono::milliseconds(a.ms));
           break;

@@ -3,6 +3,7 @@
 // recorded, so a test can compare the whole command transcript.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -11,21 +12,48 @@
 namespace bw_test {
 
 struct Pop3Action {
-  enum Kind { Say, Hear, Pause, Hangup, Trickle } kind;
+  enum Kind { Say, Hear, Pause, Hangup, Trickle, Generate } kind = Say;
   std::string bytes;  // Say, Trickle: sent as they are
   int ms = 0;         // Pause; Trickle: the pause after each byte
+  // Generate: lines make(1) .. make(count), made as they are sent, so that
+  // a huge listing never stands in the server's memory.
+  std::function<std::string(int)> make;
+  int count = 0;
 };
 using Pop3Script = std::vector<Pop3Action>;
 
-inline Pop3Action Say(std::string bytes) { return {Pop3Action::Say, std::move(bytes), 0}; }
+inline Pop3Action Action(Pop3Action::Kind kind, std::string bytes = {}, int ms = 0) {
+  Pop3Action a;
+  a.kind = kind;
+  a.bytes = std::move(bytes);
+  a.ms = ms;
+  return a;
+}
+inline Pop3Action Say(std::string bytes) { return Action(Pop3Action::Say, std::move(bytes)); }
 // Say with CR LF added.
 inline Pop3Action Reply(const std::string& line) { return Say(line + "\r\n"); }
-inline Pop3Action Hear() { return {Pop3Action::Hear, {}, 0}; }
-inline Pop3Action Pause(int ms) { return {Pop3Action::Pause, {}, ms}; }
-inline Pop3Action Hangup() { return {Pop3Action::Hangup, {}, 0}; }
+inline Pop3Action Hear() { return Action(Pop3Action::Hear); }
+inline Pop3Action Pause(int ms) { return Action(Pop3Action::Pause, {}, ms); }
+inline Pop3Action Hangup() { return Action(Pop3Action::Hangup); }
 // Sends the bytes one at a time (one packet each), pausing `ms` after each.
 inline Pop3Action Trickle(std::string bytes, int ms) {
-  return {Pop3Action::Trickle, std::move(bytes), ms};
+  return Action(Pop3Action::Trickle, std::move(bytes), ms);
+}
+inline Pop3Action Generate(std::function<std::string(int)> make, int count) {
+  Pop3Action a = Action(Pop3Action::Generate);
+  a.make = std::move(make);
+  a.count = count;
+  return a;
+}
+
+// A greeting, then USER and PASS accepted.
+inline Pop3Script LoggedIn(const std::string& greeting = "+OK ready") {
+  return {Reply(greeting), Hear(), Reply("+OK"), Hear(), Reply("+OK")};
+}
+// `s` followed by `more`.
+inline Pop3Script With(Pop3Script s, std::initializer_list<Pop3Action> more) {
+  s.insert(s.end(), more);
+  return s;
 }
 
 class ScriptedPop3Server {

@@ -40,13 +40,13 @@ TEST_F(CycleAccountsView, PositionsFollowTheListAndOnlyRunTimeAccountsAreSchedul
   bw::Pop3CycleAccounts view(app);
   ASSERT_EQ(view.Count(), 3);
   EXPECT_EQ(view.ConnectionName(2), "third");
-  second->CheckState = bw::kCycleReady;
-  EXPECT_EQ(view.State(1), bw::kCycleUnprocessed);
+  second->CheckState = bw::AccountCodes::Ready;
+  EXPECT_EQ(view.State(1), bw::AccountCodes::Unprocessed);
   EXPECT_EQ(view.Check(1), -1);
-  EXPECT_EQ(view.State(3), bw::kCycleUnprocessed);
+  EXPECT_EQ(view.State(3), bw::AccountCodes::Unprocessed);
 
-  view.SetState(2, bw::kCycleRetryWait);
-  EXPECT_EQ(third->CheckState, bw::kCycleRetryWait);
+  view.SetState(2, bw::AccountCodes::RetryWait);
+  EXPECT_EQ(third->CheckState, bw::AccountCodes::RetryWait);
   EXPECT_EQ(view.Check(2), -20);
   EXPECT_EQ(third->checks, 1);
   view.StartEmergency(0, 12345);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "checker/core/check_cycle.h"
+#include "checker/core/time_text.h"
 #include "common/core/log.h"
 #include "common/core/platform.h"
 #include "tests/unit/test_support.h"
@@ -18,7 +19,7 @@ using Times = std::vector<long long>;
 constexpr std::time_t kEpoch = 1700000000;
 
 struct FakeAccount {
-  int state = bw::kCycleReady;
+  int state = bw::AccountCodes::Ready;
   std::uint32_t mailbox = 0;  // what the next successful check finds
   std::uint32_t count = 0;
   std::time_t last = 0;
@@ -26,7 +27,7 @@ struct FakeAccount {
   std::time_t emergencyStart = 0;
   int cycle = 15;
   int result = 0;                  // the next check's result
-  int stateAfterFailure = bw::kCycleSuspended;
+  int stateAfterFailure = bw::AccountCodes::Suspended;
   Times checkedAt;
 };
 
@@ -91,7 +92,7 @@ class Cycle : public bw_test::ScratchTest, public bw::CycleAccounts, public bw::
       a.emergency = false;
       return a.result;
     }
-    a.state = bw::kCycleReady;
+    a.state = bw::AccountCodes::Ready;
     a.count = a.mailbox;
     a.last = Now();
     if (a.emergency && (a.count > 0 || Now() - a.emergencyStart > 900)) a.emergency = false;
@@ -100,7 +101,7 @@ class Cycle : public bw_test::ScratchTest, public bw::CycleAccounts, public bw::
   void ResetCounts(int i) override {
     A(i).count = 0;
     A(i).last = 0;
-    A(i).state = bw::kCycleReady;
+    A(i).state = bw::AccountCodes::Ready;
   }
   std::uint32_t MessageCount(int i) const override { return accounts[static_cast<size_t>(i)].count; }
   std::time_t LastCheckTime(int i) const override { return accounts[static_cast<size_t>(i)].last; }
@@ -185,7 +186,7 @@ TEST_F(Cycle, StartupStaggersFirstChecksAndSweepsAfterTheLast) {
 
 TEST_F(Cycle, UnscheduledAccountsCloseTheStaggerAndZeroSettingsFireAtOnce) {
   Accounts(3);
-  A(1).state = bw::kCycleSuspended;
+  A(1).state = bw::AccountCodes::Suspended;
   cycle.ArmAtStartup();
   EXPECT_EQ(Due(0), 5000);
   EXPECT_EQ(Due(1), -1);
@@ -195,7 +196,7 @@ TEST_F(Cycle, UnscheduledAccountsCloseTheStaggerAndZeroSettingsFireAtOnce) {
   timers.clear();
   settings.InitSleep_Sec = 0;
   settings.Consecutive_Sec = 0;
-  A(1).state = bw::kCycleRetryWait;
+  A(1).state = bw::AccountCodes::RetryWait;
   cycle.ArmAtStartup();
   for (unsigned id : {0u, 1u, 2u, unsigned{bw::kSweepTimerId}}) EXPECT_EQ(Due(id), 0) << id;
 }
@@ -251,7 +252,7 @@ TEST_F(Cycle, EmptyMailboxTerminatesTheApplicationsOnlyWithBit0x20) {
   cycle.AccountTimerFired(0);
   EXPECT_EQ(Count("terminate"), 1);
   A(0).result = -10;  // a failed check is no empty mailbox
-  A(0).stateAfterFailure = bw::kCycleRetryWait;
+  A(0).stateAfterFailure = bw::AccountCodes::RetryWait;
   cycle.AccountTimerFired(0);
   EXPECT_EQ(Count("terminate"), 1);
 }
@@ -259,7 +260,7 @@ TEST_F(Cycle, EmptyMailboxTerminatesTheApplicationsOnlyWithBit0x20) {
 TEST_F(Cycle, FailedCheckIsLoggedAndOnlyContinuingStatesStayScheduled) {
   Accounts(2);
   A(0).result = -10;
-  A(0).stateAfterFailure = bw::kCycleRetryWait;
+  A(0).stateAfterFailure = bw::AccountCodes::RetryWait;
   A(1).result = -30;
   cycle.ArmAtStartup();
   RunUntil(10000);
@@ -272,7 +273,7 @@ TEST_F(Cycle, FailedCheckIsLoggedAndOnlyContinuingStatesStayScheduled) {
 
 TEST_F(Cycle, TimerOfAMissingOrDroppedAccountOnlyRefreshesTheFace) {
   Accounts(1);
-  A(0).state = bw::kCycleSuspended;
+  A(0).state = bw::AccountCodes::Suspended;
   timers[0] = Timer{0, 1000};
   timers[7] = Timer{0, 1000};
   RunUntil(0);
@@ -291,16 +292,16 @@ TEST_F(Cycle, EveryFiredTimerIsKilledAndAnimationStepsGoToTheWindow) {
 
 TEST_F(Cycle, CheckNowRetriesRefusedServersLeavesSuspendedOutAndRestartsTheSweep) {
   Accounts(4);
-  A(0).state = bw::kCycleServerRefused;
-  A(1).state = bw::kCycleSuspended;
+  A(0).state = bw::AccountCodes::ServerRefused;
+  A(1).state = bw::AccountCodes::Suspended;
   A(3).mailbox = 1;
   cycle.ArmAtStartup();
   RunUntil(30000);
   now = 60000;
   queued = 2;
   cycle.CheckNow();
-  EXPECT_EQ(A(0).state, bw::kCycleRetryWait);
-  EXPECT_EQ(A(1).state, bw::kCycleSuspended);
+  EXPECT_EQ(A(0).state, bw::AccountCodes::RetryWait);
+  EXPECT_EQ(A(1).state, bw::AccountCodes::Suspended);
   EXPECT_EQ(state.sweepPending, 1);
   EXPECT_EQ(Due(0), 60000);
   EXPECT_EQ(Due(1), -1);
@@ -318,7 +319,7 @@ TEST_F(Cycle, CheckNowRetriesRefusedServersLeavesSuspendedOutAndRestartsTheSweep
 
 TEST_F(Cycle, EmergencyAccountsRunEvery30SecondsUntilTheCheckEndsIt) {
   Accounts(3);
-  A(2).state = bw::kCycleSuspended;
+  A(2).state = bw::AccountCodes::Suspended;
   A(2).emergency = true;
   cycle.SetEmergencyMode({1, 2, 9});
   EXPECT_EQ(Due(0), 15 * 60000);
@@ -381,7 +382,7 @@ TEST_F(Cycle, ScreenSaverPostponesNormalAccountsButNotEmergencyOnes) {
 TEST_F(Cycle, RecountSumsReadyAccountsAndTakesTheLatestCheckAsUnsigned) {
   Accounts(3);
   A(0).count = 2, A(0).last = 100, A(0).emergency = true;
-  A(0).state = bw::kCycleRetryWait;
+  A(0).state = bw::AccountCodes::RetryWait;
   A(1).count = 3, A(1).last = 50;
   A(2).count = 4, A(2).last = 70;
   cycle.Recount();
@@ -397,11 +398,11 @@ TEST_F(Cycle, RecountSumsReadyAccountsAndTakesTheLatestCheckAsUnsigned) {
 
 TEST_F(Cycle, ResetErrorsReadiesAccountsWithoutArmingTimers) {
   Accounts(2);
-  A(0).state = bw::kCycleSuspended;
+  A(0).state = bw::AccountCodes::Suspended;
   A(1).count = 5, A(1).last = 9;
   state.totalUnread = 5, state.lastCheckTime = 9, state.anyEmergency = 1;
   cycle.ResetErrors();
-  EXPECT_EQ(A(0).state, bw::kCycleReady);
+  EXPECT_EQ(A(0).state, bw::AccountCodes::Ready);
   EXPECT_EQ(A(1).count, 0u);
   EXPECT_EQ(state.totalUnread + state.lastCheckTime + state.anyEmergency, 0);
   EXPECT_TRUE(timers.empty());

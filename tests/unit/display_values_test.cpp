@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "checker/core/check_state.h"
 #include "checker/core/display_values.h"
 #include "checker/core/macros.h"
 #include "tests/unit/test_support.h"
@@ -55,8 +56,8 @@ FakeState TwoAccounts() {
 
 TEST(DisplayValues, FaceShowsStoppedWhenEveryAccountIsSuspendedOrRefused) {
   FakeState s = TwoAccounts();
-  s.accounts[0].state = bw::kStateSuspended;
-  s.accounts[1].state = bw::kStateServerRefused;
+  s.accounts[0].state = bw::AccountCodes::Suspended;
+  s.accounts[1].state = bw::AccountCodes::ServerRefused;
   s.last = NineOhFive();
   EXPECT_EQ(bw::FaceText(s), "停止");
   s.accounts.clear();
@@ -65,7 +66,7 @@ TEST(DisplayValues, FaceShowsStoppedWhenEveryAccountIsSuspendedOrRefused) {
 
 TEST(DisplayValues, FaceShowsWaitingOrTimeAndCountWithTheEmergencyMark) {
   FakeState s = TwoAccounts();
-  s.accounts[0].state = bw::kStateSuspended;  // the second one still counts
+  s.accounts[0].state = bw::AccountCodes::Suspended;  // the second one still counts
   EXPECT_EQ(bw::FaceText(s), "待機中");
   s.emergency = true;
   EXPECT_EQ(bw::FaceText(s), "(緊急)\r\n待機中");

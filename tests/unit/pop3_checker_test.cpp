@@ -213,4 +213,14 @@ TEST_F(Account, EmergencyEndsOnMailOrAfterFifteenMinutes) {
   EXPECT_EQ(account.EmergencyStart, 0);
 }
 
+// The cut-off is "more than 900 s": at exactly 900 s emergency mode goes on.
+// The difference counts either way, so a clock set back ends it too.
+TEST(EmergencyRule, EndsOnlyOnceMoreThan900SecondsHavePassed) {
+  EXPECT_FALSE(bw::EmergencyRunOut(10899, 10000));
+  EXPECT_FALSE(bw::EmergencyRunOut(10900, 10000));
+  EXPECT_TRUE(bw::EmergencyRunOut(10901, 10000));
+  EXPECT_FALSE(bw::EmergencyRunOut(9100, 10000));
+  EXPECT_TRUE(bw::EmergencyRunOut(9099, 10000));
+}
+
 }  // namespace

@@ -10,14 +10,14 @@
 #include "checker/core/resolve.h"
 #include "checker/core/resolve_worker.h"
 #include "net/socket.h"
-#include "tests/servers/scripted_pop3.h"
-#include "tests/unit/test_support.h"
+#include "tests/unit/pop3_server_test.h"
 
 namespace {
 
 using bw::Pop3Checker;
 using bw_test::Crlf;
 using bw_test::Hangup;
+using bw_test::LoggedIn;
 using bw_test::Hear;
 using bw_test::Pause;
 using bw_test::Pop3Script;
@@ -25,47 +25,11 @@ using bw_test::Reply;
 using bw_test::Say;
 using bw_test::ScriptedPop3Server;
 using bw_test::Trickle;
+using bw_test::With;
 using Clock = std::chrono::steady_clock;
 using Lines = std::vector<std::string>;
 
-// Greeting, USER and PASS accepted.
-Pop3Script LoggedIn(const std::string& greeting = "+OK ready") {
-  return {Reply(greeting), Hear(), Reply("+OK"), Hear(), Reply("+OK")};
-}
-
-Pop3Script With(Pop3Script s, std::initializer_list<bw_test::Pop3Action> more) {
-  s.insert(s.end(), more);
-  return s;
-}
-
-class Dialogue : public bw_test::ScratchTest {
- protected:
-  // The test's own sockets need WinSock started; Check brackets its own use.
-  void SetUp() override {
-    ScratchTest::SetUp();
-    StartLog();
-    int version;
-    bw::net::Startup(&version);
-  }
-  void TearDown() override {
-    bw::net::Cleanup();
-    ScratchTest::TearDown();
-  }
-  void Point(const ScriptedPop3Server& server) {
-    account.ConnectionName = "home";
-    account.HostName = "127.0.0.1";
-    account.ServiceName = server.service();
-    account.UserID = "taro";
-    account.Password = "secret";
-    account.UseUIDL = 0;
-    account.UseAPOP = 2;
-    account.TOofSendRecv_Sec = 2;
-    account.TOofConnect_Sec = 2;
-    account.CheckState = Pop3Checker::Ready;
-  }
-  bool Logged(const std::string& text) const { return LogText().find(Crlf(text)) != std::string::npos; }
-  Pop3Checker account;
-};
+using Dialogue = bw_test::Pop3ServerTest;
 
 TEST_F(Dialogue, UserPassStatDialogueIsSentAndLoggedByteForByte) {
   ScriptedPop3Server server({With(LoggedIn(), {Hear(), Reply("+OK 2 320"), Hear(), Reply("+OK")})});
@@ -137,6 +101,8 @@ TEST_F(Dialogue, UidlCountsNewMessagesAgainstThePreviousListing) {
             (Lines{"USER taro", "PASS secret", "UIDL", "QUIT", "USER taro", "PASS secret", "UIDL"}));
 }
 
+// The broken listings name UIDs of their own, so only the listing kept from
+// before the failure can leave "a" in the memory and make "b" and "c" new.
 TEST_F(Dialogue, FailedListingKeepsTheLastGoodOneForTheNextComparison) {
   auto listing = [](std::initializer_list<const char*> uids) {
     Pop3Script s = With(LoggedIn(), {Hear(), Reply("+OK")});
@@ -145,8 +111,8 @@ TEST_F(Dialogue, FailedListingKeepsTheLastGoodOneForTheNextComparison) {
     s.push_back(Reply("."));
     return s;
   };
-  Pop3Script broken = With(LoggedIn(), {Hear(), Reply("+OK"), Reply("1 a"), Pause(1500)});
-  Pop3Script closed = With(LoggedIn(), {Hear(), Reply("+OK"), Reply("1 a"), Say("2 b"), Hangup()});
+  Pop3Script broken = With(LoggedIn(), {Hear(), Reply("+OK"), Reply("1 z"), Pause(1500)});
+  Pop3Script closed = With(LoggedIn(), {Hear(), Reply("+OK"), Reply("1 y"), Say("2 b"), Hangup()});
   ScriptedPop3Server server({listing({"a"}), broken, closed, listing({"a", "b", "c"})});
   Point(server);
   account.UseUIDL = 1;
@@ -157,11 +123,13 @@ TEST_F(Dialogue, FailedListingKeepsTheLastGoodOneForTheNextComparison) {
   EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
   EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseTransfer);
   ASSERT_EQ(account.UidlMemory.size(), 1u);
+  EXPECT_EQ(account.UidlMemory[0].uid, "a");
   EXPECT_TRUE(Logged("--- Timeout.\n"));
   account.CheckState = Pop3Checker::Ready;
   EXPECT_EQ(account.Check(), -30);  // the server closes in the middle of a line
   EXPECT_TRUE(Logged("--- No Data.\n"));
   ASSERT_EQ(account.UidlMemory.size(), 1u);
+  EXPECT_EQ(account.UidlMemory[0].uid, "a");
   account.CheckState = Pop3Checker::Ready;
   ASSERT_EQ(account.Check(), 0);
   EXPECT_EQ(account.MessageCount, 3u);
@@ -225,7 +193,7 @@ TEST_F(Dialogue, GreetingProblemsEndInTheirOwnStates) {
   EXPECT_EQ(account.Check(), -10);  // 640 bytes without CR LF
   EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
   EXPECT_TRUE(Logged("(640 Bytes)\n"));
-  EXPECT_EQ(account.Socket, bw::net::kInvalidSocket);
+  EXPECT_FALSE(account.Connected());
 }
 
 TEST_F(Dialogue, LoneCarriageReturnsDoNotEndALine) {
@@ -393,7 +361,7 @@ TEST_F(Dialogue, TricklingServerTimesOutWithinTheLineLimit) {
   EXPECT_EQ(account.Check(), -10);
   EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2000));
   EXPECT_TRUE(Logged("--- Timeout.\n"));
-  EXPECT_EQ(account.Socket, bw::net::kInvalidSocket);
+  EXPECT_FALSE(account.Connected());
 }
 
 // A time-out of 0 has no limit of its own, but the ceiling still ends the

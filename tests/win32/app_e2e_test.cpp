@@ -221,7 +221,10 @@ TEST_F(CheckerApp, BuryCutsTheMiddleAwayAndAClickOnTheRimRestores) {
   EXPECT_TRUE(checker.Ended());
 }
 
-TEST_F(CheckerApp, CheckNowResetAndEmergencyDialogAreLogged) {
+// Check now is logged and checks again; reset and the emergency choice log
+// nothing of their own, so their faces show them: reset forgets the last
+// check, emergency mode marks the face.
+TEST_F(CheckerApp, CheckNowLogsAndChecksResetForgetsTheCheckEmergencyMarksTheFace) {
   WriteFileBytes(File("b.ini"), ParameterFile(kDemoAccount, ""));
   Checker checker(dir, "-s -p b.ini");
   ASSERT_TRUE(checker.window);
@@ -231,6 +234,11 @@ TEST_F(CheckerApp, CheckNowResetAndEmergencyDialogAreLogged) {
     const std::string log = Log();
     return log.find("--- [Demo] --- ") != log.rfind("--- [Demo] --- ");
   }));
+  EXPECT_NE(Log().find("今すぐ更新開始.\r\n"), std::string::npos) << Log();
+  ASSERT_TRUE(WaitFor([&] { return Text(checker.window).find("未読数=") != std::string::npos; }));
+
+  checker.Command(40035);
+  EXPECT_TRUE(WaitFor([&] { return Text(checker.window) == "待機中"; })) << Text(checker.window);
 
   checker.Command(40006);
   HWND dialog = nullptr;

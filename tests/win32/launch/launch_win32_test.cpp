@@ -140,7 +140,10 @@ TEST_F(Win32Launch, ShowModesMinimizeAndMaximize) {
   EXPECT_NE(Report(big, ReportFile()).find(" max "), std::string::npos);
 }
 
-TEST_F(Win32Launch, PriorityCodeGivesHighClassAndLowestMainThread) {
+// The code 0x31 also asks for the high priority class, but Wine shows every
+// process in the normal class whatever was asked, so only the main thread's
+// priority can be checked here; the class is printed for a look on Windows.
+TEST_F(Win32Launch, PriorityCodeGivesTheLowestMainThread) {
   bw::Executant& e = Record("-w -r " + ReportFile(),
                             {{"ExecutionPosition", "10,20"}, {"ExecutionPriority", "0x0031"}});
   ASSERT_EQ(e.LaunchKeepingHandle(), 0);

@@ -1,0 +1,176 @@
+// Line framing over a byte stream; see line_reader.h.
+#include "checker/core/line_reader.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/core/log.h"
+
+namespace bw {
+namespace {
+
+bool EndsText(unsigned char c) { return c < 0x20 || c >= 0x80; }
+bool ControlByte(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+}  // namespace
+
+std::string VisibleServerText(const char* bytes, std::size_t length) {
+  std::string text;
+  text.reserve(length);
+  for (std::size_t i = 0; i < length; ++i) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (!ControlByte(c)) {
+      text += static_cast<char>(c);
+      continue;
+    }
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+    text += escaped;
+  }
+  return text;
+}
+
+void LineReader::Attach(std::unique_ptr<net::ByteStream> stream) {
+  stream_ = std::move(stream);
+  start_ = end_ = 0;
+}
+
+void LineReader::Close(bool shutdownFirst) {
+  start_ = end_ = 0;
+  if (!stream_) return;
+  if (shutdownFirst) stream_->Shutdown();
+  stream_.reset();
+}
+
+int LineReader::Left(Clock::time_point end) {
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now()).count();
+  return left > 0 ? static_cast<int>(left) : 0;
+}
+
+int LineReader::ReceiveLine(char* line, int timeoutMs) {
+  LogWrite("POP3 -> ");
+  // The time-out bounds the whole line: a server trickling bytes cannot
+  // stretch one line beyond it.
+  const Clock::time_point lineEnd = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  int length = 0;
+  bool afterCr = false;
+  bool complete = false;
+  line[0] = '\0';
+  while (length < kPop3LineMax && !complete) {
+    if (start_ == end_) {
+      net::SetLastError(0);
+      const int left = Left(lineEnd);
+      int ready = 0;
+      if (!stream_) {
+        net::SetLastError(net::kErrBadSocket);
+        ready = -1;
+      } else if (left > 0) {
+        ready = stream_->WaitReadable(left);
+      }
+      if (ready < 0) {
+        LogWrite("--- SOCKET ERROR (select).  ErrCode=%d.\n", net::LastError());
+        return LineSelectFailed;
+      }
+      if (ready == 0) {
+        LogWrite("--- Timeout.\n");
+        return LineTimeout;
+      }
+      const int n = stream_->Receive(buffer_, kBufferSize);
+      if (n < 0) {
+        LogWrite("--- SOCKET ERROR.  ErrCode=%d.\n", net::LastError());
+        return LineRecvFailed;
+      }
+      if (n == 0) {
+        LogWrite("--- No Data.\n");
+        return LineClosed;
+      }
+      start_ = 0;
+      end_ = n;
+    }
+    // Take bytes up to the end of the line; the rest stays for the next one.
+    while (start_ < end_ && length < kPop3LineMax) {
+      const char c = buffer_[start_++];
+      line[length++] = c;
+      if (afterCr) {
+        afterCr = false;  // a byte other than LF cancels the CR, itself included
+        if (c == '\n') {
+          complete = true;
+          break;
+        }
+      } else {
+        afterCr = c == '\r';
+      }
+    }
+    line[length] = '\0';
+  }
+  // The logged text stops before the first control or non-ASCII byte after
+  // the first one; a line without such a byte logs as empty.
+  int cut = 0;
+  for (int i = 1; i < length; ++i) {
+    if (EndsText(static_cast<unsigned char>(line[i]))) {
+      cut = i;
+      break;
+    }
+  }
+  LogWrite("%s(%d Bytes)\n", VisibleServerText(line, static_cast<std::size_t>(cut)).c_str(),
+           length);
+  if (!complete) return LineTooLong;
+  return std::strncmp(line, ".\r\n", 3) == 0 ? LineTerminator : 0;
+}
+
+bool LineReader::SendAll(const char* data, int size) {
+  while (size > 0) {
+    const int n = stream_->Send(data, size);
+    if (n <= 0) return false;
+    data += n;
+    size -= n;
+  }
+  return true;
+}
+
+int LineReader::SendLine(const char* text, const char* logged, int timeoutMs) {
+  net::SetLastError(0);
+  // Anything the server sent that no reply has taken would otherwise be
+  // read as the answer to this command.
+  if (UnreadBytes() > 0) {
+    LogWrite("Protocol Error.\n");
+    return LineUnreadData;
+  }
+  const int length = static_cast<int>(std::strlen(text));
+
+  auto waitWritable = [&](const char* errorText, const char* timeoutText) {
+    int ready = -1;
+    if (!stream_)
+      net::SetLastError(net::kErrBadSocket);
+    else
+      ready = stream_->WaitWritable(timeoutMs);
+    if (ready < 0) {
+      LogWrite(errorText, net::LastError());
+      return int(LineSelectFailed);
+    }
+    if (ready == 0) {
+      LogWrite("%s", timeoutText);
+      return int(LineTimeout);
+    }
+    return 0;
+  };
+
+  if (int rc = waitWritable("--- SOCKET ERROR (select 1).  ErrCode=%d.\n", "--- Timeout 1.\n"))
+    return rc;
+  const bool sent = SendAll(text, length);
+  LogWrite("POP3 <- %s", logged);
+  if (!sent) {
+    LogWrite("--- SOCKET ERROR(send 1).  ErrCode=%d.\n", net::LastError());
+    return LineSendFailed;
+  }
+  if (int rc = waitWritable("--- SOCKET ERROR (select 2).  ErrCode=%d.\n", "--- Timeout 2.\n"))
+    return rc;
+  if (!SendAll("\r\n", 2)) {
+    LogWrite("--- SOCKET ERROR(send 2).  ErrCode=%d.\n", net::LastError());
+    return LineSendCrlfFailed;
+  }
+  LogWrite("(%d+%d Bytes)\n", length, 2);
+  return 0;
+}
+
+}  // namespace bw

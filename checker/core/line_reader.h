@@ -1,0 +1,75 @@
+// The line framing of the POP3 dialogue over a byte stream: CR LF lines of at
+// most 640 bytes read with a time-out on the whole line, command lines sent
+// with their readiness waits, and the log lines of both. What the server
+// sends is read ahead in blocks; bytes left over after a line wait for the
+// next one, and a command is never sent while any are unread.
+#pragma once
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "net/stream.h"
+
+namespace bw {
+
+// Size of the reply line buffer of one check: 640 bytes plus a terminator.
+constexpr int kPop3LineMax = 640;
+constexpr int kPop3LineBufferSize = kPop3LineMax + 1;
+
+// Results of ReceiveLine and SendCommand beyond 0.
+enum LineResult : int {
+  LineTerminator = 1,
+  LineTooLong = 2,
+  LineUnreadData = 3,  // bytes of the server still unread: nothing sent
+  LineTimeout = 100,
+  LineNegativeReply = 200,
+  LineSelectFailed = -1,
+  LineRecvFailed = -10,
+  LineClosed = -11,
+  LineSendFailed = -11,
+  LineSendCrlfFailed = -21,
+};
+
+// What the log may show of bytes a server chose: control bytes (below 0x20
+// and 0x7F) become "\xHH", so a server can neither end a log line, start a
+// forged one, nor drive a terminal. No Shift_JIS trail byte is a control
+// byte, so double-byte characters pass whole.
+std::string VisibleServerText(const char* bytes, std::size_t length);
+
+class LineReader {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  // A new connection: any bytes left from an earlier one are forgotten.
+  void Attach(std::unique_ptr<net::ByteStream> stream);
+  // Closes the stream, shutting it down first when asked; unread bytes are
+  // forgotten.
+  void Close(bool shutdownFirst);
+  bool Connected() const { return stream_ != nullptr; }
+
+  // Bytes received that no line has taken yet.
+  int UnreadBytes() const { return end_ - start_; }
+
+  // Reads one CR LF line (at most 640 bytes) into `line` and NUL-terminates
+  // it; `timeoutMs` bounds the whole line. 0, or a LineResult.
+  int ReceiveLine(char* line, int timeoutMs);
+  // Sends `text` and CR LF, logging `logged` in place of the text (the
+  // password is masked). 0, or LineUnreadData, LineSelectFailed,
+  // LineTimeout, LineSendFailed, LineSendCrlfFailed.
+  int SendLine(const char* text, const char* logged, int timeoutMs);
+
+ private:
+  // Milliseconds left until `end`, rounded up.
+  static int Left(Clock::time_point end);
+  bool SendAll(const char* data, int size);
+
+  std::unique_ptr<net::ByteStream> stream_;
+  // One receive fills this per readiness wait; lines are taken from it.
+  static constexpr int kBufferSize = 4096;
+  char buffer_[kBufferSize];
+  int start_ = 0;
+  int end_ = 0;
+};
+
+}  // namespace bw
