@@ -13,6 +13,7 @@
 #include "common/core/log.h"
 #include "common/core/param_file.h"
 #include "common/core/platform.h"
+#include "net/tls.h"
 
 namespace {
 
@@ -30,12 +31,17 @@ int PrintBox(void*, const std::string& text, const std::string&, unsigned) {
 int Usage() {
   std::fprintf(stderr,
                "usage: bellwick-check -p PARAMFILE [-s] [-n TIMES] [-l LOGFILE] [-v]\n"
+               "                      [--ca-file FILE]\n"
                "  -p FILE     the parameter file (also accepted without -p)\n"
                "  -s          simulation mode (no network)\n"
                "  -n TIMES    check every account TIMES times (default 1)\n"
                "  -l LOGFILE  log to LOGFILE instead of the file's LogFileName\n"
                "  -v          print the result and the message and new counts,\n"
                "              tab-separated, before each status line\n"
+               "  --ca-file FILE  trust the CA certificates of this PEM file as well\n"
+               "              as the system's, for accounts with UseTLS (test and\n"
+               "              private servers; not used by the Windows build, which\n"
+               "              trusts what the certificate stores trust)\n"
                "Prints each account's status line per check. Exit status 0 when\n"
                "every check succeeded, 1 otherwise, 2 for a usage or\n"
                "parameter-file error.\n");
@@ -61,6 +67,8 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "-n") == 0 && i + 1 < argc) {
       times = std::atoi(argv[++i]);
       if (times < 1) return Usage();
+    } else if (std::strcmp(argv[i], "--ca-file") == 0 && i + 1 < argc) {
+      bw::net::SetExtraCaFile(argv[++i]);
     } else if (std::strcmp(argv[i], "-l") == 0 && i + 1 < argc) {
       logFile = argv[++i];
     } else if (argv[i][0] != '-' && !paramFile) {

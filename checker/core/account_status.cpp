@@ -34,6 +34,7 @@ const char* ErrorCauseText(int state, int cause) {
 
 void Pop3Checker::StatusText(std::string& text) {
   text = Emergency ? "(緊急)" + ConnectionName : ConnectionName;
+  if (UseTLS != 0) text += "[TLS]";
   text += ':';
   switch (CheckState) {
     case Unprocessed:

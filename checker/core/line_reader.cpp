@@ -18,11 +18,13 @@ std::string VisibleServerText(const char* bytes, std::size_t length) {
   std::string text;
   text.reserve(length);
   for (std::size_t i = 0; i < length; ++i) {
+    // Plain bytes go over in runs: every listing line passes through here.
+    std::size_t run = i;
+    while (run < length && !ControlByte(static_cast<unsigned char>(bytes[run]))) ++run;
+    text.append(bytes + i, run - i);
+    if (run == length) break;
+    i = run;
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    if (!ControlByte(c)) {
-      text += static_cast<char>(c);
-      continue;
-    }
     char escaped[8];
     std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
     text += escaped;

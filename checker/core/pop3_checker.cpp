@@ -62,6 +62,10 @@ int Pop3Checker::Check() {
     EndEmergency();
     return CheckNotCheckable;
   }
+  // The check's lines go to the file together when it ends (or every 64 KiB),
+  // not with an open and close each: a UIDL listing logs two per message.
+  // Nothing inside waits for the user, and no worker thread of it logs.
+  LogBatch batch;
   LogWrite("--- [%s] --- %s", ConnectionName.c_str(), AsctimeText(std::time(nullptr)).c_str());
   if (SimulationMode()) return SimulatedCheck();
 

@@ -15,6 +15,7 @@
 #include "checker/core/resolve.h"
 #include "checker/core/uidl_list.h"
 #include "common/core/account_record.h"
+#include "net/tls_stream.h"
 
 namespace bw {
 
@@ -118,6 +119,14 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
 
  private:
   using Clock = std::chrono::steady_clock;
+
+  // The connected socket under the reader: in the clear, or (UseTLS) as a
+  // TlsStream, secured at once for POP3S; `tls` gets that stream (pop3_tls.cpp).
+  int AttachConnection(net::SocketHandle s, net::TlsStream** tls);
+  // STLS after the greeting, then the handshake (UseTLS 2).
+  int StartTlsAfterGreeting(net::TlsStream* tls, char* line);
+  // The handshake and its log line; the state of a failure.
+  int SecureStream(net::TlsStream& stream);
 
   // Check steps 5 to 17 with the socket library started.
   int CheckOnline();

@@ -15,6 +15,7 @@ enum ConnectResult : int {
   ConnectFailed = -20,  // refused or timed out
   ConnectGreetingFailed = -30,
   ConnectRefusedByServer = -31,  // greeting not "+OK"
+  ConnectTlsFailed = -40,  // no TLS as the account asks: nothing was sent
 };
 
 // LoginUserPass and LoginApop.

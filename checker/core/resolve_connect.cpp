@@ -159,7 +159,8 @@ int Pop3Checker::Connect(char* line) {
   }
 
   net::SetLingerOff(s);
-  reader_.Attach(std::make_unique<net::SocketStream>(s));
+  net::TlsStream* tls = nullptr;
+  if (int failed = AttachConnection(s, &tls)) return failed;
   int rc = ReceiveLine(line);
   if (rc != 0) {
     reader_.Close(false);
@@ -175,6 +176,7 @@ int Pop3Checker::Connect(char* line) {
     return ConnectRefusedByServer;
   }
   TakeChallenge(line);
+  if (UseTLS == 2) return StartTlsAfterGreeting(tls, line);
   return ConnectOk;
 }
 

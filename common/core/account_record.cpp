@@ -23,7 +23,8 @@ const KeyTableEntry<A> kAccountKeyTable[] = {
     {"ContinueTimeout", kContinueTimeout, false, "0", FlagField(&A::ContinueTimeout, 0)},
     {"ContinueConnectER", kContinueConnectER, false, "0", FlagField(&A::ContinueConnectER, 0)},
     {"DisconnectNoQuit", kDisconnectNoQuit, false, "0", FlagField(&A::DisconnectNoQuit, 0)},
-    {nullptr, 15, false, nullptr, KeptField<A>()},
+    {"UseTLS", kUseTLS, false, "0", IntField(&A::UseTLS, 0)},
+    {nullptr, 16, false, nullptr, KeptField<A>()},
 };
 
 namespace {

@@ -26,6 +26,7 @@ enum AccountKey {
   kContinueTimeout = 12,
   kContinueConnectER = 13,
   kDisconnectNoQuit = 14,
+  kUseTLS = 15,  // added after the original keys; absent in older files
 };
 
 class AncestryPop3Checker : public RingListClass {
@@ -73,6 +74,9 @@ class AncestryPop3Checker : public RingListClass {
   int ContinueTimeout = 0;
   int ContinueConnectER = 0;
   int DisconnectNoQuit = 0;
+  // 0 plain, 1 TLS from the first byte (POP3S), 2 STLS required; written
+  // only when not 0, so files without TLS stay as they were.
+  int UseTLS = 0;
 };
 
 extern const KeyTableEntry<AncestryPop3Checker> kAccountKeyTable[];

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "common/core/platform.h"
@@ -29,36 +30,99 @@ struct Batch {
   bool refreshed = false;  // the file is to be deleted before `pending` goes in
   std::uint64_t size = 0;  // the file's size as writing one by one would leave it
   std::string pending;
+  // The text of the write being made, kept so that a write allocates
+  // nothing once it has grown.
+  std::string text;
 };
+// Reached once per write: a thread-local costs a call on some platforms.
 thread_local Batch t_batch;
 
-// Text with LF stored as CR LF, as text mode writes it.
-std::string StoredText(const char* text, size_t length) {
-  std::string out;
-  out.reserve(length + 16);
-  for (size_t i = 0; i < length; ++i) {
-    if (text[i] == '\n') out += '\r';
-    out += text[i];
+// Appends `text` with each LF stored as CR LF, as text mode writes it.
+void AppendStored(std::string& out, const char* text, size_t length) {
+  const char* end = text + length;
+  while (text < end) {
+    const void* lf = std::memchr(text, '\n', static_cast<size_t>(end - text));
+    if (!lf) {
+      out.append(text, static_cast<size_t>(end - text));
+      return;
+    }
+    const char* at = static_cast<const char*>(lf);
+    out.append(text, static_cast<size_t>(at - text));
+    out.append("\r\n", 2);
+    text = at + 1;
   }
-  return out;
 }
 
-std::string Format(const char* format, va_list args) {
+// The formats a check writes for every listing line hold only plain text,
+// "%s" and "%d"; these are formatted here, with the bytes printf gives them,
+// instead of by the C library, whose set-up per call costs more than the
+// text. False (with `out` in an unknown state) for any other conversion, a
+// flag, a width or a null string, which the C library then formats.
+bool FormatPlain(const char* format, va_list args, std::string& out) {
+  for (const char* p = format; *p; ++p) {
+    if (*p != '%') {
+      const char* run = p;
+      while (p[1] && p[1] != '%') ++p;
+      AppendStored(out, run, static_cast<size_t>(p - run + 1));
+      continue;
+    }
+    const char conversion = *++p;
+    if (conversion == '%') {
+      out += '%';
+    } else if (conversion == 's') {
+      const char* text = va_arg(args, const char*);
+      if (!text) return false;
+      AppendStored(out, text, std::strlen(text));
+    } else if (conversion == 'd') {
+      const int value = va_arg(args, int);
+      // Digits of the magnitude, taken unsigned so INT_MIN has one too.
+      unsigned magnitude = static_cast<unsigned>(value);
+      if (value < 0) magnitude = 0u - magnitude;
+      char digits[16];
+      char* d = digits + sizeof digits;
+      do {
+        *--d = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+      } while (magnitude);
+      if (value < 0) *--d = '-';
+      out.append(d, static_cast<size_t>(digits + sizeof digits - d));
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Formats into `out` (emptied first) with LF stored as CR LF.
+void Format(const char* format, va_list args, std::string& out) {
+  out.clear();
   va_list copy;
   va_copy(copy, args);
-  int n = std::vsnprintf(nullptr, 0, format, copy);
+  const bool plain = FormatPlain(format, copy, out);
   va_end(copy);
-  if (n <= 0) return std::string();
+  if (plain) return;
+  out.clear();
+  char local[512];
+  va_copy(copy, args);
+  int n = std::vsnprintf(local, sizeof local, format, copy);
+  va_end(copy);
+  if (n <= 0) return;
+  if (static_cast<size_t>(n) < sizeof local) {
+    AppendStored(out, local, static_cast<size_t>(n));
+    return;
+  }
   std::vector<char> text(static_cast<size_t>(n) + 1);
   std::vsnprintf(text.data(), text.size(), format, args);
-  return StoredText(text.data(), static_cast<size_t>(n));
+  AppendStored(out, text.data(), static_cast<size_t>(n));
 }
 
 std::string RefreshNote() {
   char note[80];
   int n = std::snprintf(note, sizeof note, "Logfile was Refreshed.  [MAX=%d KBytes.]\n",
                         g_logLimitKB);
-  return StoredText(note, static_cast<size_t>(n));
+  std::string out;
+  AppendStored(out, note, static_cast<size_t>(n));
+  return out;
 }
 
 // 64-bit product: a limit in kilobytes never overflows into a negative or
@@ -89,8 +153,7 @@ void WriteNow(const std::string& text) {
 
 // The size rule of WriteNow applied to the file as the gathered writes
 // would have left it.
-void Gather(const std::string& text) {
-  Batch& b = t_batch;
+void Gather(Batch& b, const std::string& text) {
   if (!b.gathering) {
     b.gathering = true;
     b.refreshed = false;
@@ -105,8 +168,7 @@ void Gather(const std::string& text) {
   b.size += text.size();
 }
 
-void WriteGathered() {
-  Batch& b = t_batch;
+void WriteGathered(Batch& b) {
   if (!b.gathering) return;
   if (!g_logPath.empty() && g_logEnabled && g_logLimitKB > 0) {
     if (b.refreshed) PlatformDeleteFile(g_logPath);
@@ -119,7 +181,7 @@ void WriteGathered() {
 }  // namespace
 
 void LogSetup(const std::string& path, int limitKB) {
-  WriteGathered();
+  WriteGathered(t_batch);
   g_logLimitKB = limitKB;
   g_logPath = path.substr(0, kMaxLogPath);
   if (limitKB <= 0) return;
@@ -128,22 +190,24 @@ void LogSetup(const std::string& path, int limitKB) {
 
 void LogWrite(const char* format, ...) {
   if (g_logPath.empty() || !g_logEnabled || g_logLimitKB <= 0) return;
+  Batch& b = t_batch;
   va_list args;
   va_start(args, format);
-  std::string text = Format(format, args);
+  Format(format, args, b.text);
   va_end(args);
-  if (t_batch.depth == 0) {
-    WriteNow(text);
+  if (b.depth == 0) {
+    WriteNow(b.text);
     return;
   }
-  Gather(text);
-  if (t_batch.pending.size() >= kBatchFlushBytes) WriteGathered();
+  Gather(b, b.text);
+  if (b.pending.size() >= kBatchFlushBytes) WriteGathered(b);
 }
 
 LogBatch::LogBatch() { ++t_batch.depth; }
 
 LogBatch::~LogBatch() {
-  if (--t_batch.depth == 0) WriteGathered();
+  Batch& b = t_batch;
+  if (--b.depth == 0) WriteGathered(b);
 }
 
 void LogReset() {

@@ -38,9 +38,7 @@ AccountFields ReadAccountFields(const AncestryPop3Checker& a) {
   f.useApop = Number(a, kUseAPOP);
   f.useUidl = Number(a, kUseUIDL);
   f.disconnectNoQuit = Number(a, kDisconnectNoQuit);
-  // The record has no key for the TLS choice yet; its line is kept in the
-  // property list, which the writer folds out as it stands.
-  f.useTls = AtoiValue(a.properties.FindValue("UseTLS"));
+  f.useTls = Number(a, kUseTLS);
   return f;
 }
 
@@ -65,14 +63,13 @@ int WriteAccountFields(AncestryPop3Checker& a, const AccountFields& f) {
       {kUseAPOP, std::to_string(f.useApop)},
       {kUseUIDL, std::to_string(f.useUidl)},
       {kDisconnectNoQuit, std::to_string(f.disconnectNoQuit)},
+      {kUseTLS, std::to_string(f.useTls)},
   };
   for (const auto& v : values) {
     const int result = probe.SetKeyText(v.id, v.text);
     if (result != kSetOk) return result;
   }
   for (const auto& v : values) a.SetKeyText(v.id, v.text);
-  if (f.useTls || a.properties.FindEntry("UseTLS"))
-    a.properties.SetOrAppend("UseTLS", f.useTls ? std::to_string(f.useTls) : std::string());
   return kSetOk;
 }
 

@@ -9,7 +9,9 @@
 #include "configurator/core/record_fields.h"
 #include "configurator/core/record_list.h"
 #include "configurator/win32/account_dialog.h"
+#include "configurator/win32/app_dialog.h"
 #include "configurator/win32/main_paths.h"
+#include "configurator/win32/options_dialogs.h"
 #include "configurator/win32/simple_dialogs.h"
 
 namespace bw {
@@ -310,9 +312,9 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
     case IDC_UP: Move(true); return true;
     case IDC_DOWN: Move(false); return true;
     case IDC_DELETE: Delete(); return true;
-    case IDC_OPTIONS:
-    case IDC_CONTROL:
-    case IDC_CAPTURE: NotYetAvailable(); return true;
+    case IDC_OPTIONS: EditOptions(); return true;
+    case IDC_CONTROL: EditAutoExecControl(); return true;
+    case IDC_CAPTURE: Capture(); return true;
     case IDM_SELECT_ALL: SelectAll(true); return true;
     case IDM_DESELECT_ALL: SelectAll(false); return true;
     case IDM_LOAD: Load(); return true;
@@ -345,6 +347,7 @@ bool MainWindow::OnNotify(NMHDR* header, LRESULT*) {
 }
 
 bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR*) {
+  if (OnPickMessage(message, wParam)) return true;
   if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == IDM_SYSTEM_ABOUT) {
     About();
     return true;
@@ -374,10 +377,12 @@ void MainWindow::ShowListPopup() {
   DestroyMenu(menu);
 }
 
-void MainWindow::NotYetAvailable() {
-  // The options, auto-exec control and capture dialogs are not part of this
-  // program yet.
-  KnobsetBox(hwnd_, "この機能は準備中です.", MB_OK | MB_ICONINFORMATION);
+void MainWindow::EditOptions() {
+  if (RunOptionsDialog(hwnd_, *controller_)) dirty_ = true;
+}
+
+void MainWindow::EditAutoExecControl() {
+  if (RunAutoExecControlDialog(hwnd_, *controller_)) dirty_ = true;
 }
 
 namespace {
@@ -388,7 +393,8 @@ bool RunRecordDialog(HWND owner, int tab, RingListClass* record) {
     AccountDialog dialog(*static_cast<AncestryPop3Checker*>(record));
     return dialog.RunModal(owner, IDD_ACCOUNT) == IDOK;
   }
-  return RunApplicationStub(owner, tab == kTabMenu, *static_cast<Executant*>(record));
+  return RunApplicationDialog(owner, tab == kTabMenu ? AppDialogKind::kMenu : AppDialogKind::kAutoExec,
+                              *static_cast<Executant*>(record));
 }
 
 }  // namespace

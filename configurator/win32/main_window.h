@@ -78,7 +78,16 @@ class MainWindow : public Dialog {
   void BrowseSave();
   void BrowseLog();
   void ShowListPopup();
-  void NotYetAvailable();
+  void EditOptions();
+  void EditAutoExecControl();
+  void Capture();
+  // The mouse pick ends: with `take` the window under the cursor is
+  // captured, otherwise nothing.
+  void EndPick(bool take);
+  // Merges a scratch list of captured records into the current tab's list.
+  void MergeCapture(Executant* scratch);
+  // Mouse messages while a pick holds the mouse; true when handled.
+  bool OnPickMessage(UINT message, WPARAM wParam);
 
   std::string saveFileName_;
   std::string logFileName_;
@@ -94,6 +103,10 @@ class MainWindow : public Dialog {
   ImageList images_;
   bool quiet_ = false;  // the window is setting its own edit texts
   bool ended_ = false;
+  // The capture options live as long as the window; not stored in the file.
+  unsigned captureOptions_ = 0x20000D50u;
+  bool picking_ = false;
+  bool pickArmed_ = false;  // no button was down since the pick started
 };
 
 }  // namespace bw

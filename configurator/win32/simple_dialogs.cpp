@@ -3,9 +3,7 @@
 
 #include <string>
 
-#include "common/core/key_table.h"
 #include "common/core/platform.h"
-#include "configurator/core/record_fields.h"
 #include "configurator/win32/dialog.h"
 #include "configurator/win32/resource.h"
 
@@ -36,38 +34,6 @@ class FirstUseDialog : public Dialog {
   }
 };
 
-class ApplicationStubDialog : public Dialog {
- public:
-  ApplicationStubDialog(bool menu, Executant& record) : menu_(menu), record_(record) {}
-
- protected:
-  BOOL OnInit() override {
-    if (menu_) SetItemText(IDC_APP_CAPTION, static_cast<MenuExecutant&>(record_).MenuExecutionName);
-    Enable(IDC_APP_CAPTION, menu_);
-    SetItemText(IDC_APP_FILE, ReadExecutantRow(record_).fileName);
-    return TRUE;
-  }
-  void OnOk() override {
-    const std::string file = ItemText(IDC_APP_FILE);
-    // A record without a program would be dropped by the next reading.
-    if (file.empty()) {
-      KnobsetBox(hwnd_, "ﾓｼﾞｭｰﾙは必須入力項目です.\r\n");
-      return;
-    }
-    if (SetExecutantProgram(record_, file) != kSetOk ||
-        (menu_ && SetMenuCaption(static_cast<MenuExecutant&>(record_),
-                                 ItemText(IDC_APP_CAPTION)) != kSetOk)) {
-      KnobsetBox(hwnd_, "ﾌｧｲﾙに保存できない文字か長さの項目があります.");
-      return;
-    }
-    End(IDOK);
-  }
-
- private:
-  bool menu_;
-  Executant& record_;
-};
-
 HWND g_owner = nullptr;
 
 int OwnedBox(void*, const std::string& text, const std::string& caption, unsigned style) {
@@ -84,11 +50,6 @@ void RunFirstUseNotes() {
 void RunAboutBox(HWND owner) {
   Dialog dialog;
   dialog.RunModal(owner, IDD_ABOUT);
-}
-
-bool RunApplicationStub(HWND owner, bool menu, Executant& record) {
-  ApplicationStubDialog dialog(menu, record);
-  return dialog.RunModal(owner, IDD_APPLICATION_STUB) == IDOK;
 }
 
 void SetMessageOwner(HWND owner) {

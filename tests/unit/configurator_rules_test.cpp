@@ -221,6 +221,13 @@ TEST(RecordFieldsTest, WrittenFieldsReadBackAndTheTlsChoiceSurvives) {
   EXPECT_EQ(back.toConnectSec, 12);
   EXPECT_EQ(back.useApop, 2);
   EXPECT_EQ(back.useTls, 1);
+  // The saved block carries the choice: the record's own field is what the
+  // writer folds out, not a property line beside it.
+  {
+    TextOutput out;
+    a->WriteBlock(out, 1);
+    EXPECT_NE(out.Bytes().find("\t\tUseTLS\t1\r\n"), std::string::npos) << out.Bytes();
+  }
   f.useTls = 0;
   WriteAccountFields(*a, f);
   EXPECT_EQ(ReadAccountFields(*a).useTls, 0);

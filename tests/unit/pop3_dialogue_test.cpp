@@ -2,6 +2,7 @@
 // what is logged, and the state and counts each reply leaves behind.
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -9,6 +10,7 @@
 #include "checker/core/pop3_checker.h"
 #include "checker/core/resolve.h"
 #include "checker/core/resolve_worker.h"
+#include "common/core/log.h"
 #include "net/socket.h"
 #include "tests/unit/pop3_server_test.h"
 
@@ -54,6 +56,34 @@ TEST_F(Dialogue, UserPassStatDialogueIsSentAndLoggedByteForByte) {
   EXPECT_EQ(account.MessageCount, 2u);
   EXPECT_EQ(account.NewCount, 2);
   EXPECT_NE(account.LastCheckTime, 0);
+}
+
+// A check's lines are gathered and written when it ends: the whole check
+// must be in the file when Check returns (the window side writes its own
+// lines right after it), and a log the user deleted between two checks is
+// created again holding the second check alone.
+TEST_F(Dialogue, CheckLeavesItsWholeLogBehindAndALogDeletedBetweenChecksReturns) {
+  const Pop3Script uidl = With(LoggedIn(), {Hear(), Reply("+OK"), Reply("1 a"), Reply("2 b"),
+                                            Reply("."), Hear(), Reply("+OK")});
+  ScriptedPop3Server server({uidl, uidl});
+  Point(server);
+  account.UseUIDL = 1;
+  ASSERT_EQ(account.Check(), 0);
+  EXPECT_TRUE(Logged("POP3 -> 2 b(5 Bytes)\n"
+                     "POP3 -> .(3 Bytes)\n"
+                     "POP3 <- QUIT(4+2 Bytes)\n"
+                     "POP3 -> +OK(5 Bytes)\n"
+                     "home : 接続時間("))
+      << LogText();
+  bw::LogWrite("未読発見 : ");  // as the cycle goes on after the check
+  EXPECT_TRUE(Logged("秒)\n未読発見 : ")) << LogText();
+
+  ASSERT_EQ(std::remove(Path("test.log").c_str()), 0);
+  ASSERT_EQ(account.Check(), 0);
+  const std::string log = LogText();
+  EXPECT_EQ(log.rfind("--- [home] --- ", 0), 0u) << log;
+  EXPECT_EQ(log.find("未読発見"), std::string::npos);
+  EXPECT_TRUE(Logged("POP3 -> 2 b(5 Bytes)\nPOP3 -> .(3 Bytes)\n")) << log;
 }
 
 TEST_F(Dialogue, ApopSendsDigestOfChallengeAndPasswordAndIsChosenByUseApop) {

@@ -136,6 +136,30 @@ TEST_F(AccountRecord, ResetToDefaultChangesFieldAndExistingEntryOnly) {
   EXPECT_STREQ(a.DefaultText(2), "110");
 }
 
+TEST_F(AccountRecord, UseTlsIsWrittenLastAndOnlyWhenSetSoOlderFilesStayByteForByte) {
+  bw::AncestryPop3Checker plain;
+  ASSERT_EQ(ReadFrom(plain, std::string("\t\tDisconnectNoQuit\t1\n") + kMinimalAccount), 0);
+  EXPECT_EQ(plain.UseTLS, 0);
+  EXPECT_EQ(Written(plain).find("UseTLS"), std::string::npos);
+
+  for (int value : {1, 2}) {
+    // Read back as written, and set on an account that had no such line:
+    // the new line follows every line the file already had.
+    bw::AncestryPop3Checker a;
+    const std::string text = std::to_string(value);
+    ASSERT_EQ(ReadFrom(a, "\t\tUseTLS\t" + text + "\n" + kMinimalAccount), 0);
+    EXPECT_EQ(a.UseTLS, value);
+    bw::AncestryPop3Checker b;
+    ASSERT_EQ(ReadFrom(b, std::string("\t\tDisconnectNoQuit\t1\n") + kMinimalAccount), 0);
+    ASSERT_EQ(b.SetKeyText(bw::kUseTLS, text), bw::kSetOk);
+    const std::string out = Written(b);
+    EXPECT_NE(out.find("\t\tServiceName\t110\r\n\t\tUseTLS\t" + text + "\r\n\t}"), std::string::npos) << out;
+  }
+  bw::AncestryPop3Checker off;
+  ASSERT_EQ(ReadFrom(off, std::string("\t\tUseTLS\t0\n") + kMinimalAccount), 0);
+  EXPECT_EQ(Written(off).find("UseTLS"), std::string::npos);
+}
+
 using ExecutantRecord = ScratchTest;
 
 TEST_F(ExecutantRecord, FileNameIsLowerCasedAndOnlyShowModeIsWrittenBack) {

@@ -1,4 +1,6 @@
 // Text-mode file emulation, Shift_JIS lower-casing and the log file.
+#include <climits>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -120,6 +122,30 @@ TEST_F(ScratchTest, HugeLimitDoesNotOverflowIntoARefreshOfEveryWrite) {
   bw::LogWrite("one\n");
   bw::LogWrite("two\n");
   EXPECT_EQ(LogText(), Crlf("one\ntwo\n"));
+}
+
+// The log formats its most frequent conversions itself; every write must
+// still hold exactly what printf makes of it, the rarer conversions (left
+// to the C library) and a text longer than the log's own buffer included.
+TEST_F(ScratchTest, LogWritesExactlyWhatPrintfFormats) {
+  StartLog();
+  const std::string longText(700, 'L');
+  std::string expected;
+  auto both = [&](auto... args) {
+    char text[1024];
+    std::snprintf(text, sizeof text, args...);
+    expected += text;
+    bw::LogWrite(args...);
+  };
+  both("plain\n");
+  both("%d|%d|%d|%d|%d\n", 0, 7, -42, INT_MAX, INT_MIN);
+  both("%s(%d Bytes)\n", "1 00000001", 20);
+  both("%s%%%s|100%%\n", "", "x");
+  both("%3d|%-4s|%u|%2.2f|%c|%x\n", 5, "ab", 4000000000u, 1.005, 'q', 255);
+  both("%s and %s\n", longText.c_str(), "more");
+  both("%s %5d tail", longText.c_str(), 9);
+  both("\n");
+  EXPECT_EQ(LogText(), Crlf(expected));
 }
 
 // Writes of varied lengths, pieces without line feeds among them, that run

@@ -4,6 +4,12 @@
 //   knobset-drive tab N      show tab N of the main window
 //   knobset-drive update     open the account dialog on the first row
 //   knobset-drive page N     show page N of the account dialog
+//   knobset-drive app N      open the application dialog of tab N's first row
+//   knobset-drive apppage N  show page N of the open application dialog
+//   knobset-drive options    open the options dialog
+//   knobset-drive control    open the auto-exec control dialog
+//   knobset-drive capture    open the capture dialog (on tab 1 or 2)
+//   knobset-drive cancel     cancel whichever of those dialogs is open
 //   knobset-drive close      cancel the account dialog and leave Knobset
 #include <windows.h>
 
@@ -20,9 +26,12 @@ HWND FindTitled(const char* title) {
   return FindWindowA("#32770", title);
 }
 
+// The client area: without a window manager on the test display only that
+// part of a window is drawn, and the frame's place shows what lies below.
 void PrintRect(HWND window) {
   RECT r{};
-  GetWindowRect(window, &r);
+  GetClientRect(window, &r);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
   std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
 }
 
@@ -52,6 +61,42 @@ int main(int argc, char** argv) {
     knobset.ClickTab(bw_test::FindControl(account, IDC_ACCOUNT_TABS), number);
     Sleep(500);
     PrintRect(account);
+  } else if (command == "app") {
+    knobset.ClickTab(bw_test::FindControl(main, IDC_TABS), number);
+    Sleep(300);
+    knobset.SelectRows(bw_test::FindControl(main, IDC_LIST), {0});
+    bw_test::PressButton(main, IDC_UPDATE);
+    HWND app = knobset.WaitForDialog(number == 1 ? "ﾒﾆｭｰ起動情報" : "ｱﾌﾟﾘｹｰｼｮﾝ起動情報", 10000);
+    if (!app) return 1;
+    Sleep(500);
+    PrintRect(app);
+  } else if (command == "apppage") {
+    HWND app = FindTitled("ﾒﾆｭｰ起動情報");
+    if (!app) app = FindTitled("ｱﾌﾟﾘｹｰｼｮﾝ起動情報");
+    if (!app) return 1;
+    knobset.ClickTab(bw_test::FindControl(app, IDC_APP_TABS), number);
+    Sleep(500);
+    PrintRect(app);
+  } else if (command == "options" || command == "control" || command == "capture") {
+    const int button = command == "options" ? IDC_OPTIONS
+                       : command == "control" ? IDC_CONTROL
+                                              : IDC_CAPTURE;
+    const char* title = command == "options"   ? "オプション"
+                        : command == "control" ? "自動実行ｱﾌﾟﾘの制御"
+                                               : "実行中ｱﾌﾟﾘのｷｬﾌﾟﾁｬ";
+    bw_test::PressButton(main, button);
+    HWND dialog = knobset.WaitForDialog(title, 10000);
+    if (!dialog) return 1;
+    Sleep(500);
+    PrintRect(dialog);
+  } else if (command == "cancel") {
+    for (const char* title : {"ﾒﾆｭｰ起動情報", "ｱﾌﾟﾘｹｰｼｮﾝ起動情報", "オプション", "自動実行ｱﾌﾟﾘの制御",
+                              "実行中ｱﾌﾟﾘのｷｬﾌﾟﾁｬ"}) {
+      if (HWND dialog = FindTitled(title)) {
+        bw_test::PressButton(dialog, IDCANCEL);
+        Sleep(300);
+      }
+    }
   } else if (command == "close") {
     if (HWND account = FindTitled("接続先の設定")) {
       bw_test::PressButton(account, IDCANCEL);

@@ -402,9 +402,13 @@ HWND WaitForOtherDialog(DWORD processId, const std::vector<std::string>& known) 
   return nullptr;
 }
 
-// Picks `path` in the open-file dialog that Load shows.
-bool ChooseInFileDialog(const KnobsetProcess& knobset, const std::string& path) {
-  HWND dialog = WaitForOtherDialog(knobset.ProcessId(), {kMainTitle, "Knobset"});
+// Picks `path` in the open-file dialog that Load (or a dialog with one of
+// the titles `open`) shows.
+bool ChooseInFileDialog(const KnobsetProcess& knobset, const std::string& path,
+                        std::vector<std::string> open = {}) {
+  open.push_back(kMainTitle);
+  open.push_back("Knobset");
+  HWND dialog = WaitForOtherDialog(knobset.ProcessId(), open);
   if (!dialog) return false;
   Sleep(500);
   const int kFileNameBox = 0x47c;  // the file-name combo box of the system's dialog
@@ -585,6 +589,305 @@ TEST(KnobsetE2eTest, RestartAnsweredNoLeavesTheRunningCheckerAlone) {
   Sleep(1500);
   EXPECT_EQ(running.CloseCount(), 0);
   EXPECT_EQ(FindRealChecker(), nullptr);
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+// ---- Application dialogs ----
+
+const char kAutoExecTitle[] = "ｱﾌﾟﾘｹｰｼｮﾝ起動情報";
+const char kMenuTitle[] = "ﾒﾆｭｰ起動情報";
+
+bool IsChecked(HWND dialog, int id) {
+  return SendMessageA(FindControl(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// Opens Add on `tab` and waits for the application dialog titled `title`.
+HWND OpenAdd(const KnobsetProcess& knobset, HWND main, int tab, const char* title) {
+  knobset.ClickTab(FindControl(main, IDC_TABS), tab);
+  Sleep(300);
+  PressButton(main, IDC_ADD);
+  return knobset.WaitForDialog(title);
+}
+
+// Saves with Ctrl+S's command and returns the file.
+std::string SaveAndRead(const KnobsetProcess& knobset, HWND main, const std::string& path) {
+  DeleteFileA(path.c_str());
+  PickCommand(main, IDM_SAVE);
+  WaitFor([&] { return FileExists(path); }, 10000);
+  Sleep(300);
+  (void)knobset;
+  return ReadFileBytes(path);
+}
+
+TEST(KnobsetE2eTest, AutoExecDialogNeedsFiveCharactersStoresInheritedPriorityAsZeroAndTakes50000) {
+  const std::string dir = MakeScratchFolder("knobset-auto-exec-dialog");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  HWND app = OpenAdd(knobset, main, 2, kAutoExecTitle);
+  ASSERT_NE(app, nullptr);
+  // A new record: nothing typed yet, so OK waits for a program name.
+  EXPECT_FALSE(ControlEnabled(app, IDOK));
+  EXPECT_FALSE(IsWindowVisible(FindControl(app, IDC_APP_MENU_NAME)));
+  EXPECT_EQ(ControlText(app, IDC_INPUT_TIMEOUT), "5000");
+  EXPECT_TRUE(IsChecked(app, IDC_SHOW_NORMAL));
+  TypeText(app, IDC_APP_FILE, "a.ex");
+  EXPECT_TRUE(WaitFor([&] { return ControlText(app, IDC_APP_BASE_NAME) == "a.ex"; }, 3000));
+  EXPECT_FALSE(ControlEnabled(app, IDOK));
+  TypeText(app, IDC_APP_FILE, "a.exe");
+  EXPECT_TRUE(WaitFor([&] { return ControlEnabled(app, IDOK); }, 3000));
+
+  TypeText(app, IDC_APP_FILE, "c:\\windows\\notepad.exe");
+  EXPECT_TRUE(WaitFor([&] { return ControlText(app, IDC_APP_BASE_NAME) == "notepad.exe"; }, 3000));
+  knobset.ClickTab(FindControl(app, IDC_APP_TABS), 1);
+  EXPECT_FALSE(ControlEnabled(app, IDC_PRIORITY_CLASS));
+  ClickControl(app, IDC_PRIORITY_GIVEN);
+  EXPECT_TRUE(WaitFor([&] { return ControlEnabled(app, IDC_PRIORITY_THREAD); }, 3000));
+  TypeText(app, IDC_INPUT_TIMEOUT, "50000");
+  PressButton(app, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(app); }, 5000));
+  HWND list = FindControl(main, IDC_LIST);
+  ASSERT_TRUE(WaitFor([&] { return knobset.ListRowCount(list) == 1; }, 3000));
+  EXPECT_EQ(knobset.ListCell(list, 0, 0), "notepad.exe");
+
+  // "指定" with two "継承" is no priority at all: it reopens unchecked.
+  knobset.SelectRows(list, {0});
+  PressButton(main, IDC_UPDATE);
+  app = knobset.WaitForDialog(kAutoExecTitle);
+  ASSERT_NE(app, nullptr);
+  EXPECT_FALSE(IsChecked(app, IDC_PRIORITY_GIVEN));
+  EXPECT_EQ(ControlText(app, IDC_INPUT_TIMEOUT), "50000");
+  EXPECT_EQ(ControlText(app, IDC_APP_FILE), "c:\\windows\\notepad.exe");
+  PressButton(app, IDCANCEL);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(app); }, 5000));
+
+  const std::string saved = SaveAndRead(knobset, main, dir + "\\Bellwick.ini");
+  EXPECT_NE(saved.find("\t\tExecutionInputTO\t50000\r\n"), std::string::npos) << saved;
+  // A priority of 0 is either left out or written as 0.
+  const size_t priority = saved.find("ExecutionPriority");
+  if (priority != std::string::npos) {
+    EXPECT_EQ(saved.substr(priority, 26), "ExecutionPriority\t0x0000\r\n") << saved;
+  }
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, MenuDialogRefusesATimeoutOf50000OnItsPriorityPage) {
+  const std::string dir = MakeScratchFolder("knobset-menu-dialog");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  HWND app = OpenAdd(knobset, main, 1, kMenuTitle);
+  ASSERT_NE(app, nullptr);
+  EXPECT_TRUE(IsWindowVisible(FindControl(app, IDC_APP_MENU_NAME)));
+  TypeText(app, IDC_APP_MENU_NAME, "エディタ");
+  TypeText(app, IDC_APP_FILE, "c:\\windows\\notepad.exe");
+  TypeText(app, IDC_INPUT_TIMEOUT, "50000");
+  ASSERT_TRUE(WaitFor([&] { return ControlEnabled(app, IDOK); }, 3000));
+  PressButton(app, IDOK);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_NE(box.text.find("9999"), std::string::npos) << box.text;
+  EXPECT_TRUE(IsWindow(app));
+  EXPECT_TRUE(IsWindowVisible(FindControl(app, IDC_INPUT_TIMEOUT)));
+  EXPECT_FALSE(IsWindowVisible(FindControl(app, IDC_SHOW_NORMAL)));
+  TypeText(app, IDC_INPUT_TIMEOUT, "9999");
+  PressButton(app, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(app); }, 5000));
+  HWND list = FindControl(main, IDC_LIST);
+  ASSERT_TRUE(WaitFor([&] { return knobset.ListRowCount(list) == 1; }, 3000));
+  EXPECT_EQ(knobset.ListCell(list, 0, 0), "エディタ");
+  const std::string saved = SaveAndRead(knobset, main, dir + "\\Bellwick.ini");
+  EXPECT_NE(saved.find("\t\tExecutionInputTO\t9999\r\n"), std::string::npos) << saved;
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, ShellWithADocumentWithoutAssociationKeepsOkAndABatchFileIsItsOwnProgram) {
+  const std::string dir = MakeScratchFolder("knobset-shell");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
+  WriteFileBytes(dir + "\\notes.zqx", "no program opens this\r\n");
+  WriteFileBytes(dir + "\\run.bat", "@echo off\r\n");
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  HWND app = OpenAdd(knobset, main, 2, kAutoExecTitle);
+  ASSERT_NE(app, nullptr);
+  PressButton(app, IDC_APP_SHELL);
+  ASSERT_TRUE(ChooseInFileDialog(knobset, dir + "\\notes.zqx", {kAutoExecTitle}));
+  ASSERT_TRUE(WaitFor([&] { return ControlText(app, IDC_APP_ARGUMENTS) == dir + "\\notes.zqx"; }));
+  EXPECT_EQ(ControlText(app, IDC_APP_FILE), "");
+  EXPECT_EQ(ControlText(app, IDC_APP_FOLDER), dir);
+  EXPECT_FALSE(ControlEnabled(app, IDC_APP_FILE));
+  EXPECT_FALSE(ControlEnabled(app, IDC_INITIAL_ONCE));
+  EXPECT_TRUE(ControlEnabled(app, IDOK));
+
+  PressButton(app, IDC_APP_SHELL);
+  ASSERT_TRUE(ChooseInFileDialog(knobset, dir + "\\run.bat", {kAutoExecTitle}));
+  ASSERT_TRUE(WaitFor([&] { return ControlText(app, IDC_APP_ARGUMENTS) == dir + "\\run.bat"; }));
+  EXPECT_EQ(ControlText(app, IDC_APP_FILE), dir + "\\run.bat");
+  EXPECT_EQ(ControlText(app, IDC_APP_BASE_NAME), "run.bat");
+  PressButton(app, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(app); }, 5000));
+  const std::string saved = SaveAndRead(knobset, main, dir + "\\Bellwick.ini");
+  EXPECT_NE(saved.find("\t\tExecutionShellExec\t1\r\n"), std::string::npos) << saved;
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+// ---- Options and auto-exec control ----
+
+// OneAccountFile with extra controller lines.
+std::string AccountFileWithController(const std::string& lines) {
+  std::string file = OneAccountFile(110);
+  file.insert(file.find("\tAnimateTimer"), lines);
+  return file;
+}
+
+// The value written for `key` ("" when the key is not written).
+std::string SavedValue(const std::string& saved, const std::string& key) {
+  const size_t at = saved.find("\t" + key + "\t");
+  if (at == std::string::npos) return "";
+  const size_t start = at + key.size() + 2;
+  return saved.substr(start, saved.find("\r\n", start) - start);
+}
+
+TEST(KnobsetE2eTest, ControlDialogRefusesAMethodWithoutEventAndDefaultStores0x72WithoutDelay) {
+  const std::string dir = MakeScratchFolder("knobset-control");
+  WriteFileBytes(dir + "\\Bellwick.ini",
+                 AccountFileWithController("\tExecuteSequence\t1\r\n\tExecutionDelay\t300\r\n"
+                                           "\tAutoKillMethod\t0x0003\r\n"));
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  PressButton(main, IDC_CONTROL);
+  HWND control = knobset.WaitForDialog("自動実行ｱﾌﾟﾘの制御");
+  ASSERT_NE(control, nullptr);
+  // Methods without an event load as nothing at all.
+  for (int id : {IDC_CTL_KILL_BEFORE, IDC_CTL_KILL_NO_MAIL, IDC_CTL_KILL_MENU, IDC_CTL_POST_CLOSE,
+                 IDC_CTL_POST_QUIT, IDC_CTL_TERMINATE})
+    EXPECT_FALSE(IsChecked(control, id)) << id;
+  EXPECT_FALSE(ControlEnabled(control, IDC_CTL_TERMINATE));
+  EXPECT_TRUE(IsChecked(control, IDC_CTL_SEQUENCE_TIMEOUT));
+  EXPECT_EQ(ControlText(control, IDC_CTL_DELAY), "300");
+
+  // A method box left checked but disabled still counts.
+  ClickControl(control, IDC_CTL_KILL_MENU);
+  ASSERT_TRUE(WaitFor([&] { return ControlEnabled(control, IDC_CTL_TERMINATE); }, 3000));
+  ClickControl(control, IDC_CTL_TERMINATE);
+  ClickControl(control, IDC_CTL_KILL_MENU);
+  ASSERT_TRUE(WaitFor([&] { return !ControlEnabled(control, IDC_CTL_TERMINATE); }, 3000));
+  EXPECT_TRUE(IsChecked(control, IDC_CTL_TERMINATE));
+  PressButton(control, IDOK);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "終了させるイベントを選んで下さい.");
+  EXPECT_TRUE(IsWindow(control));
+
+  PressButton(control, IDC_CTL_DEFAULT);
+  ASSERT_TRUE(WaitFor([&] { return ControlText(control, IDC_CTL_DELAY) == "0"; }, 3000));
+  EXPECT_TRUE(IsChecked(control, IDC_CTL_SEQUENCE_DELAY));
+  EXPECT_TRUE(IsChecked(control, IDC_CTL_POST_QUIT));
+  EXPECT_FALSE(IsChecked(control, IDC_CTL_TERMINATE));
+  PressButton(control, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(control); }, 5000));
+  const std::string saved = SaveAndRead(knobset, main, dir + "\\Bellwick.ini");
+  const std::string kill = SavedValue(saved, "AutoKillMethod");
+  EXPECT_TRUE(kill == "" || kill == "0x0072") << saved;
+  EXPECT_EQ(SavedValue(saved, "ExecutionDelay"), "0") << saved;
+  const std::string sequence = SavedValue(saved, "ExecuteSequence");
+  EXPECT_TRUE(sequence == "" || sequence == "0") << saved;
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, OptionsRefuseAWidthOf31AndStoreTheChosenClassIndex) {
+  const std::string dir = MakeScratchFolder("knobset-options");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  PressButton(main, IDC_OPTIONS);
+  HWND options = knobset.WaitForDialog("オプション");
+  ASSERT_NE(options, nullptr);
+  TypeText(options, IDC_OPT_WIDTH, "31");
+  TypeText(options, IDC_OPT_X, "-20");
+  SendMessageA(FindControl(options, IDC_OPT_CLASS), CB_SETCURSEL, 3, 0);
+  PressButton(options, IDOK);
+  SeenBox box;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_NE(box.text.find("1024"), std::string::npos) << box.text;
+  EXPECT_TRUE(IsWindow(options));
+  TypeText(options, IDC_OPT_WIDTH, "32");
+  PressButton(options, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(options); }, 5000));
+  const std::string saved = SaveAndRead(knobset, main, dir + "\\Bellwick.ini");
+  EXPECT_EQ(SavedValue(saved, "PriorityClass"), "3") << saved;
+  EXPECT_EQ(SavedValue(saved, "WindowPosition").substr(0, 4), "-20,") << saved;
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, ApplicationDialogTabKeysEnterThePageFromTheTabsAndShiftTabFromTheProgramGoesBackIn) {
+  const std::string dir = MakeScratchFolder("knobset-app-tab-keys");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  HWND app = OpenAdd(knobset, main, 1, kMenuTitle);
+  ASSERT_NE(app, nullptr);
+  SetForegroundWindow(app);
+  Sleep(300);
+  ASSERT_EQ(FocusedId(app), IDC_APP_MENU_NAME);
+  // OK is disabled (no program yet) and left out, as are the disabled boxes.
+  std::string forward;
+  for (int i = 0; i < 17; ++i) {
+    PressTab(false);
+    forward += std::to_string(FocusedId(app)) + " ";
+  }
+  EXPECT_EQ(forward, "1612 1701 1704 1707 1602 1606 1607 1608 1609 1610 1611 2 1601 1612 1701 1704 1707 ");
+  PressTab(false);
+  ASSERT_EQ(FocusedId(app), IDC_APP_FILE);
+  std::string backward;
+  for (int i = 0; i < 5; ++i) {
+    PressTab(true);
+    backward += std::to_string(FocusedId(app)) + " ";
+  }
+  EXPECT_EQ(backward, "1707 1704 1701 1612 1601 ");
+  PressButton(app, IDCANCEL);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(app); }));
+  PressButton(main, IDCANCEL);
+  EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+TEST(KnobsetE2eTest, QuickLaunchWithoutItsFolderStillBrowsesAndClearsTheShellStart) {
+  const std::string dir = MakeScratchFolder("knobset-quick-launch");
+  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
+  WriteFileBytes(dir + "\\run.bat", "@echo off\r\n");
+  KnobsetProcess knobset("-p Bellwick.ini", dir);
+  HWND main = knobset.WaitForDialog(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  HWND app = OpenAdd(knobset, main, 2, kAutoExecTitle);
+  ASSERT_NE(app, nullptr);
+  PressButton(app, IDC_APP_SHELL);
+  ASSERT_TRUE(ChooseInFileDialog(knobset, dir + "\\run.bat", {kAutoExecTitle}));
+  ASSERT_TRUE(WaitFor([&] { return !ControlEnabled(app, IDC_APP_FILE); }));
+  // No Quick Launch folder in a fresh profile: the browser opens anyway,
+  // and even its Cancel ends the shell start.
+  PressButton(app, IDC_APP_QUICK_LAUNCH);
+  HWND browser = WaitForOtherDialog(knobset.ProcessId(), {kMainTitle, kAutoExecTitle, "Knobset"});
+  ASSERT_NE(browser, nullptr);
+  Sleep(500);
+  PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(browser); }));
+  EXPECT_TRUE(WaitFor([&] { return ControlEnabled(app, IDC_APP_FILE); }, 3000));
+  EXPECT_TRUE(ControlEnabled(app, IDC_INITIAL_ONCE));
+  EXPECT_EQ(ControlText(app, IDC_APP_FILE), dir + "\\run.bat");
+  PressButton(app, IDCANCEL);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(app); }));
   PressButton(main, IDCANCEL);
   EXPECT_TRUE(knobset.WaitForExit(10000));
 }

@@ -1,0 +1,512 @@
+// The application dialogs and their pages (see app_dialog.h), with the
+// program choosers: the plain and Quick Launch browsers, "Shell" through the
+// file association, and the working-folder chooser.
+#include "configurator/win32/app_dialog.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/win32/system_error.h"
+#include "configurator/models/field_text.h"
+
+namespace bw {
+namespace {
+
+// The dialog whose Tab keys the message filter handles (one at a time).
+ApplicationDialog* g_navigating = nullptr;
+
+const char* const kClassEntries[] = {"継承", "低い", "通常", "高い"};
+const char* const kThreadEntries[] = {"継承", "より低く", "少し低く", "通常", "少し高く", "より高く"};
+
+void FillList(HWND combo, const char* const* entries, int count, int selected) {
+  for (int i = 0; i < count; ++i)
+    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries[i]));
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+}
+
+int Selected(HWND combo) {
+  const LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+  return index == CB_ERR ? 0 : static_cast<int>(index);
+}
+
+// The current drive and directory, put back when the chooser is done (the
+// file dialogs may move it, and the record's relative paths depend on it).
+class CurrentDirectoryKeeper {
+ public:
+  CurrentDirectoryKeeper() {
+    char folder[MAX_PATH] = {};
+    if (GetCurrentDirectoryA(MAX_PATH, folder)) saved_ = folder;
+  }
+  ~CurrentDirectoryKeeper() {
+    if (!saved_.empty()) SetCurrentDirectoryA(saved_.c_str());
+  }
+  CurrentDirectoryKeeper(const CurrentDirectoryKeeper&) = delete;
+  CurrentDirectoryKeeper& operator=(const CurrentDirectoryKeeper&) = delete;
+  const std::string& Saved() const { return saved_; }
+
+ private:
+  std::string saved_;
+};
+
+// The open-file dialog of the choosers; `filter` uses "|" as separator.
+bool AskOpenFile(HWND owner, const char* filter, const std::string& initial, DWORD flags,
+                 const char* initialFolder, std::string* chosen) {
+  char file[MAX_PATH] = {};
+  std::strncpy(file, initial.c_str(), MAX_PATH - 1);
+  std::string filters = filter;
+  for (char& c : filters)
+    if (c == '|') c = '\0';
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filters.c_str();
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrInitialDir = initialFolder;
+  ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | flags;
+  if (!GetOpenFileNameA(&ofn)) return false;
+  *chosen = file;
+  return true;
+}
+
+// A registry text value of the current user, "" when unreadable.
+std::string UserRegistryText(const char* key, const char* value) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return "";
+  char buffer[261] = {};
+  DWORD size = 260;
+  DWORD type = 0;
+  const LONG result =
+      RegQueryValueExA(handle, value, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+  RegCloseKey(handle);
+  if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return "";
+  buffer[size < 260 ? size : 260] = '\0';
+  return buffer;
+}
+
+bool IsUsableFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return false;
+  return !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM |
+                         FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE));
+}
+
+bool IsFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string AssociatedProgram(const std::string& document, const std::string& folder) {
+  char program[MAX_PATH] = {};
+  const INT_PTR found = reinterpret_cast<INT_PTR>(
+      FindExecutableA(document.c_str(), folder.empty() ? nullptr : folder.c_str(), program));
+  return found > 32 ? std::string(program) : std::string();
+}
+
+// The list is built once per run from the environment.
+const ExecutableExtensions& Extensions() {
+  static const ExecutableExtensions extensions(std::getenv("PATHENT"));
+  return extensions;
+}
+
+int CALLBACK FolderChooserEvent(HWND window, UINT message, LPARAM, LPARAM data) {
+  if (message == BFFM_INITIALIZED) {
+    SetWindowTextA(window, "パスの選択");
+    const auto* start = reinterpret_cast<const std::string*>(data);
+    if (!start->empty())
+      SendMessageA(window, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start->c_str()));
+  }
+  return 0;
+}
+
+// The path-selection dialog ("パスの選択"): starts in `folder` and replaces
+// it by the chosen folder; false when cancelled.
+bool ChooseFolder(HWND owner, std::string* folder) {
+  CurrentDirectoryKeeper keeper;
+  const std::string start = *folder;
+  char display[MAX_PATH] = {};
+  BROWSEINFOA info{};
+  info.hwndOwner = owner;
+  info.pszDisplayName = display;
+  info.lpszTitle = "パス(&P):";
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  info.lpfn = FolderChooserEvent;
+  info.lParam = reinterpret_cast<LPARAM>(&start);
+  LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+  if (!chosen) return false;
+  char path[MAX_PATH] = {};
+  const BOOL ok = SHGetPathFromIDListA(chosen, path);
+  CoTaskMemFree(chosen);
+  if (!ok) return false;
+  *folder = path;
+  return true;
+}
+
+}  // namespace
+
+// ---- Geometry page ----
+
+BOOL GeometryPage::OnInit() {
+  const int radios[] = {IDC_SHOW_NORMAL, IDC_SHOW_MINIMIZED, IDC_SHOW_MAXIMIZED};
+  CheckRadioButton(hwnd_, IDC_SHOW_NORMAL, IDC_SHOW_MAXIMIZED, radios[fields_.showRadio]);
+  SetChecked(IDC_POSITION_GIVEN, fields_.positionGiven);
+  SetItemText(IDC_POS_X, fields_.x);
+  SetItemText(IDC_POS_Y, fields_.y);
+  SetChecked(IDC_SIZE_GIVEN, fields_.sizeGiven);
+  SetItemText(IDC_SIZE_WIDTH, fields_.width);
+  SetItemText(IDC_SIZE_HEIGHT, fields_.height);
+  return FALSE;
+}
+
+bool GeometryPage::OnCommand(int id, int code, HWND) {
+  if ((id == IDC_POSITION_GIVEN || id == IDC_SIZE_GIVEN) && code == BN_CLICKED) {
+    owner_.Refresh();
+    return true;
+  }
+  return false;
+}
+
+void GeometryPage::Read() {
+  fields_.showRadio = Checked(IDC_SHOW_MINIMIZED) ? 1 : Checked(IDC_SHOW_MAXIMIZED) ? 2 : 0;
+  fields_.positionGiven = Checked(IDC_POSITION_GIVEN);
+  fields_.x = ItemText(IDC_POS_X);
+  fields_.y = ItemText(IDC_POS_Y);
+  fields_.sizeGiven = Checked(IDC_SIZE_GIVEN);
+  fields_.width = ItemText(IDC_SIZE_WIDTH);
+  fields_.height = ItemText(IDC_SIZE_HEIGHT);
+}
+
+void GeometryPage::ApplyEnabling(const AppDialogEnabling& enabling) {
+  Enable(IDC_POS_X, enabling.positionEdits);
+  Enable(IDC_POS_Y, enabling.positionEdits);
+  Enable(IDC_SIZE_WIDTH, enabling.sizeEdits);
+  Enable(IDC_SIZE_HEIGHT, enabling.sizeEdits);
+}
+
+// ---- Priority page ----
+
+BOOL PriorityPage::OnInit() {
+  SetChecked(IDC_PRIORITY_GIVEN, fields_.priorityGiven);
+  FillList(Item(IDC_PRIORITY_CLASS), kClassEntries, 4, fields_.classIndex);
+  FillList(Item(IDC_PRIORITY_THREAD), kThreadEntries, 6, fields_.threadIndex);
+  SetChecked(IDC_INITIAL_ONCE, fields_.initialOnce);
+  SetChecked(IDC_DISABLE_IME, fields_.disableIME);
+  SetItemText(IDC_INPUT_TIMEOUT, fields_.inputTimeout);
+  return FALSE;
+}
+
+bool PriorityPage::OnCommand(int id, int code, HWND) {
+  if (id == IDC_PRIORITY_GIVEN && code == BN_CLICKED) {
+    owner_.Refresh();
+    return true;
+  }
+  return false;
+}
+
+void PriorityPage::Read() {
+  fields_.priorityGiven = Checked(IDC_PRIORITY_GIVEN);
+  fields_.classIndex = Selected(Item(IDC_PRIORITY_CLASS));
+  fields_.threadIndex = Selected(Item(IDC_PRIORITY_THREAD));
+  fields_.initialOnce = Checked(IDC_INITIAL_ONCE);
+  fields_.disableIME = Checked(IDC_DISABLE_IME);
+  fields_.inputTimeout = ItemText(IDC_INPUT_TIMEOUT);
+}
+
+void PriorityPage::ApplyEnabling(const AppDialogEnabling& enabling) {
+  Enable(IDC_PRIORITY_CLASS, enabling.classList);
+  Enable(IDC_PRIORITY_THREAD, enabling.threadList);
+  Enable(IDC_INITIAL_ONCE, enabling.initialOnce);
+  Enable(IDC_DISABLE_IME, enabling.disableIME);
+}
+
+// ---- The dialog ----
+
+ApplicationDialog::ApplicationDialog(AppDialogKind kind, Executant& record)
+    : kind_(kind),
+      record_(record),
+      fields_(kind == AppDialogKind::kMenu ? LoadAppDialog(static_cast<MenuExecutant&>(record))
+                                           : LoadAppDialog(record)),
+      geometryPage_(fields_, *this),
+      priorityPage_(fields_, *this) {}
+
+ApplicationDialog::~ApplicationDialog() {
+  if (filter_) UnhookWindowsHookEx(filter_);
+  if (g_navigating == this) g_navigating = nullptr;
+  ReleaseIcons();
+}
+
+BOOL ApplicationDialog::OnInit() {
+  const bool menu = kind_ == AppDialogKind::kMenu;
+  SetWindowTextA(hwnd_, menu ? "ﾒﾆｭｰ起動情報" : "ｱﾌﾟﾘｹｰｼｮﾝ起動情報");
+  ShowWindow(Item(IDC_APP_MENU_LABEL), menu ? SW_SHOW : SW_HIDE);
+  ShowWindow(Item(IDC_APP_MENU_NAME), menu ? SW_SHOW : SW_HIDE);
+  SendMessageA(Item(IDC_APP_ARGUMENTS), EM_LIMITTEXT, kArgumentsMaxLength, 0);
+  if (menu) SetItemText(IDC_APP_MENU_NAME, fields_.menuName);
+  ShowMainFields();
+
+  HWND tabs = Item(IDC_APP_TABS);
+  const char* const labels[] = {"表示属性", "ｱﾄﾞﾊﾞﾝｽﾄ"};
+  for (int i = 0; i < 2; ++i) {
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(labels[i]);
+    SendMessageA(tabs, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+  }
+  // The pages fill the tab control's display area and lie above it.
+  RECT frame;
+  GetWindowRect(tabs, &frame);
+  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&frame), 2);
+  SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&frame));
+  pages_[0] = geometryPage_.CreateChild(hwnd_, IDD_GEOMETRY_PAGE);
+  pages_[1] = priorityPage_.CreateChild(hwnd_, IDD_PRIORITY_PAGE);
+  for (HWND page : pages_)
+    SetWindowPos(page, HWND_TOP, frame.left, frame.top, frame.right - frame.left,
+                 frame.bottom - frame.top, SWP_HIDEWINDOW);
+  ShowPage(0);
+  ShowProgram();
+  g_navigating = this;
+  filter_ = SetWindowsHookExA(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
+  SendMessageA(hwnd_, WM_NEXTDLGCTL,
+               reinterpret_cast<WPARAM>(Item(menu ? IDC_APP_MENU_NAME : IDC_APP_FILE)), TRUE);
+  return FALSE;
+}
+
+void ApplicationDialog::ShowMainFields() {
+  quiet_ = true;
+  SetItemText(IDC_APP_FILE, fields_.fileName);
+  SetItemText(IDC_APP_FOLDER, fields_.workingFolder);
+  SetItemText(IDC_APP_ARGUMENTS, fields_.arguments);
+  quiet_ = false;
+}
+
+void ApplicationDialog::ReadControls() {
+  if (kind_ == AppDialogKind::kMenu) fields_.menuName = ItemText(IDC_APP_MENU_NAME);
+  fields_.fileName = ItemText(IDC_APP_FILE);
+  fields_.workingFolder = ItemText(IDC_APP_FOLDER);
+  fields_.arguments = ItemText(IDC_APP_ARGUMENTS);
+  if (pages_[0]) geometryPage_.Read();
+  if (pages_[1]) priorityPage_.Read();
+}
+
+void ApplicationDialog::Refresh() {
+  ReadControls();
+  const AppDialogEnabling enabling = AppDialogEnablingFor(fields_);
+  Enable(IDC_APP_FILE, enabling.fileName);
+  Enable(IDOK, enabling.ok);
+  if (pages_[0]) geometryPage_.ApplyEnabling(enabling);
+  if (pages_[1]) priorityPage_.ApplyEnabling(enabling);
+}
+
+void ApplicationDialog::ReleaseIcons() {
+  if (largeIcon_) DestroyIcon(largeIcon_);
+  if (smallIcon_) DestroyIcon(smallIcon_);
+  largeIcon_ = smallIcon_ = nullptr;
+}
+
+void ApplicationDialog::ShowProgram() {
+  ReadControls();
+  SetItemText(IDC_APP_BASE_NAME, AppDialogBaseName(fields_));
+  // The buttons drop the old icons before they are destroyed.
+  SendMessageA(Item(IDC_APP_LARGE_ICON), BM_SETIMAGE, IMAGE_ICON, 0);
+  SendMessageA(Item(IDC_APP_SMALL_ICON), BM_SETIMAGE, IMAGE_ICON, 0);
+  ReleaseIcons();
+  if (!fields_.fileName.empty() &&
+      ExtractIconExA(fields_.fileName.c_str(), 0, &largeIcon_, &smallIcon_, 1) == 0) {
+    largeIcon_ = smallIcon_ = nullptr;
+  }
+  SendMessageA(Item(IDC_APP_LARGE_ICON), BM_SETIMAGE, IMAGE_ICON,
+               reinterpret_cast<LPARAM>(largeIcon_));
+  SendMessageA(Item(IDC_APP_SMALL_ICON), BM_SETIMAGE, IMAGE_ICON,
+               reinterpret_cast<LPARAM>(smallIcon_));
+  Refresh();
+}
+
+void ApplicationDialog::ShowPage(int page) {
+  SendMessageA(Item(IDC_APP_TABS), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+  for (int i = 0; i < 2; ++i) ShowWindow(pages_[i], i == page ? SW_SHOW : SW_HIDE);
+  shown_ = page;
+}
+
+bool ApplicationDialog::OnNotify(NMHDR* header, LRESULT*) {
+  if (header->idFrom == IDC_APP_TABS && header->code == TCN_SELCHANGE) {
+    ShowPage(static_cast<int>(SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
+    SetFocus(header->hwndFrom);
+    return true;
+  }
+  return false;
+}
+
+bool ApplicationDialog::OnCommand(int id, int code, HWND control) {
+  switch (id) {
+    case IDC_APP_FILE:
+      if (code == EN_CHANGE && !quiet_) ShowProgram();
+      return true;
+    case IDC_APP_LARGE_ICON:
+    case IDC_APP_SMALL_ICON:
+      return true;  // display only
+    case IDC_APP_BROWSE: BrowseProgram(); return true;
+    case IDC_APP_QUICK_LAUNCH: BrowseQuickLaunch(); return true;
+    case IDC_APP_SHELL: ChooseShellDocument(); return true;
+    case IDC_APP_BROWSE_FOLDER: BrowseFolder(); return true;
+    default: return Dialog::OnCommand(id, code, control);
+  }
+}
+
+void ApplicationDialog::BrowseProgram() {
+  ReadControls();
+  fields_.shellExec = false;
+  std::string chosen;
+  if (AskOpenFile(hwnd_, "実行ファイル(*.exe;*.cmd)|*.exe;*.cmd|すべて(*.*)|*.*||",
+                  fields_.fileName, OFN_HIDEREADONLY | OFN_NOCHANGEDIR, nullptr, &chosen)) {
+    ApplyBrowsedProgram(fields_, chosen);
+    ShowMainFields();
+  }
+  ShowProgram();
+}
+
+void ApplicationDialog::BrowseQuickLaunch() {
+  ReadControls();
+  fields_.shellExec = false;
+  const std::string appData = UserRegistryText(
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "AppData");
+  const std::string mapGroups = UserRegistryText(
+      "Software\\Microsoft\\Windows\\CurrentVersion\\GrpConv\\MapGroups", "Quick Launch");
+  std::string chosen;
+  bool ok;
+  {
+    CurrentDirectoryKeeper keeper;
+    const std::string start =
+        QuickLaunchStartFolder(appData, mapGroups, keeper.Saved(), IsUsableFolder);
+    if (!SetCurrentDirectoryA(start.c_str())) ShowSystemError(true);
+    ok = AskOpenFile(hwnd_, "実行ファイル(*.exe;*.cmd;*.bat)|*.exe;*.cmd;*.bat|すべて(*.*)|*.*||",
+                     FileNamePart(fields_.fileName), 0, start.c_str(), &chosen);
+  }
+  if (ok) {
+    ApplyBrowsedProgram(fields_, chosen);
+    ShowMainFields();
+  }
+  ShowProgram();
+}
+
+void ApplicationDialog::ChooseShellDocument() {
+  ReadControls();
+  std::string chosen;
+  if (AskOpenFile(hwnd_, "すべて(*.*)|*.*||", fields_.arguments, OFN_NOCHANGEDIR, nullptr,
+                  &chosen)) {
+    ShellQueries queries;
+    queries.findExecutable = AssociatedProgram;
+    queries.isFile = IsFile;
+    ApplyShellDocument(fields_, chosen, Extensions(), queries);
+    ShowMainFields();
+  }
+  ShowProgram();
+}
+
+void ApplicationDialog::BrowseFolder() {
+  std::string folder = ItemText(IDC_APP_FOLDER);
+  if (!ChooseFolder(hwnd_, &folder)) return;
+  quiet_ = true;
+  SetItemText(IDC_APP_FOLDER, folder);
+  quiet_ = false;
+  Refresh();
+}
+
+void ApplicationDialog::OnOk() {
+  // Enter reaches here too; a disabled OK refuses it like a click.
+  if (!IsWindowEnabled(Item(IDOK))) return;
+  ReadControls();
+  const AppDialogCheck check =
+      kind_ == AppDialogKind::kMenu
+          ? StoreAppDialog(fields_, static_cast<MenuExecutant&>(record_))
+          : StoreAppDialog(fields_, record_);
+  if (check.ok) {
+    End(IDOK);
+    return;
+  }
+  Dialog* holder = this;
+  if (check.page == AppDialogPage::kGeometry) {
+    ShowPage(0);
+    holder = &geometryPage_;
+  } else if (check.page == AppDialogPage::kPriority) {
+    ShowPage(1);
+    holder = &priorityPage_;
+  }
+  if (!check.message.empty()) KnobsetBox(hwnd_, check.message, MB_OK | MB_ICONEXCLAMATION);
+  int id = 0;
+  switch (check.field) {
+    case AppDialogField::kMenuName: id = IDC_APP_MENU_NAME; break;
+    case AppDialogField::kFileName: id = IDC_APP_FILE; break;
+    case AppDialogField::kWorkingFolder: id = IDC_APP_FOLDER; break;
+    case AppDialogField::kArguments: id = IDC_APP_ARGUMENTS; break;
+    case AppDialogField::kX: id = IDC_POS_X; break;
+    case AppDialogField::kY: id = IDC_POS_Y; break;
+    case AppDialogField::kWidth: id = IDC_SIZE_WIDTH; break;
+    case AppDialogField::kHeight: id = IDC_SIZE_HEIGHT; break;
+    case AppDialogField::kClass: id = IDC_PRIORITY_CLASS; break;
+    case AppDialogField::kThread: id = IDC_PRIORITY_THREAD; break;
+    case AppDialogField::kInputTimeout: id = IDC_INPUT_TIMEOUT; break;
+    case AppDialogField::kNone: break;
+  }
+  if (id) {
+    HWND field = holder->Item(id);
+    SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+    SendMessageA(field, EM_SETSEL, 0, -1);
+  }
+}
+
+bool ApplicationDialog::Navigate(HWND focus, bool backwards) {
+  // The Tab ring: the menu name, the tab control, the shown page's enabled
+  // controls, then the program, folder and arguments with their buttons,
+  // OK and Cancel. So Tab on the tab control enters the page, Shift+Tab on
+  // the program goes back into it, and leaving the page either way returns
+  // to the dialog.
+  std::vector<HWND> ring;
+  if (kind_ == AppDialogKind::kMenu) ring.push_back(Item(IDC_APP_MENU_NAME));
+  ring.push_back(Item(IDC_APP_TABS));
+  for (HWND child = GetWindow(pages_[shown_], GW_CHILD); child;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    const LONG_PTR style = GetWindowLongPtrA(child, GWL_STYLE);
+    if ((style & WS_TABSTOP) && IsWindowEnabled(child) && IsWindowVisible(child))
+      ring.push_back(child);
+  }
+  for (int id : {IDC_APP_FILE, IDC_APP_SHELL, IDC_APP_QUICK_LAUNCH, IDC_APP_BROWSE, IDC_APP_FOLDER,
+                 IDC_APP_BROWSE_FOLDER, IDC_APP_ARGUMENTS, IDOK, IDCANCEL}) {
+    if (IsWindowEnabled(Item(id))) ring.push_back(Item(id));
+  }
+  // A combo box's edit or list child counts as the combo box itself.
+  HWND control = focus;
+  while (control && GetParent(control) != hwnd_ && GetParent(control) != pages_[shown_])
+    control = GetParent(control);
+  for (size_t i = 0; i < ring.size(); ++i) {
+    if (ring[i] != control) continue;
+    const size_t n = ring.size();
+    HWND next = ring[backwards ? (i + n - 1) % n : (i + 1) % n];
+    SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+    return true;
+  }
+  return false;
+}
+
+LRESULT CALLBACK ApplicationDialog::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
+  auto* msg = reinterpret_cast<MSG*>(lParam);
+  if (code == MSGF_DIALOGBOX && g_navigating && msg->message == WM_KEYDOWN &&
+      msg->wParam == VK_TAB && IsChild(g_navigating->hwnd_, msg->hwnd)) {
+    if (g_navigating->Navigate(msg->hwnd, GetKeyState(VK_SHIFT) < 0)) return 1;
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool RunApplicationDialog(HWND owner, AppDialogKind kind, Executant& record) {
+  ApplicationDialog dialog(kind, record);
+  return dialog.RunModal(owner, IDD_APPLICATION) == IDOK;
+}
+
+}  // namespace bw

@@ -1,0 +1,232 @@
+// The capture dialog and the capture session (see capture.h).
+#include "configurator/win32/capture.h"
+
+#include <tlhelp32.h>
+
+#include <vector>
+
+#include "common/core/platform_family.h"
+#include "common/core/ring_list.h"
+#include "common/win32/handles.h"
+#include "common/win32/system_error.h"
+#include "common/win32/system_libraries.h"
+#include "configurator/core/record_list.h"
+#include "configurator/models/capture_model.h"
+#include "configurator/win32/dialog.h"
+#include "configurator/win32/main_paths.h"
+#include "configurator/win32/resource.h"
+
+namespace bw {
+namespace {
+
+struct BoxBit {
+  int id;
+  bool CaptureDialogFields::*field;
+};
+const BoxBit kBoxes[] = {
+    {IDC_CAP_SKIP_LISTED, &CaptureDialogFields::skipListed},
+    {IDC_CAP_SKIP_SELF, &CaptureDialogFields::skipSelf},
+    {IDC_CAP_SKIP_PROGMAN, &CaptureDialogFields::skipProgman},
+    {IDC_CAP_PRIORITY, &CaptureDialogFields::capturePriority},
+    {IDC_CAP_SIZE, &CaptureDialogFields::captureSize},
+    {IDC_CAP_MINIMIZED, &CaptureDialogFields::acceptMinimized},
+    {IDC_CAP_DISABLED, &CaptureDialogFields::acceptDisabled},
+    {IDC_CAP_ZERO_SIZE, &CaptureDialogFields::acceptZeroSize},
+    {IDC_CAP_UNTITLED, &CaptureDialogFields::acceptUntitled},
+};
+
+class CaptureDialog : public Dialog {
+ public:
+  explicit CaptureDialog(unsigned* options) : options_(options) {}
+
+ protected:
+  BOOL OnInit() override {
+    Show(LoadCaptureDialog(*options_));
+    return TRUE;
+  }
+
+  bool OnCommand(int id, int code, HWND control) override {
+    switch (id) {
+      case IDC_CAP_REPLACE:
+      case IDC_CAP_KEEP:
+        if (code == BN_CLICKED) Enable(IDC_CAP_SKIP_LISTED, SkipListedEnabled(Read()));
+        return true;
+      case IDC_CAP_DEFAULT:
+        Show(LoadCaptureDialog(kCaptureDefaultOptions));
+        return true;
+      case IDC_CAP_BULK:
+      case IDC_CAP_MOUSE:
+        *options_ = BuildCaptureOptions(Read());
+        End(id);
+        return true;
+      case IDOK:
+        return true;  // Enter goes through the default button "一括(&A)"
+      default:
+        return Dialog::OnCommand(id, code, control);
+    }
+  }
+
+ private:
+  void Show(const CaptureDialogFields& fields) {
+    CheckRadioButton(hwnd_, IDC_CAP_REPLACE, IDC_CAP_KEEP,
+                     fields.replaceList ? IDC_CAP_REPLACE : IDC_CAP_KEEP);
+    for (const BoxBit& box : kBoxes) SetChecked(box.id, fields.*box.field);
+    Enable(IDC_CAP_SKIP_LISTED, SkipListedEnabled(fields));
+  }
+
+  CaptureDialogFields Read() const {
+    CaptureDialogFields fields;
+    fields.replaceList = Checked(IDC_CAP_REPLACE);
+    for (const BoxBit& box : kBoxes) fields.*box.field = Checked(box.id);
+    return fields;
+  }
+
+  unsigned* options_;
+};
+
+// What the filter and the record need of one window. A window that vanished
+// meanwhile reads as invisible and untitled, so the filter refuses it.
+CapturedWindow ReadWindow(HWND window) {
+  CapturedWindow w;
+  w.hasOwner = GetWindow(window, GW_OWNER) != nullptr;
+  w.enabled = IsWindowEnabled(window) != FALSE;
+  w.visible = IsWindowVisible(window) != FALSE;
+  char text[261] = {};
+  GetWindowTextA(window, text, sizeof text);
+  w.title = text;
+  char className[261] = {};
+  GetClassNameA(window, className, sizeof className);
+  w.className = className;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  w.placementRead = GetWindowPlacement(window, &placement) != FALSE;
+  if (w.placementRead) {
+    w.showState = static_cast<int>(placement.showCmd);
+    w.normalPosition = {placement.rcNormalPosition.left, placement.rcNormalPosition.top,
+                        placement.rcNormalPosition.right, placement.rcNormalPosition.bottom};
+  }
+  RECT rect{};
+  if (GetWindowRect(window, &rect)) w.windowRect = {rect.left, rect.top, rect.right, rect.bottom};
+  return w;
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) {
+  reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+  return TRUE;
+}
+
+CapturedPriority PriorityOf(HANDLE process) {
+  switch (GetPriorityClass(process)) {
+    case IDLE_PRIORITY_CLASS: return CapturedPriority::kIdle;
+    case HIGH_PRIORITY_CLASS: return CapturedPriority::kHigh;
+    default: return CapturedPriority::kOther;
+  }
+}
+
+}  // namespace
+
+int RunCaptureDialog(HWND owner, unsigned* options) {
+  CaptureDialog dialog(options);
+  return static_cast<int>(dialog.RunModal(owner, IDD_CAPTURE));
+}
+
+CaptureSession::CaptureSession(HWND owner, bool menu, unsigned options, bool messages)
+    : owner_(owner), menu_(menu), options_(options), messages_(messages),
+      ownProgram_(ProgramPath()) {
+  LinkSystemLibraries(kLinkPsapi, true);
+}
+
+CaptureSession::~CaptureSession() { DestroyRing(scratch_); }
+
+Executant* CaptureSession::Release() {
+  Executant* scratch = scratch_;
+  scratch_ = nullptr;
+  return scratch;
+}
+
+void CaptureSession::Say(const std::string& text) const {
+  if (messages_) KnobsetBox(owner_, text, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CaptureSession::SaySystemError() const { ShowSystemError(messages_); }
+
+bool CaptureSession::Prepare() {
+  if (PlatformFamily() != kFamilyWindows95) return true;
+  const SystemFunctions& f = LinkedFunctions();
+  if (!f.CreateToolhelp32Snapshot || !f.Process32First || !f.Process32Next) {
+    Say(kCaptureNoDynamicLinkMessage);
+    return false;
+  }
+  snapshot_.reset(f.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot_) {
+    Say(kCaptureNoSnapshotMessage);
+    return false;
+  }
+  return true;
+}
+
+std::string CaptureSession::ModulePath(HANDLE process, DWORD processId) const {
+  const SystemFunctions& f = LinkedFunctions();
+  char path[MAX_PATH + 1] = {};
+  if (PlatformFamily() == kFamilyWindows95) {
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot_ && f.Process32First(snapshot_.get(), &entry); more;
+         more = f.Process32Next(snapshot_.get(), &entry)) {
+      if (entry.th32ProcessID == processId) return entry.szExeFile;
+    }
+    Say(CaptureNotFoundPidMessage(processId));
+    return "";
+  }
+  // The first module of a process is its program.
+  if (!f.EnumProcessModules || !f.GetModuleFileNameExA) return "";
+  HMODULE first = nullptr;
+  DWORD needed = 0;
+  if (!f.EnumProcessModules(process, &first, sizeof first, &needed) || !first) return "";
+  if (!f.GetModuleFileNameExA(process, first, path, MAX_PATH)) return "";
+  return path;
+}
+
+void CaptureSession::Take(HWND window) {
+  const CapturedWindow facts = ReadWindow(window);
+  const CaptureRefusal refusal = FilterCapturedWindow(facts, options_);
+  if (refusal == CaptureRefusal::kNoPlacement) {
+    SaySystemError();
+    return;
+  }
+  if (refusal != CaptureRefusal::kAccepted) {
+    if (const char* text = CaptureRefusalMessage(refusal)) Say(text);
+    return;
+  }
+  DWORD processId = 0;
+  if (!GetWindowThreadProcessId(window, &processId) || !processId) {
+    SaySystemError();
+    return;
+  }
+  UniqueHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId));
+  if (!process) {
+    SaySystemError();
+    return;
+  }
+  CapturedProcess owner;
+  owner.modulePath = ModulePath(process.get(), processId);
+  owner.priority = PriorityOf(process.get());
+  Executant* record = menu_ ? new MenuExecutant() : new Executant();
+  const CaptureBuild built = BuildCapturedRecord(facts, owner, options_, ownProgram_, *record);
+  if (built != CaptureBuild::kBuilt) {
+    if (built == CaptureBuild::kOwnProgram) Say(kCaptureOwnProgramMessage);
+    delete record;
+    return;
+  }
+  AppendRecord(scratch_, record);
+}
+
+void CaptureSession::TakeAll() {
+  // The windows are listed first and visited after: capturing one shows
+  // nothing, but a window may end meanwhile, which the filter then refuses.
+  std::vector<HWND> windows;
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+  for (HWND window : windows) Take(window);
+}
+
+}  // namespace bw

@@ -1,0 +1,192 @@
+// The options and auto-exec control dialogs (see options_dialogs.h). The
+// models hold the rules; these classes move values between controls and
+// fields.
+#include "configurator/win32/options_dialogs.h"
+
+#include "configurator/models/options_model.h"
+#include "configurator/win32/dialog.h"
+#include "configurator/win32/resource.h"
+
+namespace bw {
+namespace {
+
+const char* const kClassEntries[] = {"継承", "低い", "通常", "高い"};
+const char* const kThreadEntries[] = {"継承", "より低く", "少し低く", "通常", "少し高く", "より高く"};
+
+void FillList(HWND combo, const char* const* entries, int count, int selected) {
+  for (int i = 0; i < count; ++i)
+    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries[i]));
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+}
+
+int Selected(HWND combo) {
+  const LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+  return index == CB_ERR ? 0 : static_cast<int>(index);
+}
+
+// Shows a refusal and puts the focus on the field it concerns.
+void Refuse(Dialog& dialog, const std::string& message, int id) {
+  if (!message.empty()) KnobsetBox(dialog.Handle(), message, MB_OK | MB_ICONEXCLAMATION);
+  if (!id) return;
+  SendMessageA(dialog.Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dialog.Item(id)), TRUE);
+  SendMessageA(dialog.Item(id), EM_SETSEL, 0, -1);
+}
+
+class OptionsDialog : public Dialog {
+ public:
+  explicit OptionsDialog(AncestryPop3Controller& controller)
+      : controller_(controller), fields_(LoadOptions(controller)) {}
+
+ protected:
+  BOOL OnInit() override {
+    FillList(Item(IDC_OPT_CLASS), kClassEntries, 4, fields_.classIndex);
+    FillList(Item(IDC_OPT_THREAD), kThreadEntries, 6, fields_.threadIndex);
+    SetItemText(IDC_OPT_INIT_SLEEP, fields_.initSleep);
+    SetItemText(IDC_OPT_CONSECUTIVE, fields_.consecutive);
+    SetChecked(IDC_OPT_STOP_SSAVING, fields_.stopDuringSSaving);
+    SetItemText(IDC_OPT_X, fields_.x);
+    SetItemText(IDC_OPT_Y, fields_.y);
+    SetItemText(IDC_OPT_WIDTH, fields_.width);
+    SetItemText(IDC_OPT_HEIGHT, fields_.height);
+    SetChecked(IDC_OPT_KEEP_GEOMETRY, fields_.keepGeometry);
+    SetChecked(IDC_OPT_STARTUP_BURIED, fields_.startupBuried);
+    SetChecked(IDC_OPT_AUTO_WAKEUP, fields_.autoWakeup);
+    SetChecked(IDC_OPT_MENU_EXEC_BURIED, fields_.menuExecBuried);
+    SetItemText(IDC_OPT_ANIMATE_TIMER, fields_.animateTimer);
+    return TRUE;
+  }
+
+  void OnOk() override {
+    fields_.classIndex = Selected(Item(IDC_OPT_CLASS));
+    fields_.threadIndex = Selected(Item(IDC_OPT_THREAD));
+    fields_.initSleep = ItemText(IDC_OPT_INIT_SLEEP);
+    fields_.consecutive = ItemText(IDC_OPT_CONSECUTIVE);
+    fields_.stopDuringSSaving = Checked(IDC_OPT_STOP_SSAVING);
+    fields_.x = ItemText(IDC_OPT_X);
+    fields_.y = ItemText(IDC_OPT_Y);
+    fields_.width = ItemText(IDC_OPT_WIDTH);
+    fields_.height = ItemText(IDC_OPT_HEIGHT);
+    fields_.keepGeometry = Checked(IDC_OPT_KEEP_GEOMETRY);
+    fields_.startupBuried = Checked(IDC_OPT_STARTUP_BURIED);
+    fields_.autoWakeup = Checked(IDC_OPT_AUTO_WAKEUP);
+    fields_.menuExecBuried = Checked(IDC_OPT_MENU_EXEC_BURIED);
+    fields_.animateTimer = ItemText(IDC_OPT_ANIMATE_TIMER);
+    const OptionsCheck check = StoreOptions(fields_, controller_);
+    if (check.ok) {
+      End(IDOK);
+      return;
+    }
+    int id = 0;
+    switch (check.field) {
+      case OptionsField::kClass: id = IDC_OPT_CLASS; break;
+      case OptionsField::kThread: id = IDC_OPT_THREAD; break;
+      case OptionsField::kInitSleep: id = IDC_OPT_INIT_SLEEP; break;
+      case OptionsField::kConsecutive: id = IDC_OPT_CONSECUTIVE; break;
+      case OptionsField::kAutoWakeup: id = IDC_OPT_AUTO_WAKEUP; break;
+      case OptionsField::kStartupBuried: id = IDC_OPT_STARTUP_BURIED; break;
+      case OptionsField::kKeepGeometry: id = IDC_OPT_KEEP_GEOMETRY; break;
+      case OptionsField::kHeight: id = IDC_OPT_HEIGHT; break;
+      case OptionsField::kX: id = IDC_OPT_X; break;
+      case OptionsField::kY: id = IDC_OPT_Y; break;
+      case OptionsField::kWidth: id = IDC_OPT_WIDTH; break;
+      case OptionsField::kAnimateTimer: id = IDC_OPT_ANIMATE_TIMER; break;
+      case OptionsField::kMenuExecBuried: id = IDC_OPT_MENU_EXEC_BURIED; break;
+      case OptionsField::kStopDuringSSaving: id = IDC_OPT_STOP_SSAVING; break;
+      case OptionsField::kNone: break;
+    }
+    Refuse(*this, check.message, id);
+  }
+
+ private:
+  AncestryPop3Controller& controller_;
+  OptionsFields fields_;
+};
+
+class AutoExecControlDialog : public Dialog {
+ public:
+  explicit AutoExecControlDialog(AncestryPop3Controller& controller)
+      : controller_(controller), fields_(LoadAutoExecControl(controller)) {}
+
+ protected:
+  BOOL OnInit() override {
+    Show();
+    return TRUE;
+  }
+
+  bool OnCommand(int id, int code, HWND control) override {
+    switch (id) {
+      case IDC_CTL_KILL_BEFORE:
+      case IDC_CTL_KILL_NO_MAIL:
+      case IDC_CTL_KILL_MENU:
+        if (code == BN_CLICKED) {
+          Read();
+          ApplyEnabling();
+        }
+        return true;
+      case IDC_CTL_DEFAULT:
+        fields_ = DefaultAutoExecControl();
+        Show();
+        return true;
+      default:
+        return Dialog::OnCommand(id, code, control);
+    }
+  }
+
+  void OnOk() override {
+    Read();
+    const AutoExecControlCheck check = StoreAutoExecControl(fields_, controller_);
+    if (check.ok) {
+      End(IDOK);
+      return;
+    }
+    Refuse(*this, check.message, check.field == AutoExecControlField::kDelay ? IDC_CTL_DELAY : 0);
+  }
+
+ private:
+  void Show() {
+    CheckRadioButton(hwnd_, IDC_CTL_SEQUENCE_DELAY, IDC_CTL_SEQUENCE_TIMEOUT,
+                     fields_.sequenceRadio == 1 ? IDC_CTL_SEQUENCE_TIMEOUT : IDC_CTL_SEQUENCE_DELAY);
+    SetItemText(IDC_CTL_DELAY, fields_.delay);
+    SetChecked(IDC_CTL_KILL_BEFORE, fields_.killBeforeRestart);
+    SetChecked(IDC_CTL_KILL_NO_MAIL, fields_.killWhenNoMail);
+    SetChecked(IDC_CTL_KILL_MENU, fields_.killOnMenuExec);
+    SetChecked(IDC_CTL_POST_CLOSE, fields_.postClose);
+    SetChecked(IDC_CTL_POST_QUIT, fields_.postQuit);
+    SetChecked(IDC_CTL_TERMINATE, fields_.terminate);
+    ApplyEnabling();
+  }
+
+  void Read() {
+    fields_.sequenceRadio = Checked(IDC_CTL_SEQUENCE_TIMEOUT) ? 1 : 0;
+    fields_.delay = ItemText(IDC_CTL_DELAY);
+    fields_.killBeforeRestart = Checked(IDC_CTL_KILL_BEFORE);
+    fields_.killWhenNoMail = Checked(IDC_CTL_KILL_NO_MAIL);
+    fields_.killOnMenuExec = Checked(IDC_CTL_KILL_MENU);
+    fields_.postClose = Checked(IDC_CTL_POST_CLOSE);
+    fields_.postQuit = Checked(IDC_CTL_POST_QUIT);
+    fields_.terminate = Checked(IDC_CTL_TERMINATE);
+  }
+
+  // Disabled method boxes keep their check state.
+  void ApplyEnabling() {
+    const bool enabled = KillMethodsEnabled(fields_);
+    for (int id : {IDC_CTL_POST_CLOSE, IDC_CTL_POST_QUIT, IDC_CTL_TERMINATE}) Enable(id, enabled);
+  }
+
+  AncestryPop3Controller& controller_;
+  AutoExecControlFields fields_;
+};
+
+}  // namespace
+
+bool RunOptionsDialog(HWND owner, AncestryPop3Controller& controller) {
+  OptionsDialog dialog(controller);
+  return dialog.RunModal(owner, IDD_OPTIONS) == IDOK;
+}
+
+bool RunAutoExecControlDialog(HWND owner, AncestryPop3Controller& controller) {
+  AutoExecControlDialog dialog(controller);
+  return dialog.RunModal(owner, IDD_AUTO_EXEC_CONTROL) == IDOK;
+}
+
+}  // namespace bw
