@@ -1,5 +1,5 @@
 // Names by which the programs find each other: the checker's window class
-// and title, and the configurator's program file. Both programs and the
+// and title, and both programs' files. Both programs and the
 // Windows tests use these.
 #pragma once
 
@@ -10,6 +10,8 @@ namespace bw {
 inline constexpr char kCheckerClassName[] = "POP3 Mail Checker Checker";
 // The checker's window title, also the caption of its message boxes.
 inline constexpr char kCheckerWindowName[] = "Bellwick";
+// The checker, which the configurator looks for beside itself.
+inline constexpr char kCheckerProgram[] = "Bellwick.exe";
 // The configurator, started from the checker's folder.
 inline constexpr char kConfiguratorProgram[] = "Knobset.exe";
 

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "common/win32/process_start.h"
+#include "common/win32/program_names.h"
 #include "common/win32/system_error.h"
 #include "configurator/core/main_rules.h"
 #include "configurator/win32/main_paths.h"
@@ -122,7 +123,7 @@ void MainWindow::Restart(bool simulated) {
     // does not exist) would not be the restart the user asked for.
     if (!Save()) return;
   }
-  if (HWND running = FindWindowA("POP3 Mail Checker Checker", nullptr)) {
+  if (HWND running = FindWindowA(kCheckerClassName, nullptr)) {
     const char* question = simulated ? "ｼﾐｭﾚｰﾄﾓｰﾄﾞにて再起動します. よろしいですか？\r\n"
                                      : "再起動します. よろしいですか？\r\n";
     if (KnobsetBox(hwnd_, question, MB_YESNO | MB_ICONQUESTION) != IDYES) return;

@@ -5,6 +5,7 @@
 
 #include <shellapi.h>
 
+#include "common/win32/program_names.h"
 #include "configurator/core/main_rules.h"
 #include "configurator/core/record_fields.h"
 #include "configurator/core/record_list.h"
@@ -105,7 +106,7 @@ BOOL MainWindow::OnInit() {
 
   TakeConfiguration();
 
-  checkerPath_ = PathBesideProgram(ProgramPath(), "Bellwick.exe");
+  checkerPath_ = PathBesideProgram(ProgramPath(), kCheckerProgram);
   checkerPresent_ = IsOrdinaryFile(checkerPath_);
   return FALSE;
 }

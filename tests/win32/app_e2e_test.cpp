@@ -71,7 +71,7 @@ HWND FindBoxOf(DWORD processId) {
 class Checker {
  public:
   Checker(const std::string& dir, const std::string& arguments) {
-    std::string line = "\"" + bw_test::BinFolder() + "\\Bellwick.exe\" " + arguments;
+    std::string line = "\"" + bw_test::BinFolder() + "\\" + bw::kCheckerProgram + "\" " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
@@ -187,7 +187,7 @@ TEST_F(CheckerApp, SecondInstanceWithXClosesTheFirstAndDashD1Refuses) {
   Checker first(dir, "-s -p b.ini");
   ASSERT_TRUE(first.window);
   bw_test::RunResult refused =
-      bw_test::RunAnsweringBoxes("\"" + bw_test::BinFolder() + "\\Bellwick.exe\" -d 1 -p b.ini", dir);
+      bw_test::RunAnsweringBoxes("\"" + bw_test::BinFolder() + "\\" + bw::kCheckerProgram + "\" -d 1 -p b.ini", dir);
   ASSERT_EQ(refused.boxes.size(), 1u);
   EXPECT_EQ(refused.boxes[0].text, "既に起動されています.");
   EXPECT_FALSE(first.Ended(0));

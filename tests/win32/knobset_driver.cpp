@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "common/win32/program_names.h"
+
 namespace bw_test {
 namespace {
 
@@ -46,7 +48,7 @@ BOOL CALLBACK FindControlBelow(HWND window, LPARAM param) {
 }  // namespace
 
 KnobsetProcess::KnobsetProcess(const std::string& arguments, const std::string& directory) {
-  std::string line = "\"" + BinFolder() + "\\Knobset.exe\" " + arguments;
+  std::string line = "\"" + BinFolder() + "\\" + bw::kConfiguratorProgram + "\" " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/win32/program_names.h"
 #include "configurator/win32/resource.h"
 #include "tests/win32/driver.h"
 #include "tests/win32/knobset_driver.h"
@@ -20,7 +21,6 @@ using namespace bw_test;
 
 const char kMainTitle[] = "Bellwick Configration";
 const char kAccountTitle[] = "接続先の設定";
-const char kCheckerClass[] = "POP3 Mail Checker Checker";
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000) {
   for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
@@ -504,7 +504,7 @@ TEST(KnobsetE2eTest, NineMenuApplicationsDisableAddOnTheMenuTabOnly) {
 // The checker's window that is not the test's own stand-in.
 HWND FindRealChecker() {
   HWND window = nullptr;
-  while ((window = FindWindowExA(nullptr, window, kCheckerClass, nullptr))) {
+  while ((window = FindWindowExA(nullptr, window, bw::kCheckerClassName, nullptr))) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     if (pid != GetCurrentProcessId()) return window;
