@@ -226,6 +226,14 @@ TEST_F(ParameterFile, SaveToAnUncreatableFileIsReportedNotSaved) {
 
 using GeometryRewrite = ParameterFile;
 
+// Places the window at 1,2 with the size 3,4.
+void Place(bw::AncestryPop3Controller& c) {
+  c.windowX = 1;
+  c.windowY = 2;
+  c.windowWidthSetting = 3;
+  c.windowHeightSetting = 4;
+}
+
 TEST_F(GeometryRewrite, ChangesExactlyTheTwoControllerLines) {
   std::string original = Crlf(kExampleFile);
   WriteBytes(Path("g.ini"), original);
@@ -247,10 +255,7 @@ TEST_F(GeometryRewrite, InsertsMissingLinesBeforeTheFirstChildAndKeepsOtherLineE
              "AncestryPop3Controller::RingListClass\t{\n\tAnimateTimer\t100\n"
              "\tAncestryPop3Checker::RingListClass\t{\n\t\tWindowSize\t1,1\n\t}\n}\n--EOF--\n");
   bw::AncestryPop3Controller c;
-  c.windowX = 1;
-  c.windowY = 2;
-  c.windowWidthSetting = 3;
-  c.windowHeightSetting = 4;
+  Place(c);
   bw::SaveGeometry(c, Path("g.ini"));
   EXPECT_EQ(ReadBytes(Path("g.ini")),
             "AncestryPop3Controller::RingListClass\t{\n\tAnimateTimer\t100\n"
@@ -271,10 +276,7 @@ TEST_F(GeometryRewrite, NulBytesLoneCrsLongLinesAndTextAfterCtrlZSurviveByteForB
                            "}\r\n--EOF--\r\n\x1A\tWindowSize\t7,7\r\nafter";
   WriteBytes(Path("g.ini"), head + "\tWindowSize\t1,1\r\n" + tail);
   bw::AncestryPop3Controller c;
-  c.windowX = 1;
-  c.windowY = 2;
-  c.windowWidthSetting = 3;
-  c.windowHeightSetting = 4;
+  Place(c);
   bw::SaveGeometry(c, Path("g.ini"));
   EXPECT_EQ(ReadBytes(Path("g.ini")),
             head + "\tWindowSize\t3,4\r\n\tWindowPosition\t1,2\r\n" + tail);

@@ -343,6 +343,17 @@ void PressTab(bool shift) {
   Sleep(150);
 }
 
+// Presses Tab (Shift+Tab when `backwards`) `presses` times and lists the id
+// of the focused control after each press.
+std::string TabWalk(HWND dialog, int presses, bool backwards) {
+  std::string ids;
+  for (int i = 0; i < presses; ++i) {
+    PressTab(backwards);
+    ids += std::to_string(FocusedId(dialog)) + " ";
+  }
+  return ids;
+}
+
 TEST(KnobsetE2eTest, TabKeysWalkFromTheTabControlIntoThePageAndFromThePageToOk) {
   const std::string dir = MakeScratchFolder("knobset-tab-keys");
   KnobsetProcess knobset("-p new.ini", dir);
@@ -354,18 +365,8 @@ TEST(KnobsetE2eTest, TabKeysWalkFromTheTabControlIntoThePageAndFromThePageToOk) 
   SetForegroundWindow(account);
   Sleep(300);
   ASSERT_EQ(FocusedId(account), IDC_CONNECTION_NAME);
-  std::string forward;
-  for (int i = 0; i < 10; ++i) {
-    PressTab(false);
-    forward += std::to_string(FocusedId(account)) + " ";
-  }
-  EXPECT_EQ(forward, "1102 1103 1104 1201 1202 1203 1204 1 2 1101 ");
-  std::string backward;
-  for (int i = 0; i < 7; ++i) {
-    PressTab(true);
-    backward += std::to_string(FocusedId(account)) + " ";
-  }
-  EXPECT_EQ(backward, "2 1 1204 1203 1202 1201 1104 ");
+  EXPECT_EQ(TabWalk(account, 10, false), "1102 1103 1104 1201 1202 1203 1204 1 2 1101 ");
+  EXPECT_EQ(TabWalk(account, 7, true), "2 1 1204 1203 1202 1201 1104 ");
   PressButton(account, IDCANCEL);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));
   PressButton(main, IDCANCEL);
@@ -843,20 +844,11 @@ TEST(KnobsetE2eTest, ApplicationDialogTabKeysEnterThePageFromTheTabsAndShiftTabF
   Sleep(300);
   ASSERT_EQ(FocusedId(app), IDC_APP_MENU_NAME);
   // OK is disabled (no program yet) and left out, as are the disabled boxes.
-  std::string forward;
-  for (int i = 0; i < 17; ++i) {
-    PressTab(false);
-    forward += std::to_string(FocusedId(app)) + " ";
-  }
-  EXPECT_EQ(forward, "1612 1701 1704 1707 1602 1606 1607 1608 1609 1610 1611 2 1601 1612 1701 1704 1707 ");
+  EXPECT_EQ(TabWalk(app, 17, false),
+            "1612 1701 1704 1707 1602 1606 1607 1608 1609 1610 1611 2 1601 1612 1701 1704 1707 ");
   PressTab(false);
   ASSERT_EQ(FocusedId(app), IDC_APP_FILE);
-  std::string backward;
-  for (int i = 0; i < 5; ++i) {
-    PressTab(true);
-    backward += std::to_string(FocusedId(app)) + " ";
-  }
-  EXPECT_EQ(backward, "1707 1704 1701 1612 1601 ");
+  EXPECT_EQ(TabWalk(app, 5, true), "1707 1704 1701 1612 1601 ");
   PressButton(app, IDCANCEL);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(app); }));
   PressButton(main, IDCANCEL);
