@@ -22,7 +22,7 @@
 
 namespace bw {
 
-class ModalDialog;
+class Dialog;
 
 class CheckerApplication : public AncestryPop3Controller {
  public:
@@ -103,7 +103,7 @@ class CheckerApplication : public AncestryPop3Controller {
   void ApplyPriorities();
   Pop3Checker* AccountAt(int index) const;
   // Runs a dialog owned by the window; clicks on the window wait meanwhile.
-  INT_PTR RunDialog(ModalDialog& dialog);
+  INT_PTR RunDialog(Dialog& dialog);
   void RunMenuApplication(int number);
 
   HINSTANCE instance_;

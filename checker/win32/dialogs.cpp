@@ -8,10 +8,10 @@
 
 namespace bw {
 
-VersionDialog::VersionDialog(HINSTANCE instance) : ModalDialog(instance, IDD_VERSION) {}
+VersionDialog::VersionDialog(HINSTANCE instance) : Dialog(instance, IDD_VERSION) {}
 
 StatusDialog::StatusDialog(HINSTANCE instance, std::string text)
-    : ModalDialog(instance, IDD_STATUS), text_(std::move(text)) {}
+    : Dialog(instance, IDD_STATUS), text_(std::move(text)) {}
 
 bool StatusDialog::OnInit() {
   SetItemText(IDC_STATUS_TEXT, text_);
@@ -19,7 +19,7 @@ bool StatusDialog::OnInit() {
 }
 
 EmergencyDialog::EmergencyDialog(HINSTANCE instance, std::vector<Account> accounts)
-    : ModalDialog(instance, IDD_EMERGENCY), accounts_(std::move(accounts)) {}
+    : Dialog(instance, IDD_EMERGENCY), accounts_(std::move(accounts)) {}
 
 bool EmergencyDialog::OnInit() {
   int n = 0;

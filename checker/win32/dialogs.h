@@ -9,14 +9,14 @@
 namespace bw {
 
 // The version dialog: closes with OK or Cancel.
-class VersionDialog : public ModalDialog {
+class VersionDialog : public Dialog {
  public:
   explicit VersionDialog(HINSTANCE instance);
 };
 
 // The detailed status: the text given, read-only; only its close button
 // (Cancel) ends it.
-class StatusDialog : public ModalDialog {
+class StatusDialog : public Dialog {
  public:
   StatusDialog(HINSTANCE instance, std::string text);
 
@@ -31,7 +31,7 @@ class StatusDialog : public ModalDialog {
 // Emergency mode: one list line per account (" 1 name"), selected where the
 // account is in emergency mode now. On OK, `chosen` holds the selected list
 // positions in list order.
-class EmergencyDialog : public ModalDialog {
+class EmergencyDialog : public Dialog {
  public:
   struct Account {
     std::string name;

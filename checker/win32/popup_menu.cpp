@@ -89,7 +89,7 @@ void CheckerApplication::TrackPopupMenu() {
   menu_.Track(window_.Handle());
 }
 
-INT_PTR CheckerApplication::RunDialog(ModalDialog& dialog) {
+INT_PTR CheckerApplication::RunDialog(Dialog& dialog) {
   dialogOpen_ = true;
   INT_PTR result = dialog.DoModal(window_.Handle());
   dialogOpen_ = false;

@@ -1,15 +1,16 @@
-// A small base for modal dialogs made from a dialog template resource, for
-// every dialog of both programs.
+// A small base for dialogs made from a dialog template resource, for every
+// dialog of both programs: modal ones, and modeless ones such as a page
+// embedded in another dialog or a dialog serving as a program's main window.
 //
-// A dialog class derives from ModalDialog, keeps its own data as members,
+// A dialog class derives from Dialog, keeps its own data as members,
 // fills its controls in OnInit, reads them back in OnOK and handles its
 // other buttons in OnCommand. The caller sets the data, runs DoModal and,
 // on IDOK, reads the data back:
 //
-//   class NameDialog : public ModalDialog {
+//   class NameDialog : public Dialog {
 //    public:
 //     NameDialog(HINSTANCE instance, std::string name)
-//         : ModalDialog(instance, IDD_NAME), name(std::move(name)) {}
+//         : Dialog(instance, IDD_NAME), name(std::move(name)) {}
 //     std::string name;
 //
 //    protected:
@@ -32,17 +33,43 @@
 
 namespace bw {
 
-class ModalDialog {
+class Dialog {
  public:
-  ModalDialog(HINSTANCE instance, int templateId);
-  virtual ~ModalDialog() = default;
-  ModalDialog(const ModalDialog&) = delete;
-  ModalDialog& operator=(const ModalDialog&) = delete;
+  Dialog(HINSTANCE instance, int templateId);
+  // A modeless dialog still open goes with its object.
+  virtual ~Dialog();
+  Dialog(const Dialog&) = delete;
+  Dialog& operator=(const Dialog&) = delete;
 
   // Shows the dialog, owned by `owner` (may be none), and returns when it
   // has ended: the result given to End (IDOK, IDCANCEL or another), or -1
   // when the dialog could not be created.
   INT_PTR DoModal(HWND owner);
+  // Creates the dialog modeless: a child page when its template has the
+  // WS_CHILD style (then `parent` is the dialog it sits in), otherwise a
+  // window of its own owned by `parent` (may be none). The caller's message
+  // loop feeds it through IsDialogMessage. Returns the dialog, or none when
+  // it could not be created.
+  HWND Create(HWND parent);
+
+  // The running dialog (none before it is made and after it has ended) and
+  // its program instance.
+  HWND Handle() const { return dialog_; }
+  HINSTANCE Instance() const { return instance_; }
+
+  // Control helpers; `id` is the control's id in the template. Public so
+  // that a dialog can reach the controls of the pages it holds.
+  HWND Item(int id) const;
+  LRESULT SendItem(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+  std::string ItemText(int id) const;
+  void SetItemText(int id, const std::string& text);
+  // The control's text as a signed decimal number; `ok` tells whether it
+  // was one.
+  int ItemInt(int id, bool* ok = nullptr) const;
+  void SetItemInt(int id, int value);
+  bool IsChecked(int id) const;
+  void SetChecked(int id, bool checked);
+  void EnableItem(int id, bool enabled);
 
  protected:
   // WM_INITDIALOG: fill the controls. True lets the system put the focus on
@@ -62,7 +89,14 @@ class ModalDialog {
     (void)code;
     return false;
   }
-  // Any other message (WM_NOTIFY, WM_TIMER, ...). True when handled; then
+  // WM_NOTIFY from a control. True when handled; then `*result` is the
+  // notification's answer (0 unless set otherwise).
+  virtual bool OnNotify(NMHDR* header, LRESULT* result) {
+    (void)header;
+    (void)result;
+    return false;
+  }
+  // Any other message (WM_TIMER, WM_SYSCOMMAND, ...). True when handled; then
   // `result` is the dialog procedure's answer (TRUE unless set otherwise).
   virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     (void)message;
@@ -72,25 +106,9 @@ class ModalDialog {
     return false;
   }
 
-  // Ends the dialog; DoModal returns `result`.
+  // Ends the dialog: DoModal returns `result`; a modeless dialog is
+  // destroyed.
   void End(INT_PTR result);
-
-  // The running dialog (none outside DoModal) and its program instance.
-  HWND Handle() const { return dialog_; }
-  HINSTANCE Instance() const { return instance_; }
-
-  // Control helpers; `id` is the control's id in the template.
-  HWND Item(int id) const;
-  LRESULT SendItem(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-  std::string ItemText(int id) const;
-  void SetItemText(int id, const std::string& text);
-  // The control's text as a signed decimal number; `ok` tells whether it
-  // was one.
-  int ItemInt(int id, bool* ok = nullptr) const;
-  void SetItemInt(int id, int value);
-  bool IsChecked(int id) const;
-  void SetChecked(int id, bool checked);
-  void EnableItem(int id, bool enabled);
 
  private:
   static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
@@ -99,6 +117,7 @@ class ModalDialog {
   HINSTANCE instance_;
   int templateId_;
   HWND dialog_ = nullptr;
+  bool modeless_ = false;
 };
 
 }  // namespace bw

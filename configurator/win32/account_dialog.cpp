@@ -33,25 +33,22 @@ const int kTimeoutIds[3][3] = {
 
 const char kUnstorableText[] = "ﾌｧｲﾙに保存できない文字か長さの項目があります.";
 
-// The dialog whose Tab keys the message filter handles (one at a time).
-AccountDialog* g_navigating = nullptr;
-
 }  // namespace
 
 // ---- Account page ----
 
-BOOL AccountPage::OnInit() {
+bool AccountPage::OnInit() {
   SetItemText(IDC_CYCLE, Number(fields_.cycleMinutes));
   // Masking is on at every opening; it is stored nowhere.
   SetChecked(IDC_MASKING, true);
   user_.Open(fields_.userId, true);
   password_.Open(fields_.password, true);
   ShowMasking();
-  return FALSE;
+  return false;
 }
 
 void AccountPage::ShowMasking() {
-  const char passwordChar = Checked(IDC_MASKING) ? '*' : 0;
+  const char passwordChar = IsChecked(IDC_MASKING) ? '*' : 0;
   settingText_ = true;
   for (int id : {IDC_USER_ID, IDC_PASSWORD}) {
     SendMessageA(Item(id), EM_SETPASSWORDCHAR, static_cast<WPARAM>(passwordChar), 0);
@@ -61,10 +58,10 @@ void AccountPage::ShowMasking() {
   settingText_ = false;
 }
 
-bool AccountPage::OnCommand(int id, int code, HWND) {
+bool AccountPage::OnCommand(int id, int code) {
   if (id == IDC_MASKING && code == BN_CLICKED) {
-    user_.ApplyMasking(Checked(IDC_MASKING));
-    password_.ApplyMasking(Checked(IDC_MASKING));
+    user_.ApplyMasking(IsChecked(IDC_MASKING));
+    password_.ApplyMasking(IsChecked(IDC_MASKING));
     ShowMasking();
     return true;
   }
@@ -103,24 +100,24 @@ bool AccountPage::Read() {
 
 // ---- Time-out page ----
 
-BOOL TimeoutPage::OnInit() {
+bool TimeoutPage::OnInit() {
   rows_[0].Open(fields_.toDnsSec);
   rows_[1].Open(fields_.toConnectSec);
   rows_[2].Open(fields_.toSendRecvSec);
   for (int row = 0; row < 3; ++row) ShowRow(row);
   SetChecked(IDC_CONTINUE_TIMEOUT, fields_.continueTimeout != 0);
   SetChecked(IDC_CONTINUE_CONNECT, fields_.continueConnectEr != 0);
-  return FALSE;
+  return false;
 }
 
 void TimeoutPage::ShowRow(int row) {
-  CheckRadioButton(hwnd_, kTimeoutIds[row][0], kTimeoutIds[row][1],
+  CheckRadioButton(Handle(), kTimeoutIds[row][0], kTimeoutIds[row][1],
                    rows_[row].changed ? kTimeoutIds[row][1] : kTimeoutIds[row][0]);
   SetItemText(kTimeoutIds[row][2], Number(rows_[row].value));
-  Enable(kTimeoutIds[row][2], rows_[row].changed);
+  EnableItem(kTimeoutIds[row][2], rows_[row].changed);
 }
 
-bool TimeoutPage::OnCommand(int id, int code, HWND) {
+bool TimeoutPage::OnCommand(int id, int code) {
   if (code != BN_CLICKED) return false;
   for (int row = 0; row < 3; ++row) {
     if (id != kTimeoutIds[row][0] && id != kTimeoutIds[row][1]) continue;
@@ -149,14 +146,14 @@ bool TimeoutPage::Read() {
   fields_.toDnsSec = rows_[0].value;
   fields_.toConnectSec = rows_[1].value;
   fields_.toSendRecvSec = rows_[2].value;
-  fields_.continueTimeout = Checked(IDC_CONTINUE_TIMEOUT);
-  fields_.continueConnectEr = Checked(IDC_CONTINUE_CONNECT);
+  fields_.continueTimeout = IsChecked(IDC_CONTINUE_TIMEOUT);
+  fields_.continueConnectEr = IsChecked(IDC_CONTINUE_CONNECT);
   return true;
 }
 
 // ---- Protocol page ----
 
-BOOL ProtocolPage::OnInit() {
+bool ProtocolPage::OnInit() {
   for (const char* text : {"自動", "する", "しない"})
     SendMessageA(Item(IDC_APOP), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
   // A stored value outside the list selects nothing and is kept on OK.
@@ -166,7 +163,7 @@ BOOL ProtocolPage::OnInit() {
   SendMessageA(Item(IDC_TLS), CB_SETCURSEL, static_cast<WPARAM>(fields_.useTls), 0);
   SetChecked(IDC_UIDL, fields_.useUidl != 0);
   SetChecked(IDC_NO_QUIT, fields_.disconnectNoQuit != 0);
-  return FALSE;
+  return false;
 }
 
 bool ProtocolPage::Read() {
@@ -174,147 +171,89 @@ bool ProtocolPage::Read() {
   if (apop != CB_ERR) fields_.useApop = static_cast<int>(apop);
   const LRESULT tls = SendMessageA(Item(IDC_TLS), CB_GETCURSEL, 0, 0);
   if (tls != CB_ERR) fields_.useTls = static_cast<int>(tls);
-  fields_.useUidl = Checked(IDC_UIDL);
-  fields_.disconnectNoQuit = Checked(IDC_NO_QUIT);
+  fields_.useUidl = IsChecked(IDC_UIDL);
+  fields_.disconnectNoQuit = IsChecked(IDC_NO_QUIT);
   return true;
 }
 
 // ---- The dialog ----
 
 AccountDialog::AccountDialog(AncestryPop3Checker& account)
-    : account_(account),
+    : PagedDialog(IDD_ACCOUNT, IDC_ACCOUNT_TABS),
+      account_(account),
       fields_(ReadAccountFields(account)),
       accountPage_(fields_),
       timeoutPage_(fields_),
       protocolPage_(fields_) {}
 
-AccountDialog::~AccountDialog() {
-  if (filter_) UnhookWindowsHookEx(filter_);
-  if (g_navigating == this) g_navigating = nullptr;
-}
-
-BOOL AccountDialog::OnInit() {
+bool AccountDialog::OnInit() {
   for (int id : {IDC_CONNECTION_NAME, IDC_HOST_NAME, IDC_SERVICE_NAME})
     SendMessageA(Item(id), EM_LIMITTEXT, 64, 0);
   SetItemText(IDC_CONNECTION_NAME, fields_.connectionName);
   SetItemText(IDC_HOST_NAME, fields_.hostName);
   SetItemText(IDC_SERVICE_NAME, fields_.serviceName);
 
-  HWND tabs = Item(IDC_ACCOUNT_TABS);
-  const char* const labels[] = {"ｱｶｳﾝﾄ", "ﾀｲﾑｱｳﾄ", "ﾌﾟﾛﾄｺﾙ"};
-  for (int i = 0; i < 3; ++i) {
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>(labels[i]);
-    SendMessageA(tabs, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-  }
-  // The pages fill the tab control's display area and lie above it.
-  RECT frame;
-  GetWindowRect(tabs, &frame);
-  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&frame), 2);
-  SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&frame));
-  pages_[0] = accountPage_.CreateChild(hwnd_, IDD_ACCOUNT_PAGE);
-  pages_[1] = timeoutPage_.CreateChild(hwnd_, IDD_TIMEOUT_PAGE);
-  pages_[2] = protocolPage_.CreateChild(hwnd_, IDD_PROTOCOL_PAGE);
-  for (HWND page : pages_)
-    SetWindowPos(page, HWND_TOP, frame.left, frame.top, frame.right - frame.left,
-                 frame.bottom - frame.top, SWP_HIDEWINDOW);
-  ShowPage(0);
-
-  g_navigating = this;
-  filter_ = SetWindowsHookExA(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
+  SetUpPages({"ｱｶｳﾝﾄ", "ﾀｲﾑｱｳﾄ", "ﾌﾟﾛﾄｺﾙ"}, {&accountPage_, &timeoutPage_, &protocolPage_});
   // The dialog opens on its first field, not inside the page lying on top.
-  SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_CONNECTION_NAME)), TRUE);
-  return FALSE;
-}
-
-void AccountDialog::ShowPage(int page) {
-  SendMessageA(Item(IDC_ACCOUNT_TABS), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
-  for (int i = 0; i < 3; ++i) ShowWindow(pages_[i], i == page ? SW_SHOW : SW_HIDE);
-  shown_ = page;
-}
-
-bool AccountDialog::OnNotify(NMHDR* header, LRESULT*) {
-  if (header->idFrom == IDC_ACCOUNT_TABS && header->code == TCN_SELCHANGE) {
-    ShowPage(static_cast<int>(SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
-    SetFocus(header->hwndFrom);
-    return true;
-  }
+  SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_CONNECTION_NAME)), TRUE);
   return false;
 }
 
-bool AccountDialog::Navigate(HWND focus, bool backwards) {
-  // The Tab ring: the dialog's own fields, the tab control, the shown page's
-  // enabled controls, then OK and Cancel. Leaving the page forwards reaches
-  // OK, backwards the tab control; Tab on the tab control enters the page.
+std::vector<HWND> AccountDialog::TabRing() const {
+  // The dialog's own fields, the tab control, the shown page's controls,
+  // then OK and Cancel. Leaving the page forwards reaches OK, backwards the
+  // tab control; Tab on the tab control enters the page.
   std::vector<HWND> ring;
   for (int id : {IDC_CONNECTION_NAME, IDC_HOST_NAME, IDC_SERVICE_NAME, IDC_ACCOUNT_TABS})
     ring.push_back(Item(id));
-  for (HWND child = GetWindow(pages_[shown_], GW_CHILD); child;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    const LONG_PTR style = GetWindowLongPtrA(child, GWL_STYLE);
-    if ((style & WS_TABSTOP) && IsWindowEnabled(child) && IsWindowVisible(child))
-      ring.push_back(child);
-  }
+  AddShownPage(&ring);
   ring.push_back(Item(IDOK));
   ring.push_back(Item(IDCANCEL));
-
-  // A combo box's edit or list child counts as the combo box itself.
-  HWND control = focus;
-  while (control && GetParent(control) != hwnd_ && GetParent(control) != pages_[shown_])
-    control = GetParent(control);
-  for (size_t i = 0; i < ring.size(); ++i) {
-    if (ring[i] != control) continue;
-    const size_t n = ring.size();
-    HWND next = ring[backwards ? (i + n - 1) % n : (i + 1) % n];
-    SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
-    return true;
-  }
-  return false;
+  return ring;
 }
 
-LRESULT CALLBACK AccountDialog::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
-  auto* msg = reinterpret_cast<MSG*>(lParam);
-  if (code == MSGF_DIALOGBOX && g_navigating && msg->message == WM_KEYDOWN &&
-      msg->wParam == VK_TAB && IsChild(g_navigating->hwnd_, msg->hwnd)) {
-    if (g_navigating->Navigate(msg->hwnd, GetKeyState(VK_SHIFT) < 0)) return 1;
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-void AccountDialog::OnOk() {
+bool AccountDialog::OnOK() {
   std::string message;
   for (int id : {IDC_CONNECTION_NAME, IDC_HOST_NAME, IDC_SERVICE_NAME}) {
     const std::string text = ItemText(id);
     message = LengthMessage(text, 64);
     if (!message.empty()) {
-      KnobsetBox(hwnd_, message, MB_OK | MB_ICONEXCLAMATION);
+      KnobsetBox(Handle(), message, MB_OK | MB_ICONEXCLAMATION);
       SetFocus(Item(id));
-      return;
+      return false;
     }
   }
   fields_.connectionName = ItemText(IDC_CONNECTION_NAME);
   fields_.hostName = ItemText(IDC_HOST_NAME);
   fields_.serviceName = ItemText(IDC_SERVICE_NAME);
   // Each page is read in turn; the page holding a refused value is shown.
-  if (!accountPage_.Read()) return ShowPage(0);
-  if (!timeoutPage_.Read()) return ShowPage(1);
-  if (!protocolPage_.Read()) return ShowPage(2);
+  if (!accountPage_.Read()) {
+    ShowPage(0);
+    return false;
+  }
+  if (!timeoutPage_.Read()) {
+    ShowPage(1);
+    return false;
+  }
+  if (!protocolPage_.Read()) {
+    ShowPage(2);
+    return false;
+  }
   message = RequiredFieldsMessage(fields_.connectionName, fields_.hostName,
                                   fields_.serviceName, fields_.userId, fields_.password);
   if (!message.empty()) {
     ShowPage(0);
-    KnobsetBox(hwnd_, message);
-    return;
+    KnobsetBox(Handle(), message);
+    return false;
   }
   // The record refuses a text that one line of the file cannot carry back
   // (a control character, or a user ID or password too long for a line).
   if (WriteAccountFields(account_, fields_) != kSetOk) {
     ShowPage(0);
-    KnobsetBox(hwnd_, kUnstorableText, MB_OK | MB_ICONEXCLAMATION);
-    return;
+    KnobsetBox(Handle(), kUnstorableText, MB_OK | MB_ICONEXCLAMATION);
+    return false;
   }
-  End(IDOK);
+  return true;
 }
 
 }  // namespace bw

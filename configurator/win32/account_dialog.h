@@ -6,6 +6,7 @@
 #include "configurator/core/account_model.h"
 #include "configurator/core/record_fields.h"
 #include "configurator/win32/dialog.h"
+#include "configurator/win32/paged_dialog.h"
 #include "configurator/win32/resource.h"
 
 namespace bw {
@@ -13,13 +14,14 @@ namespace bw {
 // "ｱｶｳﾝﾄ": user ID and password with their masking, and the cycle.
 class AccountPage : public Dialog {
  public:
-  explicit AccountPage(AccountFields& fields) : fields_(fields) {}
+  explicit AccountPage(AccountFields& fields)
+      : Dialog(GetModuleHandleA(nullptr), IDD_ACCOUNT_PAGE), fields_(fields) {}
   // Reads the page into the fields; false after showing a range message.
   bool Read();
 
  protected:
-  BOOL OnInit() override;
-  bool OnCommand(int id, int code, HWND control) override;
+  bool OnInit() override;
+  bool OnCommand(int id, int code) override;
 
  private:
   MaskedField& FieldOf(int id) { return id == IDC_USER_ID ? user_ : password_; }
@@ -34,12 +36,13 @@ class AccountPage : public Dialog {
 // "ﾀｲﾑｱｳﾄ": three radio pairs with their number boxes and two check boxes.
 class TimeoutPage : public Dialog {
  public:
-  explicit TimeoutPage(AccountFields& fields) : fields_(fields) {}
+  explicit TimeoutPage(AccountFields& fields)
+      : Dialog(GetModuleHandleA(nullptr), IDD_TIMEOUT_PAGE), fields_(fields) {}
   bool Read();
 
  protected:
-  BOOL OnInit() override;
-  bool OnCommand(int id, int code, HWND control) override;
+  bool OnInit() override;
+  bool OnCommand(int id, int code) override;
 
  private:
   void ShowRow(int row);
@@ -50,41 +53,33 @@ class TimeoutPage : public Dialog {
 // "ﾌﾟﾛﾄｺﾙ": APOP choice, UIDL, QUIT and the TLS choice.
 class ProtocolPage : public Dialog {
  public:
-  explicit ProtocolPage(AccountFields& fields) : fields_(fields) {}
+  explicit ProtocolPage(AccountFields& fields)
+      : Dialog(GetModuleHandleA(nullptr), IDD_PROTOCOL_PAGE), fields_(fields) {}
   bool Read();
 
  protected:
-  BOOL OnInit() override;
+  bool OnInit() override;
 
  private:
   AccountFields& fields_;
 };
 
-class AccountDialog : public Dialog {
+class AccountDialog : public PagedDialog {
  public:
   // Edits `account` in place only when the user confirms with OK.
   explicit AccountDialog(AncestryPop3Checker& account);
-  ~AccountDialog() override;
 
  protected:
-  BOOL OnInit() override;
-  bool OnNotify(NMHDR* header, LRESULT* result) override;
-  void OnOk() override;
+  bool OnInit() override;
+  bool OnOK() override;
+  std::vector<HWND> TabRing() const override;
 
  private:
-  void ShowPage(int page);
-  // Moves the focus for Tab or Shift+Tab; false when the focus is elsewhere.
-  bool Navigate(HWND focus, bool backwards);
-  static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);
-
   AncestryPop3Checker& account_;
   AccountFields fields_;
   AccountPage accountPage_;
   TimeoutPage timeoutPage_;
   ProtocolPage protocolPage_;
-  HWND pages_[3] = {};
-  int shown_ = 0;
-  HHOOK filter_ = nullptr;
 };
 
 }  // namespace bw

@@ -19,23 +19,6 @@
 namespace bw {
 namespace {
 
-// The dialog whose Tab keys the message filter handles (one at a time).
-ApplicationDialog* g_navigating = nullptr;
-
-const char* const kClassEntries[] = {"継承", "低い", "通常", "高い"};
-const char* const kThreadEntries[] = {"継承", "より低く", "少し低く", "通常", "少し高く", "より高く"};
-
-void FillList(HWND combo, const char* const* entries, int count, int selected) {
-  for (int i = 0; i < count; ++i)
-    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries[i]));
-  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
-}
-
-int Selected(HWND combo) {
-  const LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-  return index == CB_ERR ? 0 : static_cast<int>(index);
-}
-
 // The current drive and directory, put back when the chooser is done (the
 // file dialogs may move it, and the record's relative paths depend on it).
 class CurrentDirectoryKeeper {
@@ -55,25 +38,11 @@ class CurrentDirectoryKeeper {
   std::string saved_;
 };
 
-// The open-file dialog of the choosers; `filter` uses "|" as separator.
+// The open-file dialog of the choosers.
 bool AskOpenFile(HWND owner, const char* filter, const std::string& initial, DWORD flags,
                  const char* initialFolder, std::string* chosen) {
-  char file[MAX_PATH] = {};
-  std::strncpy(file, initial.c_str(), MAX_PATH - 1);
-  std::string filters = filter;
-  for (char& c : filters)
-    if (c == '|') c = '\0';
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = filters.c_str();
-  ofn.lpstrFile = file;
-  ofn.nMaxFile = MAX_PATH;
-  ofn.lpstrInitialDir = initialFolder;
-  ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | flags;
-  if (!GetOpenFileNameA(&ofn)) return false;
-  *chosen = file;
-  return true;
+  return AskFile(owner, true, filter, initial, initialFolder, nullptr,
+                 OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | flags, chosen);
 }
 
 // A registry text value of the current user, "" when unreadable.
@@ -154,19 +123,19 @@ bool ChooseFolder(HWND owner, std::string* folder) {
 
 // ---- Geometry page ----
 
-BOOL GeometryPage::OnInit() {
+bool GeometryPage::OnInit() {
   const int radios[] = {IDC_SHOW_NORMAL, IDC_SHOW_MINIMIZED, IDC_SHOW_MAXIMIZED};
-  CheckRadioButton(hwnd_, IDC_SHOW_NORMAL, IDC_SHOW_MAXIMIZED, radios[fields_.showRadio]);
+  CheckRadioButton(Handle(), IDC_SHOW_NORMAL, IDC_SHOW_MAXIMIZED, radios[fields_.showRadio]);
   SetChecked(IDC_POSITION_GIVEN, fields_.positionGiven);
   SetItemText(IDC_POS_X, fields_.x);
   SetItemText(IDC_POS_Y, fields_.y);
   SetChecked(IDC_SIZE_GIVEN, fields_.sizeGiven);
   SetItemText(IDC_SIZE_WIDTH, fields_.width);
   SetItemText(IDC_SIZE_HEIGHT, fields_.height);
-  return FALSE;
+  return false;
 }
 
-bool GeometryPage::OnCommand(int id, int code, HWND) {
+bool GeometryPage::OnCommand(int id, int code) {
   if ((id == IDC_POSITION_GIVEN || id == IDC_SIZE_GIVEN) && code == BN_CLICKED) {
     owner_.Refresh();
     return true;
@@ -175,35 +144,34 @@ bool GeometryPage::OnCommand(int id, int code, HWND) {
 }
 
 void GeometryPage::Read() {
-  fields_.showRadio = Checked(IDC_SHOW_MINIMIZED) ? 1 : Checked(IDC_SHOW_MAXIMIZED) ? 2 : 0;
-  fields_.positionGiven = Checked(IDC_POSITION_GIVEN);
+  fields_.showRadio = IsChecked(IDC_SHOW_MINIMIZED) ? 1 : IsChecked(IDC_SHOW_MAXIMIZED) ? 2 : 0;
+  fields_.positionGiven = IsChecked(IDC_POSITION_GIVEN);
   fields_.x = ItemText(IDC_POS_X);
   fields_.y = ItemText(IDC_POS_Y);
-  fields_.sizeGiven = Checked(IDC_SIZE_GIVEN);
+  fields_.sizeGiven = IsChecked(IDC_SIZE_GIVEN);
   fields_.width = ItemText(IDC_SIZE_WIDTH);
   fields_.height = ItemText(IDC_SIZE_HEIGHT);
 }
 
 void GeometryPage::ApplyEnabling(const AppDialogEnabling& enabling) {
-  Enable(IDC_POS_X, enabling.positionEdits);
-  Enable(IDC_POS_Y, enabling.positionEdits);
-  Enable(IDC_SIZE_WIDTH, enabling.sizeEdits);
-  Enable(IDC_SIZE_HEIGHT, enabling.sizeEdits);
+  EnableItem(IDC_POS_X, enabling.positionEdits);
+  EnableItem(IDC_POS_Y, enabling.positionEdits);
+  EnableItem(IDC_SIZE_WIDTH, enabling.sizeEdits);
+  EnableItem(IDC_SIZE_HEIGHT, enabling.sizeEdits);
 }
 
 // ---- Priority page ----
 
-BOOL PriorityPage::OnInit() {
+bool PriorityPage::OnInit() {
   SetChecked(IDC_PRIORITY_GIVEN, fields_.priorityGiven);
-  FillList(Item(IDC_PRIORITY_CLASS), kClassEntries, 4, fields_.classIndex);
-  FillList(Item(IDC_PRIORITY_THREAD), kThreadEntries, 6, fields_.threadIndex);
+  FillPriorityLists(Item(IDC_PRIORITY_CLASS), fields_.classIndex, Item(IDC_PRIORITY_THREAD), fields_.threadIndex);
   SetChecked(IDC_INITIAL_ONCE, fields_.initialOnce);
   SetChecked(IDC_DISABLE_IME, fields_.disableIME);
   SetItemText(IDC_INPUT_TIMEOUT, fields_.inputTimeout);
-  return FALSE;
+  return false;
 }
 
-bool PriorityPage::OnCommand(int id, int code, HWND) {
+bool PriorityPage::OnCommand(int id, int code) {
   if (id == IDC_PRIORITY_GIVEN && code == BN_CLICKED) {
     owner_.Refresh();
     return true;
@@ -212,25 +180,26 @@ bool PriorityPage::OnCommand(int id, int code, HWND) {
 }
 
 void PriorityPage::Read() {
-  fields_.priorityGiven = Checked(IDC_PRIORITY_GIVEN);
+  fields_.priorityGiven = IsChecked(IDC_PRIORITY_GIVEN);
   fields_.classIndex = Selected(Item(IDC_PRIORITY_CLASS));
   fields_.threadIndex = Selected(Item(IDC_PRIORITY_THREAD));
-  fields_.initialOnce = Checked(IDC_INITIAL_ONCE);
-  fields_.disableIME = Checked(IDC_DISABLE_IME);
+  fields_.initialOnce = IsChecked(IDC_INITIAL_ONCE);
+  fields_.disableIME = IsChecked(IDC_DISABLE_IME);
   fields_.inputTimeout = ItemText(IDC_INPUT_TIMEOUT);
 }
 
 void PriorityPage::ApplyEnabling(const AppDialogEnabling& enabling) {
-  Enable(IDC_PRIORITY_CLASS, enabling.classList);
-  Enable(IDC_PRIORITY_THREAD, enabling.threadList);
-  Enable(IDC_INITIAL_ONCE, enabling.initialOnce);
-  Enable(IDC_DISABLE_IME, enabling.disableIME);
+  EnableItem(IDC_PRIORITY_CLASS, enabling.classList);
+  EnableItem(IDC_PRIORITY_THREAD, enabling.threadList);
+  EnableItem(IDC_INITIAL_ONCE, enabling.initialOnce);
+  EnableItem(IDC_DISABLE_IME, enabling.disableIME);
 }
 
 // ---- The dialog ----
 
 ApplicationDialog::ApplicationDialog(AppDialogKind kind, Executant& record)
-    : kind_(kind),
+    : PagedDialog(IDD_APPLICATION, IDC_APP_TABS),
+      kind_(kind),
       record_(record),
       fields_(kind == AppDialogKind::kMenu ? LoadAppDialog(static_cast<MenuExecutant&>(record))
                                            : LoadAppDialog(record)),
@@ -238,45 +207,23 @@ ApplicationDialog::ApplicationDialog(AppDialogKind kind, Executant& record)
       priorityPage_(fields_, *this) {}
 
 ApplicationDialog::~ApplicationDialog() {
-  if (filter_) UnhookWindowsHookEx(filter_);
-  if (g_navigating == this) g_navigating = nullptr;
   ReleaseIcons();
 }
 
-BOOL ApplicationDialog::OnInit() {
+bool ApplicationDialog::OnInit() {
   const bool menu = kind_ == AppDialogKind::kMenu;
-  SetWindowTextA(hwnd_, menu ? "ﾒﾆｭｰ起動情報" : "ｱﾌﾟﾘｹｰｼｮﾝ起動情報");
+  SetWindowTextA(Handle(), menu ? "ﾒﾆｭｰ起動情報" : "ｱﾌﾟﾘｹｰｼｮﾝ起動情報");
   ShowWindow(Item(IDC_APP_MENU_LABEL), menu ? SW_SHOW : SW_HIDE);
   ShowWindow(Item(IDC_APP_MENU_NAME), menu ? SW_SHOW : SW_HIDE);
   SendMessageA(Item(IDC_APP_ARGUMENTS), EM_LIMITTEXT, kArgumentsMaxLength, 0);
   if (menu) SetItemText(IDC_APP_MENU_NAME, fields_.menuName);
   ShowMainFields();
 
-  HWND tabs = Item(IDC_APP_TABS);
-  const char* const labels[] = {"表示属性", "ｱﾄﾞﾊﾞﾝｽﾄ"};
-  for (int i = 0; i < 2; ++i) {
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>(labels[i]);
-    SendMessageA(tabs, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-  }
-  // The pages fill the tab control's display area and lie above it.
-  RECT frame;
-  GetWindowRect(tabs, &frame);
-  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&frame), 2);
-  SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&frame));
-  pages_[0] = geometryPage_.CreateChild(hwnd_, IDD_GEOMETRY_PAGE);
-  pages_[1] = priorityPage_.CreateChild(hwnd_, IDD_PRIORITY_PAGE);
-  for (HWND page : pages_)
-    SetWindowPos(page, HWND_TOP, frame.left, frame.top, frame.right - frame.left,
-                 frame.bottom - frame.top, SWP_HIDEWINDOW);
-  ShowPage(0);
+  SetUpPages({"表示属性", "ｱﾄﾞﾊﾞﾝｽﾄ"}, {&geometryPage_, &priorityPage_});
   ShowProgram();
-  g_navigating = this;
-  filter_ = SetWindowsHookExA(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
-  SendMessageA(hwnd_, WM_NEXTDLGCTL,
+  SendMessageA(Handle(), WM_NEXTDLGCTL,
                reinterpret_cast<WPARAM>(Item(menu ? IDC_APP_MENU_NAME : IDC_APP_FILE)), TRUE);
-  return FALSE;
+  return false;
 }
 
 void ApplicationDialog::ShowMainFields() {
@@ -292,17 +239,17 @@ void ApplicationDialog::ReadControls() {
   fields_.fileName = ItemText(IDC_APP_FILE);
   fields_.workingFolder = ItemText(IDC_APP_FOLDER);
   fields_.arguments = ItemText(IDC_APP_ARGUMENTS);
-  if (pages_[0]) geometryPage_.Read();
-  if (pages_[1]) priorityPage_.Read();
+  if (Page(0)) geometryPage_.Read();
+  if (Page(1)) priorityPage_.Read();
 }
 
 void ApplicationDialog::Refresh() {
   ReadControls();
   const AppDialogEnabling enabling = AppDialogEnablingFor(fields_);
-  Enable(IDC_APP_FILE, enabling.fileName);
-  Enable(IDOK, enabling.ok);
-  if (pages_[0]) geometryPage_.ApplyEnabling(enabling);
-  if (pages_[1]) priorityPage_.ApplyEnabling(enabling);
+  EnableItem(IDC_APP_FILE, enabling.fileName);
+  EnableItem(IDOK, enabling.ok);
+  if (Page(0)) geometryPage_.ApplyEnabling(enabling);
+  if (Page(1)) priorityPage_.ApplyEnabling(enabling);
 }
 
 void ApplicationDialog::ReleaseIcons() {
@@ -329,22 +276,7 @@ void ApplicationDialog::ShowProgram() {
   Refresh();
 }
 
-void ApplicationDialog::ShowPage(int page) {
-  SendMessageA(Item(IDC_APP_TABS), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
-  for (int i = 0; i < 2; ++i) ShowWindow(pages_[i], i == page ? SW_SHOW : SW_HIDE);
-  shown_ = page;
-}
-
-bool ApplicationDialog::OnNotify(NMHDR* header, LRESULT*) {
-  if (header->idFrom == IDC_APP_TABS && header->code == TCN_SELCHANGE) {
-    ShowPage(static_cast<int>(SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
-    SetFocus(header->hwndFrom);
-    return true;
-  }
-  return false;
-}
-
-bool ApplicationDialog::OnCommand(int id, int code, HWND control) {
+bool ApplicationDialog::OnCommand(int id, int code) {
   switch (id) {
     case IDC_APP_FILE:
       if (code == EN_CHANGE && !quiet_) ShowProgram();
@@ -356,7 +288,7 @@ bool ApplicationDialog::OnCommand(int id, int code, HWND control) {
     case IDC_APP_QUICK_LAUNCH: BrowseQuickLaunch(); return true;
     case IDC_APP_SHELL: ChooseShellDocument(); return true;
     case IDC_APP_BROWSE_FOLDER: BrowseFolder(); return true;
-    default: return Dialog::OnCommand(id, code, control);
+    default: return Dialog::OnCommand(id, code);
   }
 }
 
@@ -364,7 +296,7 @@ void ApplicationDialog::BrowseProgram() {
   ReadControls();
   fields_.shellExec = false;
   std::string chosen;
-  if (AskOpenFile(hwnd_, "実行ファイル(*.exe;*.cmd)|*.exe;*.cmd|すべて(*.*)|*.*||",
+  if (AskOpenFile(Handle(), "実行ファイル(*.exe;*.cmd)|*.exe;*.cmd|すべて(*.*)|*.*||",
                   fields_.fileName, OFN_HIDEREADONLY | OFN_NOCHANGEDIR, nullptr, &chosen)) {
     ApplyBrowsedProgram(fields_, chosen);
     ShowMainFields();
@@ -386,7 +318,7 @@ void ApplicationDialog::BrowseQuickLaunch() {
     const std::string start =
         QuickLaunchStartFolder(appData, mapGroups, keeper.Saved(), IsUsableFolder);
     if (!SetCurrentDirectoryA(start.c_str())) ShowSystemError(true);
-    ok = AskOpenFile(hwnd_, "実行ファイル(*.exe;*.cmd;*.bat)|*.exe;*.cmd;*.bat|すべて(*.*)|*.*||",
+    ok = AskOpenFile(Handle(), "実行ファイル(*.exe;*.cmd;*.bat)|*.exe;*.cmd;*.bat|すべて(*.*)|*.*||",
                      FileNamePart(fields_.fileName), 0, start.c_str(), &chosen);
   }
   if (ok) {
@@ -399,7 +331,7 @@ void ApplicationDialog::BrowseQuickLaunch() {
 void ApplicationDialog::ChooseShellDocument() {
   ReadControls();
   std::string chosen;
-  if (AskOpenFile(hwnd_, "すべて(*.*)|*.*||", fields_.arguments, OFN_NOCHANGEDIR, nullptr,
+  if (AskOpenFile(Handle(), "すべて(*.*)|*.*||", fields_.arguments, OFN_NOCHANGEDIR, nullptr,
                   &chosen)) {
     ShellQueries queries;
     queries.findExecutable = AssociatedProgram;
@@ -412,25 +344,22 @@ void ApplicationDialog::ChooseShellDocument() {
 
 void ApplicationDialog::BrowseFolder() {
   std::string folder = ItemText(IDC_APP_FOLDER);
-  if (!ChooseFolder(hwnd_, &folder)) return;
+  if (!ChooseFolder(Handle(), &folder)) return;
   quiet_ = true;
   SetItemText(IDC_APP_FOLDER, folder);
   quiet_ = false;
   Refresh();
 }
 
-void ApplicationDialog::OnOk() {
+bool ApplicationDialog::OnOK() {
   // Enter reaches here too; a disabled OK refuses it like a click.
-  if (!IsWindowEnabled(Item(IDOK))) return;
+  if (!IsWindowEnabled(Item(IDOK))) return false;
   ReadControls();
   const AppDialogCheck check =
       kind_ == AppDialogKind::kMenu
           ? StoreAppDialog(fields_, static_cast<MenuExecutant&>(record_))
           : StoreAppDialog(fields_, record_);
-  if (check.ok) {
-    End(IDOK);
-    return;
-  }
+  if (check.ok) return true;
   Dialog* holder = this;
   if (check.page == AppDialogPage::kGeometry) {
     ShowPage(0);
@@ -439,7 +368,7 @@ void ApplicationDialog::OnOk() {
     ShowPage(1);
     holder = &priorityPage_;
   }
-  if (!check.message.empty()) KnobsetBox(hwnd_, check.message, MB_OK | MB_ICONEXCLAMATION);
+  if (!check.message.empty()) KnobsetBox(Handle(), check.message, MB_OK | MB_ICONEXCLAMATION);
   int id = 0;
   switch (check.field) {
     case AppDialogField::kMenuName: id = IDC_APP_MENU_NAME; break;
@@ -457,56 +386,31 @@ void ApplicationDialog::OnOk() {
   }
   if (id) {
     HWND field = holder->Item(id);
-    SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+    SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
     SendMessageA(field, EM_SETSEL, 0, -1);
-  }
-}
-
-bool ApplicationDialog::Navigate(HWND focus, bool backwards) {
-  // The Tab ring: the menu name, the tab control, the shown page's enabled
-  // controls, then the program, folder and arguments with their buttons,
-  // OK and Cancel. So Tab on the tab control enters the page, Shift+Tab on
-  // the program goes back into it, and leaving the page either way returns
-  // to the dialog.
-  std::vector<HWND> ring;
-  if (kind_ == AppDialogKind::kMenu) ring.push_back(Item(IDC_APP_MENU_NAME));
-  ring.push_back(Item(IDC_APP_TABS));
-  for (HWND child = GetWindow(pages_[shown_], GW_CHILD); child;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    const LONG_PTR style = GetWindowLongPtrA(child, GWL_STYLE);
-    if ((style & WS_TABSTOP) && IsWindowEnabled(child) && IsWindowVisible(child))
-      ring.push_back(child);
-  }
-  for (int id : {IDC_APP_FILE, IDC_APP_SHELL, IDC_APP_QUICK_LAUNCH, IDC_APP_BROWSE, IDC_APP_FOLDER,
-                 IDC_APP_BROWSE_FOLDER, IDC_APP_ARGUMENTS, IDOK, IDCANCEL}) {
-    if (IsWindowEnabled(Item(id))) ring.push_back(Item(id));
-  }
-  // A combo box's edit or list child counts as the combo box itself.
-  HWND control = focus;
-  while (control && GetParent(control) != hwnd_ && GetParent(control) != pages_[shown_])
-    control = GetParent(control);
-  for (size_t i = 0; i < ring.size(); ++i) {
-    if (ring[i] != control) continue;
-    const size_t n = ring.size();
-    HWND next = ring[backwards ? (i + n - 1) % n : (i + 1) % n];
-    SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
-    return true;
   }
   return false;
 }
 
-LRESULT CALLBACK ApplicationDialog::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
-  auto* msg = reinterpret_cast<MSG*>(lParam);
-  if (code == MSGF_DIALOGBOX && g_navigating && msg->message == WM_KEYDOWN &&
-      msg->wParam == VK_TAB && IsChild(g_navigating->hwnd_, msg->hwnd)) {
-    if (g_navigating->Navigate(msg->hwnd, GetKeyState(VK_SHIFT) < 0)) return 1;
+std::vector<HWND> ApplicationDialog::TabRing() const {
+  // The menu name, the tab control, the shown page's controls, then the
+  // program, folder and arguments with their buttons, OK and Cancel. So Tab
+  // on the tab control enters the page, Shift+Tab on the program goes back
+  // into it, and leaving the page either way returns to the dialog.
+  std::vector<HWND> ring;
+  if (kind_ == AppDialogKind::kMenu) ring.push_back(Item(IDC_APP_MENU_NAME));
+  ring.push_back(Item(IDC_APP_TABS));
+  AddShownPage(&ring);
+  for (int id : {IDC_APP_FILE, IDC_APP_SHELL, IDC_APP_QUICK_LAUNCH, IDC_APP_BROWSE, IDC_APP_FOLDER,
+                 IDC_APP_BROWSE_FOLDER, IDC_APP_ARGUMENTS, IDOK, IDCANCEL}) {
+    if (IsWindowEnabled(Item(id))) ring.push_back(Item(id));
   }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
+  return ring;
 }
 
 bool RunApplicationDialog(HWND owner, AppDialogKind kind, Executant& record) {
   ApplicationDialog dialog(kind, record);
-  return dialog.RunModal(owner, IDD_APPLICATION) == IDOK;
+  return dialog.DoModal(owner) == IDOK;
 }
 
 }  // namespace bw

@@ -8,6 +8,7 @@
 
 #include "configurator/models/app_dialog_model.h"
 #include "configurator/win32/dialog.h"
+#include "configurator/win32/paged_dialog.h"
 #include "configurator/win32/resource.h"
 
 namespace bw {
@@ -17,13 +18,14 @@ class ApplicationDialog;
 // "表示属性": the show mode, position and size.
 class GeometryPage : public Dialog {
  public:
-  GeometryPage(AppDialogFields& fields, ApplicationDialog& owner) : fields_(fields), owner_(owner) {}
+  GeometryPage(AppDialogFields& fields, ApplicationDialog& owner)
+      : Dialog(GetModuleHandleA(nullptr), IDD_GEOMETRY_PAGE), fields_(fields), owner_(owner) {}
   void Read();
   void ApplyEnabling(const AppDialogEnabling& enabling);
 
  protected:
-  BOOL OnInit() override;
-  bool OnCommand(int id, int code, HWND control) override;
+  bool OnInit() override;
+  bool OnCommand(int id, int code) override;
 
  private:
   AppDialogFields& fields_;
@@ -33,20 +35,21 @@ class GeometryPage : public Dialog {
 // "ｱﾄﾞﾊﾞﾝｽﾄ": priority, double start, IME and the start-up time-out.
 class PriorityPage : public Dialog {
  public:
-  PriorityPage(AppDialogFields& fields, ApplicationDialog& owner) : fields_(fields), owner_(owner) {}
+  PriorityPage(AppDialogFields& fields, ApplicationDialog& owner)
+      : Dialog(GetModuleHandleA(nullptr), IDD_PRIORITY_PAGE), fields_(fields), owner_(owner) {}
   void Read();
   void ApplyEnabling(const AppDialogEnabling& enabling);
 
  protected:
-  BOOL OnInit() override;
-  bool OnCommand(int id, int code, HWND control) override;
+  bool OnInit() override;
+  bool OnCommand(int id, int code) override;
 
  private:
   AppDialogFields& fields_;
   ApplicationDialog& owner_;
 };
 
-class ApplicationDialog : public Dialog {
+class ApplicationDialog : public PagedDialog {
  public:
   // Edits `record` (a MenuExecutant for kMenu) only when the user confirms.
   ApplicationDialog(AppDialogKind kind, Executant& record);
@@ -56,10 +59,10 @@ class ApplicationDialog : public Dialog {
   void Refresh();
 
  protected:
-  BOOL OnInit() override;
-  bool OnCommand(int id, int code, HWND control) override;
-  bool OnNotify(NMHDR* header, LRESULT* result) override;
-  void OnOk() override;
+  bool OnInit() override;
+  bool OnCommand(int id, int code) override;
+  bool OnOK() override;
+  std::vector<HWND> TabRing() const override;
 
  private:
   void ReadControls();
@@ -68,23 +71,16 @@ class ApplicationDialog : public Dialog {
   // Base name, icons and enabling after the program changed.
   void ShowProgram();
   void ReleaseIcons();
-  void ShowPage(int page);
   void BrowseProgram();
   void BrowseQuickLaunch();
   void ChooseShellDocument();
   void BrowseFolder();
-  // Moves the focus for Tab or Shift+Tab; false when the focus is elsewhere.
-  bool Navigate(HWND focus, bool backwards);
-  static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);
 
   AppDialogKind kind_;
   Executant& record_;
   AppDialogFields fields_;
   GeometryPage geometryPage_;
   PriorityPage priorityPage_;
-  HWND pages_[2] = {};
-  int shown_ = 0;
-  HHOOK filter_ = nullptr;
   HICON largeIcon_ = nullptr, smallIcon_ = nullptr;
   bool quiet_ = false;  // the dialog is setting its own edit texts
 };

@@ -37,19 +37,20 @@ const BoxBit kBoxes[] = {
 
 class CaptureDialog : public Dialog {
  public:
-  explicit CaptureDialog(unsigned* options) : options_(options) {}
+  explicit CaptureDialog(unsigned* options)
+      : Dialog(GetModuleHandleA(nullptr), IDD_CAPTURE), options_(options) {}
 
  protected:
-  BOOL OnInit() override {
+  bool OnInit() override {
     Show(LoadCaptureDialog(*options_));
-    return TRUE;
+    return true;
   }
 
-  bool OnCommand(int id, int code, HWND control) override {
+  bool OnCommand(int id, int code) override {
     switch (id) {
       case IDC_CAP_REPLACE:
       case IDC_CAP_KEEP:
-        if (code == BN_CLICKED) Enable(IDC_CAP_SKIP_LISTED, SkipListedEnabled(Read()));
+        if (code == BN_CLICKED) EnableItem(IDC_CAP_SKIP_LISTED, SkipListedEnabled(Read()));
         return true;
       case IDC_CAP_DEFAULT:
         Show(LoadCaptureDialog(kCaptureDefaultOptions));
@@ -59,25 +60,26 @@ class CaptureDialog : public Dialog {
         *options_ = BuildCaptureOptions(Read());
         End(id);
         return true;
-      case IDOK:
-        return true;  // Enter goes through the default button "一括(&A)"
       default:
-        return Dialog::OnCommand(id, code, control);
+        return Dialog::OnCommand(id, code);
     }
   }
 
+  // Enter goes through the default button "一括(&A)"; a bare IDOK does nothing.
+  bool OnOK() override { return false; }
+
  private:
   void Show(const CaptureDialogFields& fields) {
-    CheckRadioButton(hwnd_, IDC_CAP_REPLACE, IDC_CAP_KEEP,
+    CheckRadioButton(Handle(), IDC_CAP_REPLACE, IDC_CAP_KEEP,
                      fields.replaceList ? IDC_CAP_REPLACE : IDC_CAP_KEEP);
     for (const BoxBit& box : kBoxes) SetChecked(box.id, fields.*box.field);
-    Enable(IDC_CAP_SKIP_LISTED, SkipListedEnabled(fields));
+    EnableItem(IDC_CAP_SKIP_LISTED, SkipListedEnabled(fields));
   }
 
   CaptureDialogFields Read() const {
     CaptureDialogFields fields;
-    fields.replaceList = Checked(IDC_CAP_REPLACE);
-    for (const BoxBit& box : kBoxes) fields.*box.field = Checked(box.id);
+    fields.replaceList = IsChecked(IDC_CAP_REPLACE);
+    for (const BoxBit& box : kBoxes) fields.*box.field = IsChecked(box.id);
     return fields;
   }
 
@@ -127,7 +129,7 @@ CapturedPriority PriorityOf(HANDLE process) {
 
 int RunCaptureDialog(HWND owner, unsigned* options) {
   CaptureDialog dialog(options);
-  return static_cast<int>(dialog.RunModal(owner, IDD_CAPTURE));
+  return static_cast<int>(dialog.DoModal(owner));
 }
 
 CaptureSession::CaptureSession(HWND owner, bool menu, unsigned options, bool messages)

@@ -1,56 +1,33 @@
-// A small base for Knobset's dialogs: one object per dialog, the dialog
-// procedure forwarding to virtual handlers, and helpers for control texts.
+// Knobset's dialogs build on the shared dialog base; this adds what several
+// of them share: the message box with Knobset's caption, the file chooser
+// and the priority lists.
 #pragma once
 #include <windows.h>
 
 #include <string>
 
+#include "common/win32/dialog.h"
+
 namespace bw {
 
-class Dialog {
- public:
-  Dialog() = default;
-  virtual ~Dialog();
-  Dialog(const Dialog&) = delete;
-  Dialog& operator=(const Dialog&) = delete;
-
-  // Runs the dialog modally; the value given to End (or -1 on failure).
-  INT_PTR RunModal(HWND owner, int templateId);
-  // Creates the dialog as an embedded child page of `parent`.
-  HWND CreateChild(HWND parent, int templateId);
-
-  HWND Handle() const { return hwnd_; }
-  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
-  std::string ItemText(int id) const;
-  void SetItemText(int id, const std::string& text);
-  bool Checked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
-  void SetChecked(int id, bool checked) {
-    CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED);
-  }
-  void Enable(int id, bool enabled) { EnableWindow(Item(id), enabled); }
-
- protected:
-  // WM_INITDIALOG; TRUE lets the system set the focus.
-  virtual BOOL OnInit() { return TRUE; }
-  // WM_COMMAND; true when handled.
-  virtual bool OnCommand(int id, int code, HWND control);
-  // WM_NOTIFY; true when handled (with the result in *result).
-  virtual bool OnNotify(NMHDR*, LRESULT*) { return false; }
-  // Any other message; true when handled (with the result in *result).
-  virtual bool OnMessage(UINT, WPARAM, LPARAM, INT_PTR*) { return false; }
-  virtual void OnOk() { End(IDOK); }
-  virtual void OnCancel() { End(IDCANCEL); }
-  // Ends a modal dialog (a modeless one is destroyed).
-  void End(INT_PTR result);
-
-  HWND hwnd_ = nullptr;
-  bool modal_ = false;
-
- private:
-  static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-};
-
 // Shows a message box owned by `owner` with Knobset's caption.
-int KnobsetBox(HWND owner, const std::string& text, UINT style = MB_OK);
+inline int KnobsetBox(HWND owner, const std::string& text, UINT style = MB_OK) {
+  return MessageBoxA(owner, text.c_str(), "Knobset", style);
+}
+
+// The system's open (`open`) or save file dialog. `filter` is written with
+// "|" between its parts, like the texts it shows; the dialog starts on the
+// file name `initial` in `folder` (none: the system's choice), adds
+// `extension` (may be none) to a bare name, and takes `flags` as they are.
+// True with the chosen path in *chosen; false (nothing changed) on cancel.
+bool AskFile(HWND owner, bool open, const char* filter, const std::string& initial,
+             const char* folder, const char* extension, DWORD flags, std::string* chosen);
+
+// Fills the two priority drop-down lists of the options and the application
+// dialogs (the process's class, the main thread's priority), in the order of
+// the stored indexes, and selects the given entries.
+void FillPriorityLists(HWND classList, int classIndex, HWND threadList, int threadIndex);
+// A drop-down list's selected index, 0 when none is selected.
+int Selected(HWND combo);
 
 }  // namespace bw

@@ -22,12 +22,12 @@ bool ButtonDown(int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; }
 
 void MainWindow::Capture() {
   if (tab_ != kTabMenu && tab_ != kTabAutoExec) return;
-  const int how = RunCaptureDialog(hwnd_, &captureOptions_);
+  const int how = RunCaptureDialog(Handle(), &captureOptions_);
   if (how == IDC_CAP_BULK) {
-    CaptureSession session(hwnd_, tab_ == kTabMenu, captureOptions_, false);
+    CaptureSession session(Handle(), tab_ == kTabMenu, captureOptions_, false);
     if (session.Prepare()) session.TakeAll();
     if (session.Empty()) {
-      KnobsetBox(hwnd_, kCaptureNothingFoundMessage, MB_OK | MB_ICONINFORMATION);
+      KnobsetBox(Handle(), kCaptureNothingFoundMessage, MB_OK | MB_ICONINFORMATION);
       return;
     }
     MergeCapture(session.Release());
@@ -35,30 +35,30 @@ void MainWindow::Capture() {
     // The next click anywhere on the screen comes to this hidden window.
     // Hiding activates some other window; the capture routes the mouse only
     // while this thread has the foreground, so that is taken back first.
-    ShowWindow(hwnd_, SW_HIDE);
-    SetForegroundWindow(hwnd_);
-    SetFocus(hwnd_);
-    SetCapture(hwnd_);
+    ShowWindow(Handle(), SW_HIDE);
+    SetForegroundWindow(Handle());
+    SetFocus(Handle());
+    SetCapture(Handle());
     picking_ = true;
     // Where the system hands a capture only the clicks over this program's
     // own windows, clicks over other programs are seen by watching the
     // buttons' state. A button held when the pick starts counts only once
     // it has been let go.
     pickArmed_ = !ButtonDown(VK_LBUTTON) && !ButtonDown(VK_RBUTTON);
-    SetTimer(hwnd_, kPickTimer, 10, nullptr);
+    SetTimer(Handle(), kPickTimer, 10, nullptr);
   }
 }
 
 void MainWindow::EndPick(bool take) {
   picking_ = false;
-  KillTimer(hwnd_, kPickTimer);
+  KillTimer(Handle(), kPickTimer);
   ReleaseCapture();
   HWND picked = nullptr;
   if (take) {
     POINT at;
     if (!GetCursorPos(&at)) {
-      ShowWindow(hwnd_, SW_SHOW);
-      KnobsetBox(hwnd_, kCaptureNoCursorMessage, MB_OK | MB_ICONEXCLAMATION);
+      ShowWindow(Handle(), SW_SHOW);
+      KnobsetBox(Handle(), kCaptureNoCursorMessage, MB_OK | MB_ICONEXCLAMATION);
       UpdateEnabling();
       return;
     }
@@ -66,11 +66,11 @@ void MainWindow::EndPick(bool take) {
     picked = WindowFromPoint(at);
     if (picked) picked = GetAncestor(picked, GA_ROOT);
   }
-  ShowWindow(hwnd_, SW_SHOW);
-  SetForegroundWindow(hwnd_);
-  if (take && !picked) KnobsetBox(hwnd_, kCaptureNoWindowMessage, MB_OK | MB_ICONEXCLAMATION);
+  ShowWindow(Handle(), SW_SHOW);
+  SetForegroundWindow(Handle());
+  if (take && !picked) KnobsetBox(Handle(), kCaptureNoWindowMessage, MB_OK | MB_ICONEXCLAMATION);
   if (take && picked) {
-    CaptureSession session(hwnd_, tab_ == kTabMenu, captureOptions_, true);
+    CaptureSession session(Handle(), tab_ == kTabMenu, captureOptions_, true);
     if (session.Prepare()) session.Take(picked);
     if (!session.Empty()) {
       MergeCapture(session.Release());
@@ -91,7 +91,7 @@ void MainWindow::MergeCapture(Executant* scratch) {
   Rebuild();
   UpdateEnabling();
   if (merge.changed) dirty_ = true;
-  if (!merge.message.empty()) KnobsetBox(hwnd_, merge.message, MB_OK | MB_ICONINFORMATION);
+  if (!merge.message.empty()) KnobsetBox(Handle(), merge.message, MB_OK | MB_ICONINFORMATION);
 }
 
 bool MainWindow::OnPickMessage(UINT message, WPARAM wParam) {

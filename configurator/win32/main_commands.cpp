@@ -21,38 +21,19 @@ namespace {
 // dialog. Starts in the folder of `current` with its file name filled in.
 bool AskFileName(HWND owner, bool open, const char* filter, const char* extension,
                  std::string* path) {
-  char file[MAX_PATH] = {};
-  std::string folder;
+  std::string folder, file;
   const std::string current = *path;
   const size_t slash = current.find_last_of("\\/");
   if (slash != std::string::npos) {
     folder = current.substr(0, slash + 1);
-    std::strncpy(file, current.c_str() + slash + 1, MAX_PATH - 1);
+    file = current.substr(slash + 1);
   } else {
-    std::strncpy(file, current.c_str(), MAX_PATH - 1);
+    file = current;
   }
-  // The filters are written with "|" as separators, like the texts they show.
-  std::string filters = filter;
-  for (char& c : filters)
-    if (c == '|') c = '\0';
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = filters.c_str();
-  ofn.lpstrFile = file;
-  ofn.nMaxFile = MAX_PATH;
-  ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-  ofn.lpstrDefExt = extension;
-  ofn.Flags = OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN | OFN_NOCHANGEDIR;
-  if (open) {
-    ofn.Flags |= OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameA(&ofn)) return false;
-  } else {
-    ofn.Flags |= OFN_OVERWRITEPROMPT;
-    if (!GetSaveFileNameA(&ofn)) return false;
-  }
-  *path = file;
-  return true;
+  const DWORD flags = OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN | OFN_NOCHANGEDIR |
+                      (open ? OFN_FILEMUSTEXIST | OFN_HIDEREADONLY : OFN_OVERWRITEPROMPT);
+  return AskFile(owner, open, filter, file, folder.empty() ? nullptr : folder.c_str(), extension,
+                 flags, path);
 }
 
 }  // namespace
@@ -71,19 +52,19 @@ bool MainWindow::Save() {
 
 void MainWindow::Load() {
   if (!ReadControls()) return;
-  if (dirty_ && KnobsetBox(hwnd_, "変更内容が破棄されます. 読み込みますか?",
+  if (dirty_ && KnobsetBox(Handle(), "変更内容が破棄されます. 読み込みますか?",
                            MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION) != IDYES)
     return;
   std::string path = saveFileName_;
-  if (!AskFileName(hwnd_, true, "設定保存ﾌｧｲﾙ (*.INI)|*.ini|全て(*.*)|*.*||", "ini", &path))
+  if (!AskFileName(Handle(), true, "設定保存ﾌｧｲﾙ (*.INI)|*.ini|全て(*.*)|*.*||", "ini", &path))
     return;
   ParameterFileHeader header;
   std::unique_ptr<AncestryPop3Controller> loaded = LoadParameterFile(path, &header);
   if (!loaded) {
-    KnobsetBox(hwnd_, "ファイル[" + path + "]の読み込みに失敗しました.");
+    KnobsetBox(Handle(), "ファイル[" + path + "]の読み込みに失敗しました.");
     return;
   }
-  KnobsetBox(hwnd_, "新しい定義ファイルを読み込みました.");
+  KnobsetBox(Handle(), "新しい定義ファイルを読み込みました.");
   saveFileName_ = path;
   controller_ = std::move(loaded);  // the old controller frees every old record
   logFileName_ = header.logFileName;
@@ -95,7 +76,7 @@ void MainWindow::Load() {
 void MainWindow::Exit() {
   if (dirty_) {
     const int answer = KnobsetBox(
-        hwnd_,
+        Handle(),
         "変更内容が保存されていません. 保存してから終了しますか？\r\n"
         "\t[はい]\t保存終了します\r\n\t[いいえ]\t破棄終了します\r\n\t[ｷｬﾝｾﾙ]\t中止します\r\n",
         MB_YESNOCANCEL | MB_DEFBUTTON3 | MB_ICONQUESTION);
@@ -113,12 +94,12 @@ void MainWindow::Exit() {
 
 void MainWindow::Restart(bool simulated) {
   if (!checkerPresent_) {
-    KnobsetBox(hwnd_, "Bellwickが、同じフォルダに格納されていません.");
+    KnobsetBox(Handle(), "Bellwickが、同じフォルダに格納されていません.");
     return;
   }
   if (dirty_) {
     if (!ReadControls() || !CheckListLimits(*controller_)) return;
-    if (KnobsetBox(hwnd_, "まず、変更を保存します. よろしいですか？", MB_YESNO) != IDYES) return;
+    if (KnobsetBox(Handle(), "まず、変更を保存します. よろしいですか？", MB_YESNO) != IDYES) return;
     // Starting the checker on a file that does not hold the changes (or
     // does not exist) would not be the restart the user asked for.
     if (!Save()) return;
@@ -126,7 +107,7 @@ void MainWindow::Restart(bool simulated) {
   if (HWND running = FindWindowA(kCheckerClassName, nullptr)) {
     const char* question = simulated ? "ｼﾐｭﾚｰﾄﾓｰﾄﾞにて再起動します. よろしいですか？\r\n"
                                      : "再起動します. よろしいですか？\r\n";
-    if (KnobsetBox(hwnd_, question, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    if (KnobsetBox(Handle(), question, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     // SendMessage returns once the checker has handled the close.
     SendMessageA(running, WM_CLOSE, 0, 0);
     Sleep(500);
@@ -139,7 +120,7 @@ void MainWindow::Help() {
   const std::string program = ProgramPath();
   const std::string help = HelpFilePath(program);
   if (!IsOrdinaryFile(help)) {
-    MessageBoxA(hwnd_, "ﾍﾙﾌﾟﾌｧｲﾙが見つかりません.", "HELP Error", MB_OK);
+    MessageBoxA(Handle(), "ﾍﾙﾌﾟﾌｧｲﾙが見つかりません.", "HELP Error", MB_OK);
     return;
   }
   const std::string folder = program.substr(0, program.find_last_of("\\/") + 1);
@@ -157,11 +138,11 @@ void MainWindow::Help() {
   StartSimpleProcess(nullptr, viewer, argument.c_str(), nullptr);
 }
 
-void MainWindow::About() { RunAboutBox(hwnd_); }
+void MainWindow::About() { RunAboutBox(Handle()); }
 
 void MainWindow::BrowseSave() {
   std::string path = ItemText(IDC_SAVE_FILE);
-  if (!AskFileName(hwnd_, false, "設定保存ﾌｧｲﾙ (*.INI)|*.ini|全て (*.*)|*.*||", "ini", &path))
+  if (!AskFileName(Handle(), false, "設定保存ﾌｧｲﾙ (*.INI)|*.ini|全て (*.*)|*.*||", "ini", &path))
     return;
   saveFileName_ = path;
   SetTextQuietly(IDC_SAVE_FILE, path);
@@ -171,7 +152,7 @@ void MainWindow::BrowseSave() {
 
 void MainWindow::BrowseLog() {
   std::string path = ItemText(IDC_LOG_FILE);
-  if (!AskFileName(hwnd_, false, "ﾛｸﾞﾌｧｲﾙ (*.TXT)|*.txt|全て (*.*)|*.*||", "txt", &path))
+  if (!AskFileName(Handle(), false, "ﾛｸﾞﾌｧｲﾙ (*.TXT)|*.txt|全て (*.*)|*.*||", "txt", &path))
     return;
   logFileName_ = path;
   SetItemText(IDC_LOG_FILE, path);  // the edit-change rule marks the change

@@ -51,7 +51,8 @@ void SetCell(HWND list, int row, int column, const std::string& text) {
 
 MainWindow::MainWindow(std::string saveFileName, const ParameterFileHeader& header,
                        std::unique_ptr<AncestryPop3Controller> controller)
-    : saveFileName_(std::move(saveFileName)),
+    : Dialog(GetModuleHandleA(nullptr), IDD_MAIN),
+      saveFileName_(std::move(saveFileName)),
       logFileName_(header.logFileName),
       logFileLimit_(header.logFileLimit),
       fileVersion_(header.fileVersion),
@@ -64,20 +65,20 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::Run() {
-  if (!CreateChild(nullptr, IDD_MAIN)) return;
-  ShowWindow(hwnd_, SW_SHOW);
+  if (!Create(nullptr)) return;
+  ShowWindow(Handle(), SW_SHOW);
   // The accelerators are looked at before the dialog's own key handling.
   MSG msg;
   while (!ended_ && GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (hwnd_ && TranslateAcceleratorA(hwnd_, accelerators_, &msg)) continue;
-    if (hwnd_ && IsDialogMessageA(hwnd_, &msg)) continue;
+    if (Handle() && TranslateAcceleratorA(Handle(), accelerators_, &msg)) continue;
+    if (Handle() && IsDialogMessageA(Handle(), &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
 }
 
-BOOL MainWindow::OnInit() {
-  HMENU system = GetSystemMenu(hwnd_, FALSE);
+bool MainWindow::OnInit() {
+  HMENU system = GetSystemMenu(Handle(), FALSE);
   AppendMenuA(system, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(system, MF_STRING, IDM_SYSTEM_ABOUT, "Knobset のﾊﾞｰｼﾞｮﾝ情報(&A)...");
   HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -87,8 +88,8 @@ BOOL MainWindow::OnInit() {
   smallIcon_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_KNOBSET),
                                              IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                              GetSystemMetrics(SM_CYSMICON), 0));
-  SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   accelerators_ = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
 
   HWND tabs = Item(IDC_TABS);
@@ -102,13 +103,13 @@ BOOL MainWindow::OnInit() {
   SendMessageA(tabs, TCM_SETCURSEL, 0, 0);
   tab_ = 0;
   SendMessageA(List(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-  SetMessageOwner(hwnd_);
+  SetMessageOwner(Handle());
 
   TakeConfiguration();
 
   checkerPath_ = PathBesideProgram(ProgramPath(), kCheckerProgram);
   checkerPresent_ = IsOrdinaryFile(checkerPath_);
-  return FALSE;
+  return false;
 }
 
 void MainWindow::TakeConfiguration() {
@@ -132,7 +133,7 @@ bool MainWindow::ReadControls() {
   int limit = 0;
   std::string message;
   if (!ReadRangedInt(ItemText(IDC_LOG_LIMIT), 0, 9999, &limit, &message)) {
-    KnobsetBox(hwnd_, message, MB_OK | MB_ICONEXCLAMATION);
+    KnobsetBox(Handle(), message, MB_OK | MB_ICONEXCLAMATION);
     SetFocus(Item(IDC_LOG_LIMIT));
     SendMessageA(Item(IDC_LOG_LIMIT), EM_SETSEL, 0, -1);
     return false;
@@ -150,11 +151,11 @@ int MainWindow::ListRows() const {
 void MainWindow::UpdateEnabling() {
   const int selected = static_cast<int>(SendMessageA(List(), LVM_GETSELECTEDCOUNT, 0, 0));
   const MainEnabling e = ComputeMainEnabling(saveFileName_, selected, tab_, ListRows());
-  Enable(IDOK, e.ok);
-  Enable(IDC_UPDATE, e.update);
-  Enable(IDC_DELETE, e.remove);
-  Enable(IDC_CAPTURE, e.capture);
-  Enable(IDC_ADD, e.add);
+  EnableItem(IDOK, e.ok);
+  EnableItem(IDC_UPDATE, e.update);
+  EnableItem(IDC_DELETE, e.remove);
+  EnableItem(IDC_CAPTURE, e.capture);
+  EnableItem(IDC_ADD, e.add);
 }
 
 std::vector<RingListClass*> MainWindow::SelectedRecords() const {
@@ -293,7 +294,7 @@ void MainWindow::InsertRows() {
   }
 }
 
-bool MainWindow::OnCommand(int id, int code, HWND control) {
+bool MainWindow::OnCommand(int id, int code) {
   switch (id) {
     case IDC_SAVE_FILE:
       if (code == EN_CHANGE && !quiet_) {
@@ -325,7 +326,7 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
     case IDM_RESTART_SIMULATED: Restart(true); return true;
     case IDM_HELP: Help(); return true;
     case IDM_ABOUT: About(); return true;
-    default: return Dialog::OnCommand(id, code, control);
+    default: return Dialog::OnCommand(id, code);
   }
 }
 
@@ -347,7 +348,9 @@ bool MainWindow::OnNotify(NMHDR* header, LRESULT*) {
   }
 }
 
-bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR*) {
+bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+  // What it handles, it answers FALSE, leaving the system's handling in place.
+  result = FALSE;
   if (OnPickMessage(message, wParam)) return true;
   if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == IDM_SYSTEM_ABOUT) {
     About();
@@ -364,9 +367,11 @@ bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR*) {
   return false;
 }
 
-void MainWindow::OnOk() {
-  // Enter runs Update, but only while the hidden OK button is enabled.
+bool MainWindow::OnOK() {
+  // Enter runs Update, but only while the hidden OK button is enabled; the
+  // window stays.
   if (IsWindowEnabled(Item(IDOK))) Update();
+  return false;
 }
 
 void MainWindow::ShowListPopup() {
@@ -374,16 +379,16 @@ void MainWindow::ShowListPopup() {
   if (!menu) return;
   POINT at;
   GetCursorPos(&at);
-  TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr);
+  TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr);
   DestroyMenu(menu);
 }
 
 void MainWindow::EditOptions() {
-  if (RunOptionsDialog(hwnd_, *controller_)) dirty_ = true;
+  if (RunOptionsDialog(Handle(), *controller_)) dirty_ = true;
 }
 
 void MainWindow::EditAutoExecControl() {
-  if (RunAutoExecControlDialog(hwnd_, *controller_)) dirty_ = true;
+  if (RunAutoExecControlDialog(Handle(), *controller_)) dirty_ = true;
 }
 
 namespace {
@@ -392,7 +397,7 @@ namespace {
 bool RunRecordDialog(HWND owner, int tab, RingListClass* record) {
   if (tab == kTabAccounts) {
     AccountDialog dialog(*static_cast<AncestryPop3Checker*>(record));
-    return dialog.RunModal(owner, IDD_ACCOUNT) == IDOK;
+    return dialog.DoModal(owner) == IDOK;
   }
   return RunApplicationDialog(owner, tab == kTabMenu ? AppDialogKind::kMenu : AppDialogKind::kAutoExec,
                               *static_cast<Executant*>(record));
@@ -404,7 +409,7 @@ void MainWindow::Add() {
   RingListClass* record = tab_ == kTabAccounts ? static_cast<RingListClass*>(NewAccountRecord())
                           : tab_ == kTabMenu   ? static_cast<RingListClass*>(NewMenuRecord())
                                                : static_cast<RingListClass*>(NewAutoExecRecord());
-  if (!RunRecordDialog(hwnd_, tab_, record)) {
+  if (!RunRecordDialog(Handle(), tab_, record)) {
     delete record;
     return;
   }
@@ -431,7 +436,7 @@ void MainWindow::Add() {
 void MainWindow::Update() {
   const std::vector<RingListClass*> selected = SelectedRecords();
   if (selected.size() != 1) return;
-  if (!RunRecordDialog(hwnd_, tab_, selected[0])) return;
+  if (!RunRecordDialog(Handle(), tab_, selected[0])) return;
   SendMessageA(List(), WM_SETREDRAW, FALSE, 0);
   Refill();
   Reselect(selected);

@@ -40,12 +40,15 @@ class MainWindow : public Dialog {
   void Run();
 
  protected:
-  BOOL OnInit() override;
-  bool OnCommand(int id, int code, HWND control) override;
+  bool OnInit() override;
+  bool OnCommand(int id, int code) override;
   bool OnNotify(NMHDR* header, LRESULT* result) override;
-  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
-  void OnOk() override;
-  void OnCancel() override { Exit(); }
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  bool OnOK() override;
+  bool OnCancel() override {
+    Exit();
+    return false;
+  }
 
  private:
   // Takes the loaded configuration into the window (start and Load).

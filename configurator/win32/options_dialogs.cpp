@@ -10,20 +10,6 @@
 namespace bw {
 namespace {
 
-const char* const kClassEntries[] = {"継承", "低い", "通常", "高い"};
-const char* const kThreadEntries[] = {"継承", "より低く", "少し低く", "通常", "少し高く", "より高く"};
-
-void FillList(HWND combo, const char* const* entries, int count, int selected) {
-  for (int i = 0; i < count; ++i)
-    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries[i]));
-  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
-}
-
-int Selected(HWND combo) {
-  const LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-  return index == CB_ERR ? 0 : static_cast<int>(index);
-}
-
 // Shows a refusal and puts the focus on the field it concerns.
 void Refuse(Dialog& dialog, const std::string& message, int id) {
   if (!message.empty()) KnobsetBox(dialog.Handle(), message, MB_OK | MB_ICONEXCLAMATION);
@@ -35,12 +21,12 @@ void Refuse(Dialog& dialog, const std::string& message, int id) {
 class OptionsDialog : public Dialog {
  public:
   explicit OptionsDialog(AncestryPop3Controller& controller)
-      : controller_(controller), fields_(LoadOptions(controller)) {}
+      : Dialog(GetModuleHandleA(nullptr), IDD_OPTIONS),
+      controller_(controller), fields_(LoadOptions(controller)) {}
 
  protected:
-  BOOL OnInit() override {
-    FillList(Item(IDC_OPT_CLASS), kClassEntries, 4, fields_.classIndex);
-    FillList(Item(IDC_OPT_THREAD), kThreadEntries, 6, fields_.threadIndex);
+  bool OnInit() override {
+    FillPriorityLists(Item(IDC_OPT_CLASS), fields_.classIndex, Item(IDC_OPT_THREAD), fields_.threadIndex);
     SetItemText(IDC_OPT_INIT_SLEEP, fields_.initSleep);
     SetItemText(IDC_OPT_CONSECUTIVE, fields_.consecutive);
     SetChecked(IDC_OPT_STOP_SSAVING, fields_.stopDuringSSaving);
@@ -53,29 +39,26 @@ class OptionsDialog : public Dialog {
     SetChecked(IDC_OPT_AUTO_WAKEUP, fields_.autoWakeup);
     SetChecked(IDC_OPT_MENU_EXEC_BURIED, fields_.menuExecBuried);
     SetItemText(IDC_OPT_ANIMATE_TIMER, fields_.animateTimer);
-    return TRUE;
+    return true;
   }
 
-  void OnOk() override {
+  bool OnOK() override {
     fields_.classIndex = Selected(Item(IDC_OPT_CLASS));
     fields_.threadIndex = Selected(Item(IDC_OPT_THREAD));
     fields_.initSleep = ItemText(IDC_OPT_INIT_SLEEP);
     fields_.consecutive = ItemText(IDC_OPT_CONSECUTIVE);
-    fields_.stopDuringSSaving = Checked(IDC_OPT_STOP_SSAVING);
+    fields_.stopDuringSSaving = IsChecked(IDC_OPT_STOP_SSAVING);
     fields_.x = ItemText(IDC_OPT_X);
     fields_.y = ItemText(IDC_OPT_Y);
     fields_.width = ItemText(IDC_OPT_WIDTH);
     fields_.height = ItemText(IDC_OPT_HEIGHT);
-    fields_.keepGeometry = Checked(IDC_OPT_KEEP_GEOMETRY);
-    fields_.startupBuried = Checked(IDC_OPT_STARTUP_BURIED);
-    fields_.autoWakeup = Checked(IDC_OPT_AUTO_WAKEUP);
-    fields_.menuExecBuried = Checked(IDC_OPT_MENU_EXEC_BURIED);
+    fields_.keepGeometry = IsChecked(IDC_OPT_KEEP_GEOMETRY);
+    fields_.startupBuried = IsChecked(IDC_OPT_STARTUP_BURIED);
+    fields_.autoWakeup = IsChecked(IDC_OPT_AUTO_WAKEUP);
+    fields_.menuExecBuried = IsChecked(IDC_OPT_MENU_EXEC_BURIED);
     fields_.animateTimer = ItemText(IDC_OPT_ANIMATE_TIMER);
     const OptionsCheck check = StoreOptions(fields_, controller_);
-    if (check.ok) {
-      End(IDOK);
-      return;
-    }
+    if (check.ok) return true;
     int id = 0;
     switch (check.field) {
       case OptionsField::kClass: id = IDC_OPT_CLASS; break;
@@ -95,6 +78,7 @@ class OptionsDialog : public Dialog {
       case OptionsField::kNone: break;
     }
     Refuse(*this, check.message, id);
+    return false;
   }
 
  private:
@@ -105,15 +89,16 @@ class OptionsDialog : public Dialog {
 class AutoExecControlDialog : public Dialog {
  public:
   explicit AutoExecControlDialog(AncestryPop3Controller& controller)
-      : controller_(controller), fields_(LoadAutoExecControl(controller)) {}
+      : Dialog(GetModuleHandleA(nullptr), IDD_AUTO_EXEC_CONTROL),
+      controller_(controller), fields_(LoadAutoExecControl(controller)) {}
 
  protected:
-  BOOL OnInit() override {
+  bool OnInit() override {
     Show();
-    return TRUE;
+    return true;
   }
 
-  bool OnCommand(int id, int code, HWND control) override {
+  bool OnCommand(int id, int code) override {
     switch (id) {
       case IDC_CTL_KILL_BEFORE:
       case IDC_CTL_KILL_NO_MAIL:
@@ -128,23 +113,21 @@ class AutoExecControlDialog : public Dialog {
         Show();
         return true;
       default:
-        return Dialog::OnCommand(id, code, control);
+        return Dialog::OnCommand(id, code);
     }
   }
 
-  void OnOk() override {
+  bool OnOK() override {
     Read();
     const AutoExecControlCheck check = StoreAutoExecControl(fields_, controller_);
-    if (check.ok) {
-      End(IDOK);
-      return;
-    }
+    if (check.ok) return true;
     Refuse(*this, check.message, check.field == AutoExecControlField::kDelay ? IDC_CTL_DELAY : 0);
+    return false;
   }
 
  private:
   void Show() {
-    CheckRadioButton(hwnd_, IDC_CTL_SEQUENCE_DELAY, IDC_CTL_SEQUENCE_TIMEOUT,
+    CheckRadioButton(Handle(), IDC_CTL_SEQUENCE_DELAY, IDC_CTL_SEQUENCE_TIMEOUT,
                      fields_.sequenceRadio == 1 ? IDC_CTL_SEQUENCE_TIMEOUT : IDC_CTL_SEQUENCE_DELAY);
     SetItemText(IDC_CTL_DELAY, fields_.delay);
     SetChecked(IDC_CTL_KILL_BEFORE, fields_.killBeforeRestart);
@@ -157,20 +140,20 @@ class AutoExecControlDialog : public Dialog {
   }
 
   void Read() {
-    fields_.sequenceRadio = Checked(IDC_CTL_SEQUENCE_TIMEOUT) ? 1 : 0;
+    fields_.sequenceRadio = IsChecked(IDC_CTL_SEQUENCE_TIMEOUT) ? 1 : 0;
     fields_.delay = ItemText(IDC_CTL_DELAY);
-    fields_.killBeforeRestart = Checked(IDC_CTL_KILL_BEFORE);
-    fields_.killWhenNoMail = Checked(IDC_CTL_KILL_NO_MAIL);
-    fields_.killOnMenuExec = Checked(IDC_CTL_KILL_MENU);
-    fields_.postClose = Checked(IDC_CTL_POST_CLOSE);
-    fields_.postQuit = Checked(IDC_CTL_POST_QUIT);
-    fields_.terminate = Checked(IDC_CTL_TERMINATE);
+    fields_.killBeforeRestart = IsChecked(IDC_CTL_KILL_BEFORE);
+    fields_.killWhenNoMail = IsChecked(IDC_CTL_KILL_NO_MAIL);
+    fields_.killOnMenuExec = IsChecked(IDC_CTL_KILL_MENU);
+    fields_.postClose = IsChecked(IDC_CTL_POST_CLOSE);
+    fields_.postQuit = IsChecked(IDC_CTL_POST_QUIT);
+    fields_.terminate = IsChecked(IDC_CTL_TERMINATE);
   }
 
   // Disabled method boxes keep their check state.
   void ApplyEnabling() {
     const bool enabled = KillMethodsEnabled(fields_);
-    for (int id : {IDC_CTL_POST_CLOSE, IDC_CTL_POST_QUIT, IDC_CTL_TERMINATE}) Enable(id, enabled);
+    for (int id : {IDC_CTL_POST_CLOSE, IDC_CTL_POST_QUIT, IDC_CTL_TERMINATE}) EnableItem(id, enabled);
   }
 
   AncestryPop3Controller& controller_;
@@ -181,12 +164,12 @@ class AutoExecControlDialog : public Dialog {
 
 bool RunOptionsDialog(HWND owner, AncestryPop3Controller& controller) {
   OptionsDialog dialog(controller);
-  return dialog.RunModal(owner, IDD_OPTIONS) == IDOK;
+  return dialog.DoModal(owner) == IDOK;
 }
 
 bool RunAutoExecControlDialog(HWND owner, AncestryPop3Controller& controller) {
   AutoExecControlDialog dialog(controller);
-  return dialog.RunModal(owner, IDD_AUTO_EXEC_CONTROL) == IDOK;
+  return dialog.DoModal(owner) == IDOK;
 }
 
 }  // namespace bw

@@ -27,10 +27,13 @@ const char kFirstUseNotes[] =
     "■■■■■■■■■■■■■■■■■■■■■■■■■■■■■";
 
 class FirstUseDialog : public Dialog {
+ public:
+  FirstUseDialog() : Dialog(GetModuleHandleA(nullptr), IDD_FIRST_USE) {}
+
  protected:
-  BOOL OnInit() override {
+  bool OnInit() override {
     SetItemText(IDC_NOTES, kFirstUseNotes);
-    return TRUE;
+    return true;
   }
 };
 
@@ -44,12 +47,12 @@ int OwnedBox(void*, const std::string& text, const std::string& caption, unsigne
 
 void RunFirstUseNotes() {
   FirstUseDialog dialog;
-  dialog.RunModal(nullptr, IDD_FIRST_USE);
+  dialog.DoModal(nullptr);
 }
 
 void RunAboutBox(HWND owner) {
-  Dialog dialog;
-  dialog.RunModal(owner, IDD_ABOUT);
+  Dialog dialog(GetModuleHandleA(nullptr), IDD_ABOUT);
+  dialog.DoModal(owner);
 }
 
 void SetMessageOwner(HWND owner) {
