@@ -259,9 +259,9 @@ class SchannelClient final : public TlsClient {
     return n;
   }
 
-  // The buffer starts with a record header of the handshake phase: change
-  // cipher spec, alert or handshake, protocol major version 3. Too few
-  // bytes to tell pass.
+  // The buffer starts with a record header of the handshake phase: record
+  // type 20 to 22 (cipher change, alert or handshake) and protocol major
+  // version 3. Too few bytes to tell pass.
   bool LooksLikeHandshakeRecord() const {
     if (encrypted_.empty()) return true;
     const auto type = static_cast<unsigned char>(encrypted_[0]);
