@@ -135,8 +135,8 @@ bool GeometryPage::OnInit() {
   return false;
 }
 
-bool GeometryPage::OnCommand(int id, int code) {
-  if ((id == IDC_POSITION_GIVEN || id == IDC_SIZE_GIVEN) && code == BN_CLICKED) {
+bool AppPage::OnCommand(int id, int code) {
+  if (ChangesEnabling(id) && code == BN_CLICKED) {
     owner_.Refresh();
     return true;
   }
@@ -168,14 +168,6 @@ bool PriorityPage::OnInit() {
   SetChecked(IDC_INITIAL_ONCE, fields_.initialOnce);
   SetChecked(IDC_DISABLE_IME, fields_.disableIME);
   SetItemText(IDC_INPUT_TIMEOUT, fields_.inputTimeout);
-  return false;
-}
-
-bool PriorityPage::OnCommand(int id, int code) {
-  if (id == IDC_PRIORITY_GIVEN && code == BN_CLICKED) {
-    owner_.Refresh();
-    return true;
-  }
   return false;
 }
 

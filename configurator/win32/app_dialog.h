@@ -15,38 +15,50 @@ namespace bw {
 
 class ApplicationDialog;
 
-// "表示属性": the show mode, position and size.
-class GeometryPage : public Dialog {
+// One page of the application dialog: it edits part of the dialog's fields
+// and asks the dialog to refresh its enabling when one of its boxes changes.
+class AppPage : public Dialog {
  public:
-  GeometryPage(AppDialogFields& fields, ApplicationDialog& owner)
-      : Dialog(GetModuleHandleA(nullptr), IDD_GEOMETRY_PAGE), fields_(fields), owner_(owner) {}
-  void Read();
-  void ApplyEnabling(const AppDialogEnabling& enabling);
+  AppPage(int templateId, AppDialogFields& fields, ApplicationDialog& owner)
+      : Dialog(GetModuleHandleA(nullptr), templateId), fields_(fields), owner_(owner) {}
+  virtual void Read() = 0;
+  virtual void ApplyEnabling(const AppDialogEnabling& enabling) = 0;
 
  protected:
-  bool OnInit() override;
   bool OnCommand(int id, int code) override;
+  // The check boxes whose state changes what else is enabled.
+  virtual bool ChangesEnabling(int id) const = 0;
 
- private:
   AppDialogFields& fields_;
   ApplicationDialog& owner_;
 };
 
-// "ｱﾄﾞﾊﾞﾝｽﾄ": priority, double start, IME and the start-up time-out.
-class PriorityPage : public Dialog {
+// "表示属性": the show mode, position and size.
+class GeometryPage : public AppPage {
  public:
-  PriorityPage(AppDialogFields& fields, ApplicationDialog& owner)
-      : Dialog(GetModuleHandleA(nullptr), IDD_PRIORITY_PAGE), fields_(fields), owner_(owner) {}
-  void Read();
-  void ApplyEnabling(const AppDialogEnabling& enabling);
+  GeometryPage(AppDialogFields& fields, ApplicationDialog& owner)
+      : AppPage(IDD_GEOMETRY_PAGE, fields, owner) {}
+  void Read() override;
+  void ApplyEnabling(const AppDialogEnabling& enabling) override;
 
  protected:
   bool OnInit() override;
-  bool OnCommand(int id, int code) override;
+  bool ChangesEnabling(int id) const override {
+    return id == IDC_POSITION_GIVEN || id == IDC_SIZE_GIVEN;
+  }
+};
 
- private:
-  AppDialogFields& fields_;
-  ApplicationDialog& owner_;
+// "ｱﾄﾞﾊﾞﾝｽﾄ": priority, double start, IME and the start-up time-out.
+class PriorityPage : public AppPage {
+ public:
+  PriorityPage(AppDialogFields& fields, ApplicationDialog& owner)
+      : AppPage(IDD_PRIORITY_PAGE, fields, owner) {}
+  void Read() override;
+  void ApplyEnabling(const AppDialogEnabling& enabling) override;
+
+ protected:
+  bool OnInit() override;
+  bool ChangesEnabling(int id) const override { return id == IDC_PRIORITY_GIVEN; }
 };
 
 class ApplicationDialog : public PagedDialog {
