@@ -875,8 +875,9 @@ TEST(KnobsetE2eTest, QuickLaunchWithoutItsFolderStillBrowsesAndClearsTheShellSta
   Sleep(500);
   PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(browser); }));
+  // The dialog enables its own fields before the page's, so wait for both.
   EXPECT_TRUE(WaitFor([&] { return ControlEnabled(app, IDC_APP_FILE); }, 3000));
-  EXPECT_TRUE(ControlEnabled(app, IDC_INITIAL_ONCE));
+  EXPECT_TRUE(WaitFor([&] { return ControlEnabled(app, IDC_INITIAL_ONCE); }, 3000));
   EXPECT_EQ(ControlText(app, IDC_APP_FILE), dir + "\\run.bat");
   PressButton(app, IDCANCEL);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(app); }));
