@@ -17,6 +17,7 @@
 namespace {
 
 using bw_test::ReadFileBytes;
+using bw_test::WaitFor;
 using bw_test::WriteFileBytes;
 
 // One account in simulation mode needs no server; the refused one talks to
@@ -30,14 +31,6 @@ std::string ParameterFile(const std::string& account, const std::string& setting
 const char kDemoAccount[] =
     "\t\tConnectionName\tDemo\r\n\t\tHostName\t127.0.0.1\r\n\t\tServiceName\t1\r\n"
     "\t\tUserID\tu\r\n\t\tPassword\tp\r\n\t\tTOofConnect_Sec\t2\r\n";
-
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-    if (condition()) return true;
-    Sleep(50);
-  }
-  return condition();
-}
 
 std::string Text(HWND window) {
   char buffer[512] = "";

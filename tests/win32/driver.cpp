@@ -203,6 +203,14 @@ void TinyPop3Server::Serve(UINT_PTR client) {
   }
 }
 
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+    if (condition()) return true;
+    Sleep(50);
+  }
+  return condition();
+}
+
 std::string MakeScratchFolder(const std::string& name) {
   namespace fs = std::filesystem;
   fs::path dir = fs::temp_directory_path() / "bw-e2e" / name;

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,10 @@ class TinyPop3Server {
   volatile LONG stop_ = 0;
   HANDLE thread_ = nullptr;
 };
+
+// Polls `condition` every 50 ms until it holds (true) or `timeoutMs` has
+// passed (then its last value).
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000);
 
 // A fresh, empty folder under the temporary folder.
 std::string MakeScratchFolder(const std::string& name);

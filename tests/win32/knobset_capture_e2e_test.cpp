@@ -23,14 +23,6 @@ const char kMainTitle[] = "Bellwick Configration";
 const char kCaptureTitle[] = "実行中ｱﾌﾟﾘのｷｬﾌﾟﾁｬ";
 const char kTargetProgram[] = "bw_capture_target.exe";
 
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-    if (condition()) return true;
-    Sleep(50);
-  }
-  return condition();
-}
-
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;

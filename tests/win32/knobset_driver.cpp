@@ -213,6 +213,14 @@ void ClickControl(HWND dialog, int id) { PostMessageA(FindControl(dialog, id), B
 
 void PickCommand(HWND window, int id) { PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
-bool ControlEnabled(HWND dialog, int id) { return IsWindowEnabled(FindControl(dialog, id)) != FALSE; }
+bool ControlEnabled(HWND dialog, int id) {
+  // IsWindowEnabled reads the style without asking the dialog's thread, so
+  // it could see a handler half done (one control enabled, the next not
+  // yet). A message sent first returns only once that handler has ended.
+  HWND control = FindControl(dialog, id);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(control, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+  return IsWindowEnabled(control) != FALSE;
+}
 
 }  // namespace bw_test

@@ -22,14 +22,6 @@ using namespace bw_test;
 const char kMainTitle[] = "Bellwick Configration";
 const char kAccountTitle[] = "接続先の設定";
 
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-    if (condition()) return true;
-    Sleep(50);
-  }
-  return condition();
-}
-
 bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -348,7 +340,11 @@ void PressTab(bool shift) {
 std::string TabWalk(HWND dialog, int presses, bool backwards) {
   std::string ids;
   for (int i = 0; i < presses; ++i) {
+    // Every ring here has more than one stop, so each press moves the
+    // focus; wait for that rather than trusting the pause alone.
+    const int before = FocusedId(dialog);
     PressTab(backwards);
+    WaitFor([&] { return FocusedId(dialog) != before; }, 2000);
     ids += std::to_string(FocusedId(dialog)) + " ";
   }
   return ids;
