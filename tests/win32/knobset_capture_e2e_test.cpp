@@ -14,12 +14,12 @@
 #include "configurator/win32/resource.h"
 #include "tests/win32/driver.h"
 #include "tests/win32/knobset_driver.h"
+#include "tests/win32/knobset_fixture.h"
 
 namespace {
 
 using namespace bw_test;
 
-const char kMainTitle[] = "Bellwick Configration";
 const char kCaptureTitle[] = "実行中ｱﾌﾟﾘのｷｬﾌﾟﾁｬ";
 const char kTargetProgram[] = "bw_capture_target.exe";
 
@@ -73,52 +73,49 @@ int TargetRows(const KnobsetProcess& knobset, HWND list, int moduleColumn) {
   return rows;
 }
 
-// Opens the capture dialog on `tab`, sets "ﾘｽﾄに登録済みｱﾌﾟﾘは無視する" and
-// captures in bulk; returns the merge message.
-std::string BulkCapture(const KnobsetProcess& knobset, HWND main, int tab, bool skipListed) {
-  knobset.ClickTab(FindControl(main, IDC_TABS), tab);
-  Sleep(300);
-  PressButton(main, IDC_CAPTURE);
-  HWND capture = knobset.WaitForDialog(kCaptureTitle);
-  if (!capture) return "no capture dialog";
-  const bool checked =
-      SendMessageA(FindControl(capture, IDC_CAP_SKIP_LISTED), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  if (checked != skipListed) ClickControl(capture, IDC_CAP_SKIP_LISTED);
-  WaitFor([&] {
-    return (SendMessageA(FindControl(capture, IDC_CAP_SKIP_LISTED), BM_GETCHECK, 0, 0) ==
-            BST_CHECKED) == skipListed;
-  }, 3000);
-  PressButton(capture, IDC_CAP_BULK);
-  SeenBox box;
-  if (!knobset.AnswerBox(IDOK, &box)) return "no message";
-  return box.text;
-}
+class KnobsetCaptureE2eTest : public KnobsetTest {
+ protected:
+  // Opens the capture dialog on `tab`, sets "ﾘｽﾄに登録済みｱﾌﾟﾘは無視する"
+  // and captures in bulk; returns the merge message.
+  std::string BulkCapture(const KnobsetProcess& knobset, int tab, bool skipListed) {
+    HWND capture = OpenFromTab(tab, IDC_CAPTURE, kCaptureTitle);
+    if (!capture) return "no capture dialog";
+    if (IsChecked(capture, IDC_CAP_SKIP_LISTED) != skipListed)
+      ClickControl(capture, IDC_CAP_SKIP_LISTED);
+    WaitFor([&] { return IsChecked(capture, IDC_CAP_SKIP_LISTED) == skipListed; }, 3000);
+    PressButton(capture, IDC_CAP_BULK);
+    SeenBox box;
+    if (!knobset.AnswerBox(IDOK, &box)) return "no message";
+    return box.text;
+  }
 
-TEST(KnobsetCaptureE2eTest, BulkCaptureTakesOneRecordPerProgramWhenListedOnesAreSkippedElseOnePerWindow) {
+  // Starts a mouse pick on the auto-exec tab in replace mode.
+  bool StartPick() {
+    HWND capture = OpenFromTab(2, IDC_CAPTURE, kCaptureTitle);
+    if (!capture) return false;
+    ClickControl(capture, IDC_CAP_REPLACE);
+    WaitFor([&] { return !ControlEnabled(capture, IDC_CAP_SKIP_LISTED); }, 3000);
+    PressButton(capture, IDC_CAP_MOUSE);
+    return WaitFor([&] { return !IsWindow(capture) && !IsWindowVisible(main); }, 5000);
+  }
+};
+
+TEST_F(KnobsetCaptureE2eTest, BulkCaptureTakesOneRecordPerProgramWhenListedOnesAreSkippedElseOnePerWindow) {
   CaptureTarget target;
   ASSERT_NE(target.Window(1), nullptr);
-  const std::string dir = MakeScratchFolder("knobset-capture-bulk");
-  WriteFileBytes(dir + "\\Bellwick.ini", AccountFile());
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
+  KnobsetProcess& knobset = Open("knobset-capture-bulk", AccountFile());
   ASSERT_NE(main, nullptr);
   HWND list = FindControl(main, IDC_LIST);
 
   // The capture dialog opens with the default options.
-  knobset.ClickTab(FindControl(main, IDC_TABS), 1);
-  Sleep(300);
-  PressButton(main, IDC_CAPTURE);
-  HWND capture = knobset.WaitForDialog(kCaptureTitle);
+  HWND capture = OpenFromTab(1, IDC_CAPTURE, kCaptureTitle);
   ASSERT_NE(capture, nullptr);
-  auto checked = [&](int id) {
-    return SendMessageA(FindControl(capture, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  };
-  EXPECT_TRUE(checked(IDC_CAP_KEEP));
-  EXPECT_TRUE(checked(IDC_CAP_SKIP_LISTED));
-  EXPECT_TRUE(checked(IDC_CAP_SKIP_SELF));
-  EXPECT_TRUE(checked(IDC_CAP_SIZE));
-  EXPECT_FALSE(checked(IDC_CAP_PRIORITY));
-  EXPECT_FALSE(checked(IDC_CAP_UNTITLED));
+  EXPECT_TRUE(IsChecked(capture, IDC_CAP_KEEP));
+  EXPECT_TRUE(IsChecked(capture, IDC_CAP_SKIP_LISTED));
+  EXPECT_TRUE(IsChecked(capture, IDC_CAP_SKIP_SELF));
+  EXPECT_TRUE(IsChecked(capture, IDC_CAP_SIZE));
+  EXPECT_FALSE(IsChecked(capture, IDC_CAP_PRIORITY));
+  EXPECT_FALSE(IsChecked(capture, IDC_CAP_UNTITLED));
   ClickControl(capture, IDC_CAP_REPLACE);
   EXPECT_TRUE(WaitFor([&] { return !ControlEnabled(capture, IDC_CAP_SKIP_LISTED); }, 3000));
   PressButton(capture, IDC_CAP_DEFAULT);
@@ -126,18 +123,18 @@ TEST(KnobsetCaptureE2eTest, BulkCaptureTakesOneRecordPerProgramWhenListedOnesAre
   PressButton(capture, IDCANCEL);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(capture); }, 5000));
 
-  const std::string message = BulkCapture(knobset, main, 1, true);
+  const std::string message = BulkCapture(knobset, 1, true);
   EXPECT_NE(message.find("件取り込みました."), std::string::npos) << message;
   EXPECT_EQ(TargetRows(knobset, list, 1), 1);
   // Knobset itself is never among them.
   for (int i = 0; i < knobset.ListRowCount(list); ++i)
     EXPECT_NE(Lower(knobset.ListCell(list, i, 1)), "knobset.exe");
 
-  BulkCapture(knobset, main, 2, false);
+  BulkCapture(knobset, 2, false);
   EXPECT_EQ(TargetRows(knobset, list, 0), 2);
 
   // Everything captured again is in the list already.
-  const std::string again = BulkCapture(knobset, main, 2, true);
+  const std::string again = BulkCapture(knobset, 2, true);
   EXPECT_EQ(TargetRows(knobset, list, 0), 2);
   EXPECT_EQ(again.rfind("既にﾘｽﾄに登録済みのモジュールですので、", 0), 0u) << again;
 
@@ -158,27 +155,11 @@ void Click(HWND main, int x, int y, bool right) {
   PostMessageA(main, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON, 0);
 }
 
-// Starts a mouse pick on the auto-exec tab in replace mode.
-bool StartPick(const KnobsetProcess& knobset, HWND main) {
-  knobset.ClickTab(FindControl(main, IDC_TABS), 2);
-  Sleep(300);
-  PressButton(main, IDC_CAPTURE);
-  HWND capture = knobset.WaitForDialog(kCaptureTitle);
-  if (!capture) return false;
-  ClickControl(capture, IDC_CAP_REPLACE);
-  WaitFor([&] { return !ControlEnabled(capture, IDC_CAP_SKIP_LISTED); }, 3000);
-  PressButton(capture, IDC_CAP_MOUSE);
-  return WaitFor([&] { return !IsWindow(capture) && !IsWindowVisible(main); }, 5000);
-}
-
-TEST(KnobsetCaptureE2eTest, MousePickOnAChildControlCapturesItsTopLevelWindowAndRightClickCancels) {
+TEST_F(KnobsetCaptureE2eTest, MousePickOnAChildControlCapturesItsTopLevelWindowAndRightClickCancels) {
   CaptureTarget target;
   HWND first = target.Window(1);
   ASSERT_NE(first, nullptr);
-  const std::string dir = MakeScratchFolder("knobset-capture-pick");
-  WriteFileBytes(dir + "\\Bellwick.ini", AccountFile());
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
+  KnobsetProcess& knobset = Open("knobset-capture-pick", AccountFile());
   ASSERT_NE(main, nullptr);
   HWND list = FindControl(main, IDC_LIST);
 
@@ -187,14 +168,14 @@ TEST(KnobsetCaptureE2eTest, MousePickOnAChildControlCapturesItsTopLevelWindowAnd
   RECT r{};
   GetWindowRect(button, &r);
   // Right button: nothing captured, the window comes back.
-  ASSERT_TRUE(StartPick(knobset, main));
+  ASSERT_TRUE(StartPick());
   Click(main, r.left + 10, r.top + 10, true);
   ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 5000));
   EXPECT_TRUE(knobset.NoBoxWithin(1000));
   EXPECT_EQ(knobset.ListRowCount(list), 0);
 
   // Left button on the child control: its top-level window is captured.
-  ASSERT_TRUE(StartPick(knobset, main));
+  ASSERT_TRUE(StartPick());
   Click(main, r.left + 10, r.top + 10, false);
   ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 5000));
   ASSERT_TRUE(WaitFor([&] { return knobset.ListRowCount(list) == 1; }, 5000));

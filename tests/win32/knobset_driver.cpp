@@ -223,4 +223,8 @@ bool ControlEnabled(HWND dialog, int id) {
   return IsWindowEnabled(control) != FALSE;
 }
 
+bool IsChecked(HWND dialog, int id) {
+  return SendMessageA(FindControl(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
 }  // namespace bw_test

@@ -80,5 +80,6 @@ void PickCommand(HWND window, int id);
 // Clicks a check box or radio button so that it changes its own state.
 void ClickControl(HWND dialog, int id);
 bool ControlEnabled(HWND dialog, int id);
+bool IsChecked(HWND dialog, int id);
 
 }  // namespace bw_test

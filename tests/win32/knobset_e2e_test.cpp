@@ -14,12 +14,12 @@
 #include "configurator/win32/resource.h"
 #include "tests/win32/driver.h"
 #include "tests/win32/knobset_driver.h"
+#include "tests/win32/knobset_fixture.h"
 
 namespace {
 
 using namespace bw_test;
 
-const char kMainTitle[] = "Bellwick Configration";
 const char kAccountTitle[] = "接続先の設定";
 
 bool FileExists(const std::string& path) {
@@ -35,16 +35,10 @@ std::string OneAccountFile(int port) {
          "\r\n\t\tUserID\tu\r\n\t\tPassword\tp\r\n\t\tTOofConnect_Sec\t2\r\n\t}\r\n}\r\n--EOF--\r\n";
 }
 
-// Starts Knobset on a missing file and gets past the first-use notes.
-HWND StartFresh(KnobsetProcess& knobset) {
-  HWND notes = knobset.WaitForDialog("初めてご利用になる方へ");
-  if (!notes) return nullptr;
-  PressButton(notes, IDOK);
-  return knobset.WaitForDialog(kMainTitle);
-}
+using KnobsetE2eTest = KnobsetTest;
 
-TEST(KnobsetE2eTest, MissingFileShowsTheFirstUseNotesThenAnEmptyConfiguration) {
-  const std::string dir = MakeScratchFolder("knobset-first-use");
+TEST_F(KnobsetE2eTest, MissingFileShowsTheFirstUseNotesThenAnEmptyConfiguration) {
+  dir = MakeScratchFolder("knobset-first-use");
   KnobsetProcess knobset("-p new.ini", dir);
   ASSERT_TRUE(knobset.Started());
   HWND notes = knobset.WaitForDialog("初めてご利用になる方へ");
@@ -56,7 +50,7 @@ TEST(KnobsetE2eTest, MissingFileShowsTheFirstUseNotesThenAnEmptyConfiguration) {
   EXPECT_EQ(text.substr(text.size() - 2), "■");  // the last line has no line end
   PressButton(notes, IDOK);
 
-  HWND main = knobset.WaitForDialog(kMainTitle);
+  main = knobset.WaitForDialog(kMainTitle);
   ASSERT_NE(main, nullptr);
   HWND tabs = FindControl(main, IDC_TABS);
   EXPECT_EQ(knobset.TabLabel(tabs, 0), "  接続先");
@@ -82,8 +76,8 @@ TEST(KnobsetE2eTest, MissingFileShowsTheFirstUseNotesThenAnEmptyConfiguration) {
   EXPECT_EQ(code, 0u);
 }
 
-TEST(KnobsetE2eTest, EmptyPValueIsRefusedAndTheProgramEnds) {
-  const std::string dir = MakeScratchFolder("knobset-empty-p");
+TEST_F(KnobsetE2eTest, EmptyPValueIsRefusedAndTheProgramEnds) {
+  dir = MakeScratchFolder("knobset-empty-p");
   KnobsetProcess knobset("-p \"\"", dir);
   SeenBox box;
   ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
@@ -91,10 +85,8 @@ TEST(KnobsetE2eTest, EmptyPValueIsRefusedAndTheProgramEnds) {
   EXPECT_TRUE(knobset.WaitForExit(10000));
 }
 
-TEST(KnobsetE2eTest, AddedAccountIsListedAndSavedWithExactlyItsKeys) {
-  const std::string dir = MakeScratchFolder("knobset-add");
-  KnobsetProcess knobset("-p added.ini", dir);
-  HWND main = StartFresh(knobset);
+TEST_F(KnobsetE2eTest, AddedAccountIsListedAndSavedWithExactlyItsKeys) {
+  KnobsetProcess& knobset = OpenNew("knobset-add", "added.ini");
   ASSERT_NE(main, nullptr);
 
   PressButton(main, IDC_ADD);
@@ -149,16 +141,12 @@ TEST(KnobsetE2eTest, AddedAccountIsListedAndSavedWithExactlyItsKeys) {
             "\t\tCycleMinutes\t7\r\n\t}\r\n}\r\n--EOF--\r\n");
 
   // Saved: Esc ends without a question.
-  PressButton(main, IDCANCEL);
-  EXPECT_TRUE(knobset.WaitForExit(10000));
+  ExitUnasked();
 }
 
-TEST(KnobsetE2eTest, UnsavedChangesAreAskedAboutOnLoadAndExitAndNothingIsWritten) {
-  const std::string dir = MakeScratchFolder("knobset-unsaved");
+TEST_F(KnobsetE2eTest, UnsavedChangesAreAskedAboutOnLoadAndExitAndNothingIsWritten) {
   const std::string original = OneAccountFile(110);
-  WriteFileBytes(dir + "\\Bellwick.ini", original);
-  KnobsetProcess knobset("", dir);  // the default file name
-  HWND main = knobset.WaitForDialog(kMainTitle);
+  KnobsetProcess& knobset = Open("knobset-unsaved", original, "");  // the default file name
   ASSERT_NE(main, nullptr);
   HWND list = FindControl(main, IDC_LIST);
   ASSERT_EQ(knobset.ListRowCount(list), 1);
@@ -192,11 +180,8 @@ TEST(KnobsetE2eTest, UnsavedChangesAreAskedAboutOnLoadAndExitAndNothingIsWritten
   EXPECT_EQ(ReadFileBytes(dir + "\\Bellwick.ini"), original);
 }
 
-TEST(KnobsetE2eTest, SaveIntoAMissingFolderIsReportedAndExitWithYesStillEnds) {
-  const std::string dir = MakeScratchFolder("knobset-no-folder");
-  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
+TEST_F(KnobsetE2eTest, SaveIntoAMissingFolderIsReportedAndExitWithYesStillEnds) {
+  KnobsetProcess& knobset = Open("knobset-no-folder", OneAccountFile(110));
   ASSERT_NE(main, nullptr);
   const std::string target = dir + "\\missing\\x.ini";
   TypeText(main, IDC_SAVE_FILE, target);
@@ -242,11 +227,8 @@ std::string SelectedRows(HWND list) {
   return rows;
 }
 
-TEST(KnobsetE2eTest, MovesKeepTheSelectionOnTheMovedRecordsAndDeleteSelectsTheNextRow) {
-  const std::string dir = MakeScratchFolder("knobset-list");
-  WriteFileBytes(dir + "\\Bellwick.ini", FiveAccountsFile());
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
+TEST_F(KnobsetE2eTest, MovesKeepTheSelectionOnTheMovedRecordsAndDeleteSelectsTheNextRow) {
+  KnobsetProcess& knobset = Open("knobset-list", FiveAccountsFile());
   ASSERT_NE(main, nullptr);
   HWND list = FindControl(main, IDC_LIST);
   ASSERT_EQ(Rows(knobset, list), "ABCDE");
@@ -269,12 +251,9 @@ TEST(KnobsetE2eTest, MovesKeepTheSelectionOnTheMovedRecordsAndDeleteSelectsTheNe
   EXPECT_TRUE(knobset.WaitForExit(10000));
 }
 
-TEST(KnobsetE2eTest, AccountDialogMasksTheSecretsAndItsRadiosSetZeroOrThirtyAndCancelKeepsAll) {
-  const std::string dir = MakeScratchFolder("knobset-account-dialog");
+TEST_F(KnobsetE2eTest, AccountDialogMasksTheSecretsAndItsRadiosSetZeroOrThirtyAndCancelKeepsAll) {
   const std::string original = FiveAccountsFile();
-  WriteFileBytes(dir + "\\Bellwick.ini", original);
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
+  KnobsetProcess& knobset = Open("knobset-account-dialog", original);
   ASSERT_NE(main, nullptr);
   knobset.SelectRows(FindControl(main, IDC_LIST), {1});
   PressButton(main, IDOK);  // Enter with one row selected: Update
@@ -350,10 +329,8 @@ std::string TabWalk(HWND dialog, int presses, bool backwards) {
   return ids;
 }
 
-TEST(KnobsetE2eTest, TabKeysWalkFromTheTabControlIntoThePageAndFromThePageToOk) {
-  const std::string dir = MakeScratchFolder("knobset-tab-keys");
-  KnobsetProcess knobset("-p new.ini", dir);
-  HWND main = StartFresh(knobset);
+TEST_F(KnobsetE2eTest, TabKeysWalkFromTheTabControlIntoThePageAndFromThePageToOk) {
+  KnobsetProcess& knobset = OpenNew("knobset-tab-keys", "new.ini");
   ASSERT_NE(main, nullptr);
   PressButton(main, IDC_ADD);
   HWND account = knobset.WaitForDialog(kAccountTitle);
@@ -365,8 +342,7 @@ TEST(KnobsetE2eTest, TabKeysWalkFromTheTabControlIntoThePageAndFromThePageToOk) 
   EXPECT_EQ(TabWalk(account, 7, true), "2 1 1204 1203 1202 1201 1104 ");
   PressButton(account, IDCANCEL);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));
-  PressButton(main, IDCANCEL);
-  EXPECT_TRUE(knobset.WaitForExit(10000));
+  ExitUnasked();
 }
 
 // A visible dialog of the process that is none of the given titles (the
@@ -419,14 +395,11 @@ bool ChooseInFileDialog(const KnobsetProcess& knobset, const std::string& path,
   return true;
 }
 
-TEST(KnobsetE2eTest, LoadReplacesTheListsAndAnUnreadableFileChangesNothing) {
-  const std::string dir = MakeScratchFolder("knobset-load");
-  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
+TEST_F(KnobsetE2eTest, LoadReplacesTheListsAndAnUnreadableFileChangesNothing) {
+  KnobsetProcess& knobset = Open("knobset-load", OneAccountFile(110));
+  ASSERT_NE(main, nullptr);
   WriteFileBytes(dir + "\\five.ini", FiveAccountsFile());
   WriteFileBytes(dir + "\\broken.ini", "no controller here\r\n");
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
-  ASSERT_NE(main, nullptr);
   HWND list = FindControl(main, IDC_LIST);
 
   PickCommand(main, IDM_LOAD);
@@ -443,15 +416,11 @@ TEST(KnobsetE2eTest, LoadReplacesTheListsAndAnUnreadableFileChangesNothing) {
   ASSERT_TRUE(WaitFor([&] { return Rows(knobset, list) == "ABCDE"; }, 5000)) << Rows(knobset, list);
   EXPECT_EQ(ControlText(main, IDC_SAVE_FILE), dir + "\\five.ini");
   // Loaded, nothing changed: no question on the way out.
-  PressButton(main, IDCANCEL);
-  EXPECT_TRUE(knobset.WaitForExit(10000));
+  ExitUnasked();
 }
 
-TEST(KnobsetE2eTest, HelpWithoutItsFileAndTheAboutBoxFromTheSystemMenu) {
-  const std::string dir = MakeScratchFolder("knobset-help");
-  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
+TEST_F(KnobsetE2eTest, HelpWithoutItsFileAndTheAboutBoxFromTheSystemMenu) {
+  KnobsetProcess& knobset = Open("knobset-help", OneAccountFile(110));
   ASSERT_NE(main, nullptr);
   PickCommand(main, IDM_HELP);
   SeenBox box;
@@ -462,12 +431,10 @@ TEST(KnobsetE2eTest, HelpWithoutItsFileAndTheAboutBoxFromTheSystemMenu) {
   ASSERT_NE(about, nullptr);
   PressButton(about, IDOK);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(about); }));
-  PressButton(main, IDCANCEL);
-  EXPECT_TRUE(knobset.WaitForExit(10000));
+  ExitUnasked();
 }
 
-TEST(KnobsetE2eTest, NineMenuApplicationsDisableAddOnTheMenuTabOnly) {
-  const std::string dir = MakeScratchFolder("knobset-nine-menus");
+TEST_F(KnobsetE2eTest, NineMenuApplicationsDisableAddOnTheMenuTabOnly) {
   std::string file = OneAccountFile(110);
   std::string menus;
   for (int i = 1; i <= 9; ++i)
@@ -475,9 +442,7 @@ TEST(KnobsetE2eTest, NineMenuApplicationsDisableAddOnTheMenuTabOnly) {
              std::to_string(i) + "\r\n\t\tExecutionFileName\tc:\\\\app" + std::to_string(i) +
              ".exe\r\n\t\tExecutionArguments\t-x\r\n\t\tExecutionPriority\t0x0023\r\n\t}\r\n";
   file.insert(file.rfind("}\r\n--EOF--"), menus);
-  WriteFileBytes(dir + "\\Bellwick.ini", file);
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
+  KnobsetProcess& knobset = Open("knobset-nine-menus", file);
   ASSERT_NE(main, nullptr);
   EXPECT_TRUE(ControlEnabled(main, IDC_ADD));
   HWND tabs = FindControl(main, IDC_TABS);
@@ -494,8 +459,7 @@ TEST(KnobsetE2eTest, NineMenuApplicationsDisableAddOnTheMenuTabOnly) {
   EXPECT_EQ(knobset.ListCell(list, 8, 4), "■");
   knobset.ClickTab(tabs, 2);
   ASSERT_TRUE(WaitFor([&] { return ControlEnabled(main, IDC_ADD); }, 5000));
-  PressButton(main, IDCANCEL);
-  EXPECT_TRUE(knobset.WaitForExit(10000));
+  ExitUnasked();
 }
 
 // The checker's window that is not the test's own stand-in.
@@ -522,12 +486,9 @@ void CloseRealChecker() {
   }
 }
 
-TEST(KnobsetE2eTest, RestartSimulatedSavesFirstClosesTheRunningCheckerAndStartsTheNewOne) {
-  const std::string dir = MakeScratchFolder("knobset-restart-sim");
-  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(1));
+TEST_F(KnobsetE2eTest, RestartSimulatedSavesFirstClosesTheRunningCheckerAndStartsTheNewOne) {
   FakeRunningChecker running;
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
+  KnobsetProcess& knobset = Open("knobset-restart-sim", OneAccountFile(1));
   ASSERT_NE(main, nullptr);
   TypeText(main, IDC_LOG_LIMIT, "321");
 
@@ -548,16 +509,12 @@ TEST(KnobsetE2eTest, RestartSimulatedSavesFirstClosesTheRunningCheckerAndStartsT
     return ReadFileBytes(dir + "\\Bellwick.log").find("ｼﾐｭﾚｰﾄ接続時間") != std::string::npos;
   }, 30000)) << ReadFileBytes(dir + "\\Bellwick.log");
   CloseRealChecker();
-  PressButton(main, IDCANCEL);
-  EXPECT_TRUE(knobset.WaitForExit(10000));
+  ExitUnasked();
 }
 
-TEST(KnobsetE2eTest, RestartWithoutARunningCheckerStartsItAtOnceInNormalMode) {
-  const std::string dir = MakeScratchFolder("knobset-restart");
+TEST_F(KnobsetE2eTest, RestartWithoutARunningCheckerStartsItAtOnceInNormalMode) {
   TinyPop3Server server(2);
-  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(server.Port()));
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
+  KnobsetProcess& knobset = Open("knobset-restart", OneAccountFile(server.Port()));
   ASSERT_NE(main, nullptr);
   ASSERT_EQ(FindRealChecker(), nullptr);
   PickCommand(main, IDM_RESTART);
@@ -568,16 +525,12 @@ TEST(KnobsetE2eTest, RestartWithoutARunningCheckerStartsItAtOnceInNormalMode) {
   }, 30000)) << ReadFileBytes(dir + "\\Bellwick.log");
   EXPECT_EQ(ReadFileBytes(dir + "\\Bellwick.log").find("ｼﾐｭﾚｰﾄ"), std::string::npos);
   CloseRealChecker();
-  PressButton(main, IDCANCEL);
-  EXPECT_TRUE(knobset.WaitForExit(10000));
+  ExitUnasked();
 }
 
-TEST(KnobsetE2eTest, RestartAnsweredNoLeavesTheRunningCheckerAlone) {
-  const std::string dir = MakeScratchFolder("knobset-restart-no");
-  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(1));
+TEST_F(KnobsetE2eTest, RestartAnsweredNoLeavesTheRunningCheckerAlone) {
   FakeRunningChecker running;
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
+  KnobsetProcess& knobset = Open("knobset-restart-no", OneAccountFile(1));
   ASSERT_NE(main, nullptr);
   PickCommand(main, IDM_RESTART);
   SeenBox box;
@@ -586,8 +539,7 @@ TEST(KnobsetE2eTest, RestartAnsweredNoLeavesTheRunningCheckerAlone) {
   Sleep(1500);
   EXPECT_EQ(running.CloseCount(), 0);
   EXPECT_EQ(FindRealChecker(), nullptr);
-  PressButton(main, IDCANCEL);
-  EXPECT_TRUE(knobset.WaitForExit(10000));
+  ExitUnasked();
 }
 
 // ---- Application dialogs ----
@@ -595,35 +547,10 @@ TEST(KnobsetE2eTest, RestartAnsweredNoLeavesTheRunningCheckerAlone) {
 const char kAutoExecTitle[] = "ｱﾌﾟﾘｹｰｼｮﾝ起動情報";
 const char kMenuTitle[] = "ﾒﾆｭｰ起動情報";
 
-bool IsChecked(HWND dialog, int id) {
-  return SendMessageA(FindControl(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-// Opens Add on `tab` and waits for the application dialog titled `title`.
-HWND OpenAdd(const KnobsetProcess& knobset, HWND main, int tab, const char* title) {
-  knobset.ClickTab(FindControl(main, IDC_TABS), tab);
-  Sleep(300);
-  PressButton(main, IDC_ADD);
-  return knobset.WaitForDialog(title);
-}
-
-// Saves with Ctrl+S's command and returns the file.
-std::string SaveAndRead(const KnobsetProcess& knobset, HWND main, const std::string& path) {
-  DeleteFileA(path.c_str());
-  PickCommand(main, IDM_SAVE);
-  WaitFor([&] { return FileExists(path); }, 10000);
-  Sleep(300);
-  (void)knobset;
-  return ReadFileBytes(path);
-}
-
-TEST(KnobsetE2eTest, AutoExecDialogNeedsFiveCharactersStoresInheritedPriorityAsZeroAndTakes50000) {
-  const std::string dir = MakeScratchFolder("knobset-auto-exec-dialog");
-  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
+TEST_F(KnobsetE2eTest, AutoExecDialogNeedsFiveCharactersStoresInheritedPriorityAsZeroAndTakes50000) {
+  KnobsetProcess& knobset = Open("knobset-auto-exec-dialog", OneAccountFile(110));
   ASSERT_NE(main, nullptr);
-  HWND app = OpenAdd(knobset, main, 2, kAutoExecTitle);
+  HWND app = OpenFromTab(2, IDC_ADD, kAutoExecTitle);
   ASSERT_NE(app, nullptr);
   // A new record: nothing typed yet, so OK waits for a program name.
   EXPECT_FALSE(ControlEnabled(app, IDOK));
@@ -660,24 +587,20 @@ TEST(KnobsetE2eTest, AutoExecDialogNeedsFiveCharactersStoresInheritedPriorityAsZ
   PressButton(app, IDCANCEL);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(app); }, 5000));
 
-  const std::string saved = SaveAndRead(knobset, main, dir + "\\Bellwick.ini");
+  const std::string saved = SaveAndRead();
   EXPECT_NE(saved.find("\t\tExecutionInputTO\t50000\r\n"), std::string::npos) << saved;
   // A priority of 0 is either left out or written as 0.
   const size_t priority = saved.find("ExecutionPriority");
   if (priority != std::string::npos) {
     EXPECT_EQ(saved.substr(priority, 26), "ExecutionPriority\t0x0000\r\n") << saved;
   }
-  PressButton(main, IDCANCEL);
-  EXPECT_TRUE(knobset.WaitForExit(10000));
+  ExitUnasked();
 }
 
-TEST(KnobsetE2eTest, MenuDialogRefusesATimeoutOf50000OnItsPriorityPage) {
-  const std::string dir = MakeScratchFolder("knobset-menu-dialog");
-  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
+TEST_F(KnobsetE2eTest, MenuDialogRefusesATimeoutOf50000OnItsPriorityPage) {
+  KnobsetProcess& knobset = Open("knobset-menu-dialog", OneAccountFile(110));
   ASSERT_NE(main, nullptr);
-  HWND app = OpenAdd(knobset, main, 1, kMenuTitle);
+  HWND app = OpenFromTab(1, IDC_ADD, kMenuTitle);
   ASSERT_NE(app, nullptr);
   EXPECT_TRUE(IsWindowVisible(FindControl(app, IDC_APP_MENU_NAME)));
   TypeText(app, IDC_APP_MENU_NAME, "エディタ");
@@ -697,21 +620,17 @@ TEST(KnobsetE2eTest, MenuDialogRefusesATimeoutOf50000OnItsPriorityPage) {
   HWND list = FindControl(main, IDC_LIST);
   ASSERT_TRUE(WaitFor([&] { return knobset.ListRowCount(list) == 1; }, 3000));
   EXPECT_EQ(knobset.ListCell(list, 0, 0), "エディタ");
-  const std::string saved = SaveAndRead(knobset, main, dir + "\\Bellwick.ini");
+  const std::string saved = SaveAndRead();
   EXPECT_NE(saved.find("\t\tExecutionInputTO\t9999\r\n"), std::string::npos) << saved;
-  PressButton(main, IDCANCEL);
-  EXPECT_TRUE(knobset.WaitForExit(10000));
+  ExitUnasked();
 }
 
-TEST(KnobsetE2eTest, ShellWithADocumentWithoutAssociationKeepsOkAndABatchFileIsItsOwnProgram) {
-  const std::string dir = MakeScratchFolder("knobset-shell");
-  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
+TEST_F(KnobsetE2eTest, ShellWithADocumentWithoutAssociationKeepsOkAndABatchFileIsItsOwnProgram) {
+  KnobsetProcess& knobset = Open("knobset-shell", OneAccountFile(110));
+  ASSERT_NE(main, nullptr);
   WriteFileBytes(dir + "\\notes.zqx", "no program opens this\r\n");
   WriteFileBytes(dir + "\\run.bat", "@echo off\r\n");
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
-  ASSERT_NE(main, nullptr);
-  HWND app = OpenAdd(knobset, main, 2, kAutoExecTitle);
+  HWND app = OpenFromTab(2, IDC_ADD, kAutoExecTitle);
   ASSERT_NE(app, nullptr);
   PressButton(app, IDC_APP_SHELL);
   ASSERT_TRUE(ChooseInFileDialog(knobset, dir + "\\notes.zqx", {kAutoExecTitle}));
@@ -729,10 +648,9 @@ TEST(KnobsetE2eTest, ShellWithADocumentWithoutAssociationKeepsOkAndABatchFileIsI
   EXPECT_EQ(ControlText(app, IDC_APP_BASE_NAME), "run.bat");
   PressButton(app, IDOK);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(app); }, 5000));
-  const std::string saved = SaveAndRead(knobset, main, dir + "\\Bellwick.ini");
+  const std::string saved = SaveAndRead();
   EXPECT_NE(saved.find("\t\tExecutionShellExec\t1\r\n"), std::string::npos) << saved;
-  PressButton(main, IDCANCEL);
-  EXPECT_TRUE(knobset.WaitForExit(10000));
+  ExitUnasked();
 }
 
 // ---- Options and auto-exec control ----
@@ -752,13 +670,11 @@ std::string SavedValue(const std::string& saved, const std::string& key) {
   return saved.substr(start, saved.find("\r\n", start) - start);
 }
 
-TEST(KnobsetE2eTest, ControlDialogRefusesAMethodWithoutEventAndDefaultStores0x72WithoutDelay) {
-  const std::string dir = MakeScratchFolder("knobset-control");
-  WriteFileBytes(dir + "\\Bellwick.ini",
-                 AccountFileWithController("\tExecuteSequence\t1\r\n\tExecutionDelay\t300\r\n"
-                                           "\tAutoKillMethod\t0x0003\r\n"));
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
+TEST_F(KnobsetE2eTest, ControlDialogRefusesAMethodWithoutEventAndDefaultStores0x72WithoutDelay) {
+  KnobsetProcess& knobset =
+      Open("knobset-control", AccountFileWithController("\tExecuteSequence\t1\r\n"
+                                                        "\tExecutionDelay\t300\r\n"
+                                                        "\tAutoKillMethod\t0x0003\r\n"));
   ASSERT_NE(main, nullptr);
   PressButton(main, IDC_CONTROL);
   HWND control = knobset.WaitForDialog("自動実行ｱﾌﾟﾘの制御");
@@ -791,21 +707,17 @@ TEST(KnobsetE2eTest, ControlDialogRefusesAMethodWithoutEventAndDefaultStores0x72
   EXPECT_FALSE(IsChecked(control, IDC_CTL_TERMINATE));
   PressButton(control, IDOK);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(control); }, 5000));
-  const std::string saved = SaveAndRead(knobset, main, dir + "\\Bellwick.ini");
+  const std::string saved = SaveAndRead();
   const std::string kill = SavedValue(saved, "AutoKillMethod");
   EXPECT_TRUE(kill == "" || kill == "0x0072") << saved;
   EXPECT_EQ(SavedValue(saved, "ExecutionDelay"), "0") << saved;
   const std::string sequence = SavedValue(saved, "ExecuteSequence");
   EXPECT_TRUE(sequence == "" || sequence == "0") << saved;
-  PressButton(main, IDCANCEL);
-  EXPECT_TRUE(knobset.WaitForExit(10000));
+  ExitUnasked();
 }
 
-TEST(KnobsetE2eTest, OptionsRefuseAWidthOf31AndStoreTheChosenClassIndex) {
-  const std::string dir = MakeScratchFolder("knobset-options");
-  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
+TEST_F(KnobsetE2eTest, OptionsRefuseAWidthOf31AndStoreTheChosenClassIndex) {
+  KnobsetProcess& knobset = Open("knobset-options", OneAccountFile(110));
   ASSERT_NE(main, nullptr);
   PressButton(main, IDC_OPTIONS);
   HWND options = knobset.WaitForDialog("オプション");
@@ -821,20 +733,16 @@ TEST(KnobsetE2eTest, OptionsRefuseAWidthOf31AndStoreTheChosenClassIndex) {
   TypeText(options, IDC_OPT_WIDTH, "32");
   PressButton(options, IDOK);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(options); }, 5000));
-  const std::string saved = SaveAndRead(knobset, main, dir + "\\Bellwick.ini");
+  const std::string saved = SaveAndRead();
   EXPECT_EQ(SavedValue(saved, "PriorityClass"), "3") << saved;
   EXPECT_EQ(SavedValue(saved, "WindowPosition").substr(0, 4), "-20,") << saved;
-  PressButton(main, IDCANCEL);
-  EXPECT_TRUE(knobset.WaitForExit(10000));
+  ExitUnasked();
 }
 
-TEST(KnobsetE2eTest, ApplicationDialogTabKeysEnterThePageFromTheTabsAndShiftTabFromTheProgramGoesBackIn) {
-  const std::string dir = MakeScratchFolder("knobset-app-tab-keys");
-  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
+TEST_F(KnobsetE2eTest, ApplicationDialogTabKeysEnterThePageFromTheTabsAndShiftTabFromTheProgramGoesBackIn) {
+  Open("knobset-app-tab-keys", OneAccountFile(110));
   ASSERT_NE(main, nullptr);
-  HWND app = OpenAdd(knobset, main, 1, kMenuTitle);
+  HWND app = OpenFromTab(1, IDC_ADD, kMenuTitle);
   ASSERT_NE(app, nullptr);
   SetForegroundWindow(app);
   Sleep(300);
@@ -847,18 +755,14 @@ TEST(KnobsetE2eTest, ApplicationDialogTabKeysEnterThePageFromTheTabsAndShiftTabF
   EXPECT_EQ(TabWalk(app, 5, true), "1707 1704 1701 1612 1601 ");
   PressButton(app, IDCANCEL);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(app); }));
-  PressButton(main, IDCANCEL);
-  EXPECT_TRUE(knobset.WaitForExit(10000));
+  ExitUnasked();
 }
 
-TEST(KnobsetE2eTest, QuickLaunchWithoutItsFolderStillBrowsesAndClearsTheShellStart) {
-  const std::string dir = MakeScratchFolder("knobset-quick-launch");
-  WriteFileBytes(dir + "\\Bellwick.ini", OneAccountFile(110));
-  WriteFileBytes(dir + "\\run.bat", "@echo off\r\n");
-  KnobsetProcess knobset("-p Bellwick.ini", dir);
-  HWND main = knobset.WaitForDialog(kMainTitle);
+TEST_F(KnobsetE2eTest, QuickLaunchWithoutItsFolderStillBrowsesAndClearsTheShellStart) {
+  KnobsetProcess& knobset = Open("knobset-quick-launch", OneAccountFile(110));
   ASSERT_NE(main, nullptr);
-  HWND app = OpenAdd(knobset, main, 2, kAutoExecTitle);
+  WriteFileBytes(dir + "\\run.bat", "@echo off\r\n");
+  HWND app = OpenFromTab(2, IDC_ADD, kAutoExecTitle);
   ASSERT_NE(app, nullptr);
   PressButton(app, IDC_APP_SHELL);
   ASSERT_TRUE(ChooseInFileDialog(knobset, dir + "\\run.bat", {kAutoExecTitle}));
@@ -877,8 +781,7 @@ TEST(KnobsetE2eTest, QuickLaunchWithoutItsFolderStillBrowsesAndClearsTheShellSta
   EXPECT_EQ(ControlText(app, IDC_APP_FILE), dir + "\\run.bat");
   PressButton(app, IDCANCEL);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(app); }));
-  PressButton(main, IDCANCEL);
-  EXPECT_TRUE(knobset.WaitForExit(10000));
+  ExitUnasked();
 }
 
 }  // namespace
