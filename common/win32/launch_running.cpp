@@ -7,6 +7,7 @@
 #include "common/core/sjis.h"
 #include "common/win32/handles.h"
 #include "common/win32/launch_win32.h"
+#include "common/win32/process_names.h"
 #include "common/win32/system_libraries.h"
 
 namespace bw {
@@ -29,20 +30,12 @@ BOOL CALLBACK ModuleTestProc(HWND window, LPARAM param) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   if (pid == 0 || pid == GetCurrentProcessId()) return TRUE;
-  UniqueHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
+  UniqueHandle process = OpenProcessForNaming(pid);
   if (!process) return TRUE;
-  const SystemFunctions& f = LinkedFunctions();
-  if (!f.EnumProcessModules || !f.GetModuleBaseNameA) return TRUE;
-  HMODULE module = nullptr;
-  DWORD needed = 0;
-  char base[256];
-  if (!f.EnumProcessModules(process.get(), &module, sizeof module, &needed)) return TRUE;
-  DWORD n = f.GetModuleBaseNameA(process.get(), module, base, sizeof base);
-  if (n == 0) return TRUE;
+  std::string path = ProcessImagePath(process.get());
+  if (path.empty()) return TRUE;
   process.reset();
-  std::string name(base, n < sizeof base ? n : sizeof base - 1);
-  LowerCaseSjis(name);
-  if (name != test->name) return TRUE;
+  if (ModuleNameOf(path) != test->name) return TRUE;
   test->found = true;
   return FALSE;
 }
@@ -108,17 +101,9 @@ BOOL CALLBACK WindowTestProc(HWND window, LPARAM param) {
     return FALSE;
   }
   if (s.mode != 2) return TRUE;
-  const SystemFunctions& f = LinkedFunctions();
-  if (!f.EnumProcessModules || !f.GetModuleFileNameExA) return TRUE;
-  UniqueHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
+  UniqueHandle process = OpenProcessForNaming(pid);
   if (!process) return TRUE;
-  HMODULE module = nullptr;
-  DWORD needed = 0;
-  char path[MAX_PATH];
-  if (!f.EnumProcessModules(process.get(), &module, sizeof module, &needed)) return TRUE;
-  DWORD n = f.GetModuleFileNameExA(process.get(), module, path, sizeof path);
-  if (n == 0 || std::string(path, n < sizeof path ? n : sizeof path - 1) != s.modulePath)
-    return TRUE;
+  if (ProcessImagePath(process.get()) != s.modulePath) return TRUE;
   std::string created;
   if (!CreationTimeText(process.get(), &created)) return TRUE;
   if (created > s.bestCreationTime) {

@@ -1,5 +1,6 @@
 // Starting, finding and ending the user's applications (see launch_win32.h).
 #include "common/win32/launch_win32.h"
+#include "common/win32/process_names.h"
 
 #include <shellapi.h>
 #include <tlhelp32.h>
@@ -160,14 +161,10 @@ HWND FindTopLevelWindow(HANDLE process, int timeoutMs, HANDLE snapshotBefore,
   const SystemFunctions& f = LinkedFunctions();
   int family = PlatformFamily();
   if (family == kFamilyNt) {
-    if (!f.EnumProcessModules || !f.GetModuleFileNameExA) return nullptr;
-    HMODULE module = nullptr;
-    DWORD needed = 0;
-    char path[MAX_PATH];
-    if (!f.EnumProcessModules(process, &module, sizeof module, &needed)) return nullptr;
-    DWORD n = f.GetModuleFileNameExA(process, module, path, sizeof path);
+    std::string path = ProcessImagePath(process);
+    if (path.empty()) return nullptr;
     ResetWindowSearch(s, 2);
-    s.modulePath.assign(path, n < sizeof path ? n : sizeof path - 1);
+    s.modulePath = path;
     return SearchWindowInRounds(s, rounds);
   }
   if (family == kFamilyWindows95) {

@@ -45,6 +45,7 @@ void LinkSystemLibraries(int set, bool load) {
       g_functions.EnumProcessModules = nullptr;
       g_functions.GetModuleFileNameExA = nullptr;
       g_functions.GetModuleBaseNameA = nullptr;
+      g_functions.QueryFullProcessImageNameA = nullptr;
       g_functions.CreateToolhelp32Snapshot = nullptr;
       g_functions.Process32First = nullptr;
       g_functions.Process32Next = nullptr;
@@ -65,6 +66,11 @@ void LinkSystemLibraries(int set, bool load) {
         Link(g_psapi, "GetModuleFileNameExA", &g_functions.GetModuleFileNameExA);
         Link(g_psapi, "GetModuleBaseNameA", &g_functions.GetModuleBaseNameA);
       }
+    }
+    // Kernel32 is always loaded; the call is simply absent before Vista.
+    if ((set & kLinkPsapi) && !g_functions.QueryFullProcessImageNameA) {
+      if (HMODULE kernel32 = GetModuleHandleA("KERNEL32.DLL"))
+        Link(kernel32, "QueryFullProcessImageNameA", &g_functions.QueryFullProcessImageNameA);
     }
     if ((set & kLinkImm32) && !g_imm32) {
       g_imm32 = LoadLibraryA("IMM32.DLL");

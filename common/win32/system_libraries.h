@@ -1,6 +1,7 @@
 // System functions linked at run time, because not every supported Windows
-// has them: PSAPI and IMM32 on the NT family, the Toolhelp functions of
-// Kernel32 on the Windows 95 family. Also the platform family query.
+// has them: PSAPI, IMM32 and the process-naming call of Vista and later on
+// the NT family, the Toolhelp functions of Kernel32 on the Windows 95
+// family. Also the platform family query.
 #pragma once
 #include <windows.h>
 
@@ -19,6 +20,8 @@ struct SystemFunctions {
   BOOL(WINAPI* EnumProcessModules)(HANDLE, HMODULE*, DWORD, DWORD*) = nullptr;
   DWORD(WINAPI* GetModuleFileNameExA)(HANDLE, HMODULE, LPSTR, DWORD) = nullptr;
   DWORD(WINAPI* GetModuleBaseNameA)(HANDLE, HMODULE, LPSTR, DWORD) = nullptr;
+  // Kernel32, Vista and later; names 64-bit processes from a 32-bit one.
+  BOOL(WINAPI* QueryFullProcessImageNameA)(HANDLE, DWORD, LPSTR, DWORD*) = nullptr;
   BOOL(WINAPI* ImmDisableIME)(DWORD) = nullptr;
   HANDLE(WINAPI* CreateToolhelp32Snapshot)(DWORD, DWORD) = nullptr;
   BOOL(WINAPI* Process32First)(HANDLE, void*) = nullptr;

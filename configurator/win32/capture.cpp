@@ -8,6 +8,7 @@
 #include "common/core/platform_family.h"
 #include "common/core/ring_list.h"
 #include "common/win32/handles.h"
+#include "common/win32/process_names.h"
 #include "common/win32/system_error.h"
 #include "common/win32/system_libraries.h"
 #include "configurator/core/record_list.h"
@@ -168,9 +169,8 @@ bool CaptureSession::Prepare() {
 }
 
 std::string CaptureSession::ModulePath(HANDLE process, DWORD processId) const {
-  const SystemFunctions& f = LinkedFunctions();
-  char path[MAX_PATH + 1] = {};
   if (PlatformFamily() == kFamilyWindows95) {
+    const SystemFunctions& f = LinkedFunctions();
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = snapshot_ && f.Process32First(snapshot_.get(), &entry); more;
@@ -180,13 +180,7 @@ std::string CaptureSession::ModulePath(HANDLE process, DWORD processId) const {
     Say(CaptureNotFoundPidMessage(processId));
     return "";
   }
-  // The first module of a process is its program.
-  if (!f.EnumProcessModules || !f.GetModuleFileNameExA) return "";
-  HMODULE first = nullptr;
-  DWORD needed = 0;
-  if (!f.EnumProcessModules(process, &first, sizeof first, &needed) || !first) return "";
-  if (!f.GetModuleFileNameExA(process, first, path, MAX_PATH)) return "";
-  return path;
+  return ProcessImagePath(process);
 }
 
 void CaptureSession::Take(HWND window) {
@@ -205,7 +199,7 @@ void CaptureSession::Take(HWND window) {
     SaySystemError();
     return;
   }
-  UniqueHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId));
+  UniqueHandle process = OpenProcessForNaming(processId);
   if (!process) {
     SaySystemError();
     return;

@@ -38,25 +38,27 @@ std::string Text(HWND window) {
   return buffer;
 }
 
+struct BoxSearch {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindBoxProc(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<BoxSearch*>(p);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  char cls[32];
+  if (pid == s->pid && IsWindowVisible(w) && GetClassNameA(w, cls, sizeof cls) &&
+      std::string(cls) == "#32770") {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND FindBoxOf(DWORD processId) {
-  struct Search {
-    DWORD pid;
-    HWND found;
-  } search{processId, nullptr};
-  EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        char cls[32];
-        if (pid == s->pid && IsWindowVisible(w) && GetClassNameA(w, cls, sizeof cls) &&
-            std::string(cls) == "#32770") {
-          s->found = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  BoxSearch search{processId, nullptr};
+  EnumWindows(FindBoxProc, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -305,7 +307,7 @@ bool ProcessEnds(DWORD pid, DWORD timeoutMs) {
 
 TEST_F(CheckerApp, MailStartsTheAutoExecAppAfterTheSweepAndAnEmptyMailboxEndsIt) {
   bw_test::TinyPop3Server server(2);
-  const std::string probe = bw_test::BinFolder() + "\\bw_probe_app.exe";
+  const std::string probe = bw_test::TargetBinFolder() + "\\bw_probe_app.exe";
   WriteFileBytes(File("b.ini"),
                  ParameterFile(ServerAccount(server.Port()),
                                "\tConsecutive_Sec\t2\r\n"

@@ -232,11 +232,22 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
   out << bytes;
 }
 
+namespace {
+
+// CTest hands over a Unix path; Wine maps the Unix root to drive Z:.
+std::string WindowsFolder(const char* dir) {
+  return dir[0] == '/' ? std::string("Z:") + dir : std::string(dir);
+}
+
+}  // namespace
+
+std::string TargetBinFolder() {
+  if (const char* dir = std::getenv("BW_TARGET_BIN_DIR")) return WindowsFolder(dir);
+  return BinFolder();
+}
+
 std::string BinFolder() {
-  if (const char* dir = std::getenv("BW_BIN_DIR")) {
-    // CTest hands over a Unix path; Wine maps the Unix root to drive Z:.
-    return dir[0] == '/' ? std::string("Z:") + dir : std::string(dir);
-  }
+  if (const char* dir = std::getenv("BW_BIN_DIR")) return WindowsFolder(dir);
   char path[MAX_PATH];
   DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string file(path, n);

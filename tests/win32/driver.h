@@ -81,5 +81,9 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 // The folder of the programs under test (BW_BIN_DIR, else this exe's folder).
 std::string BinFolder();
+// The folder of the helper programs a test runs beside them
+// (BW_TARGET_BIN_DIR, else BinFolder()). The 32-bit suites take the 64-bit
+// helpers, as users run 64-bit programs beside ours.
+std::string TargetBinFolder();
 
 }  // namespace bw_test

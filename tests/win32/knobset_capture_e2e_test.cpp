@@ -40,7 +40,7 @@ std::string AccountFile() {
 class CaptureTarget {
  public:
   CaptureTarget() {
-    const std::string path = BinFolder() + "\\" + kTargetProgram;
+    const std::string path = TargetBinFolder() + "\\" + kTargetProgram;
     STARTUPINFOA si{};
     si.cb = sizeof si;
     if (CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,

@@ -347,29 +347,30 @@ TEST_F(KnobsetE2eTest, TabKeysWalkFromTheTabControlIntoThePageAndFromThePageToOk
 
 // A visible dialog of the process that is none of the given titles (the
 // system's file dialog, whose title depends on the system's language).
+struct OtherDialogSearch {
+  DWORD pid;
+  const std::vector<std::string>* known;
+  HWND found;
+};
+
+BOOL CALLBACK OtherDialogProc(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<OtherDialogSearch*>(p);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  char cls[32] = "", title[256] = "";
+  GetClassNameA(w, cls, sizeof cls);
+  GetWindowTextA(w, title, sizeof title);
+  if (pid != s->pid || !IsWindowVisible(w) || std::string(cls) != "#32770") return TRUE;
+  for (const std::string& k : *s->known)
+    if (k == title) return TRUE;
+  s->found = w;
+  return FALSE;
+}
+
 HWND WaitForOtherDialog(DWORD processId, const std::vector<std::string>& known) {
-  struct Search {
-    DWORD pid;
-    const std::vector<std::string>* known;
-    HWND found;
-  };
   for (int i = 0; i < 400; ++i, Sleep(50)) {
-    Search search{processId, &known, nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(p);
-          DWORD pid = 0;
-          GetWindowThreadProcessId(w, &pid);
-          char cls[32] = "", title[256] = "";
-          GetClassNameA(w, cls, sizeof cls);
-          GetWindowTextA(w, title, sizeof title);
-          if (pid != s->pid || !IsWindowVisible(w) || std::string(cls) != "#32770") return TRUE;
-          for (const std::string& k : *s->known)
-            if (k == title) return TRUE;
-          s->found = w;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    OtherDialogSearch search{processId, &known, nullptr};
+    EnumWindows(OtherDialogProc, reinterpret_cast<LPARAM>(&search));
     if (search.found) return search.found;
   }
   return nullptr;

@@ -21,9 +21,12 @@ namespace {
 
 using bw_test::Crlf;
 
-// The probe as a Windows path (the build folder is reached through Z:).
+// The probe as a Windows path (the build folder is reached through Z:). The
+// 32-bit suite starts the 64-bit probe (BW_TARGET_BIN_DIR), as users start
+// 64-bit programs: the launcher must still name it.
 std::string ProbePath() {
-  const char* bin = std::getenv("BW_BIN_DIR");
+  const char* bin = std::getenv("BW_TARGET_BIN_DIR");
+  if (!bin) bin = std::getenv("BW_BIN_DIR");
   std::string path = std::string("Z:") + (bin ? bin : ".") + "/bw_probe_app.exe";
   for (char& c : path)
     if (c == '/') c = '\\';
@@ -39,6 +42,11 @@ std::string Hex8(unsigned long v) {
   char b[16];
   std::snprintf(b, sizeof b, "%08X", static_cast<unsigned>(v));
   return b;
+}
+
+BOOL CALLBACK FirstWindowProc(HWND w, LPARAM p) {
+  *reinterpret_cast<HWND*>(p) = w;
+  return FALSE;
 }
 
 class Win32Launch : public bw_test::ScratchTest {
@@ -97,13 +105,7 @@ class Win32Launch : public bw_test::ScratchTest {
   // priority, priority class).
   std::string Report(const bw::Executant& e, const std::string& file) {
     HWND window = nullptr;
-    EnumThreadWindows(
-        HeldThread(e),
-        [](HWND w, LPARAM p) -> BOOL {
-          *reinterpret_cast<HWND*>(p) = w;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&window));
+    EnumThreadWindows(HeldThread(e), FirstWindowProc, reinterpret_cast<LPARAM>(&window));
     if (!window) return "no window";
     SendMessageA(window, WM_APP, 0, 0);
     std::string text = bw_test::ReadBytes(file);
@@ -129,6 +131,7 @@ TEST_F(Win32Launch, PlatformIsNtAndItsLibrariesLink) {
   EXPECT_EQ(bw::PlatformFamily(), bw::kFamilyNt);
   const bw::SystemFunctions& f = bw::LinkedFunctions();
   EXPECT_TRUE(f.EnumProcessModules && f.GetModuleBaseNameA && f.GetModuleFileNameExA);
+  EXPECT_TRUE(f.QueryFullProcessImageNameA);
   EXPECT_TRUE(f.ImmDisableIME);
   EXPECT_FALSE(f.CreateToolhelp32Snapshot);
   bw::LinkSystemLibraries(bw::kLinkImm32, false);
@@ -220,6 +223,22 @@ TEST_F(Win32Launch, DoubleStartCheckLetsANotRunningProgramStart) {
   GetWindowThreadProcessId(w, &pid);
   HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
   extra_.push_back(h);
+}
+
+// The shell way knows only the process: the window search names it and looks
+// for the newest window of that program.
+TEST_F(Win32Launch, ShellStartFindsTheStartedProgramsWindowAndMovesIt) {
+  bw::Executant& e = Record(ProbePath(), {{"ExecutionShellExec", "1"},
+                                          {"ExecutionPosition", "40,50"}});
+  ASSERT_EQ(Keep(e), 0);
+  ASSERT_TRUE(HeldProcess(e)) << LogText();
+  EXPECT_EQ(LogText(), Crlf("ShellExecuteEx(" + ProbePath() + ") -> Success.\n"));
+  HWND window = FindWindowA("BwProbeWindow", nullptr);
+  ASSERT_TRUE(window);
+  RECT r{};
+  GetWindowRect(window, &r);
+  EXPECT_EQ(r.left, 40);
+  EXPECT_EQ(r.top, 50);
 }
 
 TEST_F(Win32Launch, KillPostsQuitAndTheProgramEndsWithoutPause) {

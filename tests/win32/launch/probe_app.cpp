@@ -50,7 +50,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  bool window = false, ignoreQuit = false;
+  // Started without arguments (as the shell way starts it), it shows a window.
+  bool window = __argc == 1, ignoreQuit = false;
   int exitAfter = 0;
   for (int i = 1; i < __argc; ++i) {
     const char* a = __argv[i];
