@@ -32,38 +32,23 @@ std::string TabLabel(int tab, bool listEmpty) {
 
 namespace {
 
-// Index just past the last "\" or "/" that is no trail byte of a double-byte
-// character (0 when there is none).
-std::size_t FolderEnd(const std::string& path) {
-  std::size_t end = 0;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(path[i]);
-    if (IsLeadByte(c) && i + 1 < path.size()) {
-      ++i;
-      continue;
-    }
-    if (c == '\\' || c == '/') end = i + 1;
-  }
-  return end;
-}
-
-// Drops one final "\" unless it is the trail byte of a double-byte character.
+// Drops one final "\" that is a character of its own, even a root's: the
+// directory marker compares the two folders in that form.
 std::string WithoutTrailingBackslash(const std::string& path) {
-  if (!path.empty() && path.back() == '\\' && FolderEnd(path) == path.size())
-    return path.substr(0, path.size() - 1);
-  return path;
+  const bool drop = EndsWithSeparator(path) && path.back() == '\\';
+  return drop ? path.substr(0, path.size() - 1) : path;
 }
 
 }  // namespace
 
 std::string ModuleText(const std::string& executionFileName) {
-  return executionFileName.substr(FolderEnd(executionFileName));
+  return FileNamePart(executionFileName);
 }
 
 std::string DirectoryMarker(const std::string& executionFileName,
                             const std::string& executionPath) {
   if (executionPath.empty()) return "－";
-  std::string folder = WithoutTrailingBackslash(executionFileName.substr(0, FolderEnd(executionFileName)));
+  std::string folder = WithoutTrailingBackslash(FolderPart(executionFileName));
   std::string path = WithoutTrailingBackslash(executionPath);
   LowerCaseSjis(folder);
   LowerCaseSjis(path);
@@ -141,15 +126,12 @@ std::string LengthMessage(const std::string& text, std::size_t limit) {
 }
 
 std::string PathBesideProgram(const std::string& programPath, const char* fileName) {
-  return programPath.substr(0, FolderEnd(programPath)) + fileName;
+  return FolderPart(programPath) + fileName;
 }
 
 std::string HelpFilePath(const std::string& programPath) {
-  const std::size_t folderEnd = FolderEnd(programPath);
-  const std::size_t dot = programPath.rfind('.');
-  const std::string stem =
-      dot != std::string::npos && dot >= folderEnd ? programPath.substr(0, dot) : programPath;
-  return stem + ".chm";
+  const std::string extension = ExtensionPart(programPath);
+  return programPath.substr(0, programPath.size() - extension.size()) + ".chm";
 }
 
 std::string RestartArguments(bool simulated, const std::string& saveFileName) {

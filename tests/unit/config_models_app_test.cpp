@@ -249,17 +249,9 @@ TEST(AppDialogStore, ArgumentsOver255CharactersAreRefusedWithTheLengthMessage) {
   EXPECT_EQ(c.message, "255 文字以内で入力してください.");
 }
 
-// "ソ" and "表" end in the byte 0x5C, the backslash.
-TEST(PathParts, SecondByteBackslashIsNoSeparatorAndOnlyOneTrailingOneGoesButNotARoots) {
-  ASSERT_EQ(std::string("ソ"), "\x83\x5C");
-  EXPECT_EQ(bw::FileNamePart("C:\\dir\\ソ"), "ソ");
-  EXPECT_EQ(bw::WithoutTrailingSeparator("C:\\表"), "C:\\表");
+TEST(WorkingFolder, IsTheFolderWithoutItsSeparatorButARootKeepsIt) {
   EXPECT_EQ(bw::WorkingFolderOf("D:\\ソ\\a.b.exe"), "D:\\ソ");
-  EXPECT_EQ(bw::ExtensionPart("D:\\x.y\\ソ"), "");
-  EXPECT_EQ(bw::WithoutTrailingSeparator("C:\\a\\\\"), "C:\\a\\");
-  EXPECT_EQ(bw::WithoutTrailingSeparator("C:/a/"), "C:/a");
   EXPECT_EQ(bw::WorkingFolderOf("C:\\v.exe"), "C:\\");
-  EXPECT_EQ(bw::WithoutTrailingSeparator("\\"), "\\");
 }
 
 TEST(NumberField, SignsSpacesOverflowAndJunk) {
