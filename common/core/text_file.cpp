@@ -125,6 +125,8 @@ FileReplacement::~FileReplacement() {
 
 bool FileReplacement::Open() {
   if (!PlatformMayReplace(target_)) return false;
+  std::uint64_t size;
+  existed_ = PlatformFileSize(target_, &size);
   std::FILE* file = PlatformCreateWorkFile(workPath_, target_);
   if (!file) return false;
   out_.Attach(file);
@@ -136,7 +138,10 @@ bool FileReplacement::Commit() {
   if (!pending_) return false;
   pending_ = false;
   if (out_.Close(true) && PlatformReplaceFile(workPath_, target_)) return true;
-  PlatformDeleteFile(workPath_);
+  // A failed replacement that took the old file away leaves the work file
+  // as the only copy of the settings: it stays.
+  std::uint64_t size;
+  if (!existed_ || PlatformFileSize(target_, &size)) PlatformDeleteFile(workPath_);
   return false;
 }
 

@@ -93,7 +93,7 @@ class FileReplacement {
   TextOutput& Out() { return out_; }
   // Writes the rest, syncs it to disk and moves the work file over the file.
   // False, with the file unchanged and the work file removed, when any write
-  // or the move failed.
+  // or the move failed (should the file be gone, the work file is kept).
   bool Commit();
 
  private:
@@ -101,6 +101,7 @@ class FileReplacement {
   std::string workPath_;
   TextOutput out_;
   bool pending_ = false;
+  bool existed_ = false;
 };
 
 }  // namespace bw

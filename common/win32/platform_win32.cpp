@@ -116,8 +116,14 @@ bool PlatformReplaceFile(const std::string& from, const std::string& to) {
   // ReplaceFileA keeps the replaced file's ACL and attributes. Wine's needs
   // a folder in both names and does not carry the attributes over, so they
   // are given back here where they differ.
-  if (!ReplaceFileA(FullPath(to).c_str(), FullPath(from).c_str(), nullptr, 0, nullptr, nullptr))
+  if (!ReplaceFileA(FullPath(to).c_str(), FullPath(from).c_str(), nullptr, 0, nullptr, nullptr)) {
+    // Without a backup name, a work file that could not be renamed leaves
+    // the old file gone: the work file is all there is, so it goes in place.
+    if (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+        GetFileAttributesA(to.c_str()) == INVALID_FILE_ATTRIBUTES)
+      return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
     return false;
+  }
   attributes &= kSettableAttributes;
   if ((GetFileAttributesA(to.c_str()) & kSettableAttributes) != attributes)
     SetFileAttributesA(to.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
