@@ -63,10 +63,11 @@ std::FILE* PlatformCreateWorkFile(const std::string& workPath, const std::string
   if (fd < 0) return nullptr;
   if (replacing) {
     mode_t mode = old.st_mode & 0777;
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
-      // Another group than the old file's must not get its group's rights.
+    // Only root may give the file away; a user may still keep the group.
+    // Another group than the old file's must not get its group's rights.
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 &&
+        ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0)
       mode &= ~static_cast<mode_t>(S_IRWXG);
-    }
     (void)::fchmod(fd, mode);
   }
   std::FILE* file = ::fdopen(fd, "wb");
