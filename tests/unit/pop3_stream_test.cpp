@@ -2,10 +2,15 @@
 // session would be): a stream in memory that answers each command line and
 // hands its bytes out a few at a time.
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "checker/core/pop3_checker.h"
 #include "tests/unit/test_support.h"
@@ -127,3 +132,37 @@ TEST(UidlMemory, NewCountIsExactForDuplicatesEmptyAndLongUids) {
 }
 
 }  // namespace
+
+// A previous listing of 16, 32, 64 ... UIDs fills a hash table sized one
+// step too small, and the search for a UID it lacks never ends. The count
+// runs on a worker, so that such a fault fails the test instead of hanging
+// the suite (the spinning worker is left behind).
+TEST(UidlMemory, OneNewUidIsCountedWhateverThePreviousListingsSize) {
+  struct Shared {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::int32_t> counts;
+    bool done = false;
+  };
+  auto shared = std::make_shared<Shared>();
+  std::thread([shared] {
+    for (int n = 0; n <= 70; ++n) {
+      bw::UidlList previous, current;
+      for (int i = 0; i < n; ++i) {
+        previous.Append("uid" + std::to_string(i), std::to_string(i + 1));
+        current.Append("uid" + std::to_string(i), std::to_string(i + 1));
+      }
+      current.Append("fresh", std::to_string(n + 1));
+      const std::int32_t fresh = bw::CountNewUids(current, previous);
+      std::lock_guard<std::mutex> lock(shared->mutex);
+      shared->counts.push_back(fresh);
+    }
+    std::lock_guard<std::mutex> lock(shared->mutex);
+    shared->done = true;
+    shared->changed.notify_all();
+  }).detach();
+  std::unique_lock<std::mutex> lock(shared->mutex);
+  ASSERT_TRUE(shared->changed.wait_for(lock, std::chrono::seconds(10), [&] { return shared->done; }))
+      << "counting against a previous listing of " << shared->counts.size() << " UIDs never ended";
+  for (size_t n = 0; n < shared->counts.size(); ++n) EXPECT_EQ(shared->counts[n], 1) << n;
+}
