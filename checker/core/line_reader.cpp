@@ -171,7 +171,9 @@ int LineReader::SendLine(const char* text, const char* logged, int timeoutMs) {
     LogWrite("--- SOCKET ERROR(send 2).  ErrCode=%d.\n", net::LastError());
     return LineSendCrlfFailed;
   }
-  LogWrite("(%d+%d Bytes)\n", length, 2);
+  // The count is that of the text logged: a masked command must not tell
+  // the length of what it hides.
+  LogWrite("(%d+%d Bytes)\n", static_cast<int>(std::strlen(logged)), 2);
   return 0;
 }
 

@@ -54,8 +54,8 @@ class LineReader {
   // Reads one CR LF line (at most 640 bytes) into `line` and NUL-terminates
   // it; `timeoutMs` bounds the whole line. 0, or a LineResult.
   int ReceiveLine(char* line, int timeoutMs);
-  // Sends `text` and CR LF, logging `logged` in place of the text (the
-  // password is masked). 0, or LineUnreadData, LineSelectFailed,
+  // Sends `text` and CR LF, logging `logged` and its length in place of the
+  // text's (the password and the APOP digest are masked). 0, or LineUnreadData, LineSelectFailed,
   // LineTimeout, LineSendFailed, LineSendCrlfFailed.
   int SendLine(const char* text, const char* logged, int timeoutMs);
 

@@ -17,6 +17,10 @@ namespace {
 bool Printable(unsigned char c) { return c >= 0x21 && c <= 0x7F; }
 bool EndsText(unsigned char c) { return c < 0x20 || c >= 0x80; }
 
+// What the log shows in place of a password or an APOP digest, whatever
+// its length.
+constexpr const char* kMaskedSecret = "********";
+
 }  // namespace
 
 bool ParseStatCount(const char* reply, std::uint32_t* count) {
@@ -112,8 +116,10 @@ int Pop3Checker::LoginApop(char* line) {
   std::string material = Challenge + Password;
   char digest[33];
   Md5Hex(material.c_str(), digest);
-  std::string command = "APOP " + UserID + " " + digest;
-  int rc = SendCommand(command.c_str(), line);
+  // With the challenge in the log, the digest would let anyone who reads
+  // the log try passwords at leisure.
+  const std::string command = "APOP " + UserID + " " + digest;
+  int rc = SendCommandLogged(command.c_str(), ("APOP " + UserID + " " + kMaskedSecret).c_str(), line);
   if (rc != 0) {
     SetFailureState(rc, CauseAccount);
     return LoginUserFailed;
@@ -128,9 +134,9 @@ int Pop3Checker::LoginUserPass(char* line) {
     SetFailureState(rc, CauseAccount);
     return LoginUserFailed;
   }
-  // The log shows the password's length, never the password.
+  // The log shows neither the password nor its length.
   const std::string command = "PASS " + Password;
-  rc = SendCommandLogged(command.c_str(), "PASS ********", line);
+  rc = SendCommandLogged(command.c_str(), (std::string("PASS ") + kMaskedSecret).c_str(), line);
   if (rc != 0) {
     SetFailureState(rc, CauseAccount);
     return LoginPassFailed;
