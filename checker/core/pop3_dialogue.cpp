@@ -177,20 +177,33 @@ int Pop3Checker::QueryUidl(char* line) {
     return int(QueryListingFailed);
   };
   UidlMemory.clear();
-  while ((rc = ReceiveLine(line)) == 0) {
+  // Every line counts toward the limit, so that lines nobody keeps cannot
+  // make a listing endless. Those are not logged one by one either: a
+  // listing of them would wipe the log many times over.
+  std::size_t lines = 0;
+  std::size_t skipped = 0;
+  auto result = [&](int value) {
+    if (skipped > 0) LogWrite("UIDL応答の解析できない%u行を読み飛ばしました.\n", unsigned(skipped));
+    return value;
+  };
+  while ((rc = reader_.ReceiveLine(line, WaitLimitMs(TOofSendRecv_Sec), false)) == 0) {
+    if (++lines > kUidlMaxEntries)
+      return result(refuse("UIDL応答解析失敗.  一覧が%u件を超えています.\n", kUidlMaxEntries));
     const UidlLine parsed = ParseUidlLine(line);
-    if (parsed.kind == UidlLine::Skipped) continue;
+    if (parsed.kind == UidlLine::Skipped) {
+      ++skipped;
+      continue;
+    }
+    reader_.LogLastLine(line);
     if (parsed.kind == UidlLine::NumberTooLong)
-      return refuse("UIDL応答解析失敗.  ﾒｯｾｰｼﾞ番号が%uﾊﾞｲﾄを超えています.\n", kMessageNumberMaxLength);
+      return result(refuse("UIDL応答解析失敗.  ﾒｯｾｰｼﾞ番号が%uﾊﾞｲﾄを超えています.\n", kMessageNumberMaxLength));
     if (parsed.kind == UidlLine::UidTooLong)
-      return refuse("UIDL応答解析失敗.  UIDが%uﾊﾞｲﾄを超えています.\n", kUidMaxLength);
-    if (UidlMemory.size() >= kUidlMaxEntries)
-      return refuse("UIDL応答解析失敗.  一覧が%u件を超えています.\n", kUidlMaxEntries);
+      return result(refuse("UIDL応答解析失敗.  UIDが%uﾊﾞｲﾄを超えています.\n", kUidMaxLength));
     if (!UidlMemory.Append(parsed.uid, parsed.number)) LogWrite("メモリ不足発生.\n");
   }
-  if (rc == LineTerminator) return QueryOk;
+  if (rc == LineTerminator) return result(QueryOk);
   SetFailureState(rc, CauseTransfer);
-  return QueryListingFailed;
+  return result(QueryListingFailed);
 }
 
 }  // namespace bw

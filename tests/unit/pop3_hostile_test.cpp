@@ -134,6 +134,37 @@ TEST_F(Hostile, ListingBeyondAMillionEntriesFails) {
   StartLog();
 }
 
+// Lines without a space are kept by nobody, yet each counts toward the
+// million; they are logged as one count, not one line each, so such a
+// listing neither passes for an empty mailbox nor wipes the log.
+TEST_F(Hostile, UnparsableListingLinesCountTowardTheLimitAndAreLoggedOnce) {
+  ScriptedPop3Server server(
+      {With(LoggedIn(), {Hear(), Reply("+OK"), Reply("1 a"), Reply("junk"), Reply(""), Reply("2 b"),
+                         Reply("3"), Reply(".")}),
+       With(LoggedIn(), {Hear(), Reply("+OK"),
+                         Generate([](int i) { return std::to_string(i) + "\r\n"; },
+                                  static_cast<int>(bw::kUidlMaxEntries) + 1),
+                         Reply(".")})});
+  Point(server);
+  account.UseUIDL = 1;
+  account.DisconnectNoQuit = 1;
+  ASSERT_EQ(account.Check(), 0);
+  EXPECT_EQ(account.MessageCount, 2u);
+  EXPECT_TRUE(Logged("POP3 <- UIDL(4+2 Bytes)\nPOP3 -> +OK(5 Bytes)\nPOP3 -> 1 a(5 Bytes)\n"
+                     "POP3 -> 2 b(5 Bytes)\nPOP3 -> .(3 Bytes)\n"
+                     "UIDL応答の解析できない3行を読み飛ばしました.\n"))
+      << LogText();
+  EXPECT_EQ(LogText().find("junk"), std::string::npos);
+  EXPECT_EQ(account.Check(), -30);
+  EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseTransfer);
+  EXPECT_EQ(account.UidlMemory.size(), 2u);  // the good listing is kept
+  EXPECT_TRUE(Logged("UIDL応答解析失敗.  一覧が1000000件を超えています.\n"
+                     "UIDL応答の解析できない1000000行を読み飛ばしました.\n"));
+  EXPECT_EQ(LogText().find("Logfile was Refreshed"), std::string::npos);
+  EXPECT_EQ(LogText().find("POP3 -> 1 a(5 Bytes)"), LogText().rfind("POP3 -> 1 a(5 Bytes)"));
+  EXPECT_LT(LogText().size(), 4096u);
+}
+
 // A count of 2^31 or more would turn negative in the new count; it is
 // refused like any reply without a count, and the largest int is shown as
 // it is.
