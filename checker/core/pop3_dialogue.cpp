@@ -199,7 +199,11 @@ int Pop3Checker::QueryUidl(char* line) {
       return result(refuse("UIDL応答解析失敗.  ﾒｯｾｰｼﾞ番号が%uﾊﾞｲﾄを超えています.\n", kMessageNumberMaxLength));
     if (parsed.kind == UidlLine::UidTooLong)
       return result(refuse("UIDL応答解析失敗.  UIDが%uﾊﾞｲﾄを超えています.\n", kUidMaxLength));
-    if (!UidlMemory.Append(parsed.uid, parsed.number)) LogWrite("メモリ不足発生.\n");
+    const UidlList::AppendResult added = UidlMemory.Append(parsed.uid, parsed.number);
+    if (added == UidlList::OverBudget)
+      return result(refuse("UIDL応答解析失敗.  全ｱｶｳﾝﾄの一覧のﾒﾓﾘが上限%uMBを超えます.\n",
+                           UidlMemoryBudget() >> 20));
+    if (added == UidlList::NotStored) LogWrite("メモリ不足発生.\n");
   }
   if (rc == LineTerminator) return result(QueryOk);
   SetFailureState(rc, CauseTransfer);

@@ -119,13 +119,13 @@ TEST(UidlMemory, NewCountIsExactForDuplicatesEmptyAndLongUids) {
   EXPECT_EQ(bw::CountNewUids(current, previous), 3);  // A, the second long one, b
   EXPECT_EQ(bw::CountNewUids(current, bw::UidlList{}), 6);
   EXPECT_EQ(bw::CountNewUids(bw::UidlList{}, previous), 0);
-  EXPECT_FALSE(current.Append(std::string(256, 'z'), "7"));
+  EXPECT_EQ(current.Append(std::string(256, 'z'), "7"), bw::UidlList::NotStored);
   ASSERT_EQ(current.size(), 6u);
   EXPECT_EQ(current[3].uid, long2);
   EXPECT_EQ(current[4].number, "5");
   // Many entries span several blocks and keep their order.
   bw::UidlList many;
-  for (int i = 0; i < 20000; ++i) ASSERT_TRUE(many.Append(std::to_string(i) + std::string(60, '-'), std::to_string(i)));
+  for (int i = 0; i < 20000; ++i) ASSERT_EQ(many.Append(std::to_string(i) + std::string(60, '-'), std::to_string(i)), bw::UidlList::Added);
   EXPECT_EQ(many[19999].number, "19999");
   EXPECT_EQ(many[12345].uid, "12345" + std::string(60, '-'));
   EXPECT_EQ(bw::CountNewUids(many, many), 0);
