@@ -340,7 +340,8 @@ TEST_F(Dialogue, ConnectTimeoutGivesUpWithinTheLimit) {
   for (int i = 0; i < 8; ++i) {
     bw::net::SocketHandle s = bw::net::OpenTcp();
     fillers.push_back(s);
-    if (!bw::RunWithTimeout([s, loop, port] { bw::net::ConnectIPv4(s, loop, bw::PortToNetwork(port)); }, 300))
+    if (bw::RunWithTimeout([s, loop, port] { bw::net::ConnectIPv4(s, loop, bw::PortToNetwork(port)); }, 300) !=
+        bw::WorkerRun::Finished)
       break;  // this one hangs: the queue is full
   }
   account.ConnectionName = "home";
