@@ -59,8 +59,9 @@ class LineReader {
   // Logs the line the last ReceiveLine read into `line`, as it would have.
   void LogLastLine(const char* line) const;
   // Sends `text` and CR LF, logging `logged` and its length in place of the
-  // text's (the password and the APOP digest are masked). 0, or LineUnreadData, LineSelectFailed,
-  // LineTimeout, LineSendFailed, LineSendCrlfFailed.
+  // text's (the password and the APOP digest are masked). 0, or
+  // LineUnreadData, LineSelectFailed, LineTimeout, LineSendFailed,
+  // LineSendCrlfFailed.
   int SendLine(const char* text, const char* logged, int timeoutMs);
 
  private:

@@ -48,7 +48,8 @@ void LogWorkerNotStarted(const char* name) {
 WorkerRun RunWithTimeout(std::function<void()> work, int timeoutMs) {
   auto state = std::make_shared<WorkerState>();
   try {
-    if (workerStartsFail) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    if (workerStartsFail)
+      throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
     std::thread([state, work = std::move(work)] {
       work();
       std::lock_guard<std::mutex> lock(state->mutex);
