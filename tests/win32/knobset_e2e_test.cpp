@@ -180,7 +180,7 @@ TEST_F(KnobsetE2eTest, UnsavedChangesAreAskedAboutOnLoadAndExitAndNothingIsWritt
   EXPECT_EQ(ReadFileBytes(dir + "\\Bellwick.ini"), original);
 }
 
-TEST_F(KnobsetE2eTest, SaveIntoAMissingFolderIsReportedAndExitWithYesStillEnds) {
+TEST_F(KnobsetE2eTest, SaveIntoAMissingFolderIsReportedAndExitWithYesKeepsTheEdits) {
   KnobsetProcess& knobset = Open("knobset-no-folder", OneAccountFile(110));
   ASSERT_NE(main, nullptr);
   const std::string target = dir + "\\missing\\x.ini";
@@ -189,13 +189,17 @@ TEST_F(KnobsetE2eTest, SaveIntoAMissingFolderIsReportedAndExitWithYesStillEnds) 
   SeenBox box;
   ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
   EXPECT_EQ(box.text, target + " ファイルが作成できません.");
-  // A change, then Exit with "Yes": the save fails again, is reported, and
-  // the program still ends as the user chose to leave.
+  // A change, then Exit with "Yes": the save fails again and is reported,
+  // and the window stays with the change rather than lose it.
   TypeText(main, IDC_LOG_LIMIT, "5");
   PressButton(main, IDCANCEL);
   ASSERT_TRUE(knobset.AnswerBox(IDYES, &box));
   ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
   EXPECT_EQ(box.text, target + " ファイルが作成できません.");
+  EXPECT_FALSE(knobset.WaitForExit(500));
+  EXPECT_EQ(ControlText(main, IDC_LOG_LIMIT), "5");
+  PressButton(main, IDCANCEL);  // still unsaved: asked again
+  ASSERT_TRUE(knobset.AnswerBox(IDNO, &box));
   EXPECT_TRUE(knobset.WaitForExit(10000));
 }
 
