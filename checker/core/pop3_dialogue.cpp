@@ -3,6 +3,7 @@
 // line reader. Every byte sent and every line received goes to the log.
 #include "checker/core/pop3_dialogue.h"
 
+#include <cctype>
 #include <climits>
 #include <cstring>
 
@@ -22,6 +23,18 @@ bool EndsText(unsigned char c) { return c < 0x20 || c >= 0x80; }
 constexpr const char* kMaskedSecret = "********";
 
 }  // namespace
+
+const char* TemporaryRefusalCode(const char* reply) {
+  static const char* const kCodes[] = {"[IN-USE]", "[LOGIN-DELAY]", "[SYS/TEMP]"};
+  if (std::strncmp(reply, "-ERR ", 5) != 0) return nullptr;
+  const char* text = reply + 5;
+  for (const char* code : kCodes) {
+    std::size_t i = 0;
+    while (code[i] && std::toupper(static_cast<unsigned char>(text[i])) == code[i]) ++i;
+    if (!code[i]) return code;
+  }
+  return nullptr;
+}
 
 bool ParseStatCount(const char* reply, std::uint32_t* count) {
   // The count is the word after "+OK " and must be followed by a space.
@@ -99,6 +112,18 @@ void Pop3Checker::SetFailureState(int result, int cause) {
   ErrorCause = cause;
 }
 
+void Pop3Checker::SetLoginFailureState(int result, const char* reply) {
+  SetFailureState(result, CauseAccount);
+  // A mailbox held by another program, or logins too close together, pass
+  // by themselves: the account is tried again at its next cycle instead of
+  // being stopped as if the password were wrong.
+  const char* code = result == LineNegativeReply ? TemporaryRefusalCode(reply) : nullptr;
+  if (!code) return;
+  CheckState = RetryWait;
+  LogWrite("%s : ｻｰﾊﾞは一時的にﾛｸﾞｲﾝを受け付けません%s. 次回の更新で再試行します.\n",
+           ConnectionName.c_str(), code);
+}
+
 bool Pop3Checker::CredentialsSendable() {
   // A CR, LF or NUL would end the command early and let the rest of the
   // text be read as commands of its own.
@@ -121,7 +146,7 @@ int Pop3Checker::LoginApop(char* line) {
   const std::string command = "APOP " + UserID + " " + digest;
   int rc = SendCommandLogged(command.c_str(), ("APOP " + UserID + " " + kMaskedSecret).c_str(), line);
   if (rc != 0) {
-    SetFailureState(rc, CauseAccount);
+    SetLoginFailureState(rc, line);
     return LoginUserFailed;
   }
   return LoginOk;
@@ -131,14 +156,14 @@ int Pop3Checker::LoginUserPass(char* line) {
   if (!CredentialsSendable()) return LoginUserFailed;
   int rc = SendCommand(("USER " + UserID).c_str(), line);
   if (rc != 0) {
-    SetFailureState(rc, CauseAccount);
+    SetLoginFailureState(rc, line);
     return LoginUserFailed;
   }
   // The log shows neither the password nor its length.
   const std::string command = "PASS " + Password;
   rc = SendCommandLogged(command.c_str(), (std::string("PASS ") + kMaskedSecret).c_str(), line);
   if (rc != 0) {
-    SetFailureState(rc, CauseAccount);
+    SetLoginFailureState(rc, line);
     return LoginPassFailed;
   }
   return LoginOk;

@@ -273,6 +273,10 @@ bool ApplicationDialog::OnCommand(int id, int code) {
     case IDC_APP_FILE:
       if (code == EN_CHANGE && !quiet_) ShowProgram();
       return true;
+    case IDC_APP_ARGUMENTS:
+      // The arguments hold a shell start's document: OK follows them.
+      if (code == EN_CHANGE && !quiet_) Refresh();
+      return true;
     case IDC_APP_LARGE_ICON:
     case IDC_APP_SMALL_ICON:
       return true;  // display only

@@ -83,9 +83,9 @@ void MainWindow::Exit() {
     if (answer == IDCANCEL) return;
     if (answer == IDYES) {
       if (!ReadControls() || !CheckListLimits(*controller_)) return;
-      // A file that cannot be created is reported by the save; the program
-      // still ends, as the user chose to leave.
-      Save();
+      // A file that cannot be created is reported by the save; the window
+      // stays with the edits, which would otherwise be lost.
+      if (!Save()) return;
     }
   }
   dirty_ = false;

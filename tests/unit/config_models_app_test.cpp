@@ -65,7 +65,7 @@ TEST(AppDialogLoad, ShowModeGeometryPriorityAndControlBoxesComeFromTheRecord) {
   EXPECT_FALSE(f.disableIME);
 }
 
-TEST(AppDialogEnabling, OkNeedsFiveCharactersOrTheShellFlagWhichDisablesItsControls) {
+TEST(AppDialogEnabling, OkNeedsFiveCharactersOrAShellDocumentAndTheShellFlagDisablesItsControls) {
   bw::MenuExecutant m;
   MakeNew(m);
   AppDialogFields f = bw::LoadAppDialog(m);
@@ -82,6 +82,12 @@ TEST(AppDialogEnabling, OkNeedsFiveCharactersOrTheShellFlagWhichDisablesItsContr
   EXPECT_TRUE(bw::AppDialogEnablingFor(f).ok);
   f.fileName.clear();
   f.shellExec = true;
+  e = bw::AppDialogEnablingFor(f);
+  // A shell start without a document has nothing to store: OK stays off
+  // until the arguments name one.
+  EXPECT_FALSE(e.ok);
+  EXPECT_FALSE(bw::CheckAppDialog(f, AppDialogKind::kMenu).ok);
+  f.arguments = "D:\\x.txt";
   e = bw::AppDialogEnablingFor(f);
   EXPECT_TRUE(e.ok && e.classList);
   EXPECT_FALSE(e.fileName || e.threadList || e.initialOnce || e.disableIME);

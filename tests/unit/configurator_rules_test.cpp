@@ -158,6 +158,11 @@ TEST(RequiredFieldsTest, AllFiveLinesInDialogOrderAndNoneWhenComplete) {
   EXPECT_EQ(RequiredFieldsMessage("n", "h", "", "u", ""),
             "ｻｰﾋﾞｽ名は必須入力項目です.\r\nﾊﾟｽﾜｰﾄﾞは必須入力項目です.\r\n");
   EXPECT_EQ(RequiredFieldsMessage("n", "h", "110", "u", "p"), "");
+  // Blanks alone are kept as nothing: asked for, not stored empty or
+  // refused as unstorable.
+  EXPECT_EQ(RequiredFieldsMessage("  ", " \t ", "110", "u", "p"),
+            "接続名は必須入力項目です\r\nﾎｽﾄ名は必須入力項目です.\r\n");
+  EXPECT_EQ(RequiredFieldsMessage(" n ", " h", "110", "u", " p "), "");
 }
 
 // Collects the boxes the limits check shows.

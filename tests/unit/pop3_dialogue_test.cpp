@@ -276,6 +276,45 @@ TEST_F(Dialogue, LoneCarriageReturnsDoNotEndALine) {
   EXPECT_EQ(server.Transcript(), (Lines{"USER taro"}));
 }
 
+// "Not now" codes leave the account waiting for its next cycle whatever
+// ContinueTimeout says; a refused password, or a permanent fault, stops it.
+TEST_F(Dialogue, TemporaryLoginRefusalsWaitForTheNextCycleOthersSuspend) {
+  const std::string apopGreeting = "+OK ready <1.2@host>";
+  ScriptedPop3Server server({{Reply("+OK ready"), Hear(), Reply("-ERR [IN-USE] Mailbox in use")},
+                             With(LoggedIn(), {Hear(), Reply("+OK 1 10"), Hear(), Reply("+OK")}),
+                             {Reply("+OK"), Hear(), Reply("+OK"), Hear(), Reply("-ERR [sys/temp] later")},
+                             {Reply(apopGreeting), Hear(), Reply("-ERR [LOGIN-DELAY] 60 wait")},
+                             {Reply("+OK"), Hear(), Reply("+OK"), Hear(), Reply("-ERR [AUTH] wrong")},
+                             {Reply("+OK"), Hear(), Reply("-ERR [SYS/PERM] closed")}});
+  Point(server);
+  account.ContinueTimeout = 0;
+  EXPECT_EQ(account.Check(), -20);
+  EXPECT_EQ(account.CheckState, Pop3Checker::RetryWait);
+  EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseAccount);
+  EXPECT_TRUE(Logged("拒絶応答.\nhome : ｻｰﾊﾞは一時的にﾛｸﾞｲﾝを受け付けません[IN-USE]. "
+                     "次回の更新で再試行します.\n"))
+      << LogText();
+  EXPECT_EQ(account.Check(), 0);  // the next cycle's check goes ahead
+  EXPECT_EQ(account.CheckState, Pop3Checker::Ready);
+  EXPECT_EQ(account.MessageCount, 1u);
+
+  EXPECT_EQ(account.Check(), -20);  // PASS
+  EXPECT_EQ(account.CheckState, Pop3Checker::RetryWait);
+  EXPECT_TRUE(Logged("[SYS/TEMP]. 次回の更新で再試行します.\n"));
+  account.UseAPOP = 0;
+  EXPECT_EQ(account.Check(), -20);  // APOP
+  EXPECT_EQ(account.CheckState, Pop3Checker::RetryWait);
+  EXPECT_TRUE(Logged("[LOGIN-DELAY]. 次回の更新で再試行します.\n"));
+
+  account.UseAPOP = 2;
+  EXPECT_EQ(account.Check(), -20);
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+  account.CheckState = Pop3Checker::Ready;
+  EXPECT_EQ(account.Check(), -20);
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+  EXPECT_EQ(server.Transcript().size(), 11u);
+}
+
 TEST_F(Dialogue, TerminatorWhereAReplyWasExpectedIsAProtocolError) {
   ScriptedPop3Server server({{Reply("+OK"), Hear(), Reply("."), Hangup()}});
   Point(server);
