@@ -92,39 +92,6 @@ std::string InitialOnceMarker(int executionInitialOnce) {
   return executionInitialOnce ? "×" : "○";
 }
 
-bool ReadRangedInt(const std::string& text, int lo, int hi, int* value, std::string* message) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  const std::size_t digitsStart = i;
-  long long number = 0;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-    // Stop accumulating once far out of any range; the range check refuses it.
-    if (number < 100000000000LL) number = number * 10 + (text[i] - '0');
-    ++i;
-  }
-  const bool digits = i > digitsStart;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  if (negative) number = -number;
-  if (!digits || i != text.size() || number < lo || number > hi) {
-    char buffer[96];
-    std::snprintf(buffer, sizeof buffer, "%d から %d までの整数を入力してください.", lo, hi);
-    *message = buffer;
-    return false;
-  }
-  *value = static_cast<int>(number);
-  return true;
-}
-
-std::string LengthMessage(const std::string& text, std::size_t limit) {
-  if (text.size() <= limit) return std::string();
-  char buffer[96];
-  std::snprintf(buffer, sizeof buffer, "%u 文字以内で入力してください.",
-                static_cast<unsigned>(limit));
-  return buffer;
-}
-
 std::string PathBesideProgram(const std::string& programPath, const char* fileName) {
   return FolderPart(programPath) + fileName;
 }

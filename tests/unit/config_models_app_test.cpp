@@ -268,7 +268,14 @@ TEST(NumberField, SignsSpacesOverflowAndJunk) {
             bw::NumberCheck::kOutOfRange);
   EXPECT_EQ(bw::ReadNumberField("12x", 0, 99, &v), bw::NumberCheck::kNotNumber);
   EXPECT_EQ(bw::ReadNumberField("-", 0, 99, &v), bw::NumberCheck::kNotNumber);
+  EXPECT_EQ(bw::ReadNumberField("", 1, 999, &v), bw::NumberCheck::kNotNumber);
   EXPECT_EQ(v, -12);  // untouched by refusals
+  EXPECT_EQ(bw::ReadNumberField("9999", 0, 9999, &v), bw::NumberCheck::kOk);
+  EXPECT_EQ(bw::ReadNumberField("10000", 0, 9999, &v), bw::NumberCheck::kOutOfRange);
+  // One message set for every dialog: junk is no number, whatever the range.
+  EXPECT_EQ(bw::NumberMessage(bw::NumberCheck::kNotNumber, 1, 999), "整数を入力してください.");
+  EXPECT_EQ(bw::NumberMessage(bw::NumberCheck::kOutOfRange, 0, 9999),
+            "0 から 9999 までの整数を入力してください.");
 }
 
 TEST(ExecutableExtensions, ShortPathentGivesTheDefaultElseItsLowerCasedEntriesFromTheLastDot) {
