@@ -15,6 +15,9 @@
 
 #include "common/win32/system_error.h"
 #include "configurator/models/field_text.h"
+#include "configurator/win32/knobset_box.h"
+#include "configurator/win32/file_chooser.h"
+#include "configurator/win32/priority_lists.h"
 
 namespace bw {
 namespace {

@@ -13,6 +13,8 @@
 #include "configurator/core/main_rules.h"
 #include "configurator/win32/main_paths.h"
 #include "configurator/win32/simple_dialogs.h"
+#include "configurator/win32/knobset_box.h"
+#include "configurator/win32/file_chooser.h"
 
 namespace bw {
 namespace {

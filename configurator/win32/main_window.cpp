@@ -15,6 +15,7 @@
 #include "configurator/win32/main_paths.h"
 #include "configurator/win32/options_dialogs.h"
 #include "configurator/win32/simple_dialogs.h"
+#include "configurator/win32/knobset_box.h"
 
 namespace bw {
 namespace {
