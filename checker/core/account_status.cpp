@@ -1,5 +1,7 @@
 // The account's status line and the attribute texts the status displays
 // and argument macros ask for.
+#include "checker/core/account_status.h"
+
 #include <cstdio>
 
 #include "checker/core/pop3_checker.h"
@@ -32,40 +34,41 @@ const char* ErrorCauseText(int state, int cause) {
   }
 }
 
-void Pop3Checker::StatusText(std::string& text) {
-  text = Emergency ? "(緊急)" + ConnectionName : ConnectionName;
-  if (UseTLS != 0) text += "[TLS]";
+void AccountStatusText(const Pop3Checker& account, std::string& text) {
+  const Pop3Checker& a = account;
+  text = a.Emergency ? "(緊急)" + a.ConnectionName : a.ConnectionName;
+  if (a.UseTLS != 0) text += "[TLS]";
   text += ':';
-  switch (CheckState) {
-    case Unprocessed:
+  switch (a.CheckState) {
+    case Pop3Checker::Unprocessed:
       text += "未処理";
       break;
-    case Ready: {
-      if (LastCheckTime == 0) {
+    case Pop3Checker::Ready: {
+      if (a.LastCheckTime == 0) {
         text += "未処理";
         break;
       }
       char piece[64];
-      if (UseUIDL)
-        std::snprintf(piece, sizeof piece, "%s 未読数=%u(%d)", LocalHourMinute(LastCheckTime).c_str(),
-                      MessageCount, NewCount);
+      if (a.UseUIDL)
+        std::snprintf(piece, sizeof piece, "%s 未読数=%u(%d)", LocalHourMinute(a.LastCheckTime).c_str(),
+                      a.MessageCount, a.NewCount);
       else
-        std::snprintf(piece, sizeof piece, "%s 未読数=%u", LocalHourMinute(LastCheckTime).c_str(),
-                      MessageCount);
+        std::snprintf(piece, sizeof piece, "%s 未読数=%u", LocalHourMinute(a.LastCheckTime).c_str(),
+                      a.MessageCount);
       text += piece;
-      std::snprintf(piece, sizeof piece, " [%d分周期]", CycleMinutes);
+      std::snprintf(piece, sizeof piece, " [%d分周期]", a.CycleMinutes);
       text += piece;
       break;
     }
-    case Communicating:
+    case Pop3Checker::Communicating:
       text += "通信処理中";
       break;
-    case Suspended:
-    case RetryWait:
-    case ServerRefused:
-      text += CheckStateWord(CheckState);
+    case Pop3Checker::Suspended:
+    case Pop3Checker::RetryWait:
+    case Pop3Checker::ServerRefused:
+      text += CheckStateWord(a.CheckState);
       text += ' ';
-      text += ErrorCauseText(CheckState, ErrorCause);
+      text += ErrorCauseText(a.CheckState, a.ErrorCause);
       break;
     default:
       text += "???";
@@ -73,22 +76,23 @@ void Pop3Checker::StatusText(std::string& text) {
   }
 }
 
-void Pop3Checker::AttributeText(AttributeRequest& request) {
+void AccountAttributeText(const Pop3Checker& account, AttributeRequest& request) {
+  const Pop3Checker& a = account;
   request.result.clear();
   char text[32];
   const std::string& code = request.code;
   if (code == "ST") {
-    StatusText(request.result);
+    AccountStatusText(a, request.result);
     return;
   }
   if (code == "NR")
-    std::snprintf(text, sizeof text, "%u", MessageCount);
+    std::snprintf(text, sizeof text, "%u", a.MessageCount);
   else if (code == "NM")
-    std::snprintf(text, sizeof text, "%d", NewCount);
+    std::snprintf(text, sizeof text, "%d", a.NewCount);
   else if (code == "CT")
-    std::snprintf(text, sizeof text, "%d", CycleMinutes);
+    std::snprintf(text, sizeof text, "%d", a.CycleMinutes);
   else if (code == "AT")
-    std::snprintf(text, sizeof text, "%s", LastCheckTime ? LocalHourMinute(LastCheckTime).c_str() : "--:--");
+    std::snprintf(text, sizeof text, "%s", a.LastCheckTime ? LocalHourMinute(a.LastCheckTime).c_str() : "--:--");
   else
     std::snprintf(text, sizeof text, "Undef");
   request.result = text;

@@ -1,6 +1,7 @@
 // One complete check of an account: the socket library, resolution,
-// connection, login and mailbox query under one time limit, the counts they
-// leave, simulated checks and the end of emergency mode.
+// connection, login and mailbox query in their order under one time limit,
+// the state each step's outcome leaves, the counts, simulated checks and the
+// end of emergency mode.
 #include "checker/core/pop3_checker.h"
 
 #include <algorithm>
@@ -9,6 +10,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "checker/core/account_status.h"
+#include "checker/core/resolve_connect.h"
 #include "checker/core/resolve_worker.h"
 #include "checker/core/simulation.h"
 #include "checker/core/socket_library.h"
@@ -31,7 +34,9 @@ bool EmergencyRunOut(std::time_t now, std::time_t start) {
          kEmergencyLimitSeconds;
 }
 
-Pop3Checker::Pop3Checker() : lookup(std::make_shared<NameLookup>()) {
+Pop3Checker::Pop3Checker()
+    : lookup(std::make_shared<NameLookup>()),
+      session_(*this, [this] { return WaitLimitMs(TOofSendRecv_Sec); }) {
   CheckState = Unprocessed;
   ErrorCause = CauseNone;
 }
@@ -71,8 +76,7 @@ int Pop3Checker::Check() {
 
   SocketLibrary library;
   if (library.result() != SocketLibrary::Started) {
-    CheckState = Suspended;
-    ErrorCause = CauseSocket;
+    Take({CheckStep::SocketLibrary, library.result()});
     return library.result() == SocketLibrary::WrongVersion ? CheckWrongVersion
                                                            : CheckStartupFailed;
   }
@@ -116,7 +120,7 @@ int Pop3Checker::CheckOnline() {
   } else {
     query = QueryStat(line);
   }
-  if (query == QueryOk && DisconnectNoQuit == 0) SendCommand("QUIT", line);
+  if (query == QueryOk && DisconnectNoQuit == 0) session_.Quit(line);
   Disconnect();
   const Clock::time_point end = Clock::now();
 
@@ -127,7 +131,7 @@ int Pop3Checker::CheckOnline() {
   if (query < 0) {
     // A failed listing keeps the last good one, so the next check reports
     // as new only what is new against it.
-    CheckState = Suspended;
+    Take({CheckStep::Query, query});
     EndEmergency();
     if (useUidl) UidlMemory = std::move(previous);
     return CheckQueryFailed;
@@ -193,5 +197,81 @@ void Pop3Checker::ResetCounts() {
   UidlMemory.clear();
   CheckState = Ready;
 }
+
+bool Pop3Checker::Take(StepResult result) {
+  const CheckOutcome outcome = StepOutcome(result.step, result.code, ContinueTimeout != 0,
+                                           ContinueConnectER != 0);
+  if (outcome.state != kUnchanged) CheckState = outcome.state;
+  if (outcome.cause != kUnchanged) ErrorCause = outcome.cause;
+  return result.ok();
+}
+
+int Pop3Checker::Resolve() {
+  if (SimulationMode()) {
+    SimulationSleep(500);
+    Take({CheckStep::ServiceLookup, LookupFound});
+    return ResolveOk;
+  }
+  const StepResult result =
+      ResolveServer(*this, lookup, WaitLimitMs(TOofDNS_Sec), ResolvedAddress, ResolvedPort);
+  if (Take(result)) return ResolveOk;
+  if (result.step == CheckStep::DottedAddress) return result.code;
+  return CheckState == RetryWait ? ResolveTimeoutRetry : ResolveFailed;
+}
+
+int Pop3Checker::Connect(char* line) {
+  line[0] = '\0';
+  Challenge.clear();
+  net::SocketHandle s;
+  const StepResult opened =
+      OpenConnection(ResolvedAddress, ResolvedPort, WaitLimitMs(TOofConnect_Sec), ConnectionName.c_str(), &s);
+  if (!Take(opened))
+    return opened.step == CheckStep::Socket || opened.code == ConnectNoWorker ? ConnectSocketFailed
+                                                                              : ConnectFailed;
+  if (!Take(session_.Start(s))) return ConnectTlsFailed;
+  const StepResult greeting = session_.Greeting(line, Challenge);
+  if (!Take(greeting)) return greeting.code == GreetingRefused ? ConnectRefusedByServer : ConnectGreetingFailed;
+  if (UseTLS == 2 && !Take(session_.Stls(line))) return ConnectTlsFailed;
+  return ConnectOk;
+}
+
+int Pop3Checker::LoginUserPass(char* line) {
+  const StepResult result = session_.LoginUserPass(line);
+  if (Take(result)) return LoginOk;
+  return result.step == CheckStep::Pass ? LoginPassFailed : LoginUserFailed;
+}
+
+int Pop3Checker::LoginApop(char* line) {
+  return Take(session_.LoginApop(line, Challenge)) ? LoginOk : LoginUserFailed;
+}
+
+int Pop3Checker::QueryStat(char* line) {
+  std::uint32_t count = 0;
+  const StepResult result = session_.Stat(line, &count);
+  if (!Take(result)) return result.code == StatUnparsable ? QueryUnparsable : QueryCommandFailed;
+  NewCount = static_cast<std::int32_t>(count > MessageCount ? count - MessageCount : count);
+  MessageCount = count;
+  return QueryOk;
+}
+
+int Pop3Checker::QueryUidl(char* line) {
+  const StepResult result = session_.Uidl(line, UidlMemory);
+  if (Take(result)) return QueryOk;
+  return result.step == CheckStep::UidlCommand ? QueryCommandFailed : QueryListingFailed;
+}
+
+int Pop3Checker::SendCommand(const char* command, char* line) { return session_.SendCommand(command, line); }
+
+int Pop3Checker::ReceiveLine(char* line) { return session_.ReceiveLine(line); }
+
+void Pop3Checker::Disconnect() { session_.Close(true); }
+
+void Pop3Checker::TakeChallenge(char* greeting) { bw::TakeChallenge(greeting, Challenge); }
+
+void Pop3Checker::AttachStream(std::unique_ptr<net::ByteStream> stream) { session_.Attach(std::move(stream)); }
+
+void Pop3Checker::StatusText(std::string& text) { AccountStatusText(*this, text); }
+
+void Pop3Checker::AttributeText(AttributeRequest& request) { AccountAttributeText(*this, request); }
 
 }  // namespace bw

@@ -1,7 +1,8 @@
 // The checker's run-time POP3 account: the parameter-file record plus its
 // live state (check state, error cause, counts, UIDL memory, emergency mode,
-// resolved server) and one complete check of the mailbox. The connection
-// itself lives in a LineReader the account keeps to itself.
+// resolved server) and one complete check of the mailbox. The account runs
+// the steps in their order and takes each step's outcome; the connection and
+// the dialogue belong to its Pop3Session.
 #pragma once
 #include <chrono>
 #include <cstdint>
@@ -10,12 +11,14 @@
 #include <string>
 
 #include "checker/core/check_state.h"
+#include "checker/core/check_outcome.h"
 #include "checker/core/line_reader.h"
 #include "checker/core/pop3_dialogue.h"
+#include "checker/core/pop3_session.h"
 #include "checker/core/resolve.h"
 #include "checker/core/uidl_list.h"
 #include "common/core/account_record.h"
-#include "net/tls_stream.h"
+#include "net/stream.h"
 
 namespace bw {
 
@@ -58,7 +61,7 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   Pop3Checker& operator=(const Pop3Checker&) = delete;
 
   // Looks up address and port (socket library started by the caller); see
-  // ResolveResult. Defined with Connect and Disconnect in resolve_connect.cpp.
+  // ResolveResult.
   virtual int Resolve();
   // One complete visit to the server; see CheckResult.
   virtual int Check();
@@ -68,7 +71,7 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // Socket, connect with time-out, greeting and APOP challenge; see
   // ConnectResult.
   virtual int Connect(char* line);
-  // The dialogue (pop3_dialogue.cpp); see LoginResult and QueryResult.
+  // The dialogue's steps; see LoginResult and QueryResult.
   virtual int LoginUserPass(char* line);
   virtual int LoginApop(char* line);
   virtual int QueryStat(char* line);
@@ -82,7 +85,7 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   virtual int ReceiveLine(char* line);
   // Shuts the connection down both ways and closes it.
   virtual void Disconnect();
-  // The one-line status of the account (account_status.cpp).
+  // The one-line status of the account.
   virtual void StatusText(std::string& text);
 
   // Takes the APOP time-stamp ("<" ... ">") out of a positive greeting into
@@ -92,9 +95,9 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // Puts a connected stream under the dialogue in place of Connect (a
   // stream of another kind, or one a test or fuzzer drives).
   void AttachStream(std::unique_ptr<net::ByteStream> stream);
-  bool Connected() const { return reader_.Connected(); }
+  bool Connected() const { return session_.Connected(); }
   // Bytes received on the current connection that no line has taken yet.
-  int UnreadBytes() const { return reader_.UnreadBytes(); }
+  int UnreadBytes() const { return session_.UnreadBytes(); }
 
   // Emergency mode, switched by the check cycle.
   void StartEmergency();
@@ -120,40 +123,21 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
  private:
   using Clock = std::chrono::steady_clock;
 
-  // The connected socket under the reader: in the clear, or (UseTLS) as a
-  // TlsStream, secured at once for POP3S; `tls` gets that stream (pop3_tls.cpp).
-  int AttachConnection(net::SocketHandle s, net::TlsStream** tls);
-  // STLS after the greeting, then the handshake (UseTLS 2).
-  int StartTlsAfterGreeting(net::TlsStream* tls, char* line);
-  // The handshake and its log line; the state of a failure.
-  int SecureStream(net::TlsStream& stream);
-
   // Check steps 5 to 17 with the socket library started.
   int CheckOnline();
-  // Sends `command`, logging `logged` in its place (the password is masked).
-  int SendCommandLogged(const char* command, const char* logged, char* line);
-  // Refuses a UserID or Password that would break the command line.
-  bool CredentialsSendable();
-
   int SimulatedCheck();
   void FinishSuccessfulCheck(bool usedUidl, UidlList& previous);
-  void SetFailureState(int result, int cause);
-  // The state after a failed login command: as SetFailureState, except that
-  // a temporary refusal (TemporaryRefusalCode) waits for a retry.
-  void SetLoginFailureState(int result, const char* reply);
+  // Puts the outcome of `result` into CheckState and ErrorCause; true when
+  // the step succeeded.
+  bool Take(StepResult result);
   // The limit of one wait: the setting's (capped by the wait ceiling), and
   // no further than the end of the running check.
   int WaitLimitMs(int seconds) const;
 
-  LineReader reader_;
+  Pop3Session session_;
   // While a check runs, no wait of it goes beyond this.
   Clock::time_point checkDeadline_{};
   bool checkBounded_ = false;
 };
-
-// Status word of a check state ("未処理", "通信処理中", ...), empty for Ready.
-const char* CheckStateWord(int state);
-// The bracketed cause text for a failed state, e.g. "(DNSﾀｲﾑｱｳﾄ)".
-const char* ErrorCauseText(int state, int cause);
 
 }  // namespace bw

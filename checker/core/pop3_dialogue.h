@@ -1,9 +1,9 @@
-// The POP3 dialogue of one check: the named results of its steps and the
-// parsing of the replies that carry data. The steps themselves are
-// operations of Pop3Checker (pop3_dialogue.cpp); the line framing under
-// them is the LineReader.
+// The POP3 dialogue of one check: the named results of the account's steps
+// and the parsing of the replies that carry data. The steps themselves are
+// the Pop3Session's; the line framing under them is the LineReader.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace bw {
@@ -32,6 +32,10 @@ enum QueryResult : int {
   QueryCommandFailed = -10,
   QueryListingFailed = -20,
 };
+
+// Takes the APOP time-stamp ("<" ... ">") out of a positive greeting into
+// `challenge` (emptied first); the greeting is cut after the ">".
+void TakeChallenge(char* greeting, std::string& challenge);
 
 // The response code of a negative reply by which the server says "not now"
 // rather than "no" ("-ERR [IN-USE] ..."): "[IN-USE]", "[LOGIN-DELAY]" or

@@ -1,0 +1,71 @@
+// The check state and error cause each step of a check leaves behind.
+#include "checker/core/check_outcome.h"
+
+#include "checker/core/line_reader.h"
+#include "net/tls.h"
+
+namespace bw {
+
+CheckOutcome StepOutcome(CheckStep step, int code, bool continueTimeout, bool continueConnectER) {
+  using C = AccountCodes;
+  // A time-out waits for the next cycle when the account says so; any other
+  // failure suspends it.
+  auto timeoutRule = [&](bool timedOut, int cause) {
+    return CheckOutcome{timedOut && continueTimeout ? C::RetryWait : C::Suspended, cause};
+  };
+  const CheckOutcome suspended{C::Suspended, kUnchanged};
+  if (code == 0) {
+    if (step == CheckStep::Connect) return {C::Communicating, kUnchanged};
+    if (step == CheckStep::ServiceLookup) return {C::Ready, kUnchanged};
+    if (step != CheckStep::Query) return {kUnchanged, kUnchanged};
+  }
+  switch (step) {
+    case CheckStep::HostLookup:
+    case CheckStep::ServiceLookup:
+      // No worker thread: nothing was looked up, the process is short of room.
+      if (code == LookupNoWorker) return {C::Suspended, C::CauseSocket};
+      return timeoutRule(code == LookupTimedOut, C::CauseDns);
+    case CheckStep::DottedAddress:
+      return {C::Suspended, C::CauseNone};
+    case CheckStep::Connect:
+      if (code == ConnectNoWorker) return {C::Suspended, C::CauseSocket};
+      if (continueConnectER) return {C::RetryWait, C::CauseConnection};
+      return timeoutRule(code == ConnectTimedOut, C::CauseConnection);
+    case CheckStep::Handshake:
+      // A certificate this machine does not accept is the account's to
+      // settle, never a passing fault.
+      if (net::IsCertificateFailure(code)) return {C::Suspended, C::CauseAccount};
+      return timeoutRule(code == net::kTlsTimedOut,
+                         code == net::kTlsSetupFailed ? C::CauseSocket : C::CauseConnection);
+    case CheckStep::Greeting:
+      if (code == GreetingRefused) return {C::ServerRefused, C::CauseConnection};
+      return timeoutRule(code == LineTimeout, C::CauseConnection);
+    case CheckStep::Stls:
+      if (code == StlsTrailingData || code == LineNegativeReply) return {C::Suspended, C::CauseAccount};
+      return timeoutRule(code == LineTimeout, C::CauseConnection);
+    case CheckStep::User:
+    case CheckStep::Pass:
+    case CheckStep::Apop:
+      // A mailbox held by another program, or logins too close together,
+      // pass by themselves: tried again at the next cycle.
+      if (code == LoginTemporaryRefusal) return {C::RetryWait, C::CauseAccount};
+      return timeoutRule(code == LineTimeout, C::CauseAccount);
+    case CheckStep::Stat:
+    case CheckStep::UidlListing:
+      return timeoutRule(code == LineTimeout, C::CauseTransfer);
+    case CheckStep::UidlCommand:
+      return timeoutRule(code == LineTimeout, C::CauseAccount);
+    case CheckStep::Query:
+      // Whatever the query left: ContinueTimeout has no effect on it.
+      return suspended;
+    case CheckStep::SocketLibrary:
+    case CheckStep::Socket:
+      return {C::Suspended, C::CauseSocket};
+    case CheckStep::TlsSetting:
+    case CheckStep::Credentials:
+      return {C::Suspended, C::CauseAccount};
+  }
+  return suspended;
+}
+
+}  // namespace bw

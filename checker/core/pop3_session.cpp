@@ -1,0 +1,214 @@
+// One POP3 session: the connection under the line reader, TLS, and the
+// commands of the dialogue with their replies. Every byte sent and every
+// line received goes to the log.
+#include "checker/core/pop3_session.h"
+
+#include <cstring>
+#include <utility>
+
+#include "checker/core/md5.h"
+#include "checker/core/pop3_dialogue.h"
+#include "checker/core/pop3_tls.h"
+#include "common/core/log.h"
+
+namespace bw {
+namespace {
+
+// What the log shows in place of a password or an APOP digest, whatever
+// its length.
+constexpr const char* kMaskedSecret = "********";
+
+}  // namespace
+
+Pop3Session::Pop3Session(const AncestryPop3Checker& account, std::function<int()> replyLimitMs)
+    : account_(account), replyLimitMs_(std::move(replyLimitMs)) {}
+
+StepResult Pop3Session::Start(net::SocketHandle s) {
+  tls_ = nullptr;
+  const int useTls = account_.UseTLS;
+  if (useTls == 0) {
+    reader_.Attach(std::make_unique<net::SocketStream>(s));
+    return {CheckStep::TlsSetting, 0};
+  }
+  auto stream = std::make_unique<net::TlsStream>(s);  // owns and closes the socket
+  if (useTls != 1 && useTls != 2) {
+    // A value this version does not know may ask for more protection than
+    // it can give: nothing is sent rather than less than was asked for.
+    LogWrite("%s : UseTLS=%d は使えない値です. 接続を終了します.\n", account_.ConnectionName.c_str(), useTls);
+    return {CheckStep::TlsSetting, 1};
+  }
+  if (useTls == 1) {
+    // The handshake as a whole gets the time one reply line gets.
+    const int rc = SecureStream(*stream, account_.HostName, replyLimitMs_(), account_.ConnectionName.c_str());
+    if (rc != net::kTlsOk) return {CheckStep::Handshake, rc};
+  }
+  tls_ = stream.get();
+  reader_.Attach(std::move(stream));
+  return {CheckStep::Handshake, 0};
+}
+
+void Pop3Session::Attach(std::unique_ptr<net::ByteStream> stream) {
+  tls_ = nullptr;
+  reader_.Attach(std::move(stream));
+}
+
+void Pop3Session::Close(bool shutdownFirst) {
+  tls_ = nullptr;
+  reader_.Close(shutdownFirst);
+}
+
+StepResult Pop3Session::Greeting(char* line, std::string& challenge) {
+  challenge.clear();
+  const int rc = ReceiveLine(line);
+  if (rc != 0) {
+    Close(false);
+    return {CheckStep::Greeting, rc};
+  }
+  if (std::strncmp(line, "+OK", 3) != 0) {
+    Close(false);
+    LogWrite("接続拒否応答.\n");
+    return {CheckStep::Greeting, GreetingRefused};
+  }
+  TakeChallenge(line, challenge);
+  return {CheckStep::Greeting, 0};
+}
+
+StepResult Pop3Session::Stls(char* line) {
+  net::TlsStream* tls = tls_;
+  const int rc = SendCommand("STLS", line);
+  if (rc != 0) {
+    // No fall-back to the clear: the account asked for TLS.
+    if (rc == LineNegativeReply)
+      LogWrite("%s : ｻｰﾊﾞがSTLSを拒否しました. 認証情報は送信しません.\n", account_.ConnectionName.c_str());
+    Close(false);
+    return {CheckStep::Stls, rc};
+  }
+  // Bytes after the "+OK" came in the clear, where anyone on the way could
+  // have put them; read after the handshake they would pass for protected
+  // replies.
+  if (UnreadBytes() > 0) {
+    LogWrite("%s : STLSの応答の後に余分なﾃﾞｰﾀがあります. 認証情報は送信しません.\n",
+             account_.ConnectionName.c_str());
+    Close(false);
+    return {CheckStep::Stls, StlsTrailingData};
+  }
+  const int secured = SecureStream(*tls, account_.HostName, replyLimitMs_(), account_.ConnectionName.c_str());
+  if (secured != net::kTlsOk) {
+    Close(false);
+    return {CheckStep::Handshake, secured};
+  }
+  return {CheckStep::Stls, 0};
+}
+
+int Pop3Session::ReceiveLine(char* line) { return reader_.ReceiveLine(line, replyLimitMs_()); }
+
+int Pop3Session::SendCommand(const char* command, char* line) {
+  return SendCommandLogged(command, command, line);
+}
+
+int Pop3Session::SendCommandLogged(const char* command, const char* logged, char* line) {
+  line[0] = '\0';
+  if (int rc = reader_.SendLine(command, logged, replyLimitMs_())) return rc;
+  int rc = ReceiveLine(line);
+  if (rc > 0 && rc != LineTimeout) LogWrite("Protocol Error.\n");
+  if (rc != 0) return rc;
+  if (std::strncmp(line, "+OK", 3) == 0) return 0;
+  LogWrite("拒絶応答.\n");
+  return LineNegativeReply;
+}
+
+StepResult Pop3Session::LoginFailed(CheckStep step, int rc, const char* reply) {
+  const char* code = rc == LineNegativeReply ? TemporaryRefusalCode(reply) : nullptr;
+  if (!code) return {step, rc};
+  LogWrite("%s : ｻｰﾊﾞは一時的にﾛｸﾞｲﾝを受け付けません%s. 次回の更新で再試行します.\n",
+           account_.ConnectionName.c_str(), code);
+  return {step, LoginTemporaryRefusal};
+}
+
+bool Pop3Session::CredentialsSendable() const {
+  // A CR, LF or NUL would end the command early and let the rest of the
+  // text be read as commands of its own.
+  auto clean = [](const std::string& text) { return text.find_first_of(std::string("\r\n\0", 3)) == std::string::npos; };
+  if (clean(account_.UserID) && clean(account_.Password)) return true;
+  LogWrite("%s : ﾕｰｻﾞIDかﾊﾟｽﾜｰﾄﾞに改行文字またはNUL文字があるため送信しません.\n",
+           account_.ConnectionName.c_str());
+  return false;
+}
+
+StepResult Pop3Session::LoginApop(char* line, const std::string& challenge) {
+  if (!CredentialsSendable()) return {CheckStep::Credentials, 1};
+  std::string material = challenge + account_.Password;
+  char digest[33];
+  Md5Hex(material.c_str(), digest);
+  // With the challenge in the log, the digest would let anyone who reads
+  // the log try passwords at leisure.
+  const std::string& user = account_.UserID;
+  const std::string command = "APOP " + user + " " + digest;
+  const int rc = SendCommandLogged(command.c_str(), ("APOP " + user + " " + kMaskedSecret).c_str(), line);
+  if (rc != 0) return LoginFailed(CheckStep::Apop, rc, line);
+  return {CheckStep::Apop, 0};
+}
+
+StepResult Pop3Session::LoginUserPass(char* line) {
+  if (!CredentialsSendable()) return {CheckStep::Credentials, 1};
+  int rc = SendCommand(("USER " + account_.UserID).c_str(), line);
+  if (rc != 0) return LoginFailed(CheckStep::User, rc, line);
+  // The log shows neither the password nor its length.
+  const std::string command = "PASS " + account_.Password;
+  rc = SendCommandLogged(command.c_str(), (std::string("PASS ") + kMaskedSecret).c_str(), line);
+  if (rc != 0) return LoginFailed(CheckStep::Pass, rc, line);
+  return {CheckStep::Pass, 0};
+}
+
+StepResult Pop3Session::Stat(char* line, std::uint32_t* count) {
+  const int rc = SendCommand("STAT", line);
+  if (rc != 0) return {CheckStep::Stat, rc};
+  if (!ParseStatCount(line, count)) {
+    LogWrite("STAT応答解析失敗.\n");
+    return {CheckStep::Stat, StatUnparsable};
+  }
+  return {CheckStep::Stat, 0};
+}
+
+StepResult Pop3Session::Uidl(char* line, UidlList& memory) {
+  int rc = SendCommand("UIDL", line);
+  if (rc != 0) return {CheckStep::UidlCommand, rc};
+  // A listing beyond what any real mailbox sends is refused whole rather
+  // than let a server fill the memory.
+  auto refuse = [](const char* text, std::size_t limit) {
+    LogWrite(text, unsigned(limit));
+    return StepResult{CheckStep::UidlListing, ListingRefused};
+  };
+  memory.clear();
+  // Every line counts toward the limit, so that lines nobody keeps cannot
+  // make a listing endless. Those are not logged one by one either: a
+  // listing of them would wipe the log many times over.
+  std::size_t lines = 0;
+  std::size_t skipped = 0;
+  auto result = [&](StepResult value) {
+    if (skipped > 0) LogWrite("UIDL応答の解析できない%u行を読み飛ばしました.\n", unsigned(skipped));
+    return value;
+  };
+  while ((rc = reader_.ReceiveLine(line, replyLimitMs_(), false)) == 0) {
+    if (++lines > kUidlMaxEntries)
+      return result(refuse("UIDL応答解析失敗.  一覧が%u件を超えています.\n", kUidlMaxEntries));
+    const UidlLine parsed = ParseUidlLine(line);
+    if (parsed.kind == UidlLine::Skipped) {
+      ++skipped;
+      continue;
+    }
+    reader_.LogLastLine(line);
+    if (parsed.kind == UidlLine::NumberTooLong)
+      return result(refuse("UIDL応答解析失敗.  ﾒｯｾｰｼﾞ番号が%uﾊﾞｲﾄを超えています.\n", kMessageNumberMaxLength));
+    if (parsed.kind == UidlLine::UidTooLong)
+      return result(refuse("UIDL応答解析失敗.  UIDが%uﾊﾞｲﾄを超えています.\n", kUidMaxLength));
+    const UidlList::AppendResult added = memory.Append(parsed.uid, parsed.number);
+    if (added == UidlList::OverBudget)
+      return result(refuse("UIDL応答解析失敗.  全ｱｶｳﾝﾄの一覧のﾒﾓﾘが上限%uMBを超えます.\n",
+                           UidlMemoryBudget() >> 20));
+    if (added == UidlList::NotStored) LogWrite("メモリ不足発生.\n");
+  }
+  return result({CheckStep::UidlListing, rc == LineTerminator ? 0 : rc});
+}
+
+}  // namespace bw

@@ -1,0 +1,70 @@
+// One POP3 session of an account: the line reader of the connection, TLS
+// from the first byte or through STLS, and the dialogue's steps (greeting,
+// STLS, login, mailbox query, quit). Each step logs what it sends and
+// receives and reports its step and code; what that means for the account's
+// state is the check's to decide (StepOutcome).
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "checker/core/check_outcome.h"
+#include "checker/core/line_reader.h"
+#include "checker/core/uidl_list.h"
+#include "common/core/account_record.h"
+#include "net/tls_stream.h"
+
+namespace bw {
+
+class Pop3Session {
+ public:
+  // `account` gives the settings (names, credentials, UseTLS); `replyLimitMs`
+  // the limit of the next wait for a reply, asked afresh for each.
+  Pop3Session(const AncestryPop3Checker& account, std::function<int()> replyLimitMs);
+
+  // Puts a connected socket under the session: in the clear, or (UseTLS) as
+  // a TLS stream, secured at once for POP3S.
+  StepResult Start(net::SocketHandle s);
+  // Puts a connected stream under the session (a test or fuzzer drives it).
+  void Attach(std::unique_ptr<net::ByteStream> stream);
+  // Closes the connection, shutting it down both ways first when asked.
+  void Close(bool shutdownFirst);
+  bool Connected() const { return reader_.Connected(); }
+  int UnreadBytes() const { return reader_.UnreadBytes(); }
+
+  // Reads the greeting into `line`; a positive one gives its APOP
+  // time-stamp to `challenge`. The connection is closed on a failure.
+  StepResult Greeting(char* line, std::string& challenge);
+  // STLS and the handshake (UseTLS 2); the connection is closed on a failure.
+  StepResult Stls(char* line);
+  StepResult LoginUserPass(char* line);
+  StepResult LoginApop(char* line, const std::string& challenge);
+  // STAT: the count of the reply in `count`.
+  StepResult Stat(char* line, std::uint32_t* count);
+  // UIDL: the listing into `memory` (emptied first).
+  StepResult Uidl(char* line, UidlList& memory);
+  void Quit(char* line) { SendCommand("QUIT", line); }
+
+  // Sends one command and reads its reply into `line`; 0, LineNegativeReply
+  // or another LineResult. Bytes the server sent ahead of the command fail
+  // it with LineUnreadData before anything is sent.
+  int SendCommand(const char* command, char* line);
+  // Reads one CR LF line (at most 640 bytes) into `line`; see LineResult.
+  int ReceiveLine(char* line);
+
+ private:
+  // Sends `command`, logging `logged` in its place (the password is masked).
+  int SendCommandLogged(const char* command, const char* logged, char* line);
+  // The result of a failed login command (a temporary refusal is logged).
+  StepResult LoginFailed(CheckStep step, int rc, const char* reply);
+  // Refuses a UserID or Password that would break the command line.
+  bool CredentialsSendable() const;
+
+  const AncestryPop3Checker& account_;
+  std::function<int()> replyLimitMs_;
+  LineReader reader_;
+  net::TlsStream* tls_ = nullptr;  // the stream under the reader when UseTLS
+};
+
+}  // namespace bw
