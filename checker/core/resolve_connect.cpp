@@ -42,30 +42,10 @@ StepResult LookupFailed(CheckStep step, WorkerRun run, const char* name, const c
   return {step, LookupNotFound};
 }
 
-}  // namespace
-
-StepResult ResolveServer(const AncestryPop3Checker& account, std::shared_ptr<NameLookup> lookup, int timeoutMs,
-                         std::uint8_t address[4], std::int32_t& port) {
-  std::memset(address, 0, 4);
-  const std::string& hostName = account.HostName;
-  const std::string& serviceName = account.ServiceName;
-  const char* name = account.ConnectionName.c_str();
-  // Each worker holds its own reference, so an abandoned look-up never
-  // touches a destroyed resolver.
-  const std::shared_ptr<NameLookup> chosen = lookup ? lookup : std::make_shared<NameLookup>();
-
-  if (!IsDigit(hostName.empty() ? '\0' : hostName[0])) {
-    auto result = std::make_shared<HostResult>();
-    std::string host = hostName;
-    const WorkerRun run = RunWithTimeout(
-        [result, chosen, host] { result->found = chosen->Host(host, result->address); }, timeoutMs);
-    if (run == WorkerRun::Finished && result->found) std::memcpy(address, result->address, 4);
-    static const std::uint8_t kZero[4] = {0, 0, 0, 0};
-    if (run != WorkerRun::Finished || std::memcmp(address, kZero, 4) == 0)
-      return LookupFailed(CheckStep::HostLookup, run, name,
-                          "%s : ホスト名[%s]をDNSに問い合わせ中にタイムアウトしました.\n",
-                          "%s : ホスト名[%s]がDNSに見つかりません.\n", hostName);
-  } else {
+// The host step: a name through the look-up worker, a dotted address parsed.
+StepResult FindAddress(const std::string& hostName, const char* name, const std::shared_ptr<NameLookup>& lookup,
+                       int timeoutMs, std::uint8_t address[4]) {
+  if (IsDigit(hostName.empty() ? '\0' : hostName[0])) {
     std::uint8_t parsed[4] = {0, 0, 0, 0};
     const int rc = ParseDottedAddress(hostName.c_str(), parsed);
     if (rc != 0) {
@@ -73,8 +53,25 @@ StepResult ResolveServer(const AncestryPop3Checker& account, std::shared_ptr<Nam
       return {CheckStep::DottedAddress, rc};
     }
     std::memcpy(address, parsed, 4);
+    return {CheckStep::HostLookup, LookupFound};
   }
+  auto result = std::make_shared<HostResult>();
+  std::string host = hostName;
+  const WorkerRun run = RunWithTimeout(
+      [result, lookup, host] { result->found = lookup->Host(host, result->address); }, timeoutMs);
+  if (run == WorkerRun::Finished && result->found) std::memcpy(address, result->address, 4);
+  static const std::uint8_t kZero[4] = {0, 0, 0, 0};
+  if (run != WorkerRun::Finished || std::memcmp(address, kZero, 4) == 0)
+    return LookupFailed(CheckStep::HostLookup, run, name,
+                        "%s : ホスト名[%s]をDNSに問い合わせ中にタイムアウトしました.\n",
+                        "%s : ホスト名[%s]がDNSに見つかりません.\n", hostName);
+  return {CheckStep::HostLookup, LookupFound};
+}
 
+// The service step: a port number (its services entry if there is one), or
+// a name through the look-up worker.
+StepResult FindPort(const std::string& serviceName, const char* name, const std::shared_ptr<NameLookup>& lookup,
+                    int timeoutMs, std::int32_t& port) {
   port = 0;
   if (!serviceName.empty() && IsDigit(serviceName[0])) {
     long value = std::strtol(serviceName.c_str(), nullptr, 10);
@@ -82,28 +79,43 @@ StepResult ResolveServer(const AncestryPop3Checker& account, std::shared_ptr<Nam
     // port; it is reported as an unknown service instead.
     if (value >= 1 && value <= 65535) {
       std::uint16_t netPort = PortToNetwork(static_cast<unsigned>(value));
-      std::uint16_t entry = chosen->ServiceByPort(netPort);
+      std::uint16_t entry = lookup->ServiceByPort(netPort);
       port = entry ? entry : netPort;
     }
     if (port == 0)
       return LookupFailed(CheckStep::ServiceLookup, WorkerRun::Finished, name, "",
                           "%s : サービス名[%s]がDNSに見つかりません.\n", serviceName);
-  } else {
-    auto found = std::make_shared<std::uint16_t>(0);
-    std::string service = serviceName;
-    const WorkerRun run = RunWithTimeout(
-        [found, chosen, service] { *found = chosen->ServiceByName(service); }, timeoutMs);
-    if (run == WorkerRun::Finished) port = *found;
-    if (run != WorkerRun::Finished || port == 0)
-      return LookupFailed(CheckStep::ServiceLookup, run, name,
-                          "%s : サービス名[%s]をDNSに問い合わせ中にタイムアウトしました.\n",
-                          "%s : サービス名[%s]がDNSに見つかりません.\n", serviceName);
+    return {CheckStep::ServiceLookup, LookupFound};
   }
-
-  LogWrite("%s : IPAddress=%3d.%3d.%3d.%3d(%s), Port=%d(%s)\n", name, address[0], address[1],
-           address[2], address[3], hostName.c_str(),
-           int(PortFromNetwork(static_cast<std::uint16_t>(port))), serviceName.c_str());
+  auto found = std::make_shared<std::uint16_t>(0);
+  std::string service = serviceName;
+  const WorkerRun run = RunWithTimeout(
+      [found, lookup, service] { *found = lookup->ServiceByName(service); }, timeoutMs);
+  if (run == WorkerRun::Finished) port = *found;
+  if (run != WorkerRun::Finished || port == 0)
+    return LookupFailed(CheckStep::ServiceLookup, run, name,
+                        "%s : サービス名[%s]をDNSに問い合わせ中にタイムアウトしました.\n",
+                        "%s : サービス名[%s]がDNSに見つかりません.\n", serviceName);
   return {CheckStep::ServiceLookup, LookupFound};
+}
+
+}  // namespace
+
+StepResult ResolveServer(const AncestryPop3Checker& account, std::shared_ptr<NameLookup> lookup, int timeoutMs,
+                         std::uint8_t address[4], std::int32_t& port) {
+  std::memset(address, 0, 4);
+  const char* name = account.ConnectionName.c_str();
+  // Each worker holds its own reference, so an abandoned look-up never
+  // touches a destroyed resolver.
+  if (!lookup) lookup = std::make_shared<NameLookup>();
+  const StepResult host = FindAddress(account.HostName, name, lookup, timeoutMs, address);
+  if (!host.ok()) return host;
+  const StepResult service = FindPort(account.ServiceName, name, lookup, timeoutMs, port);
+  if (!service.ok()) return service;
+  LogWrite("%s : IPAddress=%3d.%3d.%3d.%3d(%s), Port=%d(%s)\n", name, address[0], address[1],
+           address[2], address[3], account.HostName.c_str(),
+           int(PortFromNetwork(static_cast<std::uint16_t>(port))), account.ServiceName.c_str());
+  return service;
 }
 
 StepResult OpenConnection(const std::uint8_t address[4], std::int32_t port, int timeoutMs,
