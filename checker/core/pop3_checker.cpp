@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <utility>
 
-#include "checker/core/account_status.h"
 #include "checker/core/resolve_connect.h"
 #include "checker/core/resolve_worker.h"
 #include "checker/core/simulation.h"
@@ -270,8 +269,12 @@ void Pop3Checker::TakeChallenge(char* greeting) { bw::TakeChallenge(greeting, Ch
 
 void Pop3Checker::AttachStream(std::unique_ptr<net::ByteStream> stream) { session_.Attach(std::move(stream)); }
 
-void Pop3Checker::StatusText(std::string& text) { AccountStatusText(*this, text); }
+AccountLive Pop3Checker::Live() const {
+  return {Emergency != 0, MessageCount, NewCount, LastCheckTime};
+}
 
-void Pop3Checker::AttributeText(AttributeRequest& request) { AccountAttributeText(*this, request); }
+void Pop3Checker::StatusText(std::string& text) { AccountStatusText(*this, Live(), text); }
+
+void Pop3Checker::AttributeText(AttributeRequest& request) { AccountAttributeText(*this, Live(), request); }
 
 }  // namespace bw

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "checker/core/check_state.h"
+#include "checker/core/account_status.h"
 #include "checker/core/check_outcome.h"
 #include "checker/core/line_reader.h"
 #include "checker/core/pop3_dialogue.h"
@@ -21,12 +22,6 @@
 #include "net/stream.h"
 
 namespace bw {
-
-// Carries a two-letter attribute code in and its text out (AttributeText).
-struct AttributeRequest {
-  std::string code;
-  std::string result;
-};
 
 // Emergency mode ends on its own once it has run for more than this.
 constexpr long long kEmergencyLimitSeconds = 900;
@@ -103,6 +98,8 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   void StartEmergency();
   void EndEmergency();
   bool InEmergency() const { return Emergency != 0; }
+  // The live values the status line shows.
+  AccountLive Live() const;
 
   // Live state.
   std::uint32_t MessageCount = 0;
