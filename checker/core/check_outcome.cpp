@@ -17,7 +17,7 @@ CheckOutcome StepOutcome(CheckStep step, int code, bool continueTimeout, bool co
   if (code == 0) {
     if (step == CheckStep::Connect) return {C::Communicating, kUnchanged};
     if (step == CheckStep::ServiceLookup) return {C::Ready, kUnchanged};
-    if (step != CheckStep::Query) return {kUnchanged, kUnchanged};
+    return {kUnchanged, kUnchanged};
   }
   switch (step) {
     case CheckStep::HostLookup:
