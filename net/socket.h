@@ -38,6 +38,9 @@ void Cleanup();
 int LastError();
 void SetLastError(int error);
 
+// A TCP socket for a request and reply dialogue: Nagle's algorithm is off
+// (TCP_NODELAY), so that a short write goes out at once instead of waiting
+// for the peer to acknowledge the one before it.
 SocketHandle OpenTcp();
 // Blocking connect to an IPv4 address and port, both in network order.
 // 0 or -1 (LastError tells why).

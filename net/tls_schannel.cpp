@@ -285,6 +285,8 @@ class SchannelClient final : public TlsClient {
     parts[0] = {static_cast<unsigned long>(encrypted_.size()), SECBUFFER_DATA, encrypted_.data()};
     for (int i = 1; i < 4; ++i) parts[i] = {0, SECBUFFER_EMPTY, nullptr};
     SecBufferDesc desc = {SECBUFFER_VERSION, 4, parts};
+    // Record type 21: an alert (the header stays in the clear up to TLS 1.2).
+    const bool alert = static_cast<unsigned char>(encrypted_[0]) == 21;
     const SECURITY_STATUS status = DecryptMessage(&context_, &desc, 0, nullptr);
     if (status == SEC_E_INCOMPLETE_MESSAGE) return 0;
     if (status != SEC_E_OK && status != SEC_I_CONTEXT_EXPIRED && status != SEC_I_RENEGOTIATE)
@@ -292,10 +294,12 @@ class SchannelClient final : public TlsClient {
     // The data part points into the encrypted buffer: copy it out before
     // the buffer is cut down to the extra bytes.
     const SecBuffer* extra = nullptr;
+    bool data = false;
     for (const SecBuffer& part : parts) {
       if (part.BufferType == SECBUFFER_DATA && part.pvBuffer && part.cbBuffer > 0) {
         const char* bytes = static_cast<const char*>(part.pvBuffer);
         plain_.insert(plain_.end(), bytes, bytes + part.cbBuffer);
+        data = true;
       } else if (part.BufferType == SECBUFFER_EXTRA) {
         extra = &part;
       }
@@ -304,7 +308,11 @@ class SchannelClient final : public TlsClient {
       KeepExtra(*extra);
     else
       encrypted_.clear();
-    if (status == SEC_I_CONTEXT_EXPIRED) peerClosed_ = true;
+    // The server's close_notify ends the data at once, whatever the TCP
+    // connection does. SChannel reports it as SEC_I_CONTEXT_EXPIRED; Wine's
+    // passes the alert as SEC_E_OK without data (any other alert fails to
+    // decrypt there), and waiting for more would last until the time-out.
+    if (status == SEC_I_CONTEXT_EXPIRED || (status == SEC_E_OK && alert && !data)) peerClosed_ = true;
     if (status == SEC_I_RENEGOTIATE) return Fail(kTlsProtocolError, "the server asked to renegotiate");
     return 1;
   }

@@ -49,8 +49,11 @@ int LineReader::Left(Clock::time_point end) {
   return left > 0 ? static_cast<int>(left) : 0;
 }
 
-int LineReader::ReceiveLine(char* line, int timeoutMs) {
-  LogWrite("POP3 -> ");
+int LineReader::ReceiveLine(char* line, int timeoutMs, bool logLine) {
+  // A quiet read writes the line's prefix only with a failure, so a failed
+  // read logs the same bytes either way.
+  const char* failurePrefix = logLine ? "" : "POP3 -> ";
+  if (logLine) LogWrite("POP3 -> ");
   // The time-out bounds the whole line: a server trickling bytes cannot
   // stretch one line beyond it.
   const Clock::time_point lineEnd = Clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -70,20 +73,20 @@ int LineReader::ReceiveLine(char* line, int timeoutMs) {
         ready = stream_->WaitReadable(left);
       }
       if (ready < 0) {
-        LogWrite("--- SOCKET ERROR (select).  ErrCode=%d.\n", net::LastError());
+        LogWrite("%s--- SOCKET ERROR (select).  ErrCode=%d.\n", failurePrefix, net::LastError());
         return LineSelectFailed;
       }
       if (ready == 0) {
-        LogWrite("--- Timeout.\n");
+        LogWrite("%s--- Timeout.\n", failurePrefix);
         return LineTimeout;
       }
       const int n = stream_->Receive(buffer_, kBufferSize);
       if (n < 0) {
-        LogWrite("--- SOCKET ERROR.  ErrCode=%d.\n", net::LastError());
+        LogWrite("%s--- SOCKET ERROR.  ErrCode=%d.\n", failurePrefix, net::LastError());
         return LineRecvFailed;
       }
       if (n == 0) {
-        LogWrite("--- No Data.\n");
+        LogWrite("%s--- No Data.\n", failurePrefix);
         return LineClosed;
       }
       start_ = 0;
@@ -105,19 +108,34 @@ int LineReader::ReceiveLine(char* line, int timeoutMs) {
     }
     line[length] = '\0';
   }
+  lastLength_ = length;
+  const int result = !complete ? LineTooLong : std::strncmp(line, ".\r\n", 3) == 0 ? LineTerminator : 0;
+  if (logLine) {
+    LogLine(line);
+  } else if (result != 0) {
+    LogWrite("POP3 -> ");
+    LogLine(line);
+  }
+  return result;
+}
+
+void LineReader::LogLine(const char* line) const {
   // The logged text stops before the first control or non-ASCII byte after
   // the first one; a line without such a byte logs as empty.
   int cut = 0;
-  for (int i = 1; i < length; ++i) {
+  for (int i = 1; i < lastLength_; ++i) {
     if (EndsText(static_cast<unsigned char>(line[i]))) {
       cut = i;
       break;
     }
   }
   LogWrite("%s(%d Bytes)\n", VisibleServerText(line, static_cast<std::size_t>(cut)).c_str(),
-           length);
-  if (!complete) return LineTooLong;
-  return std::strncmp(line, ".\r\n", 3) == 0 ? LineTerminator : 0;
+           lastLength_);
+}
+
+void LineReader::LogLastLine(const char* line) const {
+  LogWrite("POP3 -> ");
+  LogLine(line);
 }
 
 bool LineReader::SendAll(const char* data, int size) {
@@ -171,7 +189,9 @@ int LineReader::SendLine(const char* text, const char* logged, int timeoutMs) {
     LogWrite("--- SOCKET ERROR(send 2).  ErrCode=%d.\n", net::LastError());
     return LineSendCrlfFailed;
   }
-  LogWrite("(%d+%d Bytes)\n", length, 2);
+  // The count is that of the text logged: a masked command must not tell
+  // the length of what it hides.
+  LogWrite("(%d+%d Bytes)\n", static_cast<int>(std::strlen(logged)), 2);
   return 0;
 }
 

@@ -52,16 +52,23 @@ class LineReader {
   int UnreadBytes() const { return end_ - start_; }
 
   // Reads one CR LF line (at most 640 bytes) into `line` and NUL-terminates
-  // it; `timeoutMs` bounds the whole line. 0, or a LineResult.
-  int ReceiveLine(char* line, int timeoutMs);
-  // Sends `text` and CR LF, logging `logged` in place of the text (the
-  // password is masked). 0, or LineUnreadData, LineSelectFailed,
-  // LineTimeout, LineSendFailed, LineSendCrlfFailed.
+  // it; `timeoutMs` bounds the whole line. 0, or a LineResult. Without
+  // `logLine` a line read with result 0 is not logged (LogLastLine may log
+  // it later); failures, the terminator and an over-long line still are.
+  int ReceiveLine(char* line, int timeoutMs, bool logLine = true);
+  // Logs the line the last ReceiveLine read into `line`, as it would have.
+  void LogLastLine(const char* line) const;
+  // Sends `text` and CR LF, logging `logged` and its length in place of the
+  // text's (the password and the APOP digest are masked). 0, or
+  // LineUnreadData, LineSelectFailed, LineTimeout, LineSendFailed,
+  // LineSendCrlfFailed.
   int SendLine(const char* text, const char* logged, int timeoutMs);
 
  private:
   // Milliseconds left until `end`, rounded up.
   static int Left(Clock::time_point end);
+  // The logged form of the last line read, without the "POP3 -> " prefix.
+  void LogLine(const char* line) const;
   bool SendAll(const char* data, int size);
 
   std::unique_ptr<net::ByteStream> stream_;
@@ -70,6 +77,7 @@ class LineReader {
   char buffer_[kBufferSize];
   int start_ = 0;
   int end_ = 0;
+  int lastLength_ = 0;  // bytes of the last line read, CR LF included
 };
 
 }  // namespace bw

@@ -161,7 +161,7 @@ int Pop3Checker::SimulatedCheck() {
     for (int i = 0; i < drawn; ++i) {
       char text[48];
       std::snprintf(text, sizeof text, "%lld_%d", now, i);
-      if (!UidlMemory.Append(text, text)) LogWrite("メモリ不足発生.\n");
+      if (UidlMemory.Append(text, text) != UidlList::Added) LogWrite("メモリ不足発生.\n");
     }
   } else {
     // The counts stay within an int, as a server's counts do.

@@ -138,6 +138,9 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   int SimulatedCheck();
   void FinishSuccessfulCheck(bool usedUidl, UidlList& previous);
   void SetFailureState(int result, int cause);
+  // The state after a failed login command: as SetFailureState, except that
+  // a temporary refusal (TemporaryRefusalCode) waits for a retry.
+  void SetLoginFailureState(int result, const char* reply);
   // The limit of one wait: the setting's (capped by the wait ceiling), and
   // no further than the end of the running check.
   int WaitLimitMs(int seconds) const;

@@ -3,6 +3,7 @@
 // line reader. Every byte sent and every line received goes to the log.
 #include "checker/core/pop3_dialogue.h"
 
+#include <cctype>
 #include <climits>
 #include <cstring>
 
@@ -17,7 +18,23 @@ namespace {
 bool Printable(unsigned char c) { return c >= 0x21 && c <= 0x7F; }
 bool EndsText(unsigned char c) { return c < 0x20 || c >= 0x80; }
 
+// What the log shows in place of a password or an APOP digest, whatever
+// its length.
+constexpr const char* kMaskedSecret = "********";
+
 }  // namespace
+
+const char* TemporaryRefusalCode(const char* reply) {
+  static const char* const kCodes[] = {"[IN-USE]", "[LOGIN-DELAY]", "[SYS/TEMP]"};
+  if (std::strncmp(reply, "-ERR ", 5) != 0) return nullptr;
+  const char* text = reply + 5;
+  for (const char* code : kCodes) {
+    std::size_t i = 0;
+    while (code[i] && std::toupper(static_cast<unsigned char>(text[i])) == code[i]) ++i;
+    if (!code[i]) return code;
+  }
+  return nullptr;
+}
 
 bool ParseStatCount(const char* reply, std::uint32_t* count) {
   // The count is the word after "+OK " and must be followed by a space.
@@ -95,6 +112,18 @@ void Pop3Checker::SetFailureState(int result, int cause) {
   ErrorCause = cause;
 }
 
+void Pop3Checker::SetLoginFailureState(int result, const char* reply) {
+  SetFailureState(result, CauseAccount);
+  // A mailbox held by another program, or logins too close together, pass
+  // by themselves: the account is tried again at its next cycle instead of
+  // being stopped as if the password were wrong.
+  const char* code = result == LineNegativeReply ? TemporaryRefusalCode(reply) : nullptr;
+  if (!code) return;
+  CheckState = RetryWait;
+  LogWrite("%s : ｻｰﾊﾞは一時的にﾛｸﾞｲﾝを受け付けません%s. 次回の更新で再試行します.\n",
+           ConnectionName.c_str(), code);
+}
+
 bool Pop3Checker::CredentialsSendable() {
   // A CR, LF or NUL would end the command early and let the rest of the
   // text be read as commands of its own.
@@ -112,10 +141,12 @@ int Pop3Checker::LoginApop(char* line) {
   std::string material = Challenge + Password;
   char digest[33];
   Md5Hex(material.c_str(), digest);
-  std::string command = "APOP " + UserID + " " + digest;
-  int rc = SendCommand(command.c_str(), line);
+  // With the challenge in the log, the digest would let anyone who reads
+  // the log try passwords at leisure.
+  const std::string command = "APOP " + UserID + " " + digest;
+  int rc = SendCommandLogged(command.c_str(), ("APOP " + UserID + " " + kMaskedSecret).c_str(), line);
   if (rc != 0) {
-    SetFailureState(rc, CauseAccount);
+    SetLoginFailureState(rc, line);
     return LoginUserFailed;
   }
   return LoginOk;
@@ -125,14 +156,14 @@ int Pop3Checker::LoginUserPass(char* line) {
   if (!CredentialsSendable()) return LoginUserFailed;
   int rc = SendCommand(("USER " + UserID).c_str(), line);
   if (rc != 0) {
-    SetFailureState(rc, CauseAccount);
+    SetLoginFailureState(rc, line);
     return LoginUserFailed;
   }
-  // The log shows the password's length, never the password.
+  // The log shows neither the password nor its length.
   const std::string command = "PASS " + Password;
-  rc = SendCommandLogged(command.c_str(), "PASS ********", line);
+  rc = SendCommandLogged(command.c_str(), (std::string("PASS ") + kMaskedSecret).c_str(), line);
   if (rc != 0) {
-    SetFailureState(rc, CauseAccount);
+    SetLoginFailureState(rc, line);
     return LoginPassFailed;
   }
   return LoginOk;
@@ -171,20 +202,37 @@ int Pop3Checker::QueryUidl(char* line) {
     return int(QueryListingFailed);
   };
   UidlMemory.clear();
-  while ((rc = ReceiveLine(line)) == 0) {
+  // Every line counts toward the limit, so that lines nobody keeps cannot
+  // make a listing endless. Those are not logged one by one either: a
+  // listing of them would wipe the log many times over.
+  std::size_t lines = 0;
+  std::size_t skipped = 0;
+  auto result = [&](int value) {
+    if (skipped > 0) LogWrite("UIDL応答の解析できない%u行を読み飛ばしました.\n", unsigned(skipped));
+    return value;
+  };
+  while ((rc = reader_.ReceiveLine(line, WaitLimitMs(TOofSendRecv_Sec), false)) == 0) {
+    if (++lines > kUidlMaxEntries)
+      return result(refuse("UIDL応答解析失敗.  一覧が%u件を超えています.\n", kUidlMaxEntries));
     const UidlLine parsed = ParseUidlLine(line);
-    if (parsed.kind == UidlLine::Skipped) continue;
+    if (parsed.kind == UidlLine::Skipped) {
+      ++skipped;
+      continue;
+    }
+    reader_.LogLastLine(line);
     if (parsed.kind == UidlLine::NumberTooLong)
-      return refuse("UIDL応答解析失敗.  ﾒｯｾｰｼﾞ番号が%uﾊﾞｲﾄを超えています.\n", kMessageNumberMaxLength);
+      return result(refuse("UIDL応答解析失敗.  ﾒｯｾｰｼﾞ番号が%uﾊﾞｲﾄを超えています.\n", kMessageNumberMaxLength));
     if (parsed.kind == UidlLine::UidTooLong)
-      return refuse("UIDL応答解析失敗.  UIDが%uﾊﾞｲﾄを超えています.\n", kUidMaxLength);
-    if (UidlMemory.size() >= kUidlMaxEntries)
-      return refuse("UIDL応答解析失敗.  一覧が%u件を超えています.\n", kUidlMaxEntries);
-    if (!UidlMemory.Append(parsed.uid, parsed.number)) LogWrite("メモリ不足発生.\n");
+      return result(refuse("UIDL応答解析失敗.  UIDが%uﾊﾞｲﾄを超えています.\n", kUidMaxLength));
+    const UidlList::AppendResult added = UidlMemory.Append(parsed.uid, parsed.number);
+    if (added == UidlList::OverBudget)
+      return result(refuse("UIDL応答解析失敗.  全ｱｶｳﾝﾄの一覧のﾒﾓﾘが上限%uMBを超えます.\n",
+                           UidlMemoryBudget() >> 20));
+    if (added == UidlList::NotStored) LogWrite("メモリ不足発生.\n");
   }
-  if (rc == LineTerminator) return QueryOk;
+  if (rc == LineTerminator) return result(QueryOk);
   SetFailureState(rc, CauseTransfer);
-  return QueryListingFailed;
+  return result(QueryListingFailed);
 }
 
 }  // namespace bw

@@ -33,6 +33,11 @@ enum QueryResult : int {
   QueryListingFailed = -20,
 };
 
+// The response code of a negative reply by which the server says "not now"
+// rather than "no" ("-ERR [IN-USE] ..."): "[IN-USE]", "[LOGIN-DELAY]" or
+// "[SYS/TEMP]", matched without regard to case. Null for any other reply.
+const char* TemporaryRefusalCode(const char* reply);
+
 // The count of a STAT reply ("+OK 3 4120" gives 3): the word after the
 // first four bytes, which must be followed by a space and be a decimal
 // number that fits an int. False for anything else.

@@ -63,6 +63,24 @@ int Pop3Checker::StartTlsAfterGreeting(net::TlsStream* tls, char* line) {
   return ConnectOk;
 }
 
+namespace {
+
+// What the user can do about a CA this machine does not trust. A private
+// CA mostly shows as an incomplete chain: such servers send their own
+// certificate only, so no chain reaches the CA at all.
+const char* CertificateAdvice(int code) {
+  switch (code) {
+    case net::kTlsIncompleteChain:
+      return " (発行元のCAを信頼されたﾙｰﾄに登録するか、ｻｰﾊﾞに中間CA証明書も送らせてください)";
+    case net::kTlsUntrustedRoot:
+      return " (発行元のCAを信頼されたﾙｰﾄに登録してください)";
+    default:
+      return "";
+  }
+}
+
+}  // namespace
+
 int Pop3Checker::SecureStream(net::TlsStream& stream) {
   // The handshake as a whole gets the time one reply line gets.
   const int rc = stream.StartTls(HostName, WaitLimitMs(TOofSendRecv_Sec));
@@ -73,8 +91,8 @@ int Pop3Checker::SecureStream(net::TlsStream& stream) {
     return 0;
   }
   if (net::IsCertificateFailure(rc)) {
-    LogWrite("%s : ｻｰﾊﾞ証明書を受け入れません[%s] %s. 認証情報は送信しません.\n", name,
-             net::TlsCodeName(rc), session.Reason().c_str());
+    LogWrite("%s : ｻｰﾊﾞ証明書を受け入れません[%s] %s%s. 認証情報は送信しません.\n", name,
+             net::TlsCodeName(rc), session.Reason().c_str(), CertificateAdvice(rc));
     CheckState = Suspended;
     ErrorCause = CauseAccount;
     return rc;

@@ -40,8 +40,16 @@ int Pop3Checker::Resolve() {
   std::memset(ResolvedAddress, 0, sizeof ResolvedAddress);
   const char* name = ConnectionName.c_str();
 
-  auto failStep = [&](bool timedOut, const char* timeoutText, const char* notFoundText,
+  auto failStep = [&](WorkerRun run, const char* timeoutText, const char* notFoundText,
                       const std::string& what) {
+    if (run == WorkerRun::NotStarted) {
+      // Nothing was looked up: the process itself is short of room.
+      LogWorkerNotStarted(name);
+      CheckState = Suspended;
+      ErrorCause = CauseSocket;
+      return int(ResolveFailed);
+    }
+    const bool timedOut = run == WorkerRun::TimedOut;
     ErrorCause = CauseDns;
     if (timedOut) {
       LogWrite(timeoutText, name, what.c_str());
@@ -61,13 +69,13 @@ int Pop3Checker::Resolve() {
     auto result = std::make_shared<HostResult>();
     auto resolver = lookup ? lookup : std::make_shared<NameLookup>();
     std::string host = HostName;
-    bool finished = RunWithTimeout(
+    const WorkerRun run = RunWithTimeout(
         [result, resolver, host] { result->found = resolver->Host(host, result->address); },
         timeoutMs);
-    if (finished && result->found) std::memcpy(ResolvedAddress, result->address, 4);
+    if (run == WorkerRun::Finished && result->found) std::memcpy(ResolvedAddress, result->address, 4);
     static const std::uint8_t kZero[4] = {0, 0, 0, 0};
-    if (!finished || std::memcmp(ResolvedAddress, kZero, 4) == 0)
-      return failStep(!finished,
+    if (run != WorkerRun::Finished || std::memcmp(ResolvedAddress, kZero, 4) == 0)
+      return failStep(run,
                       "%s : ホスト名[%s]をDNSに問い合わせ中にタイムアウトしました.\n",
                       "%s : ホスト名[%s]がDNSに見つかりません.\n", HostName);
   } else {
@@ -94,16 +102,16 @@ int Pop3Checker::Resolve() {
       ResolvedPort = entry ? entry : port;
     }
     if (ResolvedPort == 0)
-      return failStep(false, "", "%s : サービス名[%s]がDNSに見つかりません.\n", ServiceName);
+      return failStep(WorkerRun::Finished, "", "%s : サービス名[%s]がDNSに見つかりません.\n", ServiceName);
   } else {
     auto port = std::make_shared<std::uint16_t>(0);
     auto resolver = lookup ? lookup : std::make_shared<NameLookup>();
     std::string service = ServiceName;
-    bool finished = RunWithTimeout(
+    const WorkerRun run = RunWithTimeout(
         [port, resolver, service] { *port = resolver->ServiceByName(service); }, timeoutMs);
-    if (finished) ResolvedPort = *port;
-    if (!finished || ResolvedPort == 0)
-      return failStep(!finished,
+    if (run == WorkerRun::Finished) ResolvedPort = *port;
+    if (run != WorkerRun::Finished || ResolvedPort == 0)
+      return failStep(run,
                       "%s : サービス名[%s]をDNSに問い合わせ中にタイムアウトしました.\n",
                       "%s : サービス名[%s]がDNSに見つかりません.\n", ServiceName);
   }
@@ -132,7 +140,7 @@ int Pop3Checker::Connect(char* line) {
   std::uint8_t address[4];
   std::memcpy(address, ResolvedAddress, 4);
   const auto port = static_cast<std::uint16_t>(ResolvedPort);
-  bool finished = RunWithTimeout(
+  const WorkerRun run = RunWithTimeout(
       [result, s, address, port] {
         net::SetLastError(0);
         if (net::ConnectIPv4(s, address, port) == 0)
@@ -142,6 +150,15 @@ int Pop3Checker::Connect(char* line) {
       },
       timeoutMs);
 
+  const bool finished = run == WorkerRun::Finished;
+  if (run == WorkerRun::NotStarted) {
+    // No connect was tried: the process itself is short of room.
+    net::Close(s);
+    LogWorkerNotStarted(ConnectionName.c_str());
+    CheckState = Suspended;
+    ErrorCause = CauseSocket;
+    return ConnectSocketFailed;
+  }
   if (finished && result->connected) {
     CheckState = Communicating;
   } else {

@@ -6,8 +6,11 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
+
+#include "common/core/log.h"
 
 namespace bw {
 namespace {
@@ -19,6 +22,7 @@ struct WorkerState {
 };
 
 std::atomic<int> waitCeilingMs{kWaitCeilingMs};
+std::atomic<bool> workerStartsFail{false};
 std::atomic<int> checkCeilingMs{kCheckCeilingMs};
 
 }  // namespace
@@ -35,9 +39,17 @@ int TimeoutMs(int seconds) {
   return seconds * 1000;
 }
 
-bool RunWithTimeout(std::function<void()> work, int timeoutMs) {
+void SetWorkerStartsFail(bool fail) { workerStartsFail = fail; }
+
+void LogWorkerNotStarted(const char* name) {
+  LogWrite("%s : 作業ｽﾚｯﾄﾞを作成できません.\n", name);
+}
+
+WorkerRun RunWithTimeout(std::function<void()> work, int timeoutMs) {
   auto state = std::make_shared<WorkerState>();
   try {
+    if (workerStartsFail)
+      throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
     std::thread([state, work = std::move(work)] {
       work();
       std::lock_guard<std::mutex> lock(state->mutex);
@@ -45,15 +57,18 @@ bool RunWithTimeout(std::function<void()> work, int timeoutMs) {
       state->finished.notify_all();
     }).detach();
   } catch (const std::system_error&) {
-    return false;  // no thread could be started: the step fails
+    return WorkerRun::NotStarted;
+  } catch (const std::bad_alloc&) {
+    return WorkerRun::NotStarted;
   }
   std::unique_lock<std::mutex> lock(state->mutex);
   if (timeoutMs < 0) {
     state->finished.wait(lock, [&] { return state->done; });
-    return true;
+    return WorkerRun::Finished;
   }
-  return state->finished.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                  [&] { return state->done; });
+  return state->finished.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return state->done; })
+             ? WorkerRun::Finished
+             : WorkerRun::TimedOut;
 }
 
 }  // namespace bw

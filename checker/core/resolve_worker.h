@@ -28,8 +28,19 @@ int CheckCeilingMs();
 // Tests shorten it; 0 or less restores kCheckCeilingMs.
 void SetCheckCeilingMs(int ms);
 
-// True when `work` ran to its end within `timeoutMs` (negative: no limit).
-// `work` must own (by value or shared pointer) everything it touches.
-bool RunWithTimeout(std::function<void()> work, int timeoutMs);
+enum class WorkerRun {
+  Finished,    // `work` ran to its end in time
+  TimedOut,    // the time-out passed first
+  NotStarted,  // no thread could be created (the process is short of room)
+};
+// Runs `work` on a worker and waits at most `timeoutMs` (negative: no
+// limit). `work` must own (by value or shared pointer) everything it touches.
+WorkerRun RunWithTimeout(std::function<void()> work, int timeoutMs);
+
+// Logs the worker thread that could not be created for the account `name`.
+void LogWorkerNotStarted(const char* name);
+
+// Tests make every worker fail to start, as in a process out of memory.
+void SetWorkerStartsFail(bool fail);
 
 }  // namespace bw

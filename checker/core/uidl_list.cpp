@@ -2,6 +2,7 @@
 #include "checker/core/uidl_list.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <new>
@@ -17,27 +18,79 @@ namespace {
 constexpr std::size_t kFirstBlock = 4096;
 constexpr std::size_t kLargestBlock = 1 << 20;
 
+std::atomic<std::size_t> bytesHeld{0};
+std::atomic<std::size_t> budget{kUidlMemoryBudget};
+
+// Counts `bytes` against the budget before they are allocated; false when
+// they would go beyond it.
+bool Charge(std::size_t bytes) {
+  const std::size_t limit = budget.load();
+  std::size_t held = bytesHeld.load();
+  do {
+    if (bytes > limit || held > limit - bytes) return false;
+  } while (!bytesHeld.compare_exchange_weak(held, held + bytes));
+  return true;
+}
+
+void Release(std::size_t bytes) { bytesHeld -= bytes; }
+
 }  // namespace
+
+std::size_t UidlMemoryHeld() { return bytesHeld.load(); }
+std::size_t UidlMemoryBudget() { return budget.load(); }
+void SetUidlMemoryBudget(std::size_t bytes) { budget = bytes > 0 ? bytes : kUidlMemoryBudget; }
 
 UidlList::UidlList(std::initializer_list<UidlEntry> entries) {
   for (const UidlEntry& e : entries) Append(e.uid, e.number);
 }
 
-bool UidlList::Append(std::string_view uid, std::string_view number) {
-  if (uid.size() > 255 || number.size() > 255) return false;
+UidlList::UidlList(UidlList&& other) noexcept { swap(other); }
+
+UidlList& UidlList::operator=(UidlList&& other) noexcept {
+  if (this != &other) {
+    clear();
+    swap(other);
+  }
+  return *this;
+}
+
+UidlList::~UidlList() { Release(charged_); }
+
+UidlList::AppendResult UidlList::Append(std::string_view uid, std::string_view number) {
+  if (uid.size() > 255 || number.size() > 255) return NotStored;
   const std::size_t need = 2 + uid.size() + number.size();
   try {
     if (blocks_.empty() || blockSize_ - blockUsed_ < need) {
       const std::size_t size = blocks_.empty() ? kFirstBlock : std::min(blockSize_ * 2, kLargestBlock);
-      std::unique_ptr<char[]> block(new char[size]);
-      blocks_.push_back(std::move(block));
+      if (!Charge(size)) return OverBudget;
+      try {
+        std::unique_ptr<char[]> block(new char[size]);
+        blocks_.push_back(std::move(block));
+      } catch (const std::bad_alloc&) {
+        Release(size);
+        throw;
+      }
+      charged_ += size;
       blockSize_ = size;
       blockUsed_ = 0;
     }
-    if (entries_.size() == entries_.capacity())
-      entries_.reserve(entries_.empty() ? 16 : entries_.capacity() * 2);
+    if (entries_.size() == entries_.capacity()) {
+      // The old and the new array stand side by side while it grows.
+      const std::size_t wanted = entries_.empty() ? 16 : entries_.capacity() * 2;
+      const std::size_t oldBytes = entries_.capacity() * sizeof(const char*);
+      const std::size_t newBytes = wanted * sizeof(const char*);
+      if (!Charge(newBytes)) return OverBudget;
+      try {
+        entries_.reserve(wanted);
+      } catch (const std::bad_alloc&) {
+        Release(newBytes);
+        throw;
+      }
+      Release(oldBytes);
+      charged_ += newBytes - oldBytes;
+    }
   } catch (const std::bad_alloc&) {
-    return false;
+    return NotStored;
   }
   char* at = blocks_.back().get() + blockUsed_;
   at[0] = static_cast<char>(uid.size());
@@ -46,7 +99,7 @@ bool UidlList::Append(std::string_view uid, std::string_view number) {
   std::memcpy(at + 2 + number.size(), uid.data(), uid.size());
   blockUsed_ += need;
   entries_.push_back(at);
-  return true;
+  return Added;
 }
 
 void UidlList::clear() {
@@ -54,6 +107,8 @@ void UidlList::clear() {
   entries_.shrink_to_fit();
   blocks_.clear();
   blockSize_ = blockUsed_ = 0;
+  Release(charged_);
+  charged_ = 0;
 }
 
 void UidlList::swap(UidlList& other) noexcept {
@@ -61,6 +116,7 @@ void UidlList::swap(UidlList& other) noexcept {
   blocks_.swap(other.blocks_);
   std::swap(blockSize_, other.blockSize_);
   std::swap(blockUsed_, other.blockUsed_);
+  std::swap(charged_, other.charged_);
 }
 
 UidlEntry UidlList::operator[](std::size_t index) const {

@@ -17,6 +17,17 @@ constexpr std::size_t kUidMaxLength = 70;
 constexpr std::size_t kMessageNumberMaxLength = 10;
 constexpr std::size_t kUidlMaxEntries = 1000000;
 
+// The listings of all accounts together (each account's memory, and the
+// previous listing a check holds while it reads the next) take at most this
+// much (256 MiB): hostile servers on many accounts must not exhaust a 32-bit
+// process, whose threads and windows need room too.
+constexpr std::size_t kUidlMemoryBudget = std::size_t(256) << 20;
+// Bytes all listings hold now, and the budget in force (tests lower it; 0
+// restores kUidlMemoryBudget).
+std::size_t UidlMemoryHeld();
+std::size_t UidlMemoryBudget();
+void SetUidlMemoryBudget(std::size_t bytes);
+
 // One pair, viewing bytes the list owns (valid until the list changes).
 struct UidlEntry {
   std::string_view uid;
@@ -27,14 +38,19 @@ class UidlList {
  public:
   UidlList() = default;
   UidlList(std::initializer_list<UidlEntry> entries);
-  UidlList(UidlList&&) noexcept = default;
-  UidlList& operator=(UidlList&&) noexcept = default;
+  UidlList(UidlList&& other) noexcept;
+  UidlList& operator=(UidlList&& other) noexcept;
   UidlList(const UidlList&) = delete;
   UidlList& operator=(const UidlList&) = delete;
+  ~UidlList();
 
-  // Appends a pair; false when no memory could be had for it or a part is
-  // longer than 255 bytes (the list is then unchanged).
-  bool Append(std::string_view uid, std::string_view number);
+  enum AppendResult {
+    Added,
+    NotStored,   // no memory could be had, or a part is longer than 255 bytes
+    OverBudget,  // the listings together would go beyond the budget
+  };
+  // Appends a pair; on failure the list is unchanged.
+  AppendResult Append(std::string_view uid, std::string_view number);
   std::size_t size() const { return entries_.size(); }
   bool empty() const { return entries_.empty(); }
   void clear();
@@ -64,6 +80,7 @@ class UidlList {
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::size_t blockSize_ = 0;
   std::size_t blockUsed_ = 0;
+  std::size_t charged_ = 0;  // bytes of this list counted against the budget
 };
 
 // How many entries of `current` have a UID that `previous` lacks (exact

@@ -3,7 +3,6 @@
 
 #include <windowsx.h>
 
-#include "checker/win32/checker_application.h"
 #include "checker/win32/platform_query.h"
 
 namespace bw {
@@ -160,81 +159,103 @@ void ButtonWindow::Destroy() {
   if (window_ && IsWindow(window_)) ::DestroyWindow(window_);
 }
 
+void ButtonWindow::Resized(int clientWidth, int clientHeight) {
+  width_ = clientWidth + 2 * frameX_;
+  height_ = clientHeight + 2 * frameY_;
+  stepX_ = width_ / 16;
+  stepY_ = height_ / 16;
+}
+
+// The bury animation's timers are the window's own; every other timer is
+// the application's.
+void ButtonWindow::OnTimer(unsigned id) {
+  if (id >= kBuryTimerFirst && id <= kBuryTimerLast) {
+    KillTimer(id);
+    BuryStep(id);
+  } else {
+    events_.OnTimer(id);
+  }
+}
+
+bool ButtonWindow::FollowDrag() {
+  POINT cursor;
+  if (GetCapture() != window_ || !GetCursorPos(&cursor)) return false;
+  SetWindowPos(window_, nullptr, cursor.x - dragOffsetX_, cursor.y - dragOffsetY_, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER |
+                   SWP_NOSENDCHANGING);
+  return true;
+}
+
+void ButtonWindow::StartDrag(LPARAM lParam) {
+  dragOffsetX_ = GET_X_LPARAM(lParam) + frameX_;
+  dragOffsetY_ = GET_Y_LPARAM(lParam) + frameY_;
+  SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
+  ReplaceRegion(nullptr);
+  SetFace(events_.FaceText());
+}
+
+void ButtonWindow::OpenPopupMenu() {
+  if (!events_.HasPopupMenu()) return;
+  SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, kRaiseFlags);
+  ReplaceRegion(nullptr);
+  events_.ShowPopupMenu();
+}
+
+// Most messages end with the working-set trim and the system button's own
+// handling; the mouse is ignored while a dialog of the application is open.
+// The button procedure captures the mouse on a left-button press, so a drag
+// is every mouse move while that capture lasts.
 LRESULT ButtonWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND w = window_;
   switch (message) {
     case WM_SIZE:
-      width_ = LOWORD(lParam) + 2 * frameX_;
-      height_ = HIWORD(lParam) + 2 * frameY_;
-      stepX_ = width_ / 16;
-      stepY_ = height_ / 16;
+      Resized(LOWORD(lParam), HIWORD(lParam));
       break;
     case WM_CLOSE:
-      app_.OnClose();
+      events_.OnClose();
       return 0;
     case WM_QUIT:
-      app_.OnQuitMessage();
+      events_.OnQuitMessage();
       break;
     case WM_SETCURSOR: {
       const UINT mouse = HIWORD(lParam);
       if (buried_ && (mouse == WM_LBUTTONDOWN || mouse == WM_MBUTTONDOWN || mouse == WM_RBUTTONDOWN)) {
         Restore();
-        SetFace(app_.FaceText());
+        SetFace(events_.FaceText());
       }
       break;
     }
     case WM_COMMAND:
-      if (!app_.OnCommand(wParam)) {
+      if (!events_.OnCommand(wParam)) {
         TrimWorkingSet();
         return 0;
       }
       break;
-    case WM_TIMER: {
-      const unsigned id = static_cast<unsigned>(wParam);
-      if (id >= kBuryTimerFirst && id <= kBuryTimerLast) {
-        KillTimer(id);
-        BuryStep(id);
-      } else {
-        app_.OnTimer(id);
-      }
+    case WM_TIMER:
+      OnTimer(static_cast<unsigned>(wParam));
       break;
-    }
     case WM_CTLCOLORBTN:
       break;
-    case WM_MOUSEMOVE: {
-      if (app_.DialogOpen()) return 0;
-      POINT cursor;
-      if (GetCapture() == w && GetCursorPos(&cursor)) {
-        SetWindowPos(w, nullptr, cursor.x - dragOffsetX_, cursor.y - dragOffsetY_, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER |
-                         SWP_NOSENDCHANGING);
+    case WM_MOUSEMOVE:
+      if (events_.DialogOpen()) return 0;
+      if (FollowDrag()) {
         TrimWorkingSet();
         return 0;
       }
-      return CallButton(w, message, wParam, lParam);
-    }
+      return CallButton(window_, message, wParam, lParam);
     case WM_LBUTTONDOWN:
-      if (app_.DialogOpen()) return 0;
-      dragOffsetX_ = GET_X_LPARAM(lParam) + frameX_;
-      dragOffsetY_ = GET_Y_LPARAM(lParam) + frameY_;
-      SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
-      ReplaceRegion(nullptr);
-      SetFace(app_.FaceText());
+      if (events_.DialogOpen()) return 0;
+      StartDrag(lParam);
       break;
     case WM_RBUTTONDOWN:
-      if (app_.DialogOpen()) return 0;
-      if (app_.HasPopupMenu()) {
-        SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, kRaiseFlags);
-        ReplaceRegion(nullptr);
-        app_.TrackPopupMenu();
-      }
+      if (events_.DialogOpen()) return 0;
+      OpenPopupMenu();
       break;
     default:
-      return CallButton(w, message, wParam, lParam);
+      return CallButton(window_, message, wParam, lParam);
   }
   TrimWorkingSet();
-  return CallButton(w, message, wParam, lParam);
+  return CallButton(window_, message, wParam, lParam);
 }
 
 }  // namespace bw

@@ -2,15 +2,15 @@
 // checker's face. It owns its looks: the face text, burying (the animated
 // ellipse on timers of its own, then the hollow frame), restoring and
 // dragging. Commands, the cycle's timers, closing and the popup menu go to
-// the application.
+// the application through ButtonEvents.
 #pragma once
 #include <windows.h>
 
 #include <string>
 
-namespace bw {
+#include "checker/win32/button_events.h"
 
-class CheckerApplication;
+namespace bw {
 
 // Timer ids of the bury animation, one per step; the cycle's ids are all
 // below them.
@@ -21,7 +21,7 @@ enum : unsigned {
 
 class ButtonWindow {
  public:
-  explicit ButtonWindow(CheckerApplication& app) : app_(app) {}
+  explicit ButtonWindow(ButtonEvents& events) : events_(events) {}
   ButtonWindow(const ButtonWindow&) = delete;
   ButtonWindow& operator=(const ButtonWindow&) = delete;
 
@@ -57,8 +57,18 @@ class ButtonWindow {
   void ReplaceRegion(HRGN newRegion);
   void BuildHollowFrame();
   void BuryStep(unsigned id);
+  void OnTimer(unsigned id);
+  void Resized(int clientWidth, int clientHeight);
+  // While the button holds the mouse capture: moves the window so that the
+  // point grabbed stays under the cursor. False when no drag is going on.
+  bool FollowDrag();
+  // A left-button press: remembers where the window was grabbed and lifts
+  // the whole button to the top.
+  void StartDrag(LPARAM lParam);
+  // A right-button press: the whole button on top, then the popup menu.
+  void OpenPopupMenu();
 
-  CheckerApplication& app_;
+  ButtonEvents& events_;
   HWND window_ = nullptr;
   // The system button's own procedure, which the superclass hands on to;
   // a property of the class, so it serves the messages that come before the

@@ -2,7 +2,8 @@
 // (the accounts, auto-exec and menu lists and the settings), composed with
 // the parts that run it: the button window, the popup menu, the launcher
 // and the auto-exec applications, the check cycle and the views the core
-// asks through (its host and the display values).
+// asks through (its host and the display values). It answers the button
+// window's events itself; their menu commands are in commands.cpp.
 #pragma once
 #include <windows.h>
 
@@ -15,6 +16,7 @@
 #include "checker/core/cycle_accounts.h"
 #include "checker/core/display_values.h"
 #include "checker/core/pop3_checker.h"
+#include "checker/win32/button_events.h"
 #include "checker/win32/button_window.h"
 #include "checker/win32/popup_menu.h"
 #include "common/core/controller_record.h"
@@ -24,7 +26,7 @@ namespace bw {
 
 class Dialog;
 
-class CheckerApplication : public AncestryPop3Controller {
+class CheckerApplication : public AncestryPop3Controller, private ButtonEvents {
  public:
   explicit CheckerApplication(HINSTANCE instance);
   ~CheckerApplication() override;
@@ -46,17 +48,6 @@ class CheckerApplication : public AncestryPop3Controller {
   // Geometry write-back when asked for, the libraries released, then the
   // end of the window.
   void Shutdown();
-
-  // What the button window hands on.
-  // False when the exit command was answered No (the window then returns).
-  bool OnCommand(WPARAM command);
-  void OnTimer(unsigned id) { cycle_->OnTimer(id); }
-  void OnClose() { cycle_->OnClose(); }
-  void OnQuitMessage() { cycle_->OnQuitMessage(); }
-  std::string FaceText() const;
-  bool DialogOpen() const { return dialogOpen_; }
-  bool HasPopupMenu() const { return menu_.Loaded(); }
-  void TrackPopupMenu();
 
  private:
   // The core's view of the checker's state for the display values.
@@ -100,11 +91,24 @@ class CheckerApplication : public AncestryPop3Controller {
     CheckerApplication& app_;
   };
 
+  // The button window's events.
+  bool OnCommand(WPARAM command) override;
+  void OnTimer(unsigned id) override { cycle_->OnTimer(id); }
+  void OnClose() override { cycle_->OnClose(); }
+  void OnQuitMessage() override { cycle_->OnQuitMessage(); }
+  std::string FaceText() const override;
+  bool DialogOpen() const override { return dialogOpen_; }
+  bool HasPopupMenu() const override { return menu_.Loaded(); }
+  void ShowPopupMenu() override;
+
   void ApplyPriorities();
   Pop3Checker* AccountAt(int index) const;
   // Runs a dialog owned by the window; clicks on the window wait meanwhile.
   INT_PTR RunDialog(Dialog& dialog);
   void RunMenuApplication(int number);
+  // The emergency dialog; OK sets the accounts chosen in it.
+  void ChooseEmergencyAccounts();
+  void StartConfigurator();
 
   HINSTANCE instance_;
   std::string parameterPath_;

@@ -1,24 +1,13 @@
-// The popup menu (see popup_menu.h) and the application's menu commands.
+// The popup menu (see popup_menu.h).
 #include "checker/win32/popup_menu.h"
 
 #include <cstdio>
 #include <string>
 
-#include "checker/core/display_values.h"
-#include "checker/core/macros.h"
-#include "checker/win32/checker_application.h"
-#include "checker/win32/dialogs.h"
-#include "checker/win32/platform_query.h"
 #include "checker/win32/resource.h"
-#include "common/core/log.h"
-#include "common/win32/process_start.h"
-#include "common/win32/program_names.h"
 
 namespace bw {
 namespace {
-
-// The menu lists at most this many menu applications.
-constexpr int kMenuApplications = IDM_USER_APP_LAST - IDM_USER_APP_FIRST + 1;
 
 void SetCheck(HMENU popup, UINT id, int on) {
   MENUITEMINFOA info{};
@@ -79,100 +68,6 @@ void PopupMenu::Track(HWND owner) {
   POINT cursor{};
   GetCursorPos(&cursor);
   TrackPopupMenu(Popup(), TPM_LEFTALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, 0, owner, nullptr);
-}
-
-// ---- The application's side of the menu ----
-
-void CheckerApplication::TrackPopupMenu() {
-  menu_.Prepare(*this, configuratorPresent_);
-  SetForegroundWindow(window_.Handle());
-  menu_.Track(window_.Handle());
-}
-
-INT_PTR CheckerApplication::RunDialog(Dialog& dialog) {
-  dialogOpen_ = true;
-  INT_PTR result = dialog.DoModal(window_.Handle());
-  dialogOpen_ = false;
-  return result;
-}
-
-bool CheckerApplication::OnCommand(WPARAM command) {
-  switch (command) {
-    case IDM_EXIT:
-      return cycle_->ExitCommand();
-    case IDM_CONFIGURE: {
-      std::string arguments = "-p \"" + parameterPath_ + "\"";
-      StartSimpleProcess(window_.Handle(), kConfiguratorProgram, arguments.c_str(), nullptr);
-      break;
-    }
-    case IDM_VERSION: {
-      VersionDialog dialog(instance_);
-      RunDialog(dialog);
-      break;
-    }
-    case IDM_BURY:
-      window_.Bury(AnimateTimer);
-      break;
-    case IDM_STATUS: {
-      StatusDialog dialog(instance_, BuildDisplayValue(display_, "ST"));
-      RunDialog(dialog);
-      break;
-    }
-    case IDM_EMERGENCY: {
-      std::vector<EmergencyDialog::Account> list;
-      for (Pop3Checker* account : accounts_)
-        list.push_back({account->ConnectionName, account->InEmergency()});
-      EmergencyDialog dialog(instance_, std::move(list));
-      dialogOpen_ = true;
-      // The new mode is set while the dialog still counts as open, as it
-      // always has been.
-      if (dialog.DoModal(window_.Handle()) == IDOK) cycle_->SetEmergencyMode(dialog.chosen);
-      dialogOpen_ = false;
-      break;
-    }
-    case IDM_CHECK_NOW:
-      cycle_->CheckNow();
-      break;
-    case IDM_AUTO_WAKEUP:
-      AutoWakeup = !AutoWakeup;
-      break;
-    case IDM_KEEP_GEOMETRY:
-      KeepGeometry = !KeepGeometry;
-      break;
-    case IDM_MENU_EXEC_BURIED:
-      MenuExecBuried = !MenuExecBuried;
-      break;
-    case IDM_RESET_ERRORS:
-      cycle_->ResetErrors();
-      break;
-    default:
-      if (command >= IDM_USER_APP_FIRST && command <= IDM_USER_APP_LAST)
-        RunMenuApplication(static_cast<int>(command - IDM_USER_APP_FIRST));
-      break;
-  }
-  return true;
-}
-
-void CheckerApplication::RunMenuApplication(int number) {
-  MenuExecutant* chosen = nullptr;
-  int position = 0;
-  WalkRing(menuHead, [&](MenuExecutant* m) {
-    if (position < kMenuApplications && position == number) chosen = m;
-    ++position;
-  });
-  if (chosen) {
-    LogWrite("ﾒﾆｭｰ実行開始 ﾘｽﾄ番号=%d.\n", number);
-    if (AutoKillMethod & kKillOnMenuExec) {
-      LogWrite("Terminate AutoExec Applications.\n");
-      autoExec_.TerminateAutoExecApplications();
-    }
-    const std::string remembered = chosen->ExecutionArguments;
-    chosen->ExecutionArguments = ExpandMacros(display_, remembered);
-    launcher_.Launch(*chosen, nullptr, nullptr);
-    chosen->ExecutionArguments = remembered;
-  }
-  if (MenuExecBuried) window_.Bury(AnimateTimer);
-  TrimWorkingSet();
 }
 
 }  // namespace bw

@@ -4,9 +4,13 @@
 #pragma once
 #include <windows.h>
 
+#include "checker/win32/resource.h"
 #include "common/core/controller_record.h"
 
 namespace bw {
+
+// The menu lists at most this many menu applications, one command id each.
+constexpr int kMenuApplications = IDM_USER_APP_LAST - IDM_USER_APP_FIRST + 1;
 
 class PopupMenu {
  public:

@@ -7,6 +7,8 @@
 #define IDD_VERSION 103
 #define IDD_EMERGENCY 104
 
+// Static texts and icons of the dialogs, never addressed by code.
+#define IDC_STATIC (-1)
 #define IDC_STATUS_TEXT 1000
 #define IDC_EMERGENCY_LIST 1001
 #define IDC_EMERGENCY_CLEAR 1002
@@ -17,8 +19,19 @@
 #define IDM_BURY 40004
 #define IDM_STATUS 40005
 #define IDM_EMERGENCY 40006
-#define IDM_USER_APP_FIRST 40021
-#define IDM_USER_APP_LAST 40029
+// The menu applications' items: placeholders in the resource, replaced by
+// the applications of the parameter file before the menu is first shown.
+#define IDM_USER_APP_1 40021
+#define IDM_USER_APP_2 40022
+#define IDM_USER_APP_3 40023
+#define IDM_USER_APP_4 40024
+#define IDM_USER_APP_5 40025
+#define IDM_USER_APP_6 40026
+#define IDM_USER_APP_7 40027
+#define IDM_USER_APP_8 40028
+#define IDM_USER_APP_9 40029
+#define IDM_USER_APP_FIRST IDM_USER_APP_1
+#define IDM_USER_APP_LAST IDM_USER_APP_9
 #define IDM_CHECK_NOW 40030
 #define IDM_AUTO_WAKEUP 40031
 #define IDM_KEEP_GEOMETRY 40032

@@ -126,10 +126,10 @@ bool SaveParameterFile(const std::string& path, const std::string& logFileName,
   if (!CheckListLimits(controller)) return false;
   // The new file is written beside the old one and moved over it only when
   // complete, so a failed or interrupted save never leaves a cut-off file.
-  const std::string workPath = path + "_new";
-  TextOutput out;
-  bool ok = out.Open(workPath);
+  FileReplacement replacement(path);
+  bool ok = replacement.Open();
   if (ok) {
+    TextOutput& out = replacement.Out();
     out.Write(";Bellwick\n");
     out.Printf("FileVersion\t%s\n", FormatInt("0x%04x", kFileVersion).c_str());
     out.Printf("LogFileName\t%s\n", logFileName.c_str());
@@ -138,9 +138,9 @@ bool SaveParameterFile(const std::string& path, const std::string& logFileName,
     out.Write("--EOF--\n");
     // A write that failed part-way (disk full) or a move that failed is
     // reported like a file that could not be created, never as saved.
-    ok = out.Close(true) && PlatformReplaceFile(workPath, path);
-    if (!ok) PlatformDeleteFile(workPath);
+    ok = replacement.Commit();
   }
+  // A read-only file is refused with the same message, untouched.
   if (!ok) {
     ShowConfiguratorBox(path + " ファイルが作成できません.");
     return false;
@@ -167,16 +167,17 @@ void FirstPiece(const std::string& bytes, size_t begin, size_t end, char* piece,
 }  // namespace
 
 void SaveGeometry(const AncestryPop3Controller& controller, const std::string& path) {
-  const std::string workPath = path + "_new";
   std::string bytes;
   // Without the original there is nothing to rewrite, and replacing it with
   // an empty file would lose the configuration.
   if (!ReadFileBytes(path, &bytes)) return;
-  TextOutput out;
-  if (!out.Open(workPath)) {
-    ShowMessageBox("ジオメトリ保存失敗[" + workPath + "]", kCheckerCaption, kMbTaskModal);
+  FileReplacement replacement(path);
+  if (!replacement.Open()) {
+    ShowMessageBox("ジオメトリ保存失敗[" + replacement.WorkPath() + "]", kCheckerCaption,
+                   kMbTaskModal);
     return;
   }
+  TextOutput& out = replacement.Out();
   char position[64], size[64];
   std::snprintf(position, sizeof position, "\tWindowPosition\t%d,%d\n", controller.windowX,
                 controller.windowY);
@@ -221,8 +222,9 @@ void SaveGeometry(const AncestryPop3Controller& controller, const std::string& p
     if (std::strcmp(key, "}") == 0 || std::strcmp(value, "}") == 0) --depth;
     begin = end;
   }
-  // The work file replaces the original only when it was written whole.
-  if (!out.Close(true) || !PlatformReplaceFile(workPath, path)) PlatformDeleteFile(workPath);
+  // The work file replaces the original only when it was written whole; a
+  // failed move is not reported.
+  replacement.Commit();
 }
 
 }  // namespace bw

@@ -13,8 +13,28 @@ bool PlatformDeleteFile(const std::string& path);
 // Size of a file in bytes; false when it cannot be queried (missing file).
 bool PlatformFileSize(const std::string& path, std::uint64_t* size);
 
-// Moves `from` over `to`, replacing it, with write-through where the platform
-// offers it (MoveFileExA on Windows, rename on POSIX). False on failure.
+// Saving a file in place (FileReplacement in text_file.h builds on these).
+//
+// The file a save of `path` writes: `path` itself, or the file its symbolic
+// links lead to, so that a link stays a link and its target is updated.
+std::string PlatformResolveLinks(const std::string& path);
+
+// False when `path` exists and must not be replaced: a read-only file (no
+// write permission, or the read-only attribute) or anything but a file.
+bool PlatformMayReplace(const std::string& path);
+
+// Creates the work file `workPath` afresh for a new version of `path`, open
+// for writing in binary mode. A plain file of that name (left by an
+// interrupted save) is removed first; nothing else there is removed or
+// followed, and then the creation fails. On POSIX the work file gets the
+// mode (and, where allowed, the owner) of `path` from the start. Null when
+// it cannot be created.
+std::FILE* PlatformCreateWorkFile(const std::string& workPath, const std::string& path);
+
+// Moves the finished work file `from` over `to`. An existing file is
+// replaced so that it keeps its protection (ReplaceFileA on Windows keeps its
+// ACL and attributes; on POSIX the work file already carries its mode).
+// False on failure, with `to` unchanged.
 bool PlatformReplaceFile(const std::string& from, const std::string& to);
 
 // Flushes a written file's data to the disk before it is renamed into place.

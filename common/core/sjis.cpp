@@ -27,4 +27,47 @@ std::string::size_type FileNameStart(const std::string& path) {
   return start;
 }
 
+namespace {
+
+// Offset of the last whole character of a non-empty text.
+std::string::size_type LastCharacter(const std::string& text) {
+  std::string::size_type last = 0;
+  for (std::string::size_type i = 0; i < text.size(); ++i) {
+    last = i;
+    if (IsLeadByte(static_cast<unsigned char>(text[i]))) ++i;
+  }
+  return last;
+}
+
+}  // namespace
+
+std::string FileNamePart(const std::string& path) { return path.substr(FileNameStart(path)); }
+
+std::string FolderPart(const std::string& path) { return path.substr(0, FileNameStart(path)); }
+
+std::string ExtensionPart(const std::string& path) {
+  std::string::size_type dot = std::string::npos;
+  for (std::string::size_type i = FileNameStart(path); i < path.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(path[i]);
+    if (IsLeadByte(c)) {
+      ++i;
+      continue;
+    }
+    if (c == '.') dot = i;
+  }
+  return dot == std::string::npos ? std::string() : path.substr(dot);
+}
+
+bool EndsWithSeparator(const std::string& path) {
+  if (path.empty()) return false;
+  std::string::size_type last = LastCharacter(path);
+  return last == path.size() - 1 && (path[last] == '\\' || path[last] == '/');
+}
+
+std::string WithoutTrailingSeparator(const std::string& folder) {
+  if (!EndsWithSeparator(folder)) return folder;
+  bool root = folder.size() == 1 || (folder.size() == 3 && folder[1] == ':');
+  return root ? folder : folder.substr(0, folder.size() - 1);
+}
+
 }  // namespace bw

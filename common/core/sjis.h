@@ -14,10 +14,26 @@ inline bool IsLeadByte(unsigned char c) {
 // lead byte standing last is left alone.
 void LowerCaseSjis(std::string& text);
 
+// The path rules of both programs. A path is split only at a character of
+// its own: the trail byte of a double-byte character is never taken for a
+// separator, though it may be 0x5C ("\\"), and a lead byte standing last is
+// a (broken) character, never a separator.
+
 // Where the file name of a path begins: just after its last '\\', '/' or ':',
-// 0 when it has none. Everything before is the folder, separator included.
-// The trail byte of a double-byte character is never taken for a separator,
-// though it may be 0x5C.
+// 0 when it has none. Everything before is the folder (drive and directory),
+// separator included.
 std::string::size_type FileNameStart(const std::string& path);
+// Name and extension of a path ("" when it ends in a separator).
+std::string FileNamePart(const std::string& path);
+// Drive and directory of a path, with its trailing separator.
+std::string FolderPart(const std::string& path);
+// The file name's extension from its last ".", dot included; "" when there
+// is none.
+std::string ExtensionPart(const std::string& path);
+// True when the last character of `path` is a '\\' or '/' of its own.
+bool EndsWithSeparator(const std::string& path);
+// Removes one trailing '\\' or '/' unless the folder is a root ("\\",
+// "C:\\"), whose separator is what makes it the root.
+std::string WithoutTrailingSeparator(const std::string& folder);
 
 }  // namespace bw

@@ -20,8 +20,10 @@ bool ReadFileBytes(const std::string& path, std::string* bytes) {
   char chunk[4096];
   size_t n;
   while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes->append(chunk, n);
+  // POSIX opens a folder like a file and fails only at the first read.
+  const bool readable = !std::ferror(f);
   std::fclose(f);
-  return true;
+  return readable;
 }
 
 bool TextInput::Open(const std::string& path) {
@@ -56,6 +58,11 @@ TextOutput::~TextOutput() {
 bool TextOutput::Open(const std::string& path) {
   file_ = std::fopen(path.c_str(), "wb");
   return file_ != nullptr;
+}
+
+void TextOutput::Attach(std::FILE* file) {
+  if (file_) std::fclose(file_);
+  file_ = file;
 }
 
 void TextOutput::Write(const char* text) {
@@ -105,6 +112,37 @@ bool TextOutput::Close(bool sync) {
   if (std::fclose(file_) != 0) failed_ = true;
   file_ = nullptr;
   return !failed_;
+}
+
+FileReplacement::FileReplacement(const std::string& path)
+    : target_(PlatformResolveLinks(path)), workPath_(target_ + "_new") {}
+
+FileReplacement::~FileReplacement() {
+  if (!pending_) return;
+  out_.Close();
+  PlatformDeleteFile(workPath_);
+}
+
+bool FileReplacement::Open() {
+  if (!PlatformMayReplace(target_)) return false;
+  std::uint64_t size;
+  existed_ = PlatformFileSize(target_, &size);
+  std::FILE* file = PlatformCreateWorkFile(workPath_, target_);
+  if (!file) return false;
+  out_.Attach(file);
+  pending_ = true;
+  return true;
+}
+
+bool FileReplacement::Commit() {
+  if (!pending_) return false;
+  pending_ = false;
+  if (out_.Close(true) && PlatformReplaceFile(workPath_, target_)) return true;
+  // A failed replacement that took the old file away leaves the work file
+  // as the only copy of the settings: it stays.
+  std::uint64_t size;
+  if (!existed_ || PlatformFileSize(target_, &size)) PlatformDeleteFile(workPath_);
+  return false;
 }
 
 }  // namespace bw

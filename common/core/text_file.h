@@ -48,6 +48,8 @@ class TextOutput {
 
   // Creates or truncates the file; false when it cannot be created.
   bool Open(const std::string& path);
+  // Writes to a file already opened for writing in binary mode, and owns it.
+  void Attach(std::FILE* file);
 
   void Write(const char* text);
   // Writes bytes exactly as given (no line-end conversion).
@@ -66,6 +68,40 @@ class TextOutput {
   std::FILE* file_ = nullptr;
   std::string bytes_;
   bool failed_ = false;
+};
+
+// Writes a new version of a file in its place. The text goes to a work file
+// beside the file itself (symbolic links followed), named as the file with
+// "_new" appended and created afresh, so that nothing planted under that
+// name is written through. The work file replaces the file only when written
+// whole, and the file keeps its protection. A read-only file is never
+// replaced. A hard link to the file is split: its other names keep the old
+// text.
+class FileReplacement {
+ public:
+  explicit FileReplacement(const std::string& path);
+  // Removes a work file that was never committed.
+  ~FileReplacement();
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  // Creates the work file; false when the file is read-only or the work
+  // file cannot be created.
+  bool Open();
+  // The work file's name (beside the file the links lead to).
+  const std::string& WorkPath() const { return workPath_; }
+  TextOutput& Out() { return out_; }
+  // Writes the rest, syncs it to disk and moves the work file over the file.
+  // False, with the file unchanged and the work file removed, when any write
+  // or the move failed (should the file be gone, the work file is kept).
+  bool Commit();
+
+ private:
+  std::string target_;
+  std::string workPath_;
+  TextOutput out_;
+  bool pending_ = false;
+  bool existed_ = false;
 };
 
 }  // namespace bw

@@ -35,16 +35,28 @@ void MaskedField::FocusLost(const std::string& boxText) {
   ApplyMasking(masking_);
 }
 
+namespace {
+
+// A text the parameter file would keep as empty: its lines lose trailing
+// blanks and leading control bytes, so only blanks are no value at all.
+bool Blank(const std::string& text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) > 0x20) return false;
+  return true;
+}
+
+}  // namespace
+
 std::string RequiredFieldsMessage(const std::string& connectionName,
                                   const std::string& hostName,
                                   const std::string& serviceName, const std::string& userId,
                                   const std::string& password) {
   std::string text;
-  if (connectionName.empty()) text += "接続名は必須入力項目です\r\n";
-  if (hostName.empty()) text += "ﾎｽﾄ名は必須入力項目です.\r\n";
-  if (serviceName.empty()) text += "ｻｰﾋﾞｽ名は必須入力項目です.\r\n";
-  if (userId.empty()) text += "ﾕｰｻﾞIDは必須入力項目です.\r\n";
-  if (password.empty()) text += "ﾊﾟｽﾜｰﾄﾞは必須入力項目です.\r\n";
+  if (Blank(connectionName)) text += "接続名は必須入力項目です\r\n";
+  if (Blank(hostName)) text += "ﾎｽﾄ名は必須入力項目です.\r\n";
+  if (Blank(serviceName)) text += "ｻｰﾋﾞｽ名は必須入力項目です.\r\n";
+  if (Blank(userId)) text += "ﾕｰｻﾞIDは必須入力項目です.\r\n";
+  if (Blank(password)) text += "ﾊﾟｽﾜｰﾄﾞは必須入力項目です.\r\n";
   return text;
 }
 

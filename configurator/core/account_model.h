@@ -50,8 +50,9 @@ struct TimeoutRow {
   }
 };
 
-// The lines for every empty required field, in the dialog's order; empty
-// when all are given.
+// The lines for every required field that is empty or holds only blanks
+// (which the file would keep as empty), in the dialog's order; empty when
+// all are given.
 std::string RequiredFieldsMessage(const std::string& connectionName,
                                   const std::string& hostName,
                                   const std::string& serviceName, const std::string& userId,

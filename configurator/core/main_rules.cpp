@@ -32,38 +32,23 @@ std::string TabLabel(int tab, bool listEmpty) {
 
 namespace {
 
-// Index just past the last "\" or "/" that is no trail byte of a double-byte
-// character (0 when there is none).
-std::size_t FolderEnd(const std::string& path) {
-  std::size_t end = 0;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(path[i]);
-    if (IsLeadByte(c) && i + 1 < path.size()) {
-      ++i;
-      continue;
-    }
-    if (c == '\\' || c == '/') end = i + 1;
-  }
-  return end;
-}
-
-// Drops one final "\" unless it is the trail byte of a double-byte character.
+// Drops one final "\" that is a character of its own, even a root's: the
+// directory marker compares the two folders in that form.
 std::string WithoutTrailingBackslash(const std::string& path) {
-  if (!path.empty() && path.back() == '\\' && FolderEnd(path) == path.size())
-    return path.substr(0, path.size() - 1);
-  return path;
+  const bool drop = EndsWithSeparator(path) && path.back() == '\\';
+  return drop ? path.substr(0, path.size() - 1) : path;
 }
 
 }  // namespace
 
 std::string ModuleText(const std::string& executionFileName) {
-  return executionFileName.substr(FolderEnd(executionFileName));
+  return FileNamePart(executionFileName);
 }
 
 std::string DirectoryMarker(const std::string& executionFileName,
                             const std::string& executionPath) {
   if (executionPath.empty()) return "－";
-  std::string folder = WithoutTrailingBackslash(executionFileName.substr(0, FolderEnd(executionFileName)));
+  std::string folder = WithoutTrailingBackslash(FolderPart(executionFileName));
   std::string path = WithoutTrailingBackslash(executionPath);
   LowerCaseSjis(folder);
   LowerCaseSjis(path);
@@ -107,49 +92,13 @@ std::string InitialOnceMarker(int executionInitialOnce) {
   return executionInitialOnce ? "×" : "○";
 }
 
-bool ReadRangedInt(const std::string& text, int lo, int hi, int* value, std::string* message) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  const std::size_t digitsStart = i;
-  long long number = 0;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-    // Stop accumulating once far out of any range; the range check refuses it.
-    if (number < 100000000000LL) number = number * 10 + (text[i] - '0');
-    ++i;
-  }
-  const bool digits = i > digitsStart;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  if (negative) number = -number;
-  if (!digits || i != text.size() || number < lo || number > hi) {
-    char buffer[96];
-    std::snprintf(buffer, sizeof buffer, "%d から %d までの整数を入力してください.", lo, hi);
-    *message = buffer;
-    return false;
-  }
-  *value = static_cast<int>(number);
-  return true;
-}
-
-std::string LengthMessage(const std::string& text, std::size_t limit) {
-  if (text.size() <= limit) return std::string();
-  char buffer[96];
-  std::snprintf(buffer, sizeof buffer, "%u 文字以内で入力してください.",
-                static_cast<unsigned>(limit));
-  return buffer;
-}
-
 std::string PathBesideProgram(const std::string& programPath, const char* fileName) {
-  return programPath.substr(0, FolderEnd(programPath)) + fileName;
+  return FolderPart(programPath) + fileName;
 }
 
 std::string HelpFilePath(const std::string& programPath) {
-  const std::size_t folderEnd = FolderEnd(programPath);
-  const std::size_t dot = programPath.rfind('.');
-  const std::string stem =
-      dot != std::string::npos && dot >= folderEnd ? programPath.substr(0, dot) : programPath;
-  return stem + ".chm";
+  const std::string extension = ExtensionPart(programPath);
+  return programPath.substr(0, programPath.size() - extension.size()) + ".chm";
 }
 
 std::string RestartArguments(bool simulated, const std::string& saveFileName) {

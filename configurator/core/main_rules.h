@@ -34,12 +34,6 @@ std::string PriorityText(int executionPriority);
 std::string ArgumentsMarker(const std::string& executionArguments);
 std::string InitialOnceMarker(int executionInitialOnce);
 
-// Reads a number box: optional blanks, an optional sign, decimal digits,
-// optional blanks. False (with the message to show) when the text is no
-// number or lies outside lo..hi.
-bool ReadRangedInt(const std::string& text, int lo, int hi, int* value, std::string* message);
-// The refusal of a text longer than `limit` bytes, or empty when it fits.
-std::string LengthMessage(const std::string& text, std::size_t limit);
 
 // Paths beside the program: the folder part (up to the last "\" or "/") of
 // `programPath` followed by `fileName`; only `fileName` without a folder.

@@ -242,7 +242,10 @@ AppDialogEnabling AppDialogEnablingFor(const AppDialogFields& f) {
   e.threadList = f.priorityGiven && !f.shellExec;
   e.initialOnce = !f.shellExec;
   e.disableIME = !f.shellExec;
-  e.ok = f.shellExec || f.fileName.size() >= static_cast<size_t>(kMinProgramNameLength);
+  // A shell start needs a document (or the program found for it); OK would
+  // otherwise be enabled and do nothing.
+  e.ok = f.shellExec ? !(f.fileName.empty() && f.arguments.empty())
+                     : f.fileName.size() >= static_cast<size_t>(kMinProgramNameLength);
   return e;
 }
 

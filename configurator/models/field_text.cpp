@@ -48,51 +48,6 @@ std::string LengthMessage(int maxLength) {
   return text;
 }
 
-size_t FileNamePartStart(const std::string& path) {
-  size_t start = 0;
-  for (size_t i = 0; i < path.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(path[i]);
-    if (IsLeadByte(c)) {
-      ++i;
-      continue;
-    }
-    if (c == '\\' || c == '/' || c == ':') start = i + 1;
-  }
-  return start;
-}
-
-std::string FileNamePart(const std::string& path) { return path.substr(FileNamePartStart(path)); }
-
-std::string FolderPart(const std::string& path) { return path.substr(0, FileNamePartStart(path)); }
-
-std::string ExtensionPart(const std::string& path) {
-  size_t start = FileNamePartStart(path);
-  size_t dot = std::string::npos;
-  for (size_t i = start; i < path.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(path[i]);
-    if (IsLeadByte(c)) {
-      ++i;
-      continue;
-    }
-    if (c == '.') dot = i;
-  }
-  return dot == std::string::npos ? std::string() : path.substr(dot);
-}
-
-std::string WithoutTrailingSeparator(const std::string& folder) {
-  if (folder.empty()) return folder;
-  // The last character starts after the last full character before it.
-  size_t last = 0;
-  for (size_t i = 0; i < folder.size(); ++i) {
-    last = i;
-    if (IsLeadByte(static_cast<unsigned char>(folder[i]))) ++i;
-  }
-  char c = folder[last];
-  if (last != folder.size() - 1 || (c != '\\' && c != '/')) return folder;
-  bool root = folder.size() == 1 || (folder.size() == 3 && folder[1] == ':');
-  return root ? folder : folder.substr(0, last);
-}
-
 std::string WorkingFolderOf(const std::string& path) {
   return WithoutTrailingSeparator(FolderPart(path));
 }

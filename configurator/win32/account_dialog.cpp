@@ -8,6 +8,8 @@
 
 #include "common/core/key_table.h"
 #include "configurator/core/main_rules.h"
+#include "configurator/models/field_text.h"
+#include "configurator/win32/knobset_box.h"
 
 namespace bw {
 namespace {
@@ -15,9 +17,9 @@ namespace {
 // Reads a number box; shows the range message and focuses the box when the
 // value is refused.
 bool ReadNumber(Dialog& page, int id, int lo, int hi, int* value) {
-  std::string message;
-  if (ReadRangedInt(page.ItemText(id), lo, hi, value, &message)) return true;
-  KnobsetBox(page.Handle(), message, MB_OK | MB_ICONEXCLAMATION);
+  const NumberCheck check = ReadNumberField(page.ItemText(id), lo, hi, value);
+  if (check == NumberCheck::kOk) return true;
+  KnobsetBox(page.Handle(), NumberMessage(check, lo, hi), MB_OK | MB_ICONEXCLAMATION);
   SetFocus(page.Item(id));
   SendMessageA(page.Item(id), EM_SETSEL, 0, -1);
   return false;
@@ -216,8 +218,8 @@ bool AccountDialog::OnOK() {
   std::string message;
   for (int id : {IDC_CONNECTION_NAME, IDC_HOST_NAME, IDC_SERVICE_NAME}) {
     const std::string text = ItemText(id);
-    message = LengthMessage(text, 64);
-    if (!message.empty()) {
+    if (text.size() > 64) {
+      message = LengthMessage(64);
       KnobsetBox(Handle(), message, MB_OK | MB_ICONEXCLAMATION);
       SetFocus(Item(id));
       return false;

@@ -5,7 +5,7 @@
 
 #include "configurator/core/account_model.h"
 #include "configurator/core/record_fields.h"
-#include "configurator/win32/dialog.h"
+#include "common/win32/dialog.h"
 #include "configurator/win32/paged_dialog.h"
 #include "configurator/win32/resource.h"
 

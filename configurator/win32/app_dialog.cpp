@@ -15,6 +15,9 @@
 
 #include "common/win32/system_error.h"
 #include "configurator/models/field_text.h"
+#include "configurator/win32/knobset_box.h"
+#include "configurator/win32/file_chooser.h"
+#include "configurator/win32/priority_lists.h"
 
 namespace bw {
 namespace {
@@ -272,6 +275,10 @@ bool ApplicationDialog::OnCommand(int id, int code) {
   switch (id) {
     case IDC_APP_FILE:
       if (code == EN_CHANGE && !quiet_) ShowProgram();
+      return true;
+    case IDC_APP_ARGUMENTS:
+      // The arguments hold a shell start's document: OK follows them.
+      if (code == EN_CHANGE && !quiet_) Refresh();
       return true;
     case IDC_APP_LARGE_ICON:
     case IDC_APP_SMALL_ICON:

@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "configurator/models/app_dialog_model.h"
-#include "configurator/win32/dialog.h"
+#include "common/win32/dialog.h"
 #include "configurator/win32/paged_dialog.h"
 #include "configurator/win32/resource.h"
 

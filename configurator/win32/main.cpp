@@ -9,7 +9,7 @@
 
 #include "common/core/command_line.h"
 #include "common/core/param_file.h"
-#include "configurator/win32/dialog.h"
+#include "configurator/win32/knobset_box.h"
 #include "configurator/win32/main_window.h"
 #include "configurator/win32/simple_dialogs.h"
 

@@ -6,6 +6,7 @@
 #include "configurator/core/main_rules.h"
 #include "configurator/models/capture_model.h"
 #include "configurator/win32/capture.h"
+#include "configurator/win32/knobset_box.h"
 
 namespace bw {
 namespace {

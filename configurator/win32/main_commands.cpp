@@ -13,6 +13,8 @@
 #include "configurator/core/main_rules.h"
 #include "configurator/win32/main_paths.h"
 #include "configurator/win32/simple_dialogs.h"
+#include "configurator/win32/knobset_box.h"
+#include "configurator/win32/file_chooser.h"
 
 namespace bw {
 namespace {
@@ -83,9 +85,9 @@ void MainWindow::Exit() {
     if (answer == IDCANCEL) return;
     if (answer == IDYES) {
       if (!ReadControls() || !CheckListLimits(*controller_)) return;
-      // A file that cannot be created is reported by the save; the program
-      // still ends, as the user chose to leave.
-      Save();
+      // A file that cannot be created is reported by the save; the window
+      // stays with the edits, which would otherwise be lost.
+      if (!Save()) return;
     }
   }
   dirty_ = false;

@@ -7,6 +7,7 @@
 
 #include "common/win32/program_names.h"
 #include "configurator/core/main_rules.h"
+#include "configurator/models/field_text.h"
 #include "configurator/core/record_fields.h"
 #include "configurator/core/record_list.h"
 #include "configurator/win32/account_dialog.h"
@@ -14,6 +15,7 @@
 #include "configurator/win32/main_paths.h"
 #include "configurator/win32/options_dialogs.h"
 #include "configurator/win32/simple_dialogs.h"
+#include "configurator/win32/knobset_box.h"
 
 namespace bw {
 namespace {
@@ -131,9 +133,9 @@ void MainWindow::SetTextQuietly(int id, const std::string& text) {
 
 bool MainWindow::ReadControls() {
   int limit = 0;
-  std::string message;
-  if (!ReadRangedInt(ItemText(IDC_LOG_LIMIT), 0, 9999, &limit, &message)) {
-    KnobsetBox(Handle(), message, MB_OK | MB_ICONEXCLAMATION);
+  const NumberCheck check = ReadNumberField(ItemText(IDC_LOG_LIMIT), 0, 9999, &limit);
+  if (check != NumberCheck::kOk) {
+    KnobsetBox(Handle(), NumberMessage(check, 0, 9999), MB_OK | MB_ICONEXCLAMATION);
     SetFocus(Item(IDC_LOG_LIMIT));
     SendMessageA(Item(IDC_LOG_LIMIT), EM_SETSEL, 0, -1);
     return false;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/core/param_file.h"
-#include "configurator/win32/dialog.h"
+#include "common/win32/dialog.h"
 #include "configurator/win32/resource.h"
 
 namespace bw {

@@ -4,7 +4,9 @@
 #include "configurator/win32/options_dialogs.h"
 
 #include "configurator/models/options_model.h"
-#include "configurator/win32/dialog.h"
+#include "common/win32/dialog.h"
+#include "configurator/win32/knobset_box.h"
+#include "configurator/win32/priority_lists.h"
 #include "configurator/win32/resource.h"
 
 namespace bw {

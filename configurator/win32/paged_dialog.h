@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "configurator/win32/dialog.h"
+#include "common/win32/dialog.h"
 
 namespace bw {
 

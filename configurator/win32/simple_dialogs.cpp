@@ -4,7 +4,7 @@
 #include <string>
 
 #include "common/core/platform.h"
-#include "configurator/win32/dialog.h"
+#include "common/win32/dialog.h"
 #include "configurator/win32/resource.h"
 
 namespace bw {

@@ -15,6 +15,8 @@ Modes:
   close-mid      reads the client's first handshake bytes, then hangs up
   silent         accepts, reads, never answers
   stall          POP3S with --cert, greeting, then no answer to anything
+  close-notify   POP3S with --cert, greeting, then close_notify, with the TCP
+                 connection kept open until the client closes it
 
 Transcript lines: "C: <line>" for a line the client sent (the clear and the
 decrypted alike), "# tls up <version>" or "# tls failed <reason>" for the
@@ -108,6 +110,23 @@ def handle(conn, mode, context, transcript):
                 if line is None:
                     return
                 log(transcript, "C: " + line.decode("latin-1").rstrip("\r\n"))
+        return
+    if mode == "close-notify":
+        raw = conn.dup()  # keeps the TCP connection open whatever TLS does
+        tls = wrap(conn, context, transcript)
+        if tls:
+            tls.sendall(GREETING)
+            log(transcript, "# close_notify sent")
+            try:
+                tls.unwrap()  # sends close_notify, then waits for the client's
+            except (ssl.SSLError, OSError) as e:
+                log(transcript, "# after close_notify: " + str(e).replace("\n", " "))
+            try:
+                while raw.recv(4096):
+                    pass
+            except OSError:
+                pass
+        raw.close()
         return
     if mode == "garbage":
         data = conn.recv(4096)

@@ -65,7 +65,7 @@ TEST(AppDialogLoad, ShowModeGeometryPriorityAndControlBoxesComeFromTheRecord) {
   EXPECT_FALSE(f.disableIME);
 }
 
-TEST(AppDialogEnabling, OkNeedsFiveCharactersOrTheShellFlagWhichDisablesItsControls) {
+TEST(AppDialogEnabling, OkNeedsFiveCharactersOrAShellDocumentAndTheShellFlagDisablesItsControls) {
   bw::MenuExecutant m;
   MakeNew(m);
   AppDialogFields f = bw::LoadAppDialog(m);
@@ -82,6 +82,12 @@ TEST(AppDialogEnabling, OkNeedsFiveCharactersOrTheShellFlagWhichDisablesItsContr
   EXPECT_TRUE(bw::AppDialogEnablingFor(f).ok);
   f.fileName.clear();
   f.shellExec = true;
+  e = bw::AppDialogEnablingFor(f);
+  // A shell start without a document has nothing to store: OK stays off
+  // until the arguments name one.
+  EXPECT_FALSE(e.ok);
+  EXPECT_FALSE(bw::CheckAppDialog(f, AppDialogKind::kMenu).ok);
+  f.arguments = "D:\\x.txt";
   e = bw::AppDialogEnablingFor(f);
   EXPECT_TRUE(e.ok && e.classList);
   EXPECT_FALSE(e.fileName || e.threadList || e.initialOnce || e.disableIME);
@@ -249,17 +255,9 @@ TEST(AppDialogStore, ArgumentsOver255CharactersAreRefusedWithTheLengthMessage) {
   EXPECT_EQ(c.message, "255 文字以内で入力してください.");
 }
 
-// "ソ" and "表" end in the byte 0x5C, the backslash.
-TEST(PathParts, SecondByteBackslashIsNoSeparatorAndOnlyOneTrailingOneGoesButNotARoots) {
-  ASSERT_EQ(std::string("ソ"), "\x83\x5C");
-  EXPECT_EQ(bw::FileNamePart("C:\\dir\\ソ"), "ソ");
-  EXPECT_EQ(bw::WithoutTrailingSeparator("C:\\表"), "C:\\表");
+TEST(WorkingFolder, IsTheFolderWithoutItsSeparatorButARootKeepsIt) {
   EXPECT_EQ(bw::WorkingFolderOf("D:\\ソ\\a.b.exe"), "D:\\ソ");
-  EXPECT_EQ(bw::ExtensionPart("D:\\x.y\\ソ"), "");
-  EXPECT_EQ(bw::WithoutTrailingSeparator("C:\\a\\\\"), "C:\\a\\");
-  EXPECT_EQ(bw::WithoutTrailingSeparator("C:/a/"), "C:/a");
   EXPECT_EQ(bw::WorkingFolderOf("C:\\v.exe"), "C:\\");
-  EXPECT_EQ(bw::WithoutTrailingSeparator("\\"), "\\");
 }
 
 TEST(NumberField, SignsSpacesOverflowAndJunk) {
@@ -270,7 +268,14 @@ TEST(NumberField, SignsSpacesOverflowAndJunk) {
             bw::NumberCheck::kOutOfRange);
   EXPECT_EQ(bw::ReadNumberField("12x", 0, 99, &v), bw::NumberCheck::kNotNumber);
   EXPECT_EQ(bw::ReadNumberField("-", 0, 99, &v), bw::NumberCheck::kNotNumber);
+  EXPECT_EQ(bw::ReadNumberField("", 1, 999, &v), bw::NumberCheck::kNotNumber);
   EXPECT_EQ(v, -12);  // untouched by refusals
+  EXPECT_EQ(bw::ReadNumberField("9999", 0, 9999, &v), bw::NumberCheck::kOk);
+  EXPECT_EQ(bw::ReadNumberField("10000", 0, 9999, &v), bw::NumberCheck::kOutOfRange);
+  // One message set for every dialog: junk is no number, whatever the range.
+  EXPECT_EQ(bw::NumberMessage(bw::NumberCheck::kNotNumber, 1, 999), "整数を入力してください.");
+  EXPECT_EQ(bw::NumberMessage(bw::NumberCheck::kOutOfRange, 0, 9999),
+            "0 から 9999 までの整数を入力してください.");
 }
 
 TEST(ExecutableExtensions, ShortPathentGivesTheDefaultElseItsLowerCasedEntriesFromTheLastDot) {

@@ -76,28 +76,6 @@ TEST(MainRowsTest, PositionSizeArgumentsAndOnceCells) {
   EXPECT_EQ(InitialOnceMarker(0), "○");
 }
 
-TEST(NumberBoxTest, RangeEdgesAcceptedAndOutsideOrGarbageRefused) {
-  int v = -1;
-  std::string message;
-  EXPECT_TRUE(ReadRangedInt("9999", 0, 9999, &v, &message));
-  EXPECT_EQ(v, 9999);
-  EXPECT_TRUE(ReadRangedInt(" 0 ", 0, 9999, &v, &message));
-  EXPECT_EQ(v, 0);
-  EXPECT_FALSE(ReadRangedInt("10000", 0, 9999, &v, &message));
-  EXPECT_EQ(message, "0 から 9999 までの整数を入力してください.");
-  EXPECT_FALSE(ReadRangedInt("-1", 0, 9999, &v, &message));
-  EXPECT_FALSE(ReadRangedInt("", 1, 999, &v, &message));
-  EXPECT_FALSE(ReadRangedInt("12a", 1, 999, &v, &message));
-  // A huge number must not wrap round into the range.
-  EXPECT_FALSE(ReadRangedInt("4294967301", 0, 30, &v, &message));
-  EXPECT_EQ(v, 0);
-}
-
-TEST(NumberBoxTest, LengthLimitIsSixtyFourBytes) {
-  EXPECT_EQ(LengthMessage(std::string(64, 'a'), 64), "");
-  EXPECT_NE(LengthMessage(std::string(65, 'a'), 64), "");
-}
-
 TEST(ProgramPathsTest, CheckerHelpAndRestartArguments) {
   EXPECT_EQ(PathBesideProgram("C:\\a b\\Knobset.exe", "Bellwick.exe"), "C:\\a b\\Bellwick.exe");
   EXPECT_EQ(PathBesideProgram("Knobset.exe", "Bellwick.exe"), "Bellwick.exe");
@@ -158,6 +136,11 @@ TEST(RequiredFieldsTest, AllFiveLinesInDialogOrderAndNoneWhenComplete) {
   EXPECT_EQ(RequiredFieldsMessage("n", "h", "", "u", ""),
             "ｻｰﾋﾞｽ名は必須入力項目です.\r\nﾊﾟｽﾜｰﾄﾞは必須入力項目です.\r\n");
   EXPECT_EQ(RequiredFieldsMessage("n", "h", "110", "u", "p"), "");
+  // Blanks alone are kept as nothing: asked for, not stored empty or
+  // refused as unstorable.
+  EXPECT_EQ(RequiredFieldsMessage("  ", " \t ", "110", "u", "p"),
+            "接続名は必須入力項目です\r\nﾎｽﾄ名は必須入力項目です.\r\n");
+  EXPECT_EQ(RequiredFieldsMessage(" n ", " h", "110", "u", " p "), "");
 }
 
 // Collects the boxes the limits check shows.

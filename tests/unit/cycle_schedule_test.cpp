@@ -268,6 +268,10 @@ TEST_F(Cycle, FailedCheckIsLoggedAndOnlyContinuingStatesStayScheduled) {
   EXPECT_EQ(Due(0), 5000 + 15 * 60000);
   EXPECT_EQ(Due(1), -1);
   EXPECT_EQ(journal.back(), "release");
+  // The waiting account is checked again at its next cycle, the other never.
+  RunUntil(5000 + 15 * 60000);
+  EXPECT_EQ(A(0).checkedAt, (Times{5000, 5000 + 15 * 60000}));
+  EXPECT_EQ(A(1).checkedAt.size(), 1u);
 }
 
 TEST_F(Cycle, TimerOfAMissingOrDroppedAccountOnlyRefreshesTheFace) {

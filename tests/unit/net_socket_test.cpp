@@ -3,6 +3,14 @@
 #include <chrono>
 #include <cstring>
 
+#ifdef _WIN32
+#include <winsock.h>
+#else
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
+
 #include "checker/core/resolve.h"
 #include "net/socket.h"
 #include "tests/unit/test_support.h"
@@ -39,6 +47,17 @@ TEST_F(NetSocket, BytesTravelAndReadinessWaitsTimeOut) {
   net::SocketHandle l = net::ListenLoopback(&port, 1);
   net::SocketHandle c = net::OpenTcp();
   ASSERT_EQ(net::ConnectIPv4(c, kLoopback, bw::PortToNetwork(port)), 0);
+  // A command's line end, sent on its own, must not wait for the server's
+  // delayed acknowledgement of the command.
+  int nodelay = 0;
+#ifdef _WIN32
+  int size = sizeof nodelay;
+  ASSERT_EQ(getsockopt(static_cast<SOCKET>(c), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char*>(&nodelay), &size), 0);
+#else
+  socklen_t size = sizeof nodelay;
+  ASSERT_EQ(getsockopt(static_cast<int>(c), IPPROTO_TCP, TCP_NODELAY, &nodelay, &size), 0);
+#endif
+  EXPECT_NE(nodelay, 0) << "Nagle's algorithm is still on";
   net::SocketHandle a = net::Accept(l);
   ASSERT_NE(a, net::kInvalidSocket);
 

@@ -2,6 +2,13 @@
 #include <filesystem>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "common/core/log.h"
 #include "common/core/param_file.h"
 #include "tests/unit/test_support.h"
@@ -297,5 +304,120 @@ TEST_F(GeometryRewrite, MissingFileIsNeverReplacedAndUncreatableWorkFileIsReport
   EXPECT_EQ(boxes[0].text, "ジオメトリ保存失敗[" + Path("g.ini_new") + "]");
   EXPECT_EQ(boxes[0].caption, "Bellwick");
 }
+
+// A save replaces the file by a work file beside it. Every writer goes
+// through that one path, so each case runs the configurator's save and the
+// checker's geometry rewrite.
+class SavePath : public ParameterFile {
+ protected:
+  // Saves one account to `path`: true when the save reported success.
+  bool Save(const std::string& path) {
+    bw::AncestryPop3Controller c;
+    c.AddAccount(new bw::AncestryPop3Checker);
+    return bw::SaveParameterFile(path, "", 0, c);
+  }
+  void Geometry(const std::string& path) {
+    bw::AncestryPop3Controller c;
+    Place(c);
+    bw::SaveGeometry(c, path);
+  }
+};
+
+#ifndef _WIN32
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+TEST_F(SavePath, NewFileKeepsTheModeAndAReadOnlyFileIsRefusedUntouched) {
+  for (mode_t mode : {0600, 0660}) {
+    WriteBytes(Path("s.ini"), kExampleFile);
+    ::chmod(Path("s.ini").c_str(), mode);
+    ASSERT_TRUE(Save(Path("s.ini")));
+    EXPECT_EQ(ModeOf(Path("s.ini")), mode);
+    Geometry(Path("s.ini"));
+    EXPECT_NE(ReadBytes(Path("s.ini")).find("WindowPosition\t1,2"), std::string::npos);
+    EXPECT_EQ(ModeOf(Path("s.ini")), mode);
+  }
+
+  // No write permission for anyone: refused even for root, who could write.
+  boxes.clear();
+  WriteBytes(Path("r.ini"), kExampleFile);
+  ::chmod(Path("r.ini").c_str(), 0444);
+  EXPECT_FALSE(Save(Path("r.ini")));
+  Geometry(Path("r.ini"));
+  EXPECT_EQ(ReadBytes(Path("r.ini")), kExampleFile);
+  EXPECT_EQ(ModeOf(Path("r.ini")), 0444u);
+  EXPECT_FALSE(bw_test::FileExists(Path("r.ini_new")));
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, Path("r.ini") + " ファイルが作成できません.");
+  EXPECT_EQ(boxes[1].text, "ジオメトリ保存失敗[" + Path("r.ini_new") + "]");
+}
+
+TEST_F(SavePath, PlantedWorkFileLinkIsNeverFollowedAndAStalePlainOneIsReplaced) {
+  WriteBytes(Path("victim"), "victim's own text");
+  WriteBytes(Path("s.ini"), kExampleFile);
+  ASSERT_EQ(::symlink("victim", Path("s.ini_new").c_str()), 0);
+  EXPECT_FALSE(Save(Path("s.ini")));
+  Geometry(Path("s.ini"));
+  EXPECT_EQ(ReadBytes(Path("victim")), "victim's own text");
+  EXPECT_EQ(ReadBytes(Path("s.ini")), kExampleFile);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, Path("s.ini") + " ファイルが作成できません.");
+
+  // A plain work file left by an interrupted save is no obstacle.
+  ::unlink(Path("s.ini_new").c_str());
+  WriteBytes(Path("s.ini_new"), "left over");
+  EXPECT_TRUE(Save(Path("s.ini")));
+  EXPECT_FALSE(bw_test::FileExists(Path("s.ini_new")));
+}
+
+TEST_F(SavePath, FileReachedThroughALinkIsUpdatedWhereTheLinkPoints) {
+  std::filesystem::create_directory(Path("real"));
+  WriteBytes(Path("real/b.ini"), kExampleFile);
+  ASSERT_EQ(::symlink("real/b.ini", Path("b.ini").c_str()), 0);
+  Geometry(Path("b.ini"));
+  EXPECT_TRUE(std::filesystem::is_symlink(Path("b.ini")));
+  EXPECT_NE(ReadBytes(Path("real/b.ini")).find("WindowPosition\t1,2"), std::string::npos);
+  ASSERT_TRUE(Save(Path("b.ini")));
+  EXPECT_TRUE(std::filesystem::is_symlink(Path("b.ini")));
+  EXPECT_EQ(ReadBytes(Path("real/b.ini")).find("Office"), std::string::npos);
+  EXPECT_FALSE(bw_test::FileExists(Path("real/b.ini_new")));
+}
+
+#else
+
+TEST_F(SavePath, ReplacedFileKeepsItsAttributesReadOnlyIsRefusedPlantedLinkIsNotFollowed) {
+  WriteBytes(Path("h.ini"), kExampleFile);
+  ASSERT_TRUE(SetFileAttributesA(Path("h.ini").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(Save(Path("h.ini")));
+  Geometry(Path("h.ini"));
+  EXPECT_NE(ReadBytes(Path("h.ini")).find("WindowPosition\t1,2"), std::string::npos);
+  EXPECT_TRUE(GetFileAttributesA(Path("h.ini").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+
+  boxes.clear();
+  WriteBytes(Path("r.ini"), kExampleFile);
+  ASSERT_TRUE(SetFileAttributesA(Path("r.ini").c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(Save(Path("r.ini")));
+  Geometry(Path("r.ini"));
+  EXPECT_EQ(ReadBytes(Path("r.ini")), kExampleFile);
+  EXPECT_FALSE(bw_test::FileExists(Path("r.ini_new")));
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, Path("r.ini") + " ファイルが作成できません.");
+  EXPECT_EQ(boxes[1].text, "ジオメトリ保存失敗[" + Path("r.ini_new") + "]");
+  SetFileAttributesA(Path("r.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+
+  // A work file planted as a second name of another file: the save makes a
+  // file of its own and never writes into the other one.
+  WriteBytes(Path("victim"), "victim's own text");
+  ASSERT_TRUE(CreateHardLinkA(Path("p.ini_new").c_str(), Path("victim").c_str(), nullptr));
+  ASSERT_TRUE(Save(Path("p.ini")));
+  Geometry(Path("p.ini"));
+  EXPECT_EQ(ReadBytes(Path("victim")), "victim's own text");
+  EXPECT_NE(ReadBytes(Path("p.ini")).find("WindowPosition\t1,2"), std::string::npos);
+}
+
+#endif
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Whole checks against a scripted loopback server: what goes on the wire,
 // what is logged, and the state and counts each reply leaves behind.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include <memory>
 #include <thread>
 
+#include "checker/core/md5.h"
 #include "checker/core/pop3_checker.h"
 #include "checker/core/resolve.h"
 #include "checker/core/resolve_worker.h"
@@ -42,7 +44,7 @@ TEST_F(Dialogue, UserPassStatDialogueIsSentAndLoggedByteForByte) {
                      "POP3 -> +OK ready(11 Bytes)\n"
                      "POP3 <- USER taro(9+2 Bytes)\n"
                      "POP3 -> +OK(5 Bytes)\n"
-                     "POP3 <- PASS ********(11+2 Bytes)\n"
+                     "POP3 <- PASS ********(13+2 Bytes)\n"
                      "POP3 -> +OK(5 Bytes)\n"
                      "POP3 <- STAT(4+2 Bytes)\n"
                      "POP3 -> +OK 2 320(11 Bytes)\n"
@@ -107,6 +109,42 @@ TEST_F(Dialogue, ApopSendsDigestOfChallengeAndPasswordAndIsChosenByUseApop) {
   ASSERT_GE(t.size(), 6u);
   EXPECT_EQ(t[0], "APOP mrose c4c9334bac560ecc979e58001b3e22fb");
   EXPECT_EQ(t[3], "USER mrose");
+}
+
+// With the challenge in the log, a logged digest would let a reader of the
+// log try passwords offline; a logged byte count would tell the password's
+// length. Both lines read the same whatever the password.
+TEST_F(Dialogue, LogShowsNeitherTheApopDigestNorThePasswordsLength) {
+  const std::string challenge = "<1896.697170952@dbc.mtview.ca.us>";
+  const Pop3Script userPass = With(LoggedIn(), {Hear(), Reply("+OK 0 0"), Hear(), Reply("+OK")});
+  const Pop3Script apop = {Reply("+OK ready " + challenge), Hear(), Reply("+OK"), Hear(), Reply("+OK 0 0"),
+                           Hear(), Reply("+OK")};
+  ScriptedPop3Server server({userPass, userPass, apop, apop});
+  Point(server);
+  const char* passwords[] = {"pw-Qz", "a much longer password"};
+  for (int useApop : {2, 1}) {
+    for (const char* password : passwords) {
+      account.UseAPOP = useApop;
+      account.Password = password;
+      ASSERT_EQ(account.Check(), 0);
+    }
+  }
+  const std::string log = LogText();
+  auto occurrences = [&](const std::string& text) {
+    int n = 0;
+    for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(occurrences(Crlf("POP3 <- PASS ********(13+2 Bytes)\n")), 2) << log;
+  EXPECT_EQ(occurrences(Crlf("POP3 <- APOP taro ********(18+2 Bytes)\n")), 2) << log;
+  const Lines heard = server.Transcript();
+  for (const char* password : passwords) {
+    char digest[33];
+    bw::Md5Hex((challenge + password).c_str(), digest);
+    EXPECT_NE(std::find(heard.begin(), heard.end(), std::string("APOP taro ") + digest), heard.end());
+    EXPECT_EQ(log.find(digest), std::string::npos) << "the digest reached the log";
+    EXPECT_EQ(log.find(password), std::string::npos) << "the password reached the log";
+  }
 }
 
 TEST_F(Dialogue, UidlCountsNewMessagesAgainstThePreviousListing) {
@@ -238,6 +276,45 @@ TEST_F(Dialogue, LoneCarriageReturnsDoNotEndALine) {
   EXPECT_EQ(server.Transcript(), (Lines{"USER taro"}));
 }
 
+// "Not now" codes leave the account waiting for its next cycle whatever
+// ContinueTimeout says; a refused password, or a permanent fault, stops it.
+TEST_F(Dialogue, TemporaryLoginRefusalsWaitForTheNextCycleOthersSuspend) {
+  const std::string apopGreeting = "+OK ready <1.2@host>";
+  ScriptedPop3Server server({{Reply("+OK ready"), Hear(), Reply("-ERR [IN-USE] Mailbox in use")},
+                             With(LoggedIn(), {Hear(), Reply("+OK 1 10"), Hear(), Reply("+OK")}),
+                             {Reply("+OK"), Hear(), Reply("+OK"), Hear(), Reply("-ERR [sys/temp] later")},
+                             {Reply(apopGreeting), Hear(), Reply("-ERR [LOGIN-DELAY] 60 wait")},
+                             {Reply("+OK"), Hear(), Reply("+OK"), Hear(), Reply("-ERR [AUTH] wrong")},
+                             {Reply("+OK"), Hear(), Reply("-ERR [SYS/PERM] closed")}});
+  Point(server);
+  account.ContinueTimeout = 0;
+  EXPECT_EQ(account.Check(), -20);
+  EXPECT_EQ(account.CheckState, Pop3Checker::RetryWait);
+  EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseAccount);
+  EXPECT_TRUE(Logged("拒絶応答.\nhome : ｻｰﾊﾞは一時的にﾛｸﾞｲﾝを受け付けません[IN-USE]. "
+                     "次回の更新で再試行します.\n"))
+      << LogText();
+  EXPECT_EQ(account.Check(), 0);  // the next cycle's check goes ahead
+  EXPECT_EQ(account.CheckState, Pop3Checker::Ready);
+  EXPECT_EQ(account.MessageCount, 1u);
+
+  EXPECT_EQ(account.Check(), -20);  // PASS
+  EXPECT_EQ(account.CheckState, Pop3Checker::RetryWait);
+  EXPECT_TRUE(Logged("[SYS/TEMP]. 次回の更新で再試行します.\n"));
+  account.UseAPOP = 0;
+  EXPECT_EQ(account.Check(), -20);  // APOP
+  EXPECT_EQ(account.CheckState, Pop3Checker::RetryWait);
+  EXPECT_TRUE(Logged("[LOGIN-DELAY]. 次回の更新で再試行します.\n"));
+
+  account.UseAPOP = 2;
+  EXPECT_EQ(account.Check(), -20);
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+  account.CheckState = Pop3Checker::Ready;
+  EXPECT_EQ(account.Check(), -20);
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+  EXPECT_EQ(server.Transcript().size(), 11u);
+}
+
 TEST_F(Dialogue, TerminatorWhereAReplyWasExpectedIsAProtocolError) {
   ScriptedPop3Server server({{Reply("+OK"), Hear(), Reply("."), Hangup()}});
   Point(server);
@@ -302,7 +379,8 @@ TEST_F(Dialogue, ConnectTimeoutGivesUpWithinTheLimit) {
   for (int i = 0; i < 8; ++i) {
     bw::net::SocketHandle s = bw::net::OpenTcp();
     fillers.push_back(s);
-    if (!bw::RunWithTimeout([s, loop, port] { bw::net::ConnectIPv4(s, loop, bw::PortToNetwork(port)); }, 300))
+    if (bw::RunWithTimeout([s, loop, port] { bw::net::ConnectIPv4(s, loop, bw::PortToNetwork(port)); }, 300) !=
+        bw::WorkerRun::Finished)
       break;  // this one hangs: the queue is full
   }
   account.ConnectionName = "home";

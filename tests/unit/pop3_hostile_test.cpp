@@ -134,6 +134,74 @@ TEST_F(Hostile, ListingBeyondAMillionEntriesFails) {
   StartLog();
 }
 
+// Lines without a space are kept by nobody, yet each counts toward the
+// million; they are logged as one count, not one line each, so such a
+// listing neither passes for an empty mailbox nor wipes the log.
+TEST_F(Hostile, UnparsableListingLinesCountTowardTheLimitAndAreLoggedOnce) {
+  ScriptedPop3Server server(
+      {With(LoggedIn(), {Hear(), Reply("+OK"), Reply("1 a"), Reply("junk"), Reply(""), Reply("2 b"),
+                         Reply("3"), Reply(".")}),
+       With(LoggedIn(), {Hear(), Reply("+OK"),
+                         Generate([](int i) { return std::to_string(i) + "\r\n"; },
+                                  static_cast<int>(bw::kUidlMaxEntries) + 1),
+                         Reply(".")})});
+  Point(server);
+  account.UseUIDL = 1;
+  account.DisconnectNoQuit = 1;
+  ASSERT_EQ(account.Check(), 0);
+  EXPECT_EQ(account.MessageCount, 2u);
+  EXPECT_TRUE(Logged("POP3 <- UIDL(4+2 Bytes)\nPOP3 -> +OK(5 Bytes)\nPOP3 -> 1 a(5 Bytes)\n"
+                     "POP3 -> 2 b(5 Bytes)\nPOP3 -> .(3 Bytes)\n"
+                     "UIDL応答の解析できない3行を読み飛ばしました.\n"))
+      << LogText();
+  EXPECT_EQ(LogText().find("junk"), std::string::npos);
+  EXPECT_EQ(account.Check(), -30);
+  EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseTransfer);
+  EXPECT_EQ(account.UidlMemory.size(), 2u);  // the good listing is kept
+  EXPECT_TRUE(Logged("UIDL応答解析失敗.  一覧が1000000件を超えています.\n"
+                     "UIDL応答の解析できない1000000行を読み飛ばしました.\n"));
+  EXPECT_EQ(LogText().find("Logfile was Refreshed"), std::string::npos);
+  EXPECT_EQ(LogText().find("POP3 -> 1 a(5 Bytes)"), LogText().rfind("POP3 -> 1 a(5 Bytes)"));
+  EXPECT_LT(LogText().size(), 4096u);
+}
+
+// The listings of all accounts share one memory budget: with another
+// account's listing holding most of it, a listing that would go beyond it
+// fails (naming memory) and keeps the last good one; once the other is
+// gone, the same listing fits.
+TEST_F(Hostile, ListingsOfAllAccountsStayWithinOneMemoryBudget) {
+  const int entries = 5000;  // about 0.5 MiB with 70-byte UIDs
+  auto uid = [](int i) {
+    std::string u = std::to_string(i);
+    return u + std::string(70 - u.size(), 'u');
+  };
+  auto listing = [&](int count) {
+    return With(LoggedIn(), {Hear(), Reply("+OK"),
+                             Generate([=](int i) { return std::to_string(i) + " " + uid(i) + "\r\n"; }, count),
+                             Reply(".")});
+  };
+  ScriptedPop3Server server({listing(1), listing(entries), listing(entries)});
+  Point(server);
+  account.UseUIDL = 1;
+  account.DisconnectNoQuit = 1;
+  ASSERT_EQ(account.Check(), 0);
+  bw::SetUidlMemoryBudget(1 << 20);
+  {
+    bw::UidlList otherAccount;
+    for (int i = 0; i < entries; ++i) ASSERT_EQ(otherAccount.Append(uid(i), "1"), bw::UidlList::Added);
+    EXPECT_EQ(account.Check(), -30);
+    EXPECT_TRUE(Logged("UIDL応答解析失敗.  全ｱｶｳﾝﾄの一覧のﾒﾓﾘが上限1MBを超えます.\n")) << LogText();
+    EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseTransfer);
+    EXPECT_EQ(account.UidlMemory.size(), 1u);
+  }
+  account.CheckState = Pop3Checker::Ready;
+  EXPECT_EQ(account.Check(), 0);
+  EXPECT_EQ(account.MessageCount, static_cast<unsigned>(entries));
+  bw::SetUidlMemoryBudget(0);
+  account.ResetCounts();
+  EXPECT_EQ(bw::UidlMemoryHeld(), 0u);
+}
+
 // A count of 2^31 or more would turn negative in the new count; it is
 // refused like any reply without a count, and the largest int is shown as
 // it is.

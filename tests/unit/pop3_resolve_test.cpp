@@ -7,6 +7,8 @@
 
 #include "checker/core/pop3_checker.h"
 #include "checker/core/resolve.h"
+#include "checker/core/resolve_worker.h"
+#include "net/socket.h"
 #include "checker/core/simulation.h"
 #include "tests/unit/test_support.h"
 
@@ -120,6 +122,35 @@ TEST_F(Resolve, HostLookupTimeoutRetriesOnlyWithContinueTimeout) {
   // The abandoned look-up must never write into the account afterwards.
   std::this_thread::sleep_for(std::chrono::milliseconds(1800));
   EXPECT_EQ(Address(), "0.0.0.0");
+}
+
+// A worker thread that cannot be created (a process out of room) is no
+// time-out of the server's: the log says what happened, and ContinueTimeout
+// does not make it a retry.
+TEST_F(Resolve, WorkerThatCannotBeCreatedIsLoggedAsSuchNotAsATimeout) {
+  account.ContinueTimeout = 1;
+  account.TOofConnect_Sec = 1;
+  bw::SetWorkerStartsFail(true);
+  EXPECT_EQ(account.Resolve(), -12);
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+  EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseSocket);
+  int version = 0;
+  bw::net::Startup(&version);
+  const std::uint8_t loopback[4] = {127, 0, 0, 1};
+  std::memcpy(account.ResolvedAddress, loopback, 4);
+  account.ResolvedPort = bw::PortToNetwork(9);
+  char line[bw::kPop3LineBufferSize];
+  EXPECT_EQ(account.Connect(line), bw::ConnectSocketFailed);
+  bw::SetWorkerStartsFail(false);
+  bw::net::Cleanup();
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+  EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseSocket);
+  const std::string log = LogText();
+  EXPECT_NE(log.find(Crlf("home : 作業ｽﾚｯﾄﾞを作成できません.\nPOP3 <- <CONNECT>\nhome : 作業ｽﾚｯﾄﾞを作成できません.\n")),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(log.find("Timeout"), std::string::npos) << log;
+  EXPECT_EQ(log.find("タイムアウト"), std::string::npos) << log;
 }
 
 TEST_F(Resolve, ZeroTimeoutWaitsForASlowLookup) {

@@ -2,10 +2,15 @@
 // session would be): a stream in memory that answers each command line and
 // hands its bytes out a few at a time.
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "checker/core/pop3_checker.h"
 #include "tests/unit/test_support.h"
@@ -114,16 +119,50 @@ TEST(UidlMemory, NewCountIsExactForDuplicatesEmptyAndLongUids) {
   EXPECT_EQ(bw::CountNewUids(current, previous), 3);  // A, the second long one, b
   EXPECT_EQ(bw::CountNewUids(current, bw::UidlList{}), 6);
   EXPECT_EQ(bw::CountNewUids(bw::UidlList{}, previous), 0);
-  EXPECT_FALSE(current.Append(std::string(256, 'z'), "7"));
+  EXPECT_EQ(current.Append(std::string(256, 'z'), "7"), bw::UidlList::NotStored);
   ASSERT_EQ(current.size(), 6u);
   EXPECT_EQ(current[3].uid, long2);
   EXPECT_EQ(current[4].number, "5");
   // Many entries span several blocks and keep their order.
   bw::UidlList many;
-  for (int i = 0; i < 20000; ++i) ASSERT_TRUE(many.Append(std::to_string(i) + std::string(60, '-'), std::to_string(i)));
+  for (int i = 0; i < 20000; ++i) ASSERT_EQ(many.Append(std::to_string(i) + std::string(60, '-'), std::to_string(i)), bw::UidlList::Added);
   EXPECT_EQ(many[19999].number, "19999");
   EXPECT_EQ(many[12345].uid, "12345" + std::string(60, '-'));
   EXPECT_EQ(bw::CountNewUids(many, many), 0);
 }
 
 }  // namespace
+
+// A previous listing of 16, 32, 64 ... UIDs fills a hash table sized one
+// step too small, and the search for a UID it lacks never ends. The count
+// runs on a worker, so that such a fault fails the test instead of hanging
+// the suite (the spinning worker is left behind).
+TEST(UidlMemory, OneNewUidIsCountedWhateverThePreviousListingsSize) {
+  struct Shared {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::int32_t> counts;
+    bool done = false;
+  };
+  auto shared = std::make_shared<Shared>();
+  std::thread([shared] {
+    for (int n = 0; n <= 70; ++n) {
+      bw::UidlList previous, current;
+      for (int i = 0; i < n; ++i) {
+        previous.Append("uid" + std::to_string(i), std::to_string(i + 1));
+        current.Append("uid" + std::to_string(i), std::to_string(i + 1));
+      }
+      current.Append("fresh", std::to_string(n + 1));
+      const std::int32_t fresh = bw::CountNewUids(current, previous);
+      std::lock_guard<std::mutex> lock(shared->mutex);
+      shared->counts.push_back(fresh);
+    }
+    std::lock_guard<std::mutex> lock(shared->mutex);
+    shared->done = true;
+    shared->changed.notify_all();
+  }).detach();
+  std::unique_lock<std::mutex> lock(shared->mutex);
+  ASSERT_TRUE(shared->changed.wait_for(lock, std::chrono::seconds(10), [&] { return shared->done; }))
+      << "counting against a previous listing of " << shared->counts.size() << " UIDs never ended";
+  for (size_t n = 0; n < shared->counts.size(); ++n) EXPECT_EQ(shared->counts[n], 1) << n;
+}

@@ -73,7 +73,7 @@ TEST(ShiftJisLowerCase, TrailBytesInTheLetterRangeAreNeverChanged) {
   EXPECT_EQ(lastLead, "ab\x83");
 }
 
-TEST(ShiftJisFileNameStart, ATrailByte5CIsNoSeparatorAndEveryKindOfSeparatorCounts) {
+TEST(ShiftJisPaths, ATrailByte5CIsNoSeparatorEveryKindOfSeparatorCountsAndRootsKeepTheirs) {
   const std::string path = "C:\\ソ\\表.EXE";  // ソ is 0x83 0x5C, 表 0x95 0x5C
   EXPECT_EQ(path.substr(bw::FileNameStart(path)), "表.EXE");
   EXPECT_EQ(path.substr(0, bw::FileNameStart(path)), "C:\\ソ\\");
@@ -83,6 +83,15 @@ TEST(ShiftJisFileNameStart, ATrailByte5CIsNoSeparatorAndEveryKindOfSeparatorCoun
   EXPECT_EQ(bw::FileNameStart(""), 0u);
   EXPECT_EQ(bw::FileNameStart("dir\\"), 4u);
   EXPECT_EQ(bw::FileNameStart("x\\\x83"), 2u);  // a lead byte standing last
+  EXPECT_EQ(bw::FileNamePart("C:\\dir\\ソ"), "ソ");
+  EXPECT_EQ(bw::FolderPart("D:prog.exe"), "D:");
+  EXPECT_EQ(bw::ExtensionPart("D:\\x.y\\ソ"), "");
+  EXPECT_EQ(bw::ExtensionPart("D:\\x\\a.b.EXE"), ".EXE");
+  EXPECT_EQ(bw::WithoutTrailingSeparator("C:\\表"), "C:\\表");
+  EXPECT_EQ(bw::WithoutTrailingSeparator("C:\\a\\\\"), "C:\\a\\");
+  EXPECT_EQ(bw::WithoutTrailingSeparator("C:/a/"), "C:/a");
+  EXPECT_EQ(bw::WithoutTrailingSeparator("\\"), "\\");
+  EXPECT_EQ(bw::WithoutTrailingSeparator("C:\\"), "C:\\");
 }
 
 TEST_F(ScratchTest, LogWritesNothingBeforeSetUpOrWithoutNameOrLimit) {

@@ -253,7 +253,7 @@ TEST_F(CheckerApp, CheckNowLogsAndChecksResetForgetsTheCheckEmergencyMarksTheFac
   EXPECT_NE(Log().find("今すぐ更新開始.\r\n"), std::string::npos) << Log();
   ASSERT_TRUE(WaitFor([&] { return Text(checker.window).find("未読数=") != std::string::npos; }));
 
-  checker.Command(40035);
+  checker.Command(IDM_RESET_ERRORS);
   EXPECT_TRUE(WaitFor([&] { return Text(checker.window) == "待機中"; })) << Text(checker.window);
 
   checker.Command(IDM_EMERGENCY);

@@ -35,6 +35,11 @@ std::string OneAccountFile(int port) {
          "\r\n\t\tUserID\tu\r\n\t\tPassword\tp\r\n\t\tTOofConnect_Sec\t2\r\n\t}\r\n}\r\n--EOF--\r\n";
 }
 
+// True when the box takes digits only.
+bool DigitsOnly(HWND dialog, int id) {
+  return (GetWindowLongA(FindControl(dialog, id), GWL_STYLE) & ES_NUMBER) != 0;
+}
+
 using KnobsetE2eTest = KnobsetTest;
 
 TEST_F(KnobsetE2eTest, MissingFileShowsTheFirstUseNotesThenAnEmptyConfiguration) {
@@ -180,7 +185,7 @@ TEST_F(KnobsetE2eTest, UnsavedChangesAreAskedAboutOnLoadAndExitAndNothingIsWritt
   EXPECT_EQ(ReadFileBytes(dir + "\\Bellwick.ini"), original);
 }
 
-TEST_F(KnobsetE2eTest, SaveIntoAMissingFolderIsReportedAndExitWithYesStillEnds) {
+TEST_F(KnobsetE2eTest, SaveIntoAMissingFolderIsReportedAndExitWithYesKeepsTheEdits) {
   KnobsetProcess& knobset = Open("knobset-no-folder", OneAccountFile(110));
   ASSERT_NE(main, nullptr);
   const std::string target = dir + "\\missing\\x.ini";
@@ -189,14 +194,54 @@ TEST_F(KnobsetE2eTest, SaveIntoAMissingFolderIsReportedAndExitWithYesStillEnds) 
   SeenBox box;
   ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
   EXPECT_EQ(box.text, target + " ファイルが作成できません.");
-  // A change, then Exit with "Yes": the save fails again, is reported, and
-  // the program still ends as the user chose to leave.
+  // A change, then Exit with "Yes": the save fails again and is reported,
+  // and the window stays with the change rather than lose it.
   TypeText(main, IDC_LOG_LIMIT, "5");
   PressButton(main, IDCANCEL);
   ASSERT_TRUE(knobset.AnswerBox(IDYES, &box));
   ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
   EXPECT_EQ(box.text, target + " ファイルが作成できません.");
+  EXPECT_FALSE(knobset.WaitForExit(500));
+  EXPECT_EQ(ControlText(main, IDC_LOG_LIMIT), "5");
+  PressButton(main, IDCANCEL);  // still unsaved: asked again
+  ASSERT_TRUE(knobset.AnswerBox(IDNO, &box));
   EXPECT_TRUE(knobset.WaitForExit(10000));
+}
+
+// Width in pixels of `text` (the "&" of a mnemonic taken out) in the
+// dialogs' font, and the client width of `control`.
+int TextWidth(std::string text) {
+  const size_t amp = text.find('&');
+  if (amp != std::string::npos) text.erase(amp, 1);
+  HDC dc = GetDC(nullptr);
+  HFONT font = CreateFontA(-MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                           SHIFTJIS_CHARSET, 0, 0, 0, 0, "ＭＳ Ｐゴシック");
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(nullptr, dc);
+  return size.cx;
+}
+int ClientWidth(HWND control) {
+  RECT r{};
+  GetClientRect(control, &r);
+  return r.right - r.left;
+}
+
+// The label of the save file name shows its "(&K):" on the one line it has,
+// and the options button leaves its edges free.
+TEST_F(KnobsetE2eTest, MainWindowLabelAndButtonHaveRoomForTheirTexts) {
+  Open("knobset-room", OneAccountFile(110));
+  ASSERT_NE(main, nullptr);
+  const char kLabel[] = "保存するﾌｧｲﾙ名:(&K):";
+  HWND label = FindWindowExA(main, nullptr, "Static", kLabel);
+  ASSERT_NE(label, nullptr);
+  EXPECT_LE(TextWidth(kLabel), ClientWidth(label));
+  HWND options = FindControl(main, IDC_OPTIONS);
+  EXPECT_LE(TextWidth("ｵﾌﾟｼｮﾝ(&O)...."), ClientWidth(options) - 12);
+  ExitUnasked();
 }
 
 // Five accounts A to E; the second has TOofConnect_Sec 12.
@@ -275,6 +320,8 @@ TEST_F(KnobsetE2eTest, AccountDialogMasksTheSecretsAndItsRadiosSetZeroOrThirtyAn
                                IDC_CONNECT_CHANGE), BST_CHECKED);
   EXPECT_EQ(ControlText(account, IDC_CONNECT_SEC), "12");
   EXPECT_TRUE(ControlEnabled(account, IDC_CONNECT_SEC));
+  for (int id : {IDC_CYCLE, IDC_DNS_SEC, IDC_CONNECT_SEC, IDC_SENDRECV_SEC})
+    EXPECT_TRUE(DigitsOnly(account, id)) << id;
   ClickControl(account, IDC_CONNECT_DEFAULT);
   ASSERT_TRUE(WaitFor([&] { return ControlText(account, IDC_CONNECT_SEC) == "0"; }, 5000));
   EXPECT_FALSE(ControlEnabled(account, IDC_CONNECT_SEC));
@@ -558,6 +605,9 @@ TEST_F(KnobsetE2eTest, AutoExecDialogNeedsFiveCharactersStoresInheritedPriorityA
   EXPECT_FALSE(IsWindowVisible(FindControl(app, IDC_APP_MENU_NAME)));
   EXPECT_EQ(ControlText(app, IDC_INPUT_TIMEOUT), "5000");
   EXPECT_TRUE(IsChecked(app, IDC_SHOW_NORMAL));
+  EXPECT_TRUE(DigitsOnly(app, IDC_SIZE_WIDTH) && DigitsOnly(app, IDC_SIZE_HEIGHT));
+  EXPECT_TRUE(DigitsOnly(app, IDC_INPUT_TIMEOUT));
+  EXPECT_FALSE(DigitsOnly(app, IDC_POS_X) || DigitsOnly(app, IDC_POS_Y));
   TypeText(app, IDC_APP_FILE, "a.ex");
   EXPECT_TRUE(WaitFor([&] { return ControlText(app, IDC_APP_BASE_NAME) == "a.ex"; }, 3000));
   EXPECT_FALSE(ControlEnabled(app, IDOK));
@@ -723,6 +773,11 @@ TEST_F(KnobsetE2eTest, OptionsRefuseAWidthOf31AndStoreTheChosenClassIndex) {
   PressButton(main, IDC_OPTIONS);
   HWND options = knobset.WaitForDialog("オプション");
   ASSERT_NE(options, nullptr);
+  // Counts, sizes and times take digits only, the position a minus sign too.
+  EXPECT_TRUE(DigitsOnly(main, IDC_LOG_LIMIT));
+  for (int id : {IDC_OPT_INIT_SLEEP, IDC_OPT_CONSECUTIVE, IDC_OPT_WIDTH, IDC_OPT_HEIGHT, IDC_OPT_ANIMATE_TIMER})
+    EXPECT_TRUE(DigitsOnly(options, id)) << id;
+  EXPECT_FALSE(DigitsOnly(options, IDC_OPT_X) || DigitsOnly(options, IDC_OPT_Y));
   TypeText(options, IDC_OPT_WIDTH, "31");
   TypeText(options, IDC_OPT_X, "-20");
   SendMessageA(FindControl(options, IDC_OPT_CLASS), CB_SETCURSEL, 3, 0);
