@@ -11,6 +11,9 @@
 //   knobset-drive capture    open the capture dialog (on tab 1 or 2)
 //   knobset-drive cancel     cancel whichever of those dialogs is open
 //   knobset-drive close      cancel the account dialog and leave Knobset
+//   knobset-drive help       choose Help and wait for the help viewer's window
+//                            (fails on the "HELP Error" or "Error" box)
+//   knobset-drive helpclose  close the help viewer
 #include <windows.h>
 
 #include <cstdio>
@@ -21,6 +24,9 @@
 #include "tests/win32/knobset_driver.h"
 
 namespace {
+
+// The window class of the HTML Help viewer's frame.
+const char kHelpViewerClass[] = "HH Parent";
 
 HWND FindTitled(const char* title) {
   return FindWindowA("#32770", title);
@@ -97,6 +103,29 @@ int main(int argc, char** argv) {
         Sleep(300);
       }
     }
+  } else if (command == "help") {
+    PostMessageA(main, WM_COMMAND, IDM_HELP, 0);
+    for (int i = 0; i < 1200; ++i) {
+      if (HWND viewer = FindWindowA(kHelpViewerClass, nullptr)) {
+        Sleep(2000);  // let it draw its contents
+        PrintRect(viewer);
+        return 0;
+      }
+      for (const char* title : {"HELP Error", "Error"}) {
+        if (FindTitled(title)) {
+          std::fprintf(stderr, "Help showed the box \"%s\"\n", title);
+          return 1;
+        }
+      }
+      Sleep(100);
+    }
+    std::fprintf(stderr, "no help viewer window within 120 s\n");
+    return 1;
+  } else if (command == "helpclose") {
+    HWND viewer = FindWindowA(kHelpViewerClass, nullptr);
+    if (!viewer) return 1;
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(viewer, WM_CLOSE, 0, 0, SMTO_NORMAL, 10000, &result);
   } else if (command == "close") {
     if (HWND account = FindTitled("接続先の設定")) {
       bw_test::PressButton(account, IDCANCEL);

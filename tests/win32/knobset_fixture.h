@@ -45,7 +45,9 @@ class KnobsetTest : public ::testing::Test {
   // dialog titled `title`.
   HWND OpenFromTab(int tab, int button, const char* title) {
     process_->ClickTab(FindControl(main, IDC_TABS), tab);
-    Sleep(300);
+    // The tab's buttons are enabled when its page is shown; a slow machine
+    // takes its time.
+    WaitFor([&] { return ControlEnabled(main, button); }, 10000);
     PressButton(main, button);
     return process_->WaitForDialog(title);
   }
