@@ -7,27 +7,18 @@
 
 namespace bw {
 
-int TabListLimit(int tab) {
-  switch (tab) {
-    case kTabAccounts: return 256;
-    case kTabMenu: return 9;
-    default: return 16;
-  }
-}
-
 MainEnabling ComputeMainEnabling(const std::string& saveFileName, int selectedRows, int tab,
                                  int rows) {
   MainEnabling e;
   e.ok = saveFileName.size() > 5;
   e.update = e.remove = selectedRows > 0;
-  e.capture = tab == kTabMenu || tab == kTabAutoExec;
-  e.add = rows < TabListLimit(tab);
+  e.capture = DescribeTab(tab).capture != TabCapture::kNone;
+  e.add = rows < DescribeTab(tab).limit;
   return e;
 }
 
 std::string TabLabel(int tab, bool listEmpty) {
-  static const char* const kNames[] = {"接続先", "ﾒﾆｭｰ起動", "自動起動"};
-  return std::string(listEmpty ? "  " : "●") + kNames[tab];
+  return std::string(listEmpty ? "  " : "●") + DescribeTab(tab).name;
 }
 
 namespace {

@@ -4,12 +4,9 @@
 #pragma once
 #include <string>
 
+#include "configurator/core/main_tabs.h"
+
 namespace bw {
-
-enum ConfiguratorTab { kTabAccounts = 0, kTabMenu = 1, kTabAutoExec = 2 };
-
-// Most records each tab's list may hold.
-int TabListLimit(int tab);
 
 struct MainEnabling {
   bool ok = false;       // the hidden default button (Enter runs Update)

@@ -226,4 +226,65 @@ void CaptureSession::TakeAll() {
   for (HWND window : windows) Take(window);
 }
 
+namespace {
+
+// The timer that watches the mouse buttons during a pick.
+constexpr UINT_PTR kPickTimer = 0x5049;
+
+// Only the button's present state: the "pressed since the last look" bit
+// is not kept alike on every system. The timer looks often enough for a
+// hand's click.
+bool ButtonDown(int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; }
+
+}  // namespace
+
+void MousePick::Start(HWND window) {
+  // The next click anywhere on the screen comes to this hidden window.
+  // Hiding activates some other window; the capture routes the mouse only
+  // while this thread has the foreground, so that is taken back first.
+  ShowWindow(window, SW_HIDE);
+  SetForegroundWindow(window);
+  SetFocus(window);
+  SetCapture(window);
+  running_ = true;
+  // A button held when the pick starts counts only once it has been let go.
+  armed_ = !ButtonDown(VK_LBUTTON) && !ButtonDown(VK_RBUTTON);
+  SetTimer(window, kPickTimer, 10, nullptr);
+}
+
+void MousePick::Stop(HWND window) {
+  running_ = false;
+  KillTimer(window, kPickTimer);
+  ReleaseCapture();
+}
+
+bool MousePick::OnMessage(UINT message, WPARAM wParam, Outcome* outcome) {
+  *outcome = kGoesOn;
+  if (!running_) return false;
+  switch (message) {
+    case WM_TIMER: {
+      if (wParam != kPickTimer) return false;
+      const bool left = ButtonDown(VK_LBUTTON), right = ButtonDown(VK_RBUTTON);
+      if (!armed_) {
+        armed_ = !left && !right;
+      } else if (left || right) {
+        *outcome = left ? kTake : kCancel;
+      }
+      return true;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+      *outcome = kTake;
+      return true;
+    case WM_RBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+      *outcome = kCancel;
+      return true;
+    default:
+      // Losing the capture (WM_CAPTURECHANGED) does not end the pick: the
+      // buttons' watch still brings the click.
+      return false;
+  }
+}
+
 }  // namespace bw

@@ -1,7 +1,8 @@
 // The capture of running applications: the capture dialog
-// ("実行中ｱﾌﾟﾘのｷｬﾌﾟﾁｬ") and a capture session that turns top-level windows
-// into launch records. The rules (filter, record, merge) are the capture
-// model's; this side reads the windows and their processes.
+// ("実行中ｱﾌﾟﾘのｷｬﾌﾟﾁｬ"), a capture session that turns top-level windows
+// into launch records, and the pick of one window by pointing. The rules
+// (filter, record, merge) are the capture model's; this side reads the
+// windows and their processes.
 #pragma once
 #include <windows.h>
 
@@ -50,6 +51,27 @@ class CaptureSession {
   std::string ownProgram_;
   UniqueHandle snapshot_;
   Executant* scratch_ = nullptr;
+};
+
+// The pick of one window by pointing. The window hides and holds the mouse;
+// a timer watches the buttons as well, since where the system hands a
+// capture only the clicks over this program's own windows, clicks over
+// other programs are seen only in the buttons' state.
+class MousePick {
+ public:
+  enum Outcome { kGoesOn, kTake, kCancel };
+  // Hides `window` and starts the pick on it.
+  void Start(HWND window);
+  // Ends the pick: the timer stops and the mouse is let go.
+  void Stop(HWND window);
+  // A message to the window; true when it is the running pick's. *outcome
+  // tells whether the pick ends on it: a left click takes, a right click
+  // cancels.
+  bool OnMessage(UINT message, WPARAM wParam, Outcome* outcome);
+
+ private:
+  bool running_ = false;
+  bool armed_ = false;  // no button was down since the pick started
 };
 
 }  // namespace bw

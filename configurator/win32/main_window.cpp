@@ -7,8 +7,8 @@
 
 #include "common/win32/program_names.h"
 #include "configurator/core/main_rules.h"
+#include "configurator/core/main_tabs.h"
 #include "configurator/models/field_text.h"
-#include "configurator/core/record_fields.h"
 #include "configurator/core/record_list.h"
 #include "configurator/win32/account_dialog.h"
 #include "configurator/win32/app_dialog.h"
@@ -20,27 +20,13 @@
 namespace bw {
 namespace {
 
-struct Column {
-  const char* title;
-  int format;
-  int width;
-};
-const Column kAccountColumns[] = {{"接続先", LVCFMT_LEFT, 182},
-                                  {"ﾎｽﾄ名", LVCFMT_LEFT, 150},
-                                  {"ｻｰﾋﾞｽ", LVCFMT_RIGHT, 80},
-                                  {"周期", LVCFMT_RIGHT, 64}};
-const Column kMenuColumns[] = {{"ｷｬﾌﾟｼｮﾝ", LVCFMT_LEFT, 222},
-                               {"ﾓｼﾞｭｰﾙ", LVCFMT_CENTER, 124},
-                               {"Dir", LVCFMT_CENTER, 30},
-                               {"Pri", LVCFMT_CENTER, 58},
-                               {"引数", LVCFMT_CENTER, 42}};
-const Column kAutoExecColumns[] = {{"ﾓｼﾞｭｰﾙ", LVCFMT_CENTER, 140},
-                                   {"重", LVCFMT_CENTER, 30},
-                                   {"Dir", LVCFMT_CENTER, 30},
-                                   {"位置", LVCFMT_RIGHT, 96},
-                                   {"ｻｲｽﾞ", LVCFMT_RIGHT, 80},
-                                   {"Pri", LVCFMT_CENTER, 58},
-                                   {"引数", LVCFMT_CENTER, 42}};
+int ColumnFormat(ColumnAlign align) {
+  switch (align) {
+    case ColumnAlign::kRight: return LVCFMT_RIGHT;
+    case ColumnAlign::kCenter: return LVCFMT_CENTER;
+    default: return LVCFMT_LEFT;
+  }
+}
 
 void SetCell(HWND list, int row, int column, const std::string& text) {
   LVITEMA item{};
@@ -95,7 +81,7 @@ bool MainWindow::OnInit() {
   accelerators_ = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
 
   HWND tabs = Item(IDC_TABS);
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < kTabCount; ++i) {
     TCITEMA item{};
     item.mask = TCIF_TEXT;
     std::string label = TabLabel(i, true);
@@ -189,10 +175,8 @@ void MainWindow::Reselect(const std::vector<RingListClass*>& records) {
 }
 
 void MainWindow::SetTabLabels() {
-  const bool empty[3] = {controller_->accountHead == nullptr, controller_->menuHead == nullptr,
-                         controller_->autoExecHead == nullptr};
-  for (int i = 0; i < 3; ++i) {
-    std::string label = TabLabel(i, empty[i]);
+  for (int i = 0; i < kTabCount; ++i) {
+    std::string label = TabLabel(i, DescribeTab(i).head(*controller_) == nullptr);
     TCITEMA item{};
     item.mask = TCIF_TEXT;
     item.pszText = &label[0];
@@ -211,23 +195,15 @@ void MainWindow::Rebuild() {
   SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
   while (SendMessageA(list, LVM_DELETECOLUMN, 0, 0)) {
   }
-  const Column* columns = kAccountColumns;
-  int count = 4;
-  if (tab_ == kTabMenu) {
-    columns = kMenuColumns;
-    count = 5;
-  } else if (tab_ == kTabAutoExec) {
-    columns = kAutoExecColumns;
-    count = 7;
-  }
-  for (int i = 0; i < count; ++i) {
+  const std::vector<TabColumn>& columns = DescribeTab(tab_).columns;
+  for (size_t i = 0; i < columns.size(); ++i) {
     LVCOLUMNA column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = columns[i].format;
+    column.fmt = ColumnFormat(columns[i].align);
     column.cx = columns[i].width;
     column.pszText = const_cast<char*>(columns[i].title);
-    column.iSubItem = i;
-    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+    column.iSubItem = static_cast<int>(i);
+    SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
   }
   FreshImageList();
   InsertRows();
@@ -250,51 +226,33 @@ void MainWindow::Refill() {
 
 void MainWindow::InsertRows() {
   HWND list = List();
-  RingListClass* head = tab_ == kTabAccounts ? static_cast<RingListClass*>(controller_->accountHead)
-                        : tab_ == kTabMenu   ? static_cast<RingListClass*>(controller_->menuHead)
-                                             : static_cast<RingListClass*>(controller_->autoExecHead);
+  const TabDescription& tab = DescribeTab(tab_);
   int row = 0;
-  for (RingListClass* record : RingRows(head)) {
-    std::vector<std::string> cells;
+  for (RingListClass* record : RingRows(Head())) {
+    TabRow shown = tab.row(*record);
     int image = -1;
-    if (tab_ == kTabAccounts) {
-      const AccountFields f = ReadAccountFields(*static_cast<AncestryPop3Checker*>(record));
-      cells = {f.connectionName, f.hostName, f.serviceName, std::to_string(f.cycleMinutes)};
-    } else {
-      const ExecutantRow r = tab_ == kTabMenu
-                                 ? ReadMenuRow(*static_cast<MenuExecutant*>(record))
-                                 : ReadExecutantRow(*static_cast<Executant*>(record));
-      HICON icon = nullptr;
-      if (!r.fileName.empty() && ExtractIconExA(r.fileName.c_str(), 0, nullptr, &icon, 1) > 0 &&
-          icon) {
-        image = ImageList_AddIcon(images_.Get(), icon);
-        DestroyIcon(icon);
-      }
-      const std::string priority = PriorityText(r.priority);
-      if (tab_ == kTabMenu) {
-        cells = {r.menuName, ModuleText(r.fileName), DirectoryMarker(r.fileName, r.path), priority,
-                 ArgumentsMarker(r.arguments)};
-      } else {
-        cells = {ModuleText(r.fileName),
-                 InitialOnceMarker(r.initialOnce),
-                 DirectoryMarker(r.fileName, r.path),
-                 PositionText(r.positionGiven, r.x, r.y),
-                 SizeText(r.sizeGiven, r.width, r.height),
-                 priority,
-                 ArgumentsMarker(r.arguments)};
-      }
+    HICON icon = nullptr;
+    if (!shown.iconFile.empty() &&
+        ExtractIconExA(shown.iconFile.c_str(), 0, nullptr, &icon, 1) > 0 && icon) {
+      image = ImageList_AddIcon(images_.Get(), icon);
+      DestroyIcon(icon);
     }
     LVITEMA item{};
     item.mask = LVIF_TEXT | LVIF_PARAM | (image >= 0 ? LVIF_IMAGE : 0);
     item.iItem = row;
-    item.pszText = &cells[0][0];
+    item.pszText = &shown.cells[0][0];
     item.lParam = reinterpret_cast<LPARAM>(record);
     item.iImage = image;
     SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    for (size_t c = 1; c < cells.size(); ++c) SetCell(list, row, static_cast<int>(c), cells[c]);
+    for (size_t c = 1; c < shown.cells.size(); ++c)
+      SetCell(list, row, static_cast<int>(c), shown.cells[c]);
     ++row;
   }
 }
+
+RingListClass* MainWindow::Head() const { return DescribeTab(tab_).head(*controller_); }
+
+void MainWindow::SetHead(RingListClass* head) { DescribeTab(tab_).setHead(*controller_, head); }
 
 bool MainWindow::OnCommand(int id, int code) {
   switch (id) {
@@ -353,7 +311,11 @@ bool MainWindow::OnNotify(NMHDR* header, LRESULT*) {
 bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
   // What it handles, it answers FALSE, leaving the system's handling in place.
   result = FALSE;
-  if (OnPickMessage(message, wParam)) return true;
+  MousePick::Outcome pick = MousePick::kGoesOn;
+  if (pick_.OnMessage(message, wParam, &pick)) {
+    if (pick != MousePick::kGoesOn) EndPick(pick == MousePick::kTake);
+    return true;
+  }
   if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == IDM_SYSTEM_ABOUT) {
     About();
     return true;
@@ -395,37 +357,32 @@ void MainWindow::EditAutoExecControl() {
 
 namespace {
 
-// Runs the record dialog of `tab` on `record`; true on OK.
-bool RunRecordDialog(HWND owner, int tab, RingListClass* record) {
-  if (tab == kTabAccounts) {
-    AccountDialog dialog(*static_cast<AncestryPop3Checker*>(record));
-    return dialog.DoModal(owner) == IDOK;
-  }
-  return RunApplicationDialog(owner, tab == kTabMenu ? AppDialogKind::kMenu : AppDialogKind::kAutoExec,
-                              *static_cast<Executant*>(record));
+// The record dialogs of the three tabs; true on OK.
+bool RunAccountDialog(HWND owner, RingListClass* record) {
+  AccountDialog dialog(*static_cast<AncestryPop3Checker*>(record));
+  return dialog.DoModal(owner) == IDOK;
 }
+bool RunMenuDialog(HWND owner, RingListClass* record) {
+  return RunApplicationDialog(owner, AppDialogKind::kMenu, *static_cast<Executant*>(record));
+}
+bool RunAutoExecDialog(HWND owner, RingListClass* record) {
+  return RunApplicationDialog(owner, AppDialogKind::kAutoExec, *static_cast<Executant*>(record));
+}
+bool (*const kRecordDialogs[kTabCount])(HWND, RingListClass*) = {
+    RunAccountDialog, RunMenuDialog, RunAutoExecDialog};
 
 }  // namespace
 
 void MainWindow::Add() {
-  RingListClass* record = tab_ == kTabAccounts ? static_cast<RingListClass*>(NewAccountRecord())
-                          : tab_ == kTabMenu   ? static_cast<RingListClass*>(NewMenuRecord())
-                                               : static_cast<RingListClass*>(NewAutoExecRecord());
-  if (!RunRecordDialog(Handle(), tab_, record)) {
+  RingListClass* record = DescribeTab(tab_).newRecord();
+  if (!kRecordDialogs[tab_](Handle(), record)) {
     delete record;
     return;
   }
-  bool wasEmpty = false;
-  if (tab_ == kTabAccounts) {
-    wasEmpty = !controller_->accountHead;
-    AppendRecord(controller_->accountHead, static_cast<AncestryPop3Checker*>(record));
-  } else if (tab_ == kTabMenu) {
-    wasEmpty = !controller_->menuHead;
-    AppendRecord(controller_->menuHead, static_cast<MenuExecutant*>(record));
-  } else {
-    wasEmpty = !controller_->autoExecHead;
-    AppendRecord(controller_->autoExecHead, static_cast<Executant*>(record));
-  }
+  RingListClass* head = Head();
+  const bool wasEmpty = !head;
+  AppendRecord(head, record);
+  SetHead(head);
   if (wasEmpty) {
     Rebuild();
   } else {
@@ -438,7 +395,7 @@ void MainWindow::Add() {
 void MainWindow::Update() {
   const std::vector<RingListClass*> selected = SelectedRecords();
   if (selected.size() != 1) return;
-  if (!RunRecordDialog(Handle(), tab_, selected[0])) return;
+  if (!kRecordDialogs[tab_](Handle(), selected[0])) return;
   SendMessageA(List(), WM_SETREDRAW, FALSE, 0);
   Refill();
   Reselect(selected);
@@ -451,19 +408,10 @@ void MainWindow::Update() {
 void MainWindow::Delete() {
   const std::vector<RingListClass*> selected = SelectedRecords();
   if (selected.empty()) return;
-  int index;
-  bool empty;
-  if (tab_ == kTabAccounts) {
-    index = DeleteRecords(controller_->accountHead, selected);
-    empty = !controller_->accountHead;
-  } else if (tab_ == kTabMenu) {
-    index = DeleteRecords(controller_->menuHead, selected);
-    empty = !controller_->menuHead;
-  } else {
-    index = DeleteRecords(controller_->autoExecHead, selected);
-    empty = !controller_->autoExecHead;
-  }
-  if (empty) {
+  RingListClass* head = Head();
+  const int index = DeleteRecords(head, selected);
+  SetHead(head);
+  if (!head) {
     Rebuild();
   } else {
     Refill();
@@ -478,17 +426,9 @@ void MainWindow::Delete() {
 
 void MainWindow::Move(bool up) {
   const std::vector<RingListClass*> selected = SelectedRecords();
-  bool moved;
-  if (tab_ == kTabAccounts) {
-    moved = up ? MoveRecordsUp(controller_->accountHead, selected)
-               : MoveRecordsDown(controller_->accountHead, selected);
-  } else if (tab_ == kTabMenu) {
-    moved = up ? MoveRecordsUp(controller_->menuHead, selected)
-               : MoveRecordsDown(controller_->menuHead, selected);
-  } else {
-    moved = up ? MoveRecordsUp(controller_->autoExecHead, selected)
-               : MoveRecordsDown(controller_->autoExecHead, selected);
-  }
+  RingListClass* head = Head();
+  const bool moved = up ? MoveRecordsUp(head, selected) : MoveRecordsDown(head, selected);
+  SetHead(head);
   if (!moved) {
     SetFocus(List());
     return;

@@ -10,6 +10,7 @@
 
 #include "common/core/param_file.h"
 #include "common/win32/dialog.h"
+#include "configurator/win32/capture.h"
 #include "configurator/win32/resource.h"
 
 namespace bw {
@@ -64,6 +65,9 @@ class MainWindow : public Dialog {
   void Rebuild();
   void Refill();
   void InsertRows();
+  // The current tab's list head in the controller.
+  RingListClass* Head() const;
+  void SetHead(RingListClass* head);
   void FreshImageList();
   void SetTextQuietly(int id, const std::string& text);
 
@@ -89,8 +93,8 @@ class MainWindow : public Dialog {
   void EndPick(bool take);
   // Merges a scratch list of captured records into the current tab's list.
   void MergeCapture(Executant* scratch);
-  // Mouse messages while a pick holds the mouse; true when handled.
-  bool OnPickMessage(UINT message, WPARAM wParam);
+  // The current tab's capture makes menu records.
+  bool CapturesMenus() const;
 
   std::string saveFileName_;
   std::string logFileName_;
@@ -108,8 +112,7 @@ class MainWindow : public Dialog {
   bool ended_ = false;
   // The capture options live as long as the window; not stored in the file.
   unsigned captureOptions_ = 0x20000D50u;
-  bool picking_ = false;
-  bool pickArmed_ = false;  // no button was down since the pick started
+  MousePick pick_;
 };
 
 }  // namespace bw

@@ -3,13 +3,16 @@
 // fields, the list limits and the record adapter.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "common/core/key_table.h"
 #include "common/core/param_file.h"
 #include "common/core/platform.h"
 #include "configurator/core/account_model.h"
 #include "configurator/core/main_rules.h"
+#include "configurator/core/main_tabs.h"
 #include "configurator/core/record_fields.h"
 #include "configurator/core/record_list.h"
 
@@ -41,6 +44,26 @@ TEST(MainEnablingTest, UpdateDeleteNeedASelectionAndCaptureNeverOnAccounts) {
 TEST(MainRowsTest, TabLabelsCarryTheEmptyOrFilledMarker) {
   EXPECT_EQ(TabLabel(kTabAccounts, false), "●接続先");
   EXPECT_EQ(TabLabel(kTabAutoExec, true), "  自動起動");
+}
+
+TEST(MainRowsTest, EachTabsRowHasItsCellsInColumnOrder) {
+  std::unique_ptr<MenuExecutant> menu(NewMenuRecord());
+  SetMenuCaption(*menu, "m9");
+  SetExecutantProgram(*menu, "c:\\app9.exe");
+  menu->SetKeyText(kExecutionArguments, "-x");
+  menu->SetKeyText(kExecutionPriority, "0x0023");
+  const TabRow row = DescribeTab(kTabMenu).row(*menu);
+  EXPECT_EQ(row.cells, (std::vector<std::string>{"m9", "app9.exe", "－", "普通+0", "■"}));
+  EXPECT_EQ(row.iconFile, "c:\\app9.exe");
+  EXPECT_EQ(DescribeTab(kTabAutoExec).row(*menu).cells,
+            (std::vector<std::string>{"app9.exe", "○", "－", "---", "---", "普通+0", "■"}));
+  std::unique_ptr<AncestryPop3Checker> account(NewAccountRecord());
+  const TabRow accountRow = DescribeTab(kTabAccounts).row(*account);
+  EXPECT_EQ(accountRow.cells, (std::vector<std::string>{"", "", "110", "15"}));
+  EXPECT_EQ(accountRow.iconFile, "");
+  EXPECT_EQ(DescribeTab(kTabAccounts).columns.size(), 4u);
+  EXPECT_EQ(DescribeTab(kTabMenu).columns.size(), 5u);
+  EXPECT_EQ(DescribeTab(kTabAutoExec).columns.size(), 7u);
 }
 
 TEST(MainRowsTest, PriorityTextCoversClassAndThreadBitsAndUnknownValues) {

@@ -1,0 +1,85 @@
+// The three tab descriptions (see main_tabs.h).
+#include "configurator/core/main_tabs.h"
+
+#include "configurator/core/main_rules.h"
+#include "configurator/core/record_fields.h"
+
+namespace bw {
+namespace {
+
+// The head of one of the controller's three rings, read and stored.
+template <typename T, T* AncestryPop3Controller::*kHead>
+RingListClass* HeadOf(const AncestryPop3Controller& c) {
+  return c.*kHead;
+}
+template <typename T, T* AncestryPop3Controller::*kHead>
+void SetHeadOf(AncestryPop3Controller& c, RingListClass* head) {
+  c.*kHead = static_cast<T*>(head);
+}
+
+TabRow AccountRow(const RingListClass& record) {
+  const AccountFields f = ReadAccountFields(static_cast<const AncestryPop3Checker&>(record));
+  return {{f.connectionName, f.hostName, f.serviceName, std::to_string(f.cycleMinutes)}, ""};
+}
+
+TabRow MenuRow(const RingListClass& record) {
+  const ExecutantRow r = ReadMenuRow(static_cast<const MenuExecutant&>(record));
+  return {{r.menuName, ModuleText(r.fileName), DirectoryMarker(r.fileName, r.path),
+           PriorityText(r.priority), ArgumentsMarker(r.arguments)},
+          r.fileName};
+}
+
+TabRow AutoExecRow(const RingListClass& record) {
+  const ExecutantRow r = ReadExecutantRow(static_cast<const Executant&>(record));
+  return {{ModuleText(r.fileName), InitialOnceMarker(r.initialOnce),
+           DirectoryMarker(r.fileName, r.path), PositionText(r.positionGiven, r.x, r.y),
+           SizeText(r.sizeGiven, r.width, r.height), PriorityText(r.priority),
+           ArgumentsMarker(r.arguments)},
+          r.fileName};
+}
+
+const TabDescription kTabs[kTabCount] = {
+    {"接続先",
+     256,
+     TabCapture::kNone,
+     {{"接続先", ColumnAlign::kLeft, 182},
+      {"ﾎｽﾄ名", ColumnAlign::kLeft, 150},
+      {"ｻｰﾋﾞｽ", ColumnAlign::kRight, 80},
+      {"周期", ColumnAlign::kRight, 64}},
+     HeadOf<AncestryPop3Checker, &AncestryPop3Controller::accountHead>,
+     SetHeadOf<AncestryPop3Checker, &AncestryPop3Controller::accountHead>,
+     AccountRow,
+     []() -> RingListClass* { return NewAccountRecord(); }},
+    {"ﾒﾆｭｰ起動",
+     9,
+     TabCapture::kMenu,
+     {{"ｷｬﾌﾟｼｮﾝ", ColumnAlign::kLeft, 222},
+      {"ﾓｼﾞｭｰﾙ", ColumnAlign::kCenter, 124},
+      {"Dir", ColumnAlign::kCenter, 30},
+      {"Pri", ColumnAlign::kCenter, 58},
+      {"引数", ColumnAlign::kCenter, 42}},
+     HeadOf<MenuExecutant, &AncestryPop3Controller::menuHead>,
+     SetHeadOf<MenuExecutant, &AncestryPop3Controller::menuHead>,
+     MenuRow,
+     []() -> RingListClass* { return NewMenuRecord(); }},
+    {"自動起動",
+     16,
+     TabCapture::kAutoExec,
+     {{"ﾓｼﾞｭｰﾙ", ColumnAlign::kCenter, 140},
+      {"重", ColumnAlign::kCenter, 30},
+      {"Dir", ColumnAlign::kCenter, 30},
+      {"位置", ColumnAlign::kRight, 96},
+      {"ｻｲｽﾞ", ColumnAlign::kRight, 80},
+      {"Pri", ColumnAlign::kCenter, 58},
+      {"引数", ColumnAlign::kCenter, 42}},
+     HeadOf<Executant, &AncestryPop3Controller::autoExecHead>,
+     SetHeadOf<Executant, &AncestryPop3Controller::autoExecHead>,
+     AutoExecRow,
+     []() -> RingListClass* { return NewAutoExecRecord(); }},
+};
+
+}  // namespace
+
+const TabDescription& DescribeTab(int tab) { return kTabs[tab]; }
+
+}  // namespace bw
