@@ -29,10 +29,11 @@ class Pop3ServerTest : public ScratchTest {
     ScratchTest::TearDown();
   }
   // USER/PASS as taro, STAT, 2-second time-outs.
-  void Point(const ScriptedPop3Server& server) {
+  void Point(const ScriptedPop3Server& server) { PointAt("127.0.0.1", server.service()); }
+  void PointAt(const std::string& host, const std::string& service) {
     account.ConnectionName = "home";
-    account.HostName = "127.0.0.1";
-    account.ServiceName = server.service();
+    account.HostName = host;
+    account.ServiceName = service;
     account.UserID = "taro";
     account.Password = "secret";
     account.UseUIDL = 0;

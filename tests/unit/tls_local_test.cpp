@@ -28,6 +28,7 @@
 #include "common/core/log.h"
 #include "net/socket.h"
 #include "net/tls.h"
+#include "tests/unit/pop3_server_test.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -225,13 +226,10 @@ class LocalTlsServer {
   std::thread thread_;
 };
 
-class LocalTls : public bw_test::ScratchTest {
+class LocalTls : public bw_test::Pop3ServerTest {
  protected:
   void SetUp() override {
-    ScratchTest::SetUp();
-    StartLog();
-    int version;
-    bw::net::Startup(&version);
+    Pop3ServerTest::SetUp();
     const std::string caFile = Path("ca.pem");
     FILE* f = std::fopen(caFile.c_str(), "w");
     PEM_write_X509(f, Pki().ca.get());
@@ -240,25 +238,16 @@ class LocalTls : public bw_test::ScratchTest {
   }
   void TearDown() override {
     bw::net::SetExtraCaFile("");
-    bw::net::Cleanup();
-    ScratchTest::TearDown();
+    Pop3ServerTest::TearDown();
   }
+  // The certificates name "localhost"; a new server each time, so the port
+  // is resolved again.
   void Point(const LocalTlsServer& server, int useTls) {
-    account.ConnectionName = "home";
-    account.HostName = "localhost";
-    account.ServiceName = server.service();
-    account.ResolvedPort = 0;  // a new server each time: resolve again
-    account.UserID = "taro";
-    account.Password = "secret";
-    account.UseAPOP = 2;
-    account.UseUIDL = 0;
+    PointAt("localhost", server.service());
+    account.ResolvedPort = 0;
     account.UseTLS = useTls;
     account.TOofSendRecv_Sec = 10;
-    account.TOofConnect_Sec = 2;
-    account.CheckState = Pop3Checker::Ready;
   }
-  bool Logged(const std::string& text) const { return LogText().find(bw_test::Crlf(text)) != std::string::npos; }
-  Pop3Checker account;
 };
 
 // The positive control: the harness's good certificate carries whole checks
