@@ -8,7 +8,7 @@
 
 #include "common/core/key_table.h"
 #include "configurator/core/main_rules.h"
-#include "configurator/models/field_text.h"
+#include "configurator/core/field_text.h"
 #include "configurator/win32/knobset_box.h"
 
 namespace bw {

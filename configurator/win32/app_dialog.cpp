@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "common/win32/system_error.h"
-#include "configurator/models/field_text.h"
+#include "configurator/core/field_text.h"
 #include "configurator/win32/knobset_box.h"
 #include "configurator/win32/file_chooser.h"
 #include "configurator/win32/priority_lists.h"

@@ -6,7 +6,7 @@
 #pragma once
 #include <windows.h>
 
-#include "configurator/models/app_dialog_model.h"
+#include "configurator/core/app_dialog_model.h"
 #include "common/win32/dialog.h"
 #include "configurator/win32/paged_dialog.h"
 #include "configurator/win32/resource.h"

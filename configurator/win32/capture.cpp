@@ -12,7 +12,7 @@
 #include "common/win32/system_error.h"
 #include "common/win32/system_libraries.h"
 #include "configurator/core/record_list.h"
-#include "configurator/models/capture_model.h"
+#include "configurator/core/capture_model.h"
 #include "common/win32/dialog.h"
 #include "configurator/win32/knobset_box.h"
 #include "configurator/win32/main_paths.h"

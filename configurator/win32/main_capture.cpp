@@ -4,7 +4,7 @@
 #include "configurator/win32/main_window.h"
 
 #include "configurator/core/main_tabs.h"
-#include "configurator/models/capture_model.h"
+#include "configurator/core/capture_model.h"
 #include "configurator/win32/capture.h"
 #include "configurator/win32/knobset_box.h"
 

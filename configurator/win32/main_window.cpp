@@ -8,7 +8,7 @@
 #include "common/win32/program_names.h"
 #include "configurator/core/main_rules.h"
 #include "configurator/core/main_tabs.h"
-#include "configurator/models/field_text.h"
+#include "configurator/core/field_text.h"
 #include "configurator/core/record_list.h"
 #include "configurator/win32/account_dialog.h"
 #include "configurator/win32/app_dialog.h"

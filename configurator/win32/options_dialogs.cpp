@@ -3,7 +3,7 @@
 // fields.
 #include "configurator/win32/options_dialogs.h"
 
-#include "configurator/models/options_model.h"
+#include "configurator/core/options_model.h"
 #include "common/win32/dialog.h"
 #include "configurator/win32/knobset_box.h"
 #include "configurator/win32/priority_lists.h"

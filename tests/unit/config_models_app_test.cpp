@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "configurator/models/app_dialog_model.h"
-#include "configurator/models/field_text.h"
+#include "configurator/core/app_dialog_model.h"
+#include "configurator/core/field_text.h"
 
 namespace {
 

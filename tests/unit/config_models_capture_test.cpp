@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "common/core/ring_list.h"
-#include "configurator/models/capture_model.h"
+#include "configurator/core/capture_model.h"
 
 namespace {
 

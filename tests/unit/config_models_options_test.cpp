@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "configurator/models/options_model.h"
+#include "configurator/core/options_model.h"
 
 namespace {
 

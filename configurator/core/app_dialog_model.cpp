@@ -1,10 +1,10 @@
 // Field-to-record mapping and rules of the two application dialogs.
-#include "configurator/models/app_dialog_model.h"
+#include "configurator/core/app_dialog_model.h"
 
 #include <climits>
 
 #include "common/core/param_syntax.h"
-#include "configurator/models/field_text.h"
+#include "configurator/core/field_text.h"
 
 namespace bw {
 

@@ -1,10 +1,10 @@
 // Executable-extension list from PATHENT.
-#include "configurator/models/executable_extensions.h"
+#include "configurator/core/executable_extensions.h"
 
 #include <cstring>
 
 #include "common/core/sjis.h"
-#include "configurator/models/field_text.h"
+#include "configurator/core/field_text.h"
 
 namespace bw {
 

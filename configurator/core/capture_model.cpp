@@ -1,12 +1,12 @@
 // Capture of running applications: option word, window filter, record
 // building and merging.
-#include "configurator/models/capture_model.h"
+#include "configurator/core/capture_model.h"
 
 #include <cstdio>
 
 #include "common/core/param_syntax.h"
 #include "common/core/ring_list.h"
-#include "configurator/models/field_text.h"
+#include "configurator/core/field_text.h"
 
 namespace bw {
 

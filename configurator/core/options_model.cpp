@@ -1,11 +1,11 @@
 // Options and auto-exec control dialogs: field mapping, ranges, the
 // AutoKillMethod split and build.
-#include "configurator/models/options_model.h"
+#include "configurator/core/options_model.h"
 
 #include <climits>
 
 #include "common/core/param_syntax.h"
-#include "configurator/models/field_text.h"
+#include "configurator/core/field_text.h"
 
 namespace bw {
 

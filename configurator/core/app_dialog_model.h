@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/core/executant_record.h"
-#include "configurator/models/executable_extensions.h"
+#include "configurator/core/executable_extensions.h"
 
 namespace bw {
 

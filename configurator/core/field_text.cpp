@@ -1,5 +1,5 @@
 // Number boxes and path parts of the configurator's dialog models.
-#include "configurator/models/field_text.h"
+#include "configurator/core/field_text.h"
 
 #include <cstdio>
 
