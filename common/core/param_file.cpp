@@ -234,7 +234,7 @@ bool HoldsToken(const AncestryPop3Controller& controller) {
   return holds;
 }
 
-bool SaveAccountToken(const std::string& path, int accountIndex, const std::string& hostName,
+bool SaveAccountToken(const std::string& path, const std::string& connectionName, const std::string& hostName,
                       const std::string& userId, const std::string& stored) {
   std::string bytes;
   if (!ReadFileBytes(path, &bytes)) return false;
@@ -272,13 +272,27 @@ bool SaveAccountToken(const std::string& path, int accountIndex, const std::stri
     }
     begin = end;
   }
-  bool hostMatches = false, userMatches = false;
+  // The account's block: the one that names it (first lines of a key count,
+  // as for the reader).
+  std::vector<std::vector<std::string>> names(accounts, std::vector<std::string>(3));
+  std::vector<std::vector<bool>> seen(accounts, std::vector<bool>(3, false));
+  const char* const kNameKeys[] = {"ConnectionName", "HostName", "UserID"};
   for (const Line& l : lines) {
-    if (l.account != accountIndex) continue;
-    if (l.key == "HostName") hostMatches = l.value == hostName;
-    if (l.key == "UserID") userMatches = l.value == userId;
+    if (l.account < 0) continue;
+    for (int k = 0; k < 3; ++k) {
+      if (l.key == kNameKeys[k] && !seen[l.account][k]) {
+        names[l.account][k] = l.value;
+        seen[l.account][k] = true;
+      }
+    }
   }
-  if (!hostMatches || !userMatches) return false;
+  int accountIndex = -1;
+  for (int i = 0; i < accounts; ++i) {
+    if (names[i] != std::vector<std::string>{connectionName, hostName, userId}) continue;
+    if (accountIndex >= 0) return false;  // two alike: which one is meant is not known
+    accountIndex = i;
+  }
+  if (accountIndex < 0) return false;
 
   auto isTokenKey = [](const std::string& key) {
     if (key.compare(0, 10, "OAuthToken") != 0) return false;

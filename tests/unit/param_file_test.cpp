@@ -263,12 +263,12 @@ TEST_F(GeometryRewrite, TokenSaveChangesOnlyTheAccountsTokenLines) {
   const std::string original = Crlf(kExampleFile);
   WriteBytes(Path("t.ini"), original);
   const std::string longToken(300, 'L');
-  ASSERT_TRUE(bw::SaveAccountToken(Path("t.ini"), 0, "pop.example.com", "user", longToken));
+  ASSERT_TRUE(bw::SaveAccountToken(Path("t.ini"), "Office", "pop.example.com", "user", longToken));
   std::string expected = original;
   expected.insert(expected.find("\t}\r\n\tExecutant"), "\t\tOAuthToken\t" + std::string(256, 'L') +
                                                            "\r\n\t\tOAuthToken2\t" + std::string(44, 'L') + "\r\n");
   EXPECT_EQ(ReadBytes(Path("t.ini")), expected);
-  ASSERT_TRUE(bw::SaveAccountToken(Path("t.ini"), 0, "pop.example.com", "user", "short"));
+  ASSERT_TRUE(bw::SaveAccountToken(Path("t.ini"), "Office", "pop.example.com", "user", "short"));
   expected = original;
   expected.insert(expected.find("\t}\r\n\tExecutant"), "\t\tOAuthToken\tshort\r\n");
   EXPECT_EQ(ReadBytes(Path("t.ini")), expected);
@@ -277,8 +277,8 @@ TEST_F(GeometryRewrite, TokenSaveChangesOnlyTheAccountsTokenLines) {
   ASSERT_EQ(stat(Path("t.ini").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
 #endif
-  EXPECT_FALSE(bw::SaveAccountToken(Path("t.ini"), 0, "pop.example.com", "someone", "x"));
-  EXPECT_FALSE(bw::SaveAccountToken(Path("t.ini"), 1, "pop.example.com", "user", "x"));
+  EXPECT_FALSE(bw::SaveAccountToken(Path("t.ini"), "Office", "pop.example.com", "someone", "x"));
+  EXPECT_FALSE(bw::SaveAccountToken(Path("t.ini"), "Home", "pop.example.com", "user", "x"));
   EXPECT_EQ(ReadBytes(Path("t.ini")), expected);
 }
 
