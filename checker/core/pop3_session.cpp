@@ -158,15 +158,17 @@ std::string Xoauth2Line(const std::string& userId, const std::string& accessToke
 
 std::string Xoauth2ErrorStatus(const char* line) {
   if (line[0] != '+' || line[1] != ' ') return std::string();
+  std::string text = line + 2;
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
   std::string json;
-  if (!Base64Decode(line + 2, &json)) return std::string();
+  if (!Base64Decode(text, &json)) return std::string();
   const nlohmann::json error = nlohmann::json::parse(json, nullptr, false);
   if (!error.is_object()) return std::string();
   const auto status = error.find("status");
   if (status == error.end()) return std::string();
-  std::string text = status->is_string() ? status->get<std::string>()
-                     : status->is_number_integer() ? std::to_string(status->get<long long>())
-                                                    : std::string();
+  text = status->is_string() ? status->get<std::string>()
+         : status->is_number_integer() ? std::to_string(status->get<long long>())
+                                        : std::string();
   // A number of a few digits, nothing a server could dress up in the log.
   if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
     return "?";
