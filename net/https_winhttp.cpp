@@ -206,21 +206,21 @@ HttpsReply WinHttpClient::Failure(DWORD error, const Progress& progress, const E
     if (IsCertificateFailure(verdict)) fault = TlsCodeName(verdict);
   }
   if (fault) {
-    std::string reason = std::string("certificate refused [") + fault + "]";
+    std::string reason = fault;
     // The file of --ca-file is not read on Windows: trust there comes from
     // the certificate stores, as for the mail servers.
     const std::string name = fault;
     if (!extraCaFile_.empty() && (name == "untrusted CA" || name == TlsCodeName(kTlsUntrustedRoot) ||
                                   name == TlsCodeName(kTlsIncompleteChain)))
-      reason += " (the CA file is not used on Windows: trust the CA in the Windows certificate store)";
+      reason += "; the CA file is not used on Windows: trust the CA in the Windows certificate store";
     return Failed(kHttpsCertificate, reason);
   }
   if (handshake) {
     if (!tls12)
       return Failed(kHttpsTlsFailed,
-                    "TLS handshake failed: this system's WinHTTP has no TLS 1.2 (Windows 2000 and XP "
-                    "have none; Windows 7 needs the update for TLS 1.2 in WinHTTP, KB3140245)");
-    return Failed(kHttpsTlsFailed, "TLS handshake failed (" + ErrorText(error) + ")");
+                    "this system's WinHTTP has no TLS 1.2: Windows 2000 and XP have none, Windows 7 "
+                    "needs the update for TLS 1.2 in WinHTTP (KB3140245)");
+    return Failed(kHttpsTlsFailed, "handshake failed, " + ErrorText(error));
   }
   switch (error) {
     case ERROR_WINHTTP_TIMEOUT:
@@ -252,9 +252,10 @@ HttpsReply WinHttpClient::PostForm(const std::string& url, const std::string& fo
   // The status callback writes here until the handles close: it outlives them.
   Progress progress;
   const WinHttp* f = LoadWinHttp();
-  if (!f)
-    return Failed(kHttpsSetupFailed,
-                  "winhttp.dll is missing (WinHTTP comes with Windows 2000 SP3, XP SP1 and later)");
+  // Every Windows without WinHTTP (Windows 2000 before SP3) also lacks the
+  // TLS 1.2 that token endpoints ask for: said as a TLS failure, the log
+  // line tells the user what is missing.
+  if (!f) return Failed(kHttpsTlsFailed, "winhttp.dll is missing: Windows 2000 before SP3 has no WinHTTP");
 
   // URLs are ASCII (anything else arrives percent-encoded).
   std::wstring wideUrl;
