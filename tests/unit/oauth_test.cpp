@@ -2,11 +2,15 @@
 // request line, the token endpoint's answers and the kept access token.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstring>
 #include <string>
+#include <thread>
 
 #include "common/core/base64.h"
 #include "common/core/oauth_flow.h"
 #include "common/core/oauth_tokens.h"
+#include "net/socket.h"
 
 namespace {
 
@@ -37,6 +41,53 @@ TEST(OAuthRedirect, OnlyOneWellFormedGetWithOurStateCarriesTheCode) {
                           "GET /cb?code=c&state=s HTTP/1.1", "GET /?code=c&state=s", "GET /?code=%zz&state=s HTTP/1.1",
                           "GET /?code=c&state=s HTTP/2", "GET /?code=c\t&state=s HTTP/1.1"})
     EXPECT_EQ(ParseRedirectLine(bad, "s", &r), kRedirectMalformed) << bad;
+}
+
+// A client connection to the listener's port.
+bw::net::SocketHandle ConnectTo(std::uint16_t port) {
+  const std::uint8_t loopback[4] = {127, 0, 0, 1};
+  const unsigned char bytes[2] = {static_cast<unsigned char>(port >> 8), static_cast<unsigned char>(port & 0xFF)};
+  std::uint16_t portNetOrder;
+  std::memcpy(&portNetOrder, bytes, 2);
+  const bw::net::SocketHandle s = bw::net::OpenTcp();
+  return bw::net::ConnectIPv4(s, loopback, portNetOrder) == 0 ? s : bw::net::kInvalidSocket;
+}
+
+std::string ReadAll(bw::net::SocketHandle s) {
+  std::string text;
+  char buffer[512];
+  while (bw::net::WaitReadable(s, 5000) > 0) {
+    const int got = bw::net::Receive(s, buffer, sizeof buffer);
+    if (got <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+  return text;
+}
+
+// A browser may open a connection ahead that sends nothing; the request on
+// the next one is answered at once, not after the idle one's 10 seconds.
+TEST(OAuthLoopback, TheFirstWholeRequestIsAnsweredEvenBehindAnIdleConnection) {
+  LoopbackRedirect listener;
+  ASSERT_TRUE(listener.Open());
+  EXPECT_EQ(listener.RedirectUri(), "http://127.0.0.1:" + std::to_string(listener.Port()) + "/");
+  std::string page;
+  std::thread browser([&] {
+    const bw::net::SocketHandle idle = ConnectTo(listener.Port());
+    const bw::net::SocketHandle s = ConnectTo(listener.Port());
+    const std::string request = "GET /?code=c1&state=s HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+    bw::net::Send(s, request.data(), static_cast<int>(request.size()));
+    page = ReadAll(s);
+    bw::net::Close(s);
+    bw::net::Close(idle);
+  });
+  Redirect r;
+  const auto start = std::chrono::steady_clock::now();
+  const int result = listener.Wait(20000, nullptr, "s", &r);
+  browser.join();
+  EXPECT_EQ(result, kRedirectOk);
+  EXPECT_EQ(r.code, "c1");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(page.compare(0, 15, "HTTP/1.1 200 OK"), 0) << page;
 }
 
 bw::net::HttpsReply Reply(int status, const std::string& body) {
