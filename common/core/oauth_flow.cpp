@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <vector>
 
 #include "common/core/base64.h"
 #include "net/crypto.h"
@@ -204,40 +205,77 @@ std::string LoopbackRedirect::RedirectUri() const { return "http://127.0.0.1:" +
 
 int LoopbackRedirect::Wait(int timeoutMs, const std::function<bool()>& cancelled, const std::string& expectedState,
                            Redirect* redirect) {
+  *redirect = Redirect();
   if (listener_ == net::kInvalidSocket) return kRedirectSocketFailed;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    if (cancelled && cancelled()) return kRedirectCancelled;
-    const int left = MillisecondsLeft(deadline);
-    if (left == 0) return kRedirectTimedOut;
-    const int ready = net::WaitReadable(listener_, left < 200 ? left : 200);
-    if (ready < 0) return kRedirectSocketFailed;
-    if (ready > 0) break;
-  }
-  const net::SocketHandle s = net::Accept(listener_);
-  if (s == net::kInvalidSocket) return kRedirectSocketFailed;
-  // One request head, bounded in size and time; only its first line counts.
+  // A browser may open a connection ahead and send its request on another:
+  // a few connections are held at once, and the first one to bring a whole
+  // request head is answered. Each gets 10 seconds and 8 KiB for it.
+  struct Connection {
+    net::SocketHandle socket;
+    std::string head;
+    Clock::time_point deadline;
+  };
+  constexpr std::size_t kMaxConnections = 4;
   constexpr std::size_t kHeadLimit = 8192;
-  const Clock::time_point readDeadline = Clock::now() + std::chrono::seconds(10);
-  std::string head;
-  bool complete = false;
-  while (head.size() < kHeadLimit) {
-    const int left = MillisecondsLeft(readDeadline);
-    if (left == 0 || net::WaitReadable(s, left) <= 0) break;
-    char buffer[1024];
-    const int got = net::Receive(s, buffer, static_cast<int>(std::min(sizeof buffer, kHeadLimit - head.size())));
-    if (got <= 0) break;
-    head.append(buffer, static_cast<std::size_t>(got));
-    if (head.find("\r\n\r\n") != std::string::npos) {
-      complete = true;
+  std::vector<Connection> open;
+  auto closeAll = [&open](const Connection* except) {
+    for (Connection& c : open)
+      if (&c != except) net::Close(c.socket);
+  };
+  const Connection* chosen = nullptr;
+  int result = kRedirectTimedOut;
+  while (!chosen) {
+    if (cancelled && cancelled()) {
+      result = kRedirectCancelled;
       break;
     }
+    if (MillisecondsLeft(deadline) == 0) break;
+    const int ready = net::WaitReadable(listener_, open.empty() ? 200 : 20);
+    if (ready < 0) {
+      result = kRedirectSocketFailed;
+      break;
+    }
+    if (ready > 0) {
+      const net::SocketHandle s = net::Accept(listener_);
+      if (s != net::kInvalidSocket && open.size() < kMaxConnections)
+        open.push_back({s, std::string(), Clock::now() + std::chrono::seconds(10)});
+      else if (s != net::kInvalidSocket)
+        net::Close(s);
+    }
+    for (std::size_t i = 0; i < open.size() && !chosen;) {
+      Connection& c = open[i];
+      bool drop = Clock::now() >= c.deadline;
+      if (!drop && net::WaitReadable(c.socket, 0) > 0) {
+        char buffer[1024];
+        const int got = net::Receive(c.socket, buffer,
+                                     static_cast<int>(std::min(sizeof buffer, kHeadLimit - c.head.size())));
+        if (got <= 0) {
+          drop = true;
+        } else {
+          c.head.append(buffer, static_cast<std::size_t>(got));
+          if (c.head.find("\r\n\r\n") != std::string::npos || c.head.size() >= kHeadLimit) chosen = &c;
+        }
+      }
+      if (drop && !chosen) {
+        net::Close(c.socket);
+        open.erase(open.begin() + static_cast<std::ptrdiff_t>(i));
+        continue;
+      }
+      ++i;
+    }
   }
-  const std::size_t lineEnd = head.find("\r\n");
-  int result = complete && lineEnd != std::string::npos
-                   ? ParseRedirectLine(head.substr(0, lineEnd), expectedState, redirect)
-                   : kRedirectMalformed;
+  if (!chosen) {
+    closeAll(nullptr);
+    return result;
+  }
+  const std::size_t lineEnd = chosen->head.find("\r\n");
+  const bool complete = chosen->head.find("\r\n\r\n") != std::string::npos;
+  result = complete ? ParseRedirectLine(chosen->head.substr(0, lineEnd), expectedState, redirect)
+                    : kRedirectMalformed;
   if (!complete) *redirect = Redirect();
+  const net::SocketHandle s = chosen->socket;
+  closeAll(chosen);
   const std::string page = Page(result == kRedirectOk);
   for (std::size_t sent = 0; sent < page.size();) {
     if (net::WaitWritable(s, 2000) <= 0) break;

@@ -79,10 +79,12 @@ class LoopbackRedirect {
   // "http://127.0.0.1:PORT/"
   std::string RedirectUri() const;
 
-  // Waits up to `timeoutMs` for the browser's request, reading at most one
-  // request head of 8 KiB within 10 seconds of its connection; answers it
-  // with a short page and closes. `cancelled`, asked about every 200 ms,
-  // ends the wait early. See RedirectResult.
+  // Waits up to `timeoutMs` for the browser's request: the first whole
+  // request head (at most 8 KiB, within 10 seconds of its connection; up to
+  // four connections held at once, as a browser may open one ahead) is
+  // answered with a short page, and every connection is closed. Only its
+  // request line counts. `cancelled`, asked about every 200 ms, ends the
+  // wait early. See RedirectResult.
   int Wait(int timeoutMs, const std::function<bool()>& cancelled, const std::string& expectedState,
            Redirect* redirect);
 
