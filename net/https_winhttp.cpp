@@ -23,6 +23,9 @@ namespace {
 // A token endpoint answers with a few hundred bytes of JSON.
 constexpr std::size_t kMaxBody = 64 * 1024;
 
+// GetTickCount moves in steps of 10 to 16 ms.
+constexpr int kTimeSlackMs = 50;
+
 struct WinHttp {
   decltype(&::WinHttpOpen) Open = nullptr;
   decltype(&::WinHttpCrackUrl) CrackUrl = nullptr;
@@ -196,14 +199,16 @@ HttpsReply WinHttpClient::Failure(DWORD error, const Progress& progress, const E
   const bool handshake = error == ERROR_WINHTTP_SECURE_CHANNEL_ERROR ||
                          error == ERROR_WINHTTP_SECURE_FAILURE ||
                          (error == ERROR_WINHTTP_CONNECTION_ERROR && progress.connected && !progress.sent);
-  // Some WinHTTPs (Wine's) report a handshake that ran out of time as failed.
-  if (handshake && !fault && remainingMs == 0) return Failed(kHttpsTimedOut, "time-out");
+  // Some WinHTTPs (Wine's) report a handshake that ran out of time as
+  // failed; the clock's steps may leave a few milliseconds over.
+  if (handshake && !fault && remainingMs <= kTimeSlackMs) return Failed(kHttpsTimedOut, "time-out");
   if (fault || handshake) {
     // WinHTTP names a refused certificate coarsely ("untrusted CA" for a
     // missing root and a broken chain alike), and Wine's only says the
     // handshake failed. A handshake of our own tells the fault.
     const int verdict = HandshakeVerdict(endpoint.host, endpoint.port, remainingMs);
     if (IsCertificateFailure(verdict)) fault = TlsCodeName(verdict);
+    if (!fault && verdict == kTlsTimedOut) return Failed(kHttpsTimedOut, "time-out");
   }
   if (fault) {
     std::string reason = fault;
