@@ -57,7 +57,7 @@ const std::string& RecordDraft::Text(int key) const {
 namespace {
 FieldBinding Row(int control, int key, BindKind kind, int page, int lo, int hi,
                  const char* required) {
-  return FieldBinding{control, key, kind, page, lo, hi, required, {}, 0, 0};
+  return FieldBinding{control, key, kind, page, lo, hi, required, {}, NoChoice::kKeepsValue, 0, 0, -1};
 }
 }  // namespace
 
@@ -70,13 +70,20 @@ FieldBinding MaskedBinding(int control, int key, int page, const char* required)
 FieldBinding NumberBinding(int control, int key, int page, int lo, int hi) {
   return Row(control, key, BindKind::kNumber, page, lo, hi, nullptr);
 }
+FieldBinding PairPartBinding(int control, int key, int part, int page, int lo, int hi) {
+  FieldBinding row = Row(control, key, BindKind::kNumber, page, lo, hi, nullptr);
+  row.part = part;
+  return row;
+}
 FieldBinding CheckBinding(int control, int key, int page) {
   return Row(control, key, BindKind::kCheck, page, 0, 1, nullptr);
 }
-FieldBinding ComboBinding(int control, int key, int page, std::vector<const char*> choices) {
+FieldBinding ComboBinding(int control, int key, int page, std::vector<const char*> choices,
+                          NoChoice noChoice) {
   FieldBinding row = Row(control, key, BindKind::kComboIndex, page, 0, 0, nullptr);
   row.hi = static_cast<int>(choices.size()) - 1;
   row.choices = std::move(choices);
+  row.noChoice = noChoice;
   return row;
 }
 FieldBinding ChoiceRowBinding(int defaultRadio, int changeRadio, int edit, int key, int page,
@@ -85,6 +92,25 @@ FieldBinding ChoiceRowBinding(int defaultRadio, int changeRadio, int edit, int k
   row.defaultRadio = defaultRadio;
   row.changeRadio = changeRadio;
   return row;
+}
+
+std::string BoundText(const FieldBinding& row, const RecordDraft& draft) {
+  const std::string& text = draft.Text(row.key);
+  if (row.part < 0) return text;
+  int first = 0, second = 0;
+  ScanPair(text, &first, &second);
+  return FormatInt("%d", row.part == 0 ? first : second);
+}
+
+void SetBoundText(const FieldBinding& row, const std::string& value, RecordDraft& draft) {
+  if (row.part < 0) {
+    draft.Set(row.key, value);
+    return;
+  }
+  int pair[2] = {0, 0};
+  ScanPair(draft.Text(row.key), &pair[0], &pair[1]);
+  pair[row.part] = AtoiValue(value);
+  draft.Set(row.key, FormatInt("%d,", pair[0]) + FormatInt("%d", pair[1]));
 }
 
 std::string CheckBoundText(const FieldBinding& row, const std::string& text, std::string* value) {

@@ -34,6 +34,7 @@ class RecordDraft {
  public:
   // The key's text; empty for a key the draft does not hold.
   const std::string& Text(int key) const;
+  bool Has(int key) const { return values_.count(key) != 0; }
   void Set(int key, std::string text) { values_[key] = std::move(text); }
 
  private:
@@ -50,17 +51,19 @@ RecordDraft DraftOf(const KeyTableEntry<R>* table, const R& record) {
   return draft;
 }
 
-// Stores every key of the table into the record, or none: each text is
+// Stores every key the draft holds into the record, or none: each text is
 // tried on a scratch record first, in table order, and the first refusal
 // of SetKeyText is returned with the record untouched; kSetOk otherwise.
 template <class R>
 int StoreDraft(const KeyTableEntry<R>* table, const RecordDraft& draft, R& record) {
   R probe;
   for (const KeyTableEntry<R>* k = table; k->name; ++k) {
+    if (!draft.Has(k->id)) continue;
     const int result = probe.SetKeyText(k->id, draft.Text(k->id));
     if (result != kSetOk) return result;
   }
-  for (const KeyTableEntry<R>* k = table; k->name; ++k) record.SetKeyText(k->id, draft.Text(k->id));
+  for (const KeyTableEntry<R>* k = table; k->name; ++k)
+    if (draft.Has(k->id)) record.SetKeyText(k->id, draft.Text(k->id));
   return kSetOk;
 }
 
@@ -69,13 +72,16 @@ int StoreDraft(const KeyTableEntry<R>* table, const RecordDraft& draft, R& recor
 // The page a dialog's own fields stand on (pages count from 0).
 constexpr int kNoPage = -1;
 
+// What a drop-down list with nothing chosen reads as.
+enum class NoChoice { kKeepsValue, kFirstEntry };
+
 enum class BindKind {
   kText,        // edit box: its text, at most `hi` bytes when hi > 0
   kMasked,      // edit box that may show a placeholder: the dialog keeps the real text
   kNumber,      // number edit: lo..hi
   kCheck,       // check box: "1" checked, "0" not
   kComboIndex,  // drop-down list of `choices`: the chosen index; a value
-                // outside the list selects nothing and is kept
+                // outside the list selects nothing (see `noChoice`)
   kChoiceRow,   // radio pair and number edit: `defaultRadio` holds lo with
                 // the edit disabled, `changeRadio` enables the edit, lo..hi
 };
@@ -90,7 +96,11 @@ struct FieldBinding {
   // field may stay empty.
   const char* required;
   std::vector<const char*> choices;  // kComboIndex
+  NoChoice noChoice;                 // kComboIndex
   int defaultRadio, changeRadio;     // kChoiceRow
+  // -1: the key's whole text; 0 or 1: that number of a "%d,%d" pair key
+  // (a position or a size), each in a control of its own.
+  int part;
 };
 
 // A dialog's rows, in the order OK reads them.
@@ -101,15 +111,34 @@ struct BindingTable {
   const FieldBinding* end() const { return rows + count; }
 };
 
+// The keys the rows bind, as the record gives them (KeyText): the draft of
+// a dialog that edits part of a record, which StoreDraft then stores alone.
+template <class R>
+RecordDraft DraftOf(const BindingTable& table, const R& record) {
+  RecordDraft draft;
+  std::string text;
+  for (const FieldBinding& row : table)
+    if (record.KeyText(row.key, &text)) draft.Set(row.key, text);
+  return draft;
+}
+
 // Row builders.
 FieldBinding TextBinding(int control, int key, int page, int maxLength,
                          const char* required = nullptr);
 FieldBinding MaskedBinding(int control, int key, int page, const char* required = nullptr);
 FieldBinding NumberBinding(int control, int key, int page, int lo, int hi);
+// A number edit holding one number (part 0 or 1) of a pair key.
+FieldBinding PairPartBinding(int control, int key, int part, int page, int lo, int hi);
 FieldBinding CheckBinding(int control, int key, int page);
-FieldBinding ComboBinding(int control, int key, int page, std::vector<const char*> choices);
+FieldBinding ComboBinding(int control, int key, int page, std::vector<const char*> choices,
+                          NoChoice noChoice = NoChoice::kKeepsValue);
 FieldBinding ChoiceRowBinding(int defaultRadio, int changeRadio, int edit, int key, int page,
                               int lo, int hi);
+
+// The text a row's control shows of the draft, and the value a control's
+// text puts back into it (a pair part replaces its number only).
+std::string BoundText(const FieldBinding& row, const RecordDraft& draft);
+void SetBoundText(const FieldBinding& row, const std::string& value, RecordDraft& draft);
 
 // Checks the text a row's control holds (a number edit, an edit box with a
 // length limit): "" and the value text to keep in *value, or the message

@@ -119,7 +119,7 @@ void Dialog::EnableItem(int id, bool enabled) { EnableWindow(Item(id), enabled ?
 void Dialog::FillBound(const BindingTable& table, int page, const RecordDraft& draft) {
   for (const FieldBinding& row : table) {
     if (row.page != page) continue;
-    const std::string& text = draft.Text(row.key);
+    const std::string text = BoundText(row, draft);
     switch (row.kind) {
       case BindKind::kText:
         if (row.hi > 0) SendItem(row.control, EM_LIMITTEXT, static_cast<WPARAM>(row.hi));
@@ -150,7 +150,7 @@ const FieldBinding* Dialog::ReadBound(const BindingTable& table, int page, Recor
                                       const char* caption) {
   for (const FieldBinding& row : table) {
     if (row.page != page) continue;
-    std::string value = draft.Text(row.key);
+    std::string value = BoundText(row, draft);
     std::string message;
     switch (row.kind) {
       case BindKind::kText:
@@ -165,7 +165,11 @@ const FieldBinding* Dialog::ReadBound(const BindingTable& table, int page, Recor
         break;
       case BindKind::kComboIndex: {
         const LRESULT index = SendItem(row.control, CB_GETCURSEL);
-        if (index != CB_ERR) value = FormatInt("%d", static_cast<int>(index));
+        if (index != CB_ERR) {
+          value = FormatInt("%d", static_cast<int>(index));
+        } else if (row.noChoice == NoChoice::kFirstEntry) {
+          value = "0";
+        }
         break;
       }
       case BindKind::kChoiceRow:
@@ -184,7 +188,7 @@ const FieldBinding* Dialog::ReadBound(const BindingTable& table, int page, Recor
       if (row.kind != BindKind::kText) SendItem(row.control, EM_SETSEL, 0, -1);
       return &row;
     }
-    draft.Set(row.key, value);
+    SetBoundText(row, value, draft);
   }
   return nullptr;
 }
