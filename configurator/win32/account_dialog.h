@@ -7,7 +7,7 @@
 #include "configurator/core/record_fields.h"
 #include "common/win32/dialog.h"
 #include "configurator/win32/paged_dialog.h"
-#include "configurator/win32/resource.h"
+#include "configurator/win32/account_dialog_ids.h"
 
 namespace bw {
 

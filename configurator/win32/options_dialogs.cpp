@@ -7,7 +7,8 @@
 #include "common/win32/dialog.h"
 #include "configurator/win32/knobset_box.h"
 #include "configurator/win32/priority_lists.h"
-#include "configurator/win32/resource.h"
+#include "configurator/win32/auto_exec_control_dialog_ids.h"
+#include "configurator/win32/options_dialog_ids.h"
 
 namespace bw {
 namespace {
