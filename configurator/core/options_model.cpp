@@ -6,7 +6,7 @@
 
 #include "common/core/param_syntax.h"
 #include "configurator/core/field_text.h"
-#include "configurator/win32/resource.h"
+#include "configurator/win32/options_dialog_ids.h"
 
 namespace bw {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "configurator/win32/knobset_box.h"
-#include "configurator/win32/resource.h"
+#include "configurator/win32/account_dialog_ids.h"
 
 namespace bw {
 namespace {

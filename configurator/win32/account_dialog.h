@@ -11,6 +11,7 @@
 #include "common/win32/dialog.h"
 #include "configurator/core/account_model.h"
 #include "configurator/win32/paged_dialog.h"
+#include "configurator/win32/account_dialog_ids.h"
 
 namespace bw {
 

@@ -6,7 +6,8 @@
 #include "configurator/core/options_model.h"
 #include "common/win32/dialog.h"
 #include "configurator/win32/knobset_box.h"
-#include "configurator/win32/resource.h"
+#include "configurator/win32/auto_exec_control_dialog_ids.h"
+#include "configurator/win32/options_dialog_ids.h"
 
 namespace bw {
 namespace {
