@@ -130,6 +130,8 @@ bool PlatformReplaceFile(const std::string& from, const std::string& to) {
   return true;
 }
 
+bool PlatformRestrictToOwner(std::FILE*) { return true; }
+
 bool PlatformSyncFile(std::FILE* file) {
   if (std::fflush(file) != 0) return false;
   HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
