@@ -9,7 +9,7 @@
 #include "configurator/core/app_dialog_model.h"
 #include "common/win32/dialog.h"
 #include "configurator/win32/paged_dialog.h"
-#include "configurator/win32/resource.h"
+#include "configurator/win32/app_dialog_ids.h"
 
 namespace bw {
 

@@ -1,16 +1,14 @@
 // The priority drop-down lists (see priority_lists.h).
 #include "configurator/win32/priority_lists.h"
 
-#include <cstddef>
+#include <vector>
+
+#include "configurator/core/options_model.h"
 
 namespace bw {
 namespace {
 
-const char* const kClassEntries[] = {"継承", "低い", "通常", "高い"};
-const char* const kThreadEntries[] = {"継承", "より低く", "少し低く", "通常", "少し高く", "より高く"};
-
-template <std::size_t N>
-void FillList(HWND combo, const char* const (&entries)[N], int selected) {
+void FillList(HWND combo, const std::vector<const char*>& entries, int selected) {
   for (const char* entry : entries)
     SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
   SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
@@ -19,8 +17,8 @@ void FillList(HWND combo, const char* const (&entries)[N], int selected) {
 }  // namespace
 
 void FillPriorityLists(HWND classList, int classIndex, HWND threadList, int threadIndex) {
-  FillList(classList, kClassEntries, classIndex);
-  FillList(threadList, kThreadEntries, threadIndex);
+  FillList(classList, kPriorityClassEntries, classIndex);
+  FillList(threadList, kPriorityThreadEntries, threadIndex);
 }
 
 int Selected(HWND combo) {
