@@ -120,6 +120,12 @@ FieldBinding ComboBitsBinding(int control, int key, int page, unsigned mask,
   return row;
 }
 
+FieldBinding CheckBitBinding(int control, int key, int page, unsigned mask) {
+  FieldBinding row = Row(control, key, BindKind::kCheckBit, page, 0, 1, nullptr);
+  row.mask = mask;
+  return row;
+}
+
 std::string BoundText(const FieldBinding& row, const RecordDraft& draft) {
   const std::string& text = draft.Text(row.key);
   if (row.part < 0) return text;
@@ -187,6 +193,15 @@ std::string WithComboBits(const FieldBinding& row, const std::string& value, int
   const unsigned rest = static_cast<unsigned>(StrtolValue(value)) & ~row.mask;
   const unsigned bits = (static_cast<unsigned>(index) << MaskShift(row.mask)) & row.mask;
   return FormatInt("0x%04X", static_cast<int>(rest | bits));
+}
+
+bool BitChecked(const FieldBinding& row, const std::string& value) {
+  return (static_cast<unsigned>(StrtolValue(value)) & row.mask) != 0;
+}
+
+std::string WithBit(const FieldBinding& row, const std::string& value, bool checked) {
+  const unsigned bits = static_cast<unsigned>(StrtolValue(value));
+  return FormatInt("0x%04X", static_cast<int>(checked ? bits | row.mask : bits & ~row.mask));
 }
 
 std::string CheckPairBoxes(const FieldBinding& row, bool given, const std::string& first,

@@ -94,6 +94,7 @@ enum class BindKind {
   kComboBits,   // drop-down list of `choices` whose index is the bits `mask`
                 // of a number key written "0x%04X"; bits beyond the list
                 // select the first entry
+  kCheckBit,    // check box of the bits `mask` of a number key written "0x%04X"
 };
 
 struct FieldBinding {
@@ -112,7 +113,7 @@ struct FieldBinding {
   // (a position or a size), each in a control of its own.
   int part;
   std::vector<int> controls;  // kRadioGroup: the radios; kOptionalPair: the edits
-  unsigned mask;              // kComboBits
+  unsigned mask;              // kComboBits, kCheckBit
 };
 
 // A dialog's rows, in the order OK reads them.
@@ -178,6 +179,7 @@ FieldBinding OptionalPairBinding(int check, int firstEdit, int secondEdit, int k
                                  int lo, int hi);
 FieldBinding ComboBitsBinding(int control, int key, int page, unsigned mask,
                               std::vector<const char*> choices);
+FieldBinding CheckBitBinding(int control, int key, int page, unsigned mask);
 
 // The text a row's control shows of the draft, and the value a control's
 // text puts back into it (a pair part replaces its number only).
@@ -199,6 +201,10 @@ size_t RadioIndex(const FieldBinding& row, const std::string& value);
 // another entry.
 int ComboBitsIndex(const FieldBinding& row, const std::string& value);
 std::string WithComboBits(const FieldBinding& row, const std::string& value, int index);
+// A bit box's state for a key's value, and the value with its bits set or
+// cleared.
+bool BitChecked(const FieldBinding& row, const std::string& value);
+std::string WithBit(const FieldBinding& row, const std::string& value, bool checked);
 // An optional pair's value from its box and its edits: "" when not given
 // (the edits are not read), else both numbers checked in turn. A refused
 // number gives its message with its part (0 or 1) in *part; *value is then

@@ -162,6 +162,9 @@ void Dialog::FillBound(const BindingTable& table, int page, const RecordDraft& d
           SendItem(row.control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
         SendItem(row.control, CB_SETCURSEL, static_cast<WPARAM>(ComboBitsIndex(row, text)));
         break;
+      case BindKind::kCheckBit:
+        SetChecked(row.control, BitChecked(row, text));
+        break;
     }
   }
   EnableBoundPairs(table, page);
@@ -228,6 +231,9 @@ BoundRefusal Dialog::ReadBoundRows(const BindingTable& table, int page, RecordDr
         value = WithComboBits(row, value, index == CB_ERR ? 0 : static_cast<int>(index));
         break;
       }
+      case BindKind::kCheckBit:
+        value = WithBit(row, value, IsChecked(row.control));
+        break;
     }
     if (!message.empty()) return BoundRefusal{&row, focus, message};
     SetBoundText(row, value, draft);
