@@ -4,6 +4,7 @@
 #include "common/core/field_binding.h"
 #include "configurator/core/main_rules.h"
 #include "configurator/core/record_fields.h"
+#include "configurator/win32/main_window_ids.h"
 
 namespace bw {
 namespace {
@@ -87,6 +88,15 @@ const TabDescription kTabs[kTabCount] = {
 };
 
 }  // namespace
+
+namespace {
+const FieldBinding kMainWindowRows[] = {
+    NumberBinding(IDC_LOG_LIMIT, kLogFileLimitKey, kNoPage, 0, 9999),
+};
+}  // namespace
+
+const BindingTable kMainWindowBindings = {kMainWindowRows,
+                                          sizeof kMainWindowRows / sizeof kMainWindowRows[0]};
 
 const TabDescription& DescribeTab(int tab) { return kTabs[tab]; }
 

@@ -101,6 +101,15 @@ TEST(MainRowsTest, PositionSizeArgumentsAndOnceCells) {
   EXPECT_EQ(InitialOnceMarker(""), "○");
 }
 
+TEST(MainWindowBindingTest, LogLimitRowTakes0To9999) {
+  const FieldBinding& row = *kMainWindowBindings.begin();
+  std::string value;
+  EXPECT_EQ(CheckBoundText(row, "9999", &value), "");
+  EXPECT_EQ(value, "9999");
+  EXPECT_EQ(CheckBoundText(row, "10000", &value), "0 から 9999 までの整数を入力してください.");
+  EXPECT_EQ(CheckBoundText(row, "-1", &value), "0 から 9999 までの整数を入力してください.");
+}
+
 TEST(ProgramPathsTest, CheckerHelpAndRestartArguments) {
   EXPECT_EQ(PathBesideProgram("C:\\a b\\Knobset.exe", "Bellwick.exe"), "C:\\a b\\Bellwick.exe");
   EXPECT_EQ(PathBesideProgram("Knobset.exe", "Bellwick.exe"), "Bellwick.exe");
