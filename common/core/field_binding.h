@@ -86,8 +86,8 @@ enum class BindKind {
   kChoiceRow,   // radio pair and number edit: `defaultRadio` holds lo with
                 // the edit disabled, `changeRadio` enables the edit, lo..hi
   kFlag,        // check box of a flag key: "1" checked, "" not
-  kRadioGroup,  // radios `controls`, one per value text of `choices`; a
-                // value no radio stands for checks the first
+  kRadioGroup,  // radios `controls` (consecutive ids), one per value text
+                // of `choices`; a value no radio stands for checks the first
   kOptionalPair,  // check box telling whether a "%d,%d" key is given ("" when
                   // not), and the number edits `controls` of its two
                   // numbers, lo..hi, enabled while the box is checked

@@ -5,7 +5,6 @@
 #include <climits>
 
 #include "common/core/param_syntax.h"
-#include "configurator/core/field_text.h"
 #include "configurator/win32/auto_exec_control_dialog_ids.h"
 #include "configurator/win32/options_dialog_ids.h"
 
