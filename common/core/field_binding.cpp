@@ -57,7 +57,7 @@ const std::string& RecordDraft::Text(int key) const {
 namespace {
 FieldBinding Row(int control, int key, BindKind kind, int page, int lo, int hi,
                  const char* required) {
-  return FieldBinding{control, key, kind, page, lo, hi, required, {}, NoChoice::kKeepsValue, 0, 0, -1};
+  return FieldBinding{control, key, kind, page, lo, hi, required, {}, NoChoice::kKeepsValue, 0, 0, -1, {}, 0};
 }
 }  // namespace
 
@@ -91,6 +91,38 @@ FieldBinding ChoiceRowBinding(int defaultRadio, int changeRadio, int edit, int k
   FieldBinding row = Row(edit, key, BindKind::kChoiceRow, page, lo, hi, nullptr);
   row.defaultRadio = defaultRadio;
   row.changeRadio = changeRadio;
+  return row;
+}
+
+FieldBinding FlagBinding(int control, int key, int page) {
+  return Row(control, key, BindKind::kFlag, page, 0, 1, nullptr);
+}
+FieldBinding RadioGroupBinding(std::vector<int> radios, int key, int page,
+                               std::vector<const char*> values) {
+  FieldBinding row = Row(radios.front(), key, BindKind::kRadioGroup, page, 0, 0, nullptr);
+  row.controls = std::move(radios);
+  row.choices = std::move(values);
+  return row;
+}
+FieldBinding OptionalPairBinding(int check, int firstEdit, int secondEdit, int key, int page,
+                                 int lo, int hi) {
+  FieldBinding row = Row(check, key, BindKind::kOptionalPair, page, lo, hi, nullptr);
+  row.controls = {firstEdit, secondEdit};
+  return row;
+}
+FieldBinding ComboBitsBinding(int control, int key, int page, unsigned mask,
+                              std::vector<const char*> choices) {
+  FieldBinding row = Row(control, key, BindKind::kComboIndex, page, 0, 0, nullptr);
+  row.kind = BindKind::kComboBits;
+  row.hi = static_cast<int>(choices.size()) - 1;
+  row.choices = std::move(choices);
+  row.mask = mask;
+  return row;
+}
+
+FieldBinding CheckBitBinding(int control, int key, int page, unsigned mask) {
+  FieldBinding row = Row(control, key, BindKind::kCheckBit, page, 0, 1, nullptr);
+  row.mask = mask;
   return row;
 }
 
@@ -131,6 +163,64 @@ std::string CheckBoundText(const FieldBinding& row, const std::string& text, std
       *value = text;
       return std::string();
   }
+}
+
+size_t RadioIndex(const FieldBinding& row, const std::string& value) {
+  for (size_t i = 0; i < row.choices.size(); ++i)
+    if (AtoiValue(row.choices[i]) == AtoiValue(value)) return i;
+  return 0;
+}
+
+namespace {
+// The lowest bit of the mask: where a list's index starts in the value.
+unsigned MaskShift(unsigned mask) {
+  unsigned shift = 0;
+  while (mask && !(mask & 1u)) {
+    mask >>= 1;
+    ++shift;
+  }
+  return shift;
+}
+}  // namespace
+
+int ComboBitsIndex(const FieldBinding& row, const std::string& value) {
+  const unsigned bits = static_cast<unsigned>(StrtolValue(value)) & row.mask;
+  const int index = static_cast<int>(bits >> MaskShift(row.mask));
+  return index <= row.hi ? index : 0;
+}
+
+std::string WithComboBits(const FieldBinding& row, const std::string& value, int index) {
+  const unsigned rest = static_cast<unsigned>(StrtolValue(value)) & ~row.mask;
+  const unsigned bits = (static_cast<unsigned>(index) << MaskShift(row.mask)) & row.mask;
+  return FormatInt("0x%04X", static_cast<int>(rest | bits));
+}
+
+bool BitChecked(const FieldBinding& row, const std::string& value) {
+  return (static_cast<unsigned>(StrtolValue(value)) & row.mask) != 0;
+}
+
+std::string WithBit(const FieldBinding& row, const std::string& value, bool checked) {
+  const unsigned bits = static_cast<unsigned>(StrtolValue(value));
+  return FormatInt("0x%04X", static_cast<int>(checked ? bits | row.mask : bits & ~row.mask));
+}
+
+std::string CheckPairBoxes(const FieldBinding& row, bool given, const std::string& first,
+                           const std::string& second, std::string* value, int* part) {
+  if (!given) {
+    value->clear();
+    return std::string();
+  }
+  int numbers[2] = {0, 0};
+  const std::string* texts[2] = {&first, &second};
+  for (int i = 0; i < 2; ++i) {
+    const NumberCheck check = ReadNumberField(*texts[i], row.lo, row.hi, &numbers[i]);
+    if (check != NumberCheck::kOk) {
+      *part = i;
+      return NumberMessage(check, row.lo, row.hi);
+    }
+  }
+  *value = FormatInt("%d,", numbers[0]) + FormatInt("%d", numbers[1]);
+  return std::string();
 }
 
 std::string ChoiceValue(const FieldBinding& row, bool change) {

@@ -85,6 +85,16 @@ enum class BindKind {
                 // outside the list selects nothing (see `noChoice`)
   kChoiceRow,   // radio pair and number edit: `defaultRadio` holds lo with
                 // the edit disabled, `changeRadio` enables the edit, lo..hi
+  kFlag,        // check box of a flag key: "1" checked, "" not
+  kRadioGroup,  // radios `controls` (consecutive ids), one per value text
+                // of `choices`; a value no radio stands for checks the first
+  kOptionalPair,  // check box telling whether a "%d,%d" key is given ("" when
+                  // not), and the number edits `controls` of its two
+                  // numbers, lo..hi, enabled while the box is checked
+  kComboBits,   // drop-down list of `choices` whose index is the bits `mask`
+                // of a number key written "0x%04X"; bits beyond the list
+                // select the first entry
+  kCheckBit,    // check box of the bits `mask` of a number key written "0x%04X"
 };
 
 struct FieldBinding {
@@ -102,6 +112,8 @@ struct FieldBinding {
   // -1: the key's whole text; 0 or 1: that number of a "%d,%d" pair key
   // (a position or a size), each in a control of its own.
   int part;
+  std::vector<int> controls;  // kRadioGroup: the radios; kOptionalPair: the edits
+  unsigned mask;              // kComboBits, kCheckBit
 };
 
 // A dialog's rows, in the order OK reads them.
@@ -123,6 +135,31 @@ RecordDraft DraftOf(const BindingTable& table, const R& record) {
   return draft;
 }
 
+// StoreDraft for a dialog's draft: the keys its rows bind first, in row
+// order (the order in which a record lacking a key's line appends it), then
+// the draft's other keys of the table in table order; keys the table does
+// not know (a dialog's own) are left to the dialog. All or none.
+template <class R>
+int StoreBoundDraft(const KeyTableEntry<R>* table, const BindingTable& rows,
+                    const RecordDraft& draft, R& record) {
+  std::vector<int> keys;
+  auto add = [&](int key) {
+    if (!draft.Has(key) || !FindKeyById(table, key)) return;
+    for (int k : keys)
+      if (k == key) return;
+    keys.push_back(key);
+  };
+  for (const FieldBinding& row : rows) add(row.key);
+  for (const KeyTableEntry<R>* k = table; k->name; ++k) add(k->id);
+  R probe;
+  for (int key : keys) {
+    const int result = probe.SetKeyText(key, draft.Text(key));
+    if (result != kSetOk) return result;
+  }
+  for (int key : keys) record.SetKeyText(key, draft.Text(key));
+  return kSetOk;
+}
+
 // Row builders.
 FieldBinding TextBinding(int control, int key, int page, int maxLength,
                          const char* required = nullptr);
@@ -135,6 +172,14 @@ FieldBinding ComboBinding(int control, int key, int page, std::vector<const char
                           NoChoice noChoice = NoChoice::kKeepsValue);
 FieldBinding ChoiceRowBinding(int defaultRadio, int changeRadio, int edit, int key, int page,
                               int lo, int hi);
+FieldBinding FlagBinding(int control, int key, int page);
+FieldBinding RadioGroupBinding(std::vector<int> radios, int key, int page,
+                               std::vector<const char*> values);
+FieldBinding OptionalPairBinding(int check, int firstEdit, int secondEdit, int key, int page,
+                                 int lo, int hi);
+FieldBinding ComboBitsBinding(int control, int key, int page, unsigned mask,
+                              std::vector<const char*> choices);
+FieldBinding CheckBitBinding(int control, int key, int page, unsigned mask);
 
 // The text a row's control shows of the draft, and the value a control's
 // text puts back into it (a pair part replaces its number only).
@@ -149,6 +194,23 @@ std::string CheckBoundText(const FieldBinding& row, const std::string& text, std
 // A choice row's value when one of its radios is chosen: lo for the default
 // radio, hi for the change radio.
 std::string ChoiceValue(const FieldBinding& row, bool change);
+
+// A radio group's radio for a value, and the value of a radio.
+size_t RadioIndex(const FieldBinding& row, const std::string& value);
+// A bits list's entry for a key's value, and the value with the bits of
+// another entry.
+int ComboBitsIndex(const FieldBinding& row, const std::string& value);
+std::string WithComboBits(const FieldBinding& row, const std::string& value, int index);
+// A bit box's state for a key's value, and the value with its bits set or
+// cleared.
+bool BitChecked(const FieldBinding& row, const std::string& value);
+std::string WithBit(const FieldBinding& row, const std::string& value, bool checked);
+// An optional pair's value from its box and its edits: "" when not given
+// (the edits are not read), else both numbers checked in turn. A refused
+// number gives its message with its part (0 or 1) in *part; *value is then
+// untouched.
+std::string CheckPairBoxes(const FieldBinding& row, bool given, const std::string& first,
+                           const std::string& second, std::string* value, int* part);
 
 // The required-field lines of every required row whose draft text is blank
 // (the file would keep only blanks as nothing), in row order; "" when all

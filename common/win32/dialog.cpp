@@ -142,16 +142,46 @@ void Dialog::FillBound(const BindingTable& table, int page, const RecordDraft& d
       case BindKind::kChoiceRow:
         ShowChoiceRow(row, text, AtoiValue(text) != 0);
         break;
+      case BindKind::kFlag:
+        SetChecked(row.control, AtoiValue(text) != 0);
+        break;
+      case BindKind::kRadioGroup:
+        CheckRadioButton(dialog_, row.controls.front(), row.controls.back(),
+                         row.controls[RadioIndex(row, text)]);
+        break;
+      case BindKind::kOptionalPair: {
+        int pair[2] = {0, 0};
+        const bool given = !text.empty() && ScanPair(text, &pair[0], &pair[1]);
+        SetChecked(row.control, given);
+        for (int part = 0; part < 2; ++part)
+          SetItemText(row.controls[part], FormatInt("%d", given ? pair[part] : 0));
+        break;
+      }
+      case BindKind::kComboBits:
+        for (const char* choice : row.choices)
+          SendItem(row.control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
+        SendItem(row.control, CB_SETCURSEL, static_cast<WPARAM>(ComboBitsIndex(row, text)));
+        break;
+      case BindKind::kCheckBit:
+        SetChecked(row.control, BitChecked(row, text));
+        break;
     }
   }
+  EnableBoundPairs(table, page);
 }
 
-const FieldBinding* Dialog::ReadBound(const BindingTable& table, int page, RecordDraft& draft,
-                                      const char* caption) {
+void Dialog::EnableBoundPairs(const BindingTable& table, int page) {
+  for (const FieldBinding& row : table)
+    if (row.page == page && row.kind == BindKind::kOptionalPair)
+      for (int edit : row.controls) EnableItem(edit, IsChecked(row.control));
+}
+
+BoundRefusal Dialog::ReadBoundRows(const BindingTable& table, int page, RecordDraft& draft) const {
   for (const FieldBinding& row : table) {
     if (row.page != page) continue;
     std::string value = BoundText(row, draft);
     std::string message;
+    int focus = row.control;
     switch (row.kind) {
       case BindKind::kText:
       case BindKind::kNumber:
@@ -181,16 +211,44 @@ const FieldBinding* Dialog::ReadBound(const BindingTable& table, int page, Recor
           value = ChoiceValue(row, false);
         }
         break;
+      case BindKind::kFlag:
+        value = IsChecked(row.control) ? "1" : "";
+        break;
+      case BindKind::kRadioGroup:
+        value = row.choices.front();
+        for (size_t i = 0; i < row.controls.size(); ++i)
+          if (IsChecked(row.controls[i])) value = row.choices[i];
+        break;
+      case BindKind::kOptionalPair: {
+        int part = 0;
+        message = CheckPairBoxes(row, IsChecked(row.control), ItemText(row.controls[0]),
+                                 ItemText(row.controls[1]), &value, &part);
+        focus = row.controls[part];
+        break;
+      }
+      case BindKind::kComboBits: {
+        const LRESULT index = SendItem(row.control, CB_GETCURSEL);
+        value = WithComboBits(row, value, index == CB_ERR ? 0 : static_cast<int>(index));
+        break;
+      }
+      case BindKind::kCheckBit:
+        value = WithBit(row, value, IsChecked(row.control));
+        break;
     }
-    if (!message.empty()) {
-      MessageBoxA(dialog_, message.c_str(), caption, MB_OK | MB_ICONEXCLAMATION);
-      SetFocus(Item(row.control));
-      if (row.kind != BindKind::kText) SendItem(row.control, EM_SETSEL, 0, -1);
-      return &row;
-    }
+    if (!message.empty()) return BoundRefusal{&row, focus, message};
     SetBoundText(row, value, draft);
   }
-  return nullptr;
+  return BoundRefusal{};
+}
+
+const FieldBinding* Dialog::ReadBound(const BindingTable& table, int page, RecordDraft& draft,
+                                      const char* caption) {
+  const BoundRefusal refusal = ReadBoundRows(table, page, draft);
+  if (!refusal.row) return nullptr;
+  MessageBoxA(dialog_, refusal.message.c_str(), caption, MB_OK | MB_ICONEXCLAMATION);
+  SetFocus(Item(refusal.control));
+  if (refusal.row->kind != BindKind::kText) SendItem(refusal.control, EM_SETSEL, 0, -1);
+  return refusal.row;
 }
 
 void Dialog::ShowChoiceRow(const FieldBinding& row, const std::string& value, bool change) {

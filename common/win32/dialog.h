@@ -35,6 +35,14 @@
 
 namespace bw {
 
+// A bound row that refused its control's value: the control to focus (an
+// optional pair's refused edit) and the message; no row when all passed.
+struct BoundRefusal {
+  const FieldBinding* row = nullptr;
+  int control = 0;
+  std::string message;
+};
+
 class Dialog {
  public:
   Dialog(HINSTANCE instance, int templateId);
@@ -82,6 +90,12 @@ class Dialog {
   void FillBound(const BindingTable& table, int page, const RecordDraft& draft);
   const FieldBinding* ReadBound(const BindingTable& table, int page, RecordDraft& draft,
                                 const char* caption);
+  // ReadBound without showing anything: a dialog that shows a refusal its
+  // own way (on the page holding it).
+  BoundRefusal ReadBoundRows(const BindingTable& table, int page, RecordDraft& draft) const;
+  // The edits of each optional pair on `page` enabled while its box is
+  // checked (FillBound does it too; call it when a box is clicked).
+  void EnableBoundPairs(const BindingTable& table, int page);
   // A choice row on its change radio with the edit enabled, or on its
   // default radio with the edit disabled; the edit shows `value`.
   void ShowChoiceRow(const FieldBinding& row, const std::string& value, bool change);

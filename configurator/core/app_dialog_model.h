@@ -1,48 +1,41 @@
-// What the two application dialogs (auto-exec "ｱﾌﾟﾘｹｰｼｮﾝ起動情報" and menu
-// "ﾒﾆｭｰ起動情報") hold, and how it maps to and from a launch record. The
-// Win32 dialogs only move values between their controls and these fields;
-// every rule about what is shown, enabled, accepted and stored is here.
+// The two application dialogs (auto-exec "ｱﾌﾟﾘｹｰｼｮﾝ起動情報" and menu
+// "ﾒﾆｭｰ起動情報"): their binding rows to the launch record's keys, and the
+// rules across fields (what is enabled, accepted and stored). The Win32
+// dialogs move the rows' values between their controls and a draft.
 #pragma once
 #include <functional>
 #include <string>
 
 #include "common/core/executant_record.h"
+#include "common/core/field_binding.h"
 #include "configurator/core/executable_extensions.h"
 
 namespace bw {
 
 enum class AppDialogKind { kAutoExec, kMenu };
 
-// What the controls hold. Number boxes are kept as their text, so reading
-// them (and refusing bad text) is the model's business too.
-struct AppDialogFields {
-  std::string menuName;  // "ﾒﾆｭｰ名(&M):", menu dialog only
-  std::string fileName;  // "実行ﾌｧｲﾙ名(&F):"
-  std::string workingFolder;  // "実行ﾃﾞｨﾚｸﾄﾘ(&D):"
-  std::string arguments;  // "起動引数(&A):"
-  bool shellExec = false;  // no control: set by "Shell(&S)...", cleared by the browsers
-  // Geometry page. showRadio 0 "ｳｨﾝﾄﾞｳ状態で起動", 1 "ｱｲｺﾝ状態で起動",
-  // 2 "最大化状態で起動".
-  int showRadio = 0;
-  bool positionGiven = false;  // "位置指定"
-  std::string x = "0", y = "0";
-  bool sizeGiven = false;  // "ｻｲｽﾞ指定"
-  std::string width = "0", height = "0";
-  // Priority page. classIndex: "継承", "低い", "通常", "高い"; threadIndex:
-  // "継承", "より低く", "少し低く", "通常", "少し高く", "より高く".
-  bool priorityGiven = false;  // "指定"
-  int classIndex = 0;
-  int threadIndex = 0;
-  bool initialOnce = false;  // "二重起動を防止する"
-  bool disableIME = false;  // "IMEを無効化して起動する"
-  std::string inputTimeout = "5000";  // "起動完了　ﾀｲﾑｱｳﾄ:"
-};
+// The pages behind the dialog's tab control (its own fields stand on
+// kNoPage).
+constexpr int kAppGeometryPage = 0;  // "表示属性"
+constexpr int kAppPriorityPage = 1;  // "ｱﾄﾞﾊﾞﾝｽﾄ"
 
-// Which controls are enabled for the current fields.
+// The draft's key of the menu name ("ﾒﾆｭｰ名(&M):", menu dialog only): the
+// launch keys keep their own ids, which the menu table's ids overlap.
+constexpr int kAppMenuNameKey = 0x100;
+
+// Every bound field of the dialog of that kind, in the order OK reads them:
+// the dialog's own texts (arguments at most 255 bytes), then the geometry
+// page (show mode radios, position and size each an optional pair of free
+// signed numbers), then the priority page (class and thread lists as the
+// bits 0xF0 and 0x0F of the priority, the double-start and IME flags, the
+// start-up time-out 0..99999 ms, 0..9999 in the menu dialog). The shell
+// flag has no control (set by "Shell(&S)...", cleared by the browsers), and
+// the priority "指定" box is derived (checked while the priority is not 0).
+const BindingTable& AppDialogBindings(AppDialogKind kind);
+
+// Which controls are enabled.
 struct AppDialogEnabling {
   bool fileName;
-  bool positionEdits;
-  bool sizeEdits;
   bool classList;
   bool threadList;
   bool initialOnce;
@@ -50,48 +43,47 @@ struct AppDialogEnabling {
   bool ok;
 };
 
-enum class AppDialogPage { kMain, kGeometry, kPriority };
-enum class AppDialogField {
-  kNone, kMenuName, kFileName, kWorkingFolder, kArguments, kX, kY, kWidth, kHeight,
-  kClass, kThread, kInputTimeout
-};
-
-// The outcome of OK: on failure the page to show, the field to focus and
-// the text to show (empty when there is nothing to say).
+// The outcome of OK's checks: on failure the page to show, the control to
+// focus and the text to show (empty when there is nothing to say).
 struct AppDialogCheck {
   bool ok = true;
-  AppDialogPage page = AppDialogPage::kMain;
-  AppDialogField field = AppDialogField::kNone;
+  int page = kNoPage;
+  int control = 0;
   std::string message;
 };
 
-constexpr int kArgumentsMaxLength = 255;
 constexpr int kMinProgramNameLength = 5;
-// Largest start-up time-out each dialog accepts.
-int InputTimeoutMax(AppDialogKind kind);
 
-// Opening: the fields from the record (the menu overload adds the menu name).
-AppDialogFields LoadAppDialog(const Executant& record);
-AppDialogFields LoadAppDialog(const MenuExecutant& record);
+// Opening: the draft of the record's keys (the menu overload adds the menu
+// name). A shell start shows neither the double-start nor the IME flag.
+RecordDraft OpenAppDialog(const Executant& record);
+RecordDraft OpenAppDialog(const MenuExecutant& record);
+// The "指定" box as the dialog opens.
+bool AppPriorityGiven(const RecordDraft& draft);
 
-AppDialogEnabling AppDialogEnablingFor(const AppDialogFields& fields);
+AppDialogEnabling AppDialogEnablingFor(const RecordDraft& draft, bool priorityGiven);
 // The "ﾍﾞｰｽ名:" text.
-std::string AppDialogBaseName(const AppDialogFields& fields);
+std::string AppDialogBaseName(const RecordDraft& draft);
 
-// OK: checks the fields in the dialog's reading order; only when all pass is
-// the record written (an auto-exec record by the first, a menu record by the
-// second). The record is untouched when the check fails. Besides the ranges,
-// every text must fit one parameter-file line (length message otherwise),
-// and a shell start whose document found no program stores the document as
-// the program, since a record without one is dropped when the file is read.
-AppDialogCheck CheckAppDialog(const AppDialogFields& fields, AppDialogKind kind);
-AppDialogCheck StoreAppDialog(const AppDialogFields& fields, Executant& record);
-AppDialogCheck StoreAppDialog(const AppDialogFields& fields, MenuExecutant& record);
+// OK, after the dialog's own rows were read and before the pages are: the
+// program and document rules, and every text must fit one parameter-file
+// line (length message otherwise).
+AppDialogCheck CheckAppProgram(const RecordDraft& draft, AppDialogKind kind);
+// OK, after every row was read and checked: stores the draft (the menu name
+// into a menu record, when `kind` is kMenu). The priority is 0 unless
+// `priorityGiven`, and a shell start keeps neither a thread priority nor the
+// double-start flag; a shell start whose document found no program stores
+// the document as the program, since a record without one is dropped when
+// the file is read. The working folder loses its trailing separator. False
+// when the record refused a value (the checks let none through).
+bool StoreAppDialog(const RecordDraft& draft, bool priorityGiven, AppDialogKind kind,
+                    Executant& record);
 
 // "参照(&1).." and "QL(&Q)..." after the file dialog's OK: the chosen program
 // and its folder; the shell flag is cleared (also clear it when the file
-// dialog is cancelled).
-void ApplyBrowsedProgram(AppDialogFields& fields, const std::string& chosenPath);
+// dialog is cancelled, with ClearShellFlag).
+void ApplyBrowsedProgram(RecordDraft& draft, const std::string& chosenPath);
+void ClearShellFlag(RecordDraft& draft);
 
 // What "Shell(&S)..." asks of the system.
 struct ShellQueries {
@@ -103,7 +95,7 @@ struct ShellQueries {
 };
 
 // "Shell(&S)..." after the file dialog's OK with the chosen document.
-void ApplyShellDocument(AppDialogFields& fields, const std::string& document,
+void ApplyShellDocument(RecordDraft& draft, const std::string& document,
                         const ExecutableExtensions& extensions, const ShellQueries& queries);
 
 // The folder "QL(&Q)..." starts in. `appData` is the user's "AppData" shell

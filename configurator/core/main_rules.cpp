@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "common/core/param_syntax.h"
 #include "common/core/sjis.h"
 
 namespace bw {
@@ -46,21 +47,24 @@ std::string DirectoryMarker(const std::string& executionFileName,
   return folder == path ? "○" : "◆";
 }
 
-std::string PositionText(bool given, int x, int y) {
-  if (!given) return "---";
+std::string PositionText(const std::string& executionPosition) {
+  int x = 0, y = 0;
+  if (!ScanPair(executionPosition, &x, &y)) return "---";
   char text[32];
   std::snprintf(text, sizeof text, "%d,%d", x, y);
   return text;
 }
 
-std::string SizeText(bool given, int width, int height) {
-  if (!given) return "---";
+std::string SizeText(const std::string& executionSize) {
+  int width = 0, height = 0;
+  if (!ScanPair(executionSize, &width, &height)) return "---";
   char text[32];
   std::snprintf(text, sizeof text, "%dX%d", width, height);
   return text;
 }
 
-std::string PriorityText(int executionPriority) {
+std::string PriorityText(const std::string& priorityText) {
+  const int executionPriority = static_cast<int>(StrtolValue(priorityText));
   std::string text;
   switch (executionPriority & 0xF0) {
     case 0x00: text = "継承"; break;
@@ -79,8 +83,8 @@ std::string ArgumentsMarker(const std::string& executionArguments) {
   return executionArguments.empty() ? "－" : "■";
 }
 
-std::string InitialOnceMarker(int executionInitialOnce) {
-  return executionInitialOnce ? "×" : "○";
+std::string InitialOnceMarker(const std::string& executionInitialOnce) {
+  return AtoiValue(executionInitialOnce) ? "×" : "○";
 }
 
 std::string PathBesideProgram(const std::string& programPath, const char* fileName) {

@@ -21,15 +21,16 @@ MainEnabling ComputeMainEnabling(const std::string& saveFileName, int selectedRo
 // "●接続先" for a list with records, "  接続先" for an empty one.
 std::string TabLabel(int tab, bool listEmpty);
 
-// Cell texts of the application rows.
+// Cell texts of the application rows, from their keys' value texts (a
+// position or size "" when not given).
 std::string ModuleText(const std::string& executionFileName);
 std::string DirectoryMarker(const std::string& executionFileName,
                             const std::string& executionPath);
-std::string PositionText(bool given, int x, int y);
-std::string SizeText(bool given, int width, int height);
-std::string PriorityText(int executionPriority);
+std::string PositionText(const std::string& executionPosition);
+std::string SizeText(const std::string& executionSize);
+std::string PriorityText(const std::string& executionPriority);
 std::string ArgumentsMarker(const std::string& executionArguments);
-std::string InitialOnceMarker(int executionInitialOnce);
+std::string InitialOnceMarker(const std::string& executionInitialOnce);
 
 
 // Paths beside the program: the folder part (up to the last "\" or "/") of

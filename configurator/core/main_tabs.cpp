@@ -4,6 +4,7 @@
 #include "common/core/field_binding.h"
 #include "configurator/core/main_rules.h"
 #include "configurator/core/record_fields.h"
+#include "configurator/win32/main_window_ids.h"
 
 namespace bw {
 namespace {
@@ -26,19 +27,24 @@ TabRow AccountRow(const RingListClass& record) {
 }
 
 TabRow MenuRow(const RingListClass& record) {
-  const ExecutantRow r = ReadMenuRow(static_cast<const MenuExecutant&>(record));
-  return {{r.menuName, ModuleText(r.fileName), DirectoryMarker(r.fileName, r.path),
-           PriorityText(r.priority), ArgumentsMarker(r.arguments)},
-          r.fileName};
+  const auto& menu = static_cast<const MenuExecutant&>(record);
+  const RecordDraft d = DraftOf(kExecutantKeyTable, static_cast<const Executant&>(menu));
+  std::string name;
+  menu.MenuKeyText(kMenuExecutionName, &name);
+  const std::string& program = d.Text(kExecutionFileName);
+  return {{name, ModuleText(program), DirectoryMarker(program, d.Text(kExecutionPath)),
+           PriorityText(d.Text(kExecutionPriority)), ArgumentsMarker(d.Text(kExecutionArguments))},
+          program};
 }
 
 TabRow AutoExecRow(const RingListClass& record) {
-  const ExecutantRow r = ReadExecutantRow(static_cast<const Executant&>(record));
-  return {{ModuleText(r.fileName), InitialOnceMarker(r.initialOnce),
-           DirectoryMarker(r.fileName, r.path), PositionText(r.positionGiven, r.x, r.y),
-           SizeText(r.sizeGiven, r.width, r.height), PriorityText(r.priority),
-           ArgumentsMarker(r.arguments)},
-          r.fileName};
+  const RecordDraft d = DraftOf(kExecutantKeyTable, static_cast<const Executant&>(record));
+  const std::string& program = d.Text(kExecutionFileName);
+  return {{ModuleText(program), InitialOnceMarker(d.Text(kExecutionInitialOnce)),
+           DirectoryMarker(program, d.Text(kExecutionPath)), PositionText(d.Text(kExecutionPosition)),
+           SizeText(d.Text(kExecutionSize)), PriorityText(d.Text(kExecutionPriority)),
+           ArgumentsMarker(d.Text(kExecutionArguments))},
+          program};
 }
 
 const TabDescription kTabs[kTabCount] = {
@@ -82,6 +88,15 @@ const TabDescription kTabs[kTabCount] = {
 };
 
 }  // namespace
+
+namespace {
+const FieldBinding kMainWindowRows[] = {
+    NumberBinding(IDC_LOG_LIMIT, kLogFileLimitKey, kNoPage, 0, 9999),
+};
+}  // namespace
+
+const BindingTable kMainWindowBindings = {kMainWindowRows,
+                                          sizeof kMainWindowRows / sizeof kMainWindowRows[0]};
 
 const TabDescription& DescribeTab(int tab) { return kTabs[tab]; }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/core/controller_record.h"
+#include "common/core/field_binding.h"
 #include "common/core/ring_list.h"
 
 namespace bw {
@@ -45,5 +46,10 @@ struct TabDescription {
 
 // The description of `tab` (a ConfiguratorTab).
 const TabDescription& DescribeTab(int tab);
+
+// The main window's bound field: the log's size limit, 0..9999 (a value of
+// the file's header, not of a record: its draft holds it under this key).
+constexpr int kLogFileLimitKey = 0;
+extern const BindingTable kMainWindowBindings;
 
 }  // namespace bw

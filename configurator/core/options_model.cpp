@@ -1,11 +1,11 @@
-// Options and auto-exec control dialogs: the options' binding rows, the
-// control dialog's field mapping and its AutoKillMethod split and build.
+// Options and auto-exec control dialogs: their binding rows, and the control
+// dialog's rules over the AutoKillMethod bits.
 #include "configurator/core/options_model.h"
 
 #include <climits>
 
 #include "common/core/param_syntax.h"
-#include "configurator/core/field_text.h"
+#include "configurator/win32/auto_exec_control_dialog_ids.h"
 #include "configurator/win32/options_dialog_ids.h"
 
 namespace bw {
@@ -19,83 +19,31 @@ const char kChooseKillEventMessage[] = "終了させるイベントを選んで�
 
 namespace {
 
-// ---- Record adapter: the only code that touches the controller. ----
+constexpr unsigned kEventBits = kKillBeforeRestart | kKillWhenNoMail | kKillOnMenuExec;
+constexpr unsigned kMethodBits = kKillPostClose | kKillPostQuit | kKillTerminate;
 
-struct ControlValues {
-  int sequence, delay, killMethod;
+unsigned KillBits(const RecordDraft& draft) {
+  return static_cast<unsigned>(StrtolValue(draft.Text(kAutoKillMethod)));
+}
+
+const FieldBinding kControlRows[] = {
+    RadioGroupBinding({IDC_CTL_SEQUENCE_DELAY, IDC_CTL_SEQUENCE_TIMEOUT}, kExecuteSequence, kNoPage,
+                      {"0", "1"}),
+    CheckBitBinding(IDC_CTL_KILL_BEFORE, kAutoKillMethod, kNoPage, kKillBeforeRestart),
+    CheckBitBinding(IDC_CTL_KILL_NO_MAIL, kAutoKillMethod, kNoPage, kKillWhenNoMail),
+    CheckBitBinding(IDC_CTL_KILL_MENU, kAutoKillMethod, kNoPage, kKillOnMenuExec),
+    CheckBitBinding(IDC_CTL_POST_CLOSE, kAutoKillMethod, kNoPage, kKillPostClose),
+    CheckBitBinding(IDC_CTL_POST_QUIT, kAutoKillMethod, kNoPage, kKillPostQuit),
+    CheckBitBinding(IDC_CTL_TERMINATE, kAutoKillMethod, kNoPage, kKillTerminate),
+    NumberBinding(IDC_CTL_DELAY, kExecutionDelay, kNoPage, 0, INT_MAX),
 };
 
-ControlValues ReadControlRecord(const AncestryPop3Controller& c) {
-  return ControlValues{c.ExecuteSequence, c.ExecutionDelay, c.AutoKillMethod};
-}
-
-void WriteControlRecord(const ControlValues& v, AncestryPop3Controller& c) {
-  c.ExecuteSequence = v.sequence;
-  c.ExecutionDelay = v.delay;
-  c.AutoKillMethod = v.killMethod;
-}
-
-// The three settings as their key table's default texts give them.
-ControlValues DefaultControlValues() {
-  AncestryPop3Controller scratch;
-  scratch.ResetToDefault(kExecuteSequence);
-  scratch.ResetToDefault(kExecutionDelay);
-  scratch.ResetToDefault(kAutoKillMethod);
-  return ReadControlRecord(scratch);
-}
-
-std::string Number(int value) { return FormatInt("%d", value); }
-
-// ---- Auto-exec control dialog ----
-
-AutoExecControlFields ControlFieldsFrom(const ControlValues& v) {
-  AutoExecControlFields f;
-  f.sequenceRadio = v.sequence ? 1 : 0;
-  f.delay = Number(v.delay);
-  f.killBeforeRestart = (v.killMethod & kKillBeforeRestart) != 0;
-  f.killWhenNoMail = (v.killMethod & kKillWhenNoMail) != 0;
-  f.killOnMenuExec = (v.killMethod & kKillOnMenuExec) != 0;
-  // Methods stored without any event are never acted on; they are not shown.
-  if (f.killBeforeRestart || f.killWhenNoMail || f.killOnMenuExec) {
-    f.postClose = (v.killMethod & kKillPostClose) != 0;
-    f.postQuit = (v.killMethod & kKillPostQuit) != 0;
-    f.terminate = (v.killMethod & kKillTerminate) != 0;
-  }
-  return f;
-}
-
-bool AnyEvent(const AutoExecControlFields& f) {
-  return f.killBeforeRestart || f.killWhenNoMail || f.killOnMenuExec;
-}
-
-bool AnyMethod(const AutoExecControlFields& f) { return f.postClose || f.postQuit || f.terminate; }
-
-AutoExecControlCheck EvaluateControl(const AutoExecControlFields& f, ControlValues* v) {
-  AutoExecControlCheck check;
-  // "No range check" still has to fit the record's int.
-  NumberCheck r = ReadNumberField(f.delay, 0, INT_MAX, &v->delay);
-  if (r != NumberCheck::kOk) {
-    check.ok = false;
-    check.field = AutoExecControlField::kDelay;
-    check.message = NumberMessage(r, 0, INT_MAX);
-    return check;
-  }
-  if (AnyEvent(f) && !AnyMethod(f)) {
-    check.ok = false;
-    check.field = AutoExecControlField::kMethods;
-    check.message = kChooseKillMethodMessage;
-    return check;
-  }
-  // Also when the method is checked but disabled: it would be lost silently.
-  if (AnyMethod(f) && !AnyEvent(f)) {
-    check.ok = false;
-    check.field = AutoExecControlField::kEvents;
-    check.message = kChooseKillEventMessage;
-    return check;
-  }
-  v->sequence = f.sequenceRadio ? 1 : 0;
-  v->killMethod = BuildAutoKillMethod(f);
-  return check;
+RecordDraft ControlDraft(const AncestryPop3Controller& controller) {
+  RecordDraft draft = DraftOf(kAutoExecControlBindings, controller);
+  const unsigned bits = KillBits(draft);
+  if (!(bits & kEventBits))
+    draft.Set(kAutoKillMethod, FormatInt("0x%04X", static_cast<int>(bits & ~kMethodBits)));
+  return draft;
 }
 
 const FieldBinding kOptionsRows[] = {
@@ -120,37 +68,34 @@ const FieldBinding kOptionsRows[] = {
 
 const BindingTable kOptionsBindings = {kOptionsRows, sizeof kOptionsRows / sizeof kOptionsRows[0]};
 
-AutoExecControlFields LoadAutoExecControl(const AncestryPop3Controller& controller) {
-  return ControlFieldsFrom(ReadControlRecord(controller));
+const BindingTable kAutoExecControlBindings = {kControlRows,
+                                               sizeof kControlRows / sizeof kControlRows[0]};
+
+RecordDraft OpenAutoExecControl(const AncestryPop3Controller& controller) {
+  return ControlDraft(controller);
 }
 
-AutoExecControlFields DefaultAutoExecControl() { return ControlFieldsFrom(DefaultControlValues()); }
-
-bool KillMethodsEnabled(const AutoExecControlFields& fields) { return AnyEvent(fields); }
-
-int BuildAutoKillMethod(const AutoExecControlFields& f) {
-  int method = 0;
-  if (f.killBeforeRestart) method |= kKillBeforeRestart;
-  if (f.killOnMenuExec) method |= kKillOnMenuExec;
-  if (f.killWhenNoMail) method |= kKillWhenNoMail;
-  if (method == 0) return 0;
-  if (f.postClose) method |= kKillPostClose;
-  if (f.postQuit) method |= kKillPostQuit;
-  if (f.terminate) method |= kKillTerminate;
-  return method;
+RecordDraft DefaultAutoExecControl() {
+  AncestryPop3Controller scratch;
+  for (const FieldBinding& row : kAutoExecControlBindings) scratch.ResetToDefault(row.key);
+  return ControlDraft(scratch);
 }
 
-AutoExecControlCheck CheckAutoExecControl(const AutoExecControlFields& fields) {
-  ControlValues v{};
-  return EvaluateControl(fields, &v);
+bool KillMethodsEnabled(const RecordDraft& draft) { return (KillBits(draft) & kEventBits) != 0; }
+
+std::string CheckKillMethod(const RecordDraft& draft) {
+  const unsigned bits = KillBits(draft);
+  if ((bits & kEventBits) && !(bits & kMethodBits)) return kChooseKillMethodMessage;
+  if ((bits & kMethodBits) && !(bits & kEventBits)) return kChooseKillEventMessage;
+  return std::string();
 }
 
-AutoExecControlCheck StoreAutoExecControl(const AutoExecControlFields& fields,
-                                          AncestryPop3Controller& controller) {
-  ControlValues v{};
-  AutoExecControlCheck check = EvaluateControl(fields, &v);
-  if (check.ok) WriteControlRecord(v, controller);
-  return check;
+int StoreAutoExecControl(const RecordDraft& draft, AncestryPop3Controller& controller) {
+  RecordDraft stored = draft;
+  unsigned bits = KillBits(draft) & (kEventBits | kMethodBits);
+  if (!(bits & kEventBits)) bits = 0;
+  stored.Set(kAutoKillMethod, FormatInt("0x%04X", static_cast<int>(bits)));
+  return StoreDraft(kControllerKeyTable, stored, controller);
 }
 
 }  // namespace bw

@@ -1,8 +1,7 @@
 // What the options dialog ("オプション") and the auto-exec control dialog
 // ("自動実行ｱﾌﾟﾘの制御") hold, and how it maps to and from the controller
-// record. Both dialogs work on copies: the record changes only when every
-// field passes (the options through a draft of their bound keys, the
-// control dialog through StoreAutoExecControl).
+// record. Both dialogs work on drafts of their bound keys: the record
+// changes only when every field passes.
 #pragma once
 #include <string>
 #include <vector>
@@ -29,44 +28,30 @@ extern const BindingTable kOptionsBindings;
 
 // ---- Auto-exec control dialog ----
 
-struct AutoExecControlFields {
-  // 0 "ﾃﾞｨﾚｲ時間経過するまで待ってから、次のｱﾌﾟﾘを実行する",
-  // 1 "ﾀｲﾑｱｳﾄするまで、待ってから次のｱﾌﾟﾘを実行する".
-  int sequenceRadio = 0;
-  std::string delay;  // "ﾃﾞｨﾚｲ/ﾀｲﾑｱｳﾄ:" ms
-  // Event boxes.
-  bool killBeforeRestart = false;  // "既に実行していれば、終了させてから新たに起動する"
-  bool killWhenNoMail = false;  // "未読が無くなった時点で終了させる"
-  bool killOnMenuExec = false;  // "メニュー実行した時点で終了させる"
-  // Method boxes.
-  bool postClose = false;  // "WM_CLOSEをｽﾚｯﾄﾞへPostする"
-  bool postQuit = false;  // "WM_QUITをｽﾚｯﾄﾞへPostする"
-  bool terminate = false;  // "TERMINATEでﾌﾟﾛｾｽを終了させる"
-};
-
-enum class AutoExecControlField { kNone, kDelay, kMethods, kEvents };
-
-struct AutoExecControlCheck {
-  bool ok = true;
-  AutoExecControlField field = AutoExecControlField::kNone;
-  std::string message;
-};
+// Its fields bound to the controller: the sequence radios
+// ("ﾃﾞｨﾚｲ時間経過するまで待ってから、次のｱﾌﾟﾘを実行する" 0, "ﾀｲﾑｱｳﾄするまで、
+// 待ってから次のｱﾌﾟﾘを実行する" 1), the event and method boxes as bits of
+// AutoKillMethod, and the delay ("ﾃﾞｨﾚｲ/ﾀｲﾑｱｳﾄ:" ms, 0..INT_MAX) last, so the
+// boxes are read even while the delay is refused.
+extern const BindingTable kAutoExecControlBindings;
 
 extern const char kChooseKillMethodMessage[];  // "終了させる方法を選んで下さい."
 extern const char kChooseKillEventMessage[];  // "終了させるイベントを選んで下さい."
 
-AutoExecControlFields LoadAutoExecControl(const AncestryPop3Controller& controller);
-// "ﾃﾞﾌｫﾙﾄ(&D)": the fields as the three settings' parameter-file defaults
-// load them.
-AutoExecControlFields DefaultAutoExecControl();
+// Opening: the draft of the bound keys. Methods stored without any event are
+// never acted on; they open unchecked.
+RecordDraft OpenAutoExecControl(const AncestryPop3Controller& controller);
+// "ﾃﾞﾌｫﾙﾄ(&D)": the draft as the three settings' parameter-file defaults
+// open it.
+RecordDraft DefaultAutoExecControl();
 // The method boxes are enabled only while some event box is checked; when
 // disabled they keep their check state.
-bool KillMethodsEnabled(const AutoExecControlFields& fields);
-// AutoKillMethod from the boxes: the event bits, and the method bits only
-// when some event is chosen.
-int BuildAutoKillMethod(const AutoExecControlFields& fields);
-AutoExecControlCheck CheckAutoExecControl(const AutoExecControlFields& fields);
-AutoExecControlCheck StoreAutoExecControl(const AutoExecControlFields& fields,
-                                          AncestryPop3Controller& controller);
+bool KillMethodsEnabled(const RecordDraft& draft);
+// OK, after the rows were read: an event needs a method and a method an
+// event (also a checked but disabled one: it would be lost silently). The
+// refusal's text, "" when both hold.
+std::string CheckKillMethod(const RecordDraft& draft);
+// Stores the draft; AutoKillMethod keeps only the event and method bits.
+int StoreAutoExecControl(const RecordDraft& draft, AncestryPop3Controller& controller);
 
 }  // namespace bw

@@ -6,39 +6,6 @@
 #include "common/core/param_syntax.h"
 
 namespace bw {
-namespace {
-
-template <class R>
-std::string Text(const R& record, int id) {
-  std::string text;
-  record.KeyText(id, &text);
-  return text;
-}
-
-template <class R>
-int Number(const R& record, int id) {
-  return AtoiValue(Text(record, id));
-}
-
-}  // namespace
-
-ExecutantRow ReadExecutantRow(const Executant& e) {
-  ExecutantRow r;
-  r.fileName = Text(e, kExecutionFileName);
-  r.path = Text(e, kExecutionPath);
-  r.arguments = Text(e, kExecutionArguments);
-  r.initialOnce = Number(e, kExecutionInitialOnce);
-  r.positionGiven = ScanPair(Text(e, kExecutionPosition), &r.x, &r.y);
-  r.sizeGiven = ScanPair(Text(e, kExecutionSize), &r.width, &r.height);
-  r.priority = static_cast<int>(StrtolValue(Text(e, kExecutionPriority)));
-  return r;
-}
-
-ExecutantRow ReadMenuRow(const MenuExecutant& m) {
-  ExecutantRow r = ReadExecutantRow(m);
-  m.MenuKeyText(kMenuExecutionName, &r.menuName);
-  return r;
-}
 
 int SetExecutantProgram(Executant& executant, const std::string& fileName) {
   return executant.SetKeyText(kExecutionFileName, fileName);

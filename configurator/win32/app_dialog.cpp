@@ -17,7 +17,6 @@
 #include "configurator/core/field_text.h"
 #include "configurator/win32/knobset_box.h"
 #include "configurator/win32/file_chooser.h"
-#include "configurator/win32/priority_lists.h"
 
 namespace bw {
 namespace {
@@ -124,19 +123,16 @@ bool ChooseFolder(HWND owner, std::string* folder) {
 
 }  // namespace
 
-// ---- Geometry page ----
+// ---- Pages ----
 
-bool GeometryPage::OnInit() {
-  const int radios[] = {IDC_SHOW_NORMAL, IDC_SHOW_MINIMIZED, IDC_SHOW_MAXIMIZED};
-  CheckRadioButton(Handle(), IDC_SHOW_NORMAL, IDC_SHOW_MAXIMIZED, radios[fields_.showRadio]);
-  SetChecked(IDC_POSITION_GIVEN, fields_.positionGiven);
-  SetItemText(IDC_POS_X, fields_.x);
-  SetItemText(IDC_POS_Y, fields_.y);
-  SetChecked(IDC_SIZE_GIVEN, fields_.sizeGiven);
-  SetItemText(IDC_SIZE_WIDTH, fields_.width);
-  SetItemText(IDC_SIZE_HEIGHT, fields_.height);
+const BindingTable& AppPage::Rows() const { return owner_.Rows(); }
+
+bool AppPage::OnInit() {
+  FillBound(Rows(), page_, draft_);
   return false;
 }
+
+BoundRefusal AppPage::Read() { return ReadBoundRows(Rows(), page_, draft_); }
 
 bool AppPage::OnCommand(int id, int code) {
   if (ChangesEnabling(id) && code == BN_CLICKED) {
@@ -146,41 +142,13 @@ bool AppPage::OnCommand(int id, int code) {
   return false;
 }
 
-void GeometryPage::Read() {
-  fields_.showRadio = IsChecked(IDC_SHOW_MINIMIZED) ? 1 : IsChecked(IDC_SHOW_MAXIMIZED) ? 2 : 0;
-  fields_.positionGiven = IsChecked(IDC_POSITION_GIVEN);
-  fields_.x = ItemText(IDC_POS_X);
-  fields_.y = ItemText(IDC_POS_Y);
-  fields_.sizeGiven = IsChecked(IDC_SIZE_GIVEN);
-  fields_.width = ItemText(IDC_SIZE_WIDTH);
-  fields_.height = ItemText(IDC_SIZE_HEIGHT);
+void GeometryPage::ApplyEnabling(const AppDialogEnabling&) {
+  EnableBoundPairs(Rows(), page_);
 }
-
-void GeometryPage::ApplyEnabling(const AppDialogEnabling& enabling) {
-  EnableItem(IDC_POS_X, enabling.positionEdits);
-  EnableItem(IDC_POS_Y, enabling.positionEdits);
-  EnableItem(IDC_SIZE_WIDTH, enabling.sizeEdits);
-  EnableItem(IDC_SIZE_HEIGHT, enabling.sizeEdits);
-}
-
-// ---- Priority page ----
 
 bool PriorityPage::OnInit() {
-  SetChecked(IDC_PRIORITY_GIVEN, fields_.priorityGiven);
-  FillPriorityLists(Item(IDC_PRIORITY_CLASS), fields_.classIndex, Item(IDC_PRIORITY_THREAD), fields_.threadIndex);
-  SetChecked(IDC_INITIAL_ONCE, fields_.initialOnce);
-  SetChecked(IDC_DISABLE_IME, fields_.disableIME);
-  SetItemText(IDC_INPUT_TIMEOUT, fields_.inputTimeout);
-  return false;
-}
-
-void PriorityPage::Read() {
-  fields_.priorityGiven = IsChecked(IDC_PRIORITY_GIVEN);
-  fields_.classIndex = Selected(Item(IDC_PRIORITY_CLASS));
-  fields_.threadIndex = Selected(Item(IDC_PRIORITY_THREAD));
-  fields_.initialOnce = IsChecked(IDC_INITIAL_ONCE);
-  fields_.disableIME = IsChecked(IDC_DISABLE_IME);
-  fields_.inputTimeout = ItemText(IDC_INPUT_TIMEOUT);
+  SetChecked(IDC_PRIORITY_GIVEN, AppPriorityGiven(draft_));
+  return AppPage::OnInit();
 }
 
 void PriorityPage::ApplyEnabling(const AppDialogEnabling& enabling) {
@@ -196,10 +164,10 @@ ApplicationDialog::ApplicationDialog(AppDialogKind kind, Executant& record)
     : PagedDialog(IDD_APPLICATION, IDC_APP_TABS),
       kind_(kind),
       record_(record),
-      fields_(kind == AppDialogKind::kMenu ? LoadAppDialog(static_cast<MenuExecutant&>(record))
-                                           : LoadAppDialog(record)),
-      geometryPage_(fields_, *this),
-      priorityPage_(fields_, *this) {}
+      draft_(kind == AppDialogKind::kMenu ? OpenAppDialog(static_cast<MenuExecutant&>(record))
+                                          : OpenAppDialog(record)),
+      geometryPage_(draft_, *this),
+      priorityPage_(draft_, *this) {}
 
 ApplicationDialog::~ApplicationDialog() {
   ReleaseIcons();
@@ -210,8 +178,6 @@ bool ApplicationDialog::OnInit() {
   SetWindowTextA(Handle(), menu ? "ﾒﾆｭｰ起動情報" : "ｱﾌﾟﾘｹｰｼｮﾝ起動情報");
   ShowWindow(Item(IDC_APP_MENU_LABEL), menu ? SW_SHOW : SW_HIDE);
   ShowWindow(Item(IDC_APP_MENU_NAME), menu ? SW_SHOW : SW_HIDE);
-  SendMessageA(Item(IDC_APP_ARGUMENTS), EM_LIMITTEXT, kArgumentsMaxLength, 0);
-  if (menu) SetItemText(IDC_APP_MENU_NAME, fields_.menuName);
   ShowMainFields();
 
   SetUpPages({"表示属性", "ｱﾄﾞﾊﾞﾝｽﾄ"}, {&geometryPage_, &priorityPage_});
@@ -223,24 +189,16 @@ bool ApplicationDialog::OnInit() {
 
 void ApplicationDialog::ShowMainFields() {
   quiet_ = true;
-  SetItemText(IDC_APP_FILE, fields_.fileName);
-  SetItemText(IDC_APP_FOLDER, fields_.workingFolder);
-  SetItemText(IDC_APP_ARGUMENTS, fields_.arguments);
+  FillBound(Rows(), kNoPage, draft_);
   quiet_ = false;
 }
 
-void ApplicationDialog::ReadControls() {
-  if (kind_ == AppDialogKind::kMenu) fields_.menuName = ItemText(IDC_APP_MENU_NAME);
-  fields_.fileName = ItemText(IDC_APP_FILE);
-  fields_.workingFolder = ItemText(IDC_APP_FOLDER);
-  fields_.arguments = ItemText(IDC_APP_ARGUMENTS);
-  if (Page(0)) geometryPage_.Read();
-  if (Page(1)) priorityPage_.Read();
-}
+void ApplicationDialog::ReadMainFields() { ReadBoundRows(Rows(), kNoPage, draft_); }
 
 void ApplicationDialog::Refresh() {
-  ReadControls();
-  const AppDialogEnabling enabling = AppDialogEnablingFor(fields_);
+  ReadMainFields();
+  const bool priorityGiven = Page(1) ? priorityPage_.PriorityGiven() : AppPriorityGiven(draft_);
+  const AppDialogEnabling enabling = AppDialogEnablingFor(draft_, priorityGiven);
   EnableItem(IDC_APP_FILE, enabling.fileName);
   EnableItem(IDOK, enabling.ok);
   if (Page(0)) geometryPage_.ApplyEnabling(enabling);
@@ -254,14 +212,14 @@ void ApplicationDialog::ReleaseIcons() {
 }
 
 void ApplicationDialog::ShowProgram() {
-  ReadControls();
-  SetItemText(IDC_APP_BASE_NAME, AppDialogBaseName(fields_));
+  ReadMainFields();
+  SetItemText(IDC_APP_BASE_NAME, AppDialogBaseName(draft_));
   // The buttons drop the old icons before they are destroyed.
   SendMessageA(Item(IDC_APP_LARGE_ICON), BM_SETIMAGE, IMAGE_ICON, 0);
   SendMessageA(Item(IDC_APP_SMALL_ICON), BM_SETIMAGE, IMAGE_ICON, 0);
   ReleaseIcons();
-  if (!fields_.fileName.empty() &&
-      ExtractIconExA(fields_.fileName.c_str(), 0, &largeIcon_, &smallIcon_, 1) == 0) {
+  const std::string& program = draft_.Text(kExecutionFileName);
+  if (!program.empty() && ExtractIconExA(program.c_str(), 0, &largeIcon_, &smallIcon_, 1) == 0) {
     largeIcon_ = smallIcon_ = nullptr;
   }
   SendMessageA(Item(IDC_APP_LARGE_ICON), BM_SETIMAGE, IMAGE_ICON,
@@ -292,20 +250,21 @@ bool ApplicationDialog::OnCommand(int id, int code) {
 }
 
 void ApplicationDialog::BrowseProgram() {
-  ReadControls();
-  fields_.shellExec = false;
+  ReadMainFields();
+  ClearShellFlag(draft_);
   std::string chosen;
   if (AskOpenFile(Handle(), "実行ファイル(*.exe;*.cmd)|*.exe;*.cmd|すべて(*.*)|*.*||",
-                  fields_.fileName, OFN_HIDEREADONLY | OFN_NOCHANGEDIR, nullptr, &chosen)) {
-    ApplyBrowsedProgram(fields_, chosen);
+                  draft_.Text(kExecutionFileName), OFN_HIDEREADONLY | OFN_NOCHANGEDIR, nullptr,
+                  &chosen)) {
+    ApplyBrowsedProgram(draft_, chosen);
     ShowMainFields();
   }
   ShowProgram();
 }
 
 void ApplicationDialog::BrowseQuickLaunch() {
-  ReadControls();
-  fields_.shellExec = false;
+  ReadMainFields();
+  ClearShellFlag(draft_);
   const std::string appData = UserRegistryText(
       "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "AppData");
   const std::string mapGroups = UserRegistryText(
@@ -318,24 +277,24 @@ void ApplicationDialog::BrowseQuickLaunch() {
         QuickLaunchStartFolder(appData, mapGroups, keeper.Saved(), IsUsableFolder);
     if (!SetCurrentDirectoryA(start.c_str())) ShowSystemError(true);
     ok = AskOpenFile(Handle(), "実行ファイル(*.exe;*.cmd;*.bat)|*.exe;*.cmd;*.bat|すべて(*.*)|*.*||",
-                     FileNamePart(fields_.fileName), 0, start.c_str(), &chosen);
+                     FileNamePart(draft_.Text(kExecutionFileName)), 0, start.c_str(), &chosen);
   }
   if (ok) {
-    ApplyBrowsedProgram(fields_, chosen);
+    ApplyBrowsedProgram(draft_, chosen);
     ShowMainFields();
   }
   ShowProgram();
 }
 
 void ApplicationDialog::ChooseShellDocument() {
-  ReadControls();
+  ReadMainFields();
   std::string chosen;
-  if (AskOpenFile(Handle(), "すべて(*.*)|*.*||", fields_.arguments, OFN_NOCHANGEDIR, nullptr,
-                  &chosen)) {
+  if (AskOpenFile(Handle(), "すべて(*.*)|*.*||", draft_.Text(kExecutionArguments), OFN_NOCHANGEDIR,
+                  nullptr, &chosen)) {
     ShellQueries queries;
     queries.findExecutable = AssociatedProgram;
     queries.isFile = IsFile;
-    ApplyShellDocument(fields_, chosen, Extensions(), queries);
+    ApplyShellDocument(draft_, chosen, Extensions(), queries);
     ShowMainFields();
   }
   ShowProgram();
@@ -353,38 +312,28 @@ void ApplicationDialog::BrowseFolder() {
 bool ApplicationDialog::OnOK() {
   // Enter reaches here too; a disabled OK refuses it like a click.
   if (!IsWindowEnabled(Item(IDOK))) return false;
-  ReadControls();
-  const AppDialogCheck check =
-      kind_ == AppDialogKind::kMenu
-          ? StoreAppDialog(fields_, static_cast<MenuExecutant&>(record_))
-          : StoreAppDialog(fields_, record_);
-  if (check.ok) return true;
+  // The dialog's own fields and their rules, then each page in turn.
+  BoundRefusal refusal = ReadBoundRows(Rows(), kNoPage, draft_);
+  if (refusal.row) return Refuse(kNoPage, refusal.control, refusal.message);
+  const AppDialogCheck check = CheckAppProgram(draft_, kind_);
+  if (!check.ok) return Refuse(check.page, check.control, check.message);
+  AppPage* pages[] = {&geometryPage_, &priorityPage_};
+  for (int page = kAppGeometryPage; page <= kAppPriorityPage; ++page) {
+    refusal = pages[page]->Read();
+    if (refusal.row) return Refuse(page, refusal.control, refusal.message);
+  }
+  return StoreAppDialog(draft_, priorityPage_.PriorityGiven(), kind_, record_);
+}
+
+bool ApplicationDialog::Refuse(int page, int control, const std::string& message) {
   Dialog* holder = this;
-  if (check.page == AppDialogPage::kGeometry) {
-    ShowPage(0);
-    holder = &geometryPage_;
-  } else if (check.page == AppDialogPage::kPriority) {
-    ShowPage(1);
-    holder = &priorityPage_;
+  if (page != kNoPage) {
+    ShowPage(page);
+    holder = page == kAppGeometryPage ? static_cast<Dialog*>(&geometryPage_) : &priorityPage_;
   }
-  if (!check.message.empty()) KnobsetBox(Handle(), check.message, MB_OK | MB_ICONEXCLAMATION);
-  int id = 0;
-  switch (check.field) {
-    case AppDialogField::kMenuName: id = IDC_APP_MENU_NAME; break;
-    case AppDialogField::kFileName: id = IDC_APP_FILE; break;
-    case AppDialogField::kWorkingFolder: id = IDC_APP_FOLDER; break;
-    case AppDialogField::kArguments: id = IDC_APP_ARGUMENTS; break;
-    case AppDialogField::kX: id = IDC_POS_X; break;
-    case AppDialogField::kY: id = IDC_POS_Y; break;
-    case AppDialogField::kWidth: id = IDC_SIZE_WIDTH; break;
-    case AppDialogField::kHeight: id = IDC_SIZE_HEIGHT; break;
-    case AppDialogField::kClass: id = IDC_PRIORITY_CLASS; break;
-    case AppDialogField::kThread: id = IDC_PRIORITY_THREAD; break;
-    case AppDialogField::kInputTimeout: id = IDC_INPUT_TIMEOUT; break;
-    case AppDialogField::kNone: break;
-  }
-  if (id) {
-    HWND field = holder->Item(id);
+  if (!message.empty()) KnobsetBox(Handle(), message, MB_OK | MB_ICONEXCLAMATION);
+  if (control) {
+    HWND field = holder->Item(control);
     SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
     SendMessageA(field, EM_SETSEL, 0, -1);
   }

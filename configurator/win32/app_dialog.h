@@ -1,8 +1,8 @@
 // The application dialogs ("ｱﾌﾟﾘｹｰｼｮﾝ起動情報" for an auto-exec record,
 // "ﾒﾆｭｰ起動情報" for a menu record): the program with its four choosers, the
 // working folder and arguments, and two embedded pages (geometry, priority)
-// behind a tab control. The controls only carry AppDialogFields; the model
-// decides what is shown, enabled and stored.
+// behind a tab control. The controls are bound to a draft of the record by
+// the model's rows; the model decides what is enabled and stored.
 #pragma once
 #include <windows.h>
 
@@ -15,34 +15,36 @@ namespace bw {
 
 class ApplicationDialog;
 
-// One page of the application dialog: it edits part of the dialog's fields
-// and asks the dialog to refresh its enabling when one of its boxes changes.
+// One page of the application dialog: it fills and reads the dialog's rows
+// standing on it, and asks the dialog to refresh its enabling when one of
+// its boxes changes.
 class AppPage : public Dialog {
  public:
-  AppPage(int templateId, AppDialogFields& fields, ApplicationDialog& owner)
-      : Dialog(GetModuleHandleA(nullptr), templateId), fields_(fields), owner_(owner) {}
-  virtual void Read() = 0;
+  AppPage(int templateId, int page, RecordDraft& draft, ApplicationDialog& owner)
+      : Dialog(GetModuleHandleA(nullptr), templateId), page_(page), draft_(draft), owner_(owner) {}
+  BoundRefusal Read();
   virtual void ApplyEnabling(const AppDialogEnabling& enabling) = 0;
 
  protected:
+  bool OnInit() override;
   bool OnCommand(int id, int code) override;
   // The check boxes whose state changes what else is enabled.
   virtual bool ChangesEnabling(int id) const = 0;
+  const BindingTable& Rows() const;
 
-  AppDialogFields& fields_;
+  int page_;
+  RecordDraft& draft_;
   ApplicationDialog& owner_;
 };
 
 // "表示属性": the show mode, position and size.
 class GeometryPage : public AppPage {
  public:
-  GeometryPage(AppDialogFields& fields, ApplicationDialog& owner)
-      : AppPage(IDD_GEOMETRY_PAGE, fields, owner) {}
-  void Read() override;
+  GeometryPage(RecordDraft& draft, ApplicationDialog& owner)
+      : AppPage(IDD_GEOMETRY_PAGE, kAppGeometryPage, draft, owner) {}
   void ApplyEnabling(const AppDialogEnabling& enabling) override;
 
  protected:
-  bool OnInit() override;
   bool ChangesEnabling(int id) const override {
     return id == IDC_POSITION_GIVEN || id == IDC_SIZE_GIVEN;
   }
@@ -51,10 +53,10 @@ class GeometryPage : public AppPage {
 // "ｱﾄﾞﾊﾞﾝｽﾄ": priority, double start, IME and the start-up time-out.
 class PriorityPage : public AppPage {
  public:
-  PriorityPage(AppDialogFields& fields, ApplicationDialog& owner)
-      : AppPage(IDD_PRIORITY_PAGE, fields, owner) {}
-  void Read() override;
+  PriorityPage(RecordDraft& draft, ApplicationDialog& owner)
+      : AppPage(IDD_PRIORITY_PAGE, kAppPriorityPage, draft, owner) {}
   void ApplyEnabling(const AppDialogEnabling& enabling) override;
+  bool PriorityGiven() const { return IsChecked(IDC_PRIORITY_GIVEN); }
 
  protected:
   bool OnInit() override;
@@ -66,9 +68,10 @@ class ApplicationDialog : public PagedDialog {
   // Edits `record` (a MenuExecutant for kMenu) only when the user confirms.
   ApplicationDialog(AppDialogKind kind, Executant& record);
   ~ApplicationDialog() override;
-  // Reads every control and applies the enabling rules (the pages call it
-  // when one of their boxes changes).
+  // Reads the dialog's own fields and applies the enabling rules (the pages
+  // call it when one of their boxes changes).
   void Refresh();
+  const BindingTable& Rows() const { return AppDialogBindings(kind_); }
 
  protected:
   bool OnInit() override;
@@ -77,8 +80,10 @@ class ApplicationDialog : public PagedDialog {
   std::vector<HWND> TabRing() const override;
 
  private:
-  void ReadControls();
-  // Writes the program, folder and arguments into their edits.
+  // Reads the dialog's own fields into the draft (a refused one keeps its
+  // draft text until OK says so).
+  void ReadMainFields();
+  // Writes the dialog's own fields from the draft.
   void ShowMainFields();
   // Base name, icons and enabling after the program changed.
   void ShowProgram();
@@ -87,10 +92,12 @@ class ApplicationDialog : public PagedDialog {
   void BrowseQuickLaunch();
   void ChooseShellDocument();
   void BrowseFolder();
+  // Shows OK's refusal on the page holding the control, and focuses it.
+  bool Refuse(int page, int control, const std::string& message);
 
   AppDialogKind kind_;
   Executant& record_;
-  AppDialogFields fields_;
+  RecordDraft draft_;
   GeometryPage geometryPage_;
   PriorityPage priorityPage_;
   HICON largeIcon_ = nullptr, smallIcon_ = nullptr;

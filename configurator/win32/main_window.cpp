@@ -106,7 +106,11 @@ void MainWindow::TakeConfiguration() {
   saveFileName_ = FullPath(saveFileName_);
   logFileName_ = FullPath(logFileName_);
   SetTextQuietly(IDC_SAVE_FILE, saveFileName_);
-  SetTextQuietly(IDC_LOG_LIMIT, std::to_string(logFileLimit_));
+  RecordDraft limit;
+  limit.Set(kLogFileLimitKey, std::to_string(logFileLimit_));
+  quiet_ = true;
+  FillBound(kMainWindowBindings, kNoPage, limit);
+  quiet_ = false;
   SetTextQuietly(IDC_LOG_FILE, logFileName_);
   Rebuild();
   UpdateEnabling();
@@ -119,15 +123,15 @@ void MainWindow::SetTextQuietly(int id, const std::string& text) {
 }
 
 bool MainWindow::ReadControls() {
-  int limit = 0;
-  const NumberCheck check = ReadNumberField(ItemText(IDC_LOG_LIMIT), 0, 9999, &limit);
-  if (check != NumberCheck::kOk) {
-    KnobsetBox(Handle(), NumberMessage(check, 0, 9999), MB_OK | MB_ICONEXCLAMATION);
-    SetFocus(Item(IDC_LOG_LIMIT));
-    SendMessageA(Item(IDC_LOG_LIMIT), EM_SETSEL, 0, -1);
+  RecordDraft limit;
+  const BoundRefusal refusal = ReadBoundRows(kMainWindowBindings, kNoPage, limit);
+  if (refusal.row) {
+    KnobsetBox(Handle(), refusal.message, MB_OK | MB_ICONEXCLAMATION);
+    SetFocus(Item(refusal.control));
+    SendMessageA(Item(refusal.control), EM_SETSEL, 0, -1);
     return false;
   }
-  logFileLimit_ = limit;
+  logFileLimit_ = AtoiValue(limit.Text(kLogFileLimitKey));
   saveFileName_ = ItemText(IDC_SAVE_FILE);
   logFileName_ = ItemText(IDC_LOG_FILE);
   return true;

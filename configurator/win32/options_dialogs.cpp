@@ -1,6 +1,6 @@
 // The options and auto-exec control dialogs (see options_dialogs.h). The
-// models hold the rules; these classes move values between controls and
-// fields.
+// models hold the rows and rules; these classes move the rows' values
+// between the controls and a draft.
 #include "configurator/win32/options_dialogs.h"
 
 #include "configurator/core/options_model.h"
@@ -47,7 +47,8 @@ class AutoExecControlDialog : public Dialog {
  public:
   explicit AutoExecControlDialog(AncestryPop3Controller& controller)
       : Dialog(GetModuleHandleA(nullptr), IDD_AUTO_EXEC_CONTROL),
-      controller_(controller), fields_(LoadAutoExecControl(controller)) {}
+        controller_(controller),
+        draft_(OpenAutoExecControl(controller)) {}
 
  protected:
   bool OnInit() override {
@@ -61,12 +62,12 @@ class AutoExecControlDialog : public Dialog {
       case IDC_CTL_KILL_NO_MAIL:
       case IDC_CTL_KILL_MENU:
         if (code == BN_CLICKED) {
-          Read();
+          ReadBoundRows(kAutoExecControlBindings, kNoPage, draft_);
           ApplyEnabling();
         }
         return true;
       case IDC_CTL_DEFAULT:
-        fields_ = DefaultAutoExecControl();
+        draft_ = DefaultAutoExecControl();
         Show();
         return true;
       default:
@@ -75,46 +76,33 @@ class AutoExecControlDialog : public Dialog {
   }
 
   bool OnOK() override {
-    Read();
-    const AutoExecControlCheck check = StoreAutoExecControl(fields_, controller_);
-    if (check.ok) return true;
-    Refuse(*this, check.message, check.field == AutoExecControlField::kDelay ? IDC_CTL_DELAY : 0);
-    return false;
+    const BoundRefusal refusal = ReadBoundRows(kAutoExecControlBindings, kNoPage, draft_);
+    if (refusal.row) {
+      Refuse(*this, refusal.message, refusal.control);
+      return false;
+    }
+    const std::string message = CheckKillMethod(draft_);
+    if (!message.empty()) {
+      Refuse(*this, message, 0);
+      return false;
+    }
+    return StoreAutoExecControl(draft_, controller_) == kSetOk;
   }
 
  private:
   void Show() {
-    CheckRadioButton(Handle(), IDC_CTL_SEQUENCE_DELAY, IDC_CTL_SEQUENCE_TIMEOUT,
-                     fields_.sequenceRadio == 1 ? IDC_CTL_SEQUENCE_TIMEOUT : IDC_CTL_SEQUENCE_DELAY);
-    SetItemText(IDC_CTL_DELAY, fields_.delay);
-    SetChecked(IDC_CTL_KILL_BEFORE, fields_.killBeforeRestart);
-    SetChecked(IDC_CTL_KILL_NO_MAIL, fields_.killWhenNoMail);
-    SetChecked(IDC_CTL_KILL_MENU, fields_.killOnMenuExec);
-    SetChecked(IDC_CTL_POST_CLOSE, fields_.postClose);
-    SetChecked(IDC_CTL_POST_QUIT, fields_.postQuit);
-    SetChecked(IDC_CTL_TERMINATE, fields_.terminate);
+    FillBound(kAutoExecControlBindings, kNoPage, draft_);
     ApplyEnabling();
-  }
-
-  void Read() {
-    fields_.sequenceRadio = IsChecked(IDC_CTL_SEQUENCE_TIMEOUT) ? 1 : 0;
-    fields_.delay = ItemText(IDC_CTL_DELAY);
-    fields_.killBeforeRestart = IsChecked(IDC_CTL_KILL_BEFORE);
-    fields_.killWhenNoMail = IsChecked(IDC_CTL_KILL_NO_MAIL);
-    fields_.killOnMenuExec = IsChecked(IDC_CTL_KILL_MENU);
-    fields_.postClose = IsChecked(IDC_CTL_POST_CLOSE);
-    fields_.postQuit = IsChecked(IDC_CTL_POST_QUIT);
-    fields_.terminate = IsChecked(IDC_CTL_TERMINATE);
   }
 
   // Disabled method boxes keep their check state.
   void ApplyEnabling() {
-    const bool enabled = KillMethodsEnabled(fields_);
+    const bool enabled = KillMethodsEnabled(draft_);
     for (int id : {IDC_CTL_POST_CLOSE, IDC_CTL_POST_QUIT, IDC_CTL_TERMINATE}) EnableItem(id, enabled);
   }
 
   AncestryPop3Controller& controller_;
-  AutoExecControlFields fields_;
+  RecordDraft draft_;
 };
 
 }  // namespace

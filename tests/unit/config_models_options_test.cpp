@@ -64,43 +64,63 @@ TEST(OptionsDialog, DraftStoresOnlyTheBoundKeysAndAPositionPartKeepsItsPartner) 
   EXPECT_EQ(c.AutoKillMethod, -142);
 }
 
+// The control dialog's row of `control`.
+const bw::FieldBinding& ControlRow(int key, unsigned mask = 0) {
+  for (const bw::FieldBinding& row : bw::kAutoExecControlBindings)
+    if (row.key == key && row.mask == mask) return row;
+  throw std::out_of_range("no row");
+}
+
+// The draft with one AutoKillMethod box set as the dialog reads it.
+void Tick(bw::RecordDraft& d, unsigned bit, bool checked) {
+  d.Set(bw::kAutoKillMethod,
+        bw::WithBit(ControlRow(bw::kAutoKillMethod, bit), d.Text(bw::kAutoKillMethod), checked));
+}
+bool Ticked(const bw::RecordDraft& d, unsigned bit) {
+  return bw::BitChecked(ControlRow(bw::kAutoKillMethod, bit), d.Text(bw::kAutoKillMethod));
+}
+
 TEST(AutoExecControl, MethodsWithoutAnyEventOpenUncheckedAndDisabled) {
   bw::AncestryPop3Controller c;
   c.AutoKillMethod = 0x0003;
-  bw::AutoExecControlFields f = bw::LoadAutoExecControl(c);
-  EXPECT_FALSE(f.postClose || f.postQuit || f.terminate);
-  EXPECT_FALSE(f.killBeforeRestart || f.killWhenNoMail || f.killOnMenuExec);
-  EXPECT_FALSE(bw::KillMethodsEnabled(f));
+  bw::RecordDraft d = bw::OpenAutoExecControl(c);
+  for (unsigned bit : {0x01u, 0x02u, 0x04u, 0x10u, 0x20u, 0x40u}) EXPECT_FALSE(Ticked(d, bit)) << bit;
+  EXPECT_FALSE(bw::KillMethodsEnabled(d));
 
   c.AutoKillMethod = 0x0025;
-  f = bw::LoadAutoExecControl(c);
-  EXPECT_TRUE(f.killWhenNoMail && f.postClose && f.terminate);
-  EXPECT_FALSE(f.killBeforeRestart || f.killOnMenuExec || f.postQuit);
-  EXPECT_TRUE(bw::KillMethodsEnabled(f));
-  EXPECT_EQ(bw::BuildAutoKillMethod(f), 0x0025);
+  d = bw::OpenAutoExecControl(c);
+  EXPECT_TRUE(Ticked(d, bw::kKillWhenNoMail) && Ticked(d, bw::kKillPostClose) &&
+              Ticked(d, bw::kKillTerminate));
+  EXPECT_FALSE(Ticked(d, bw::kKillBeforeRestart) || Ticked(d, bw::kKillOnMenuExec) ||
+               Ticked(d, bw::kKillPostQuit));
+  EXPECT_TRUE(bw::KillMethodsEnabled(d));
 }
 
 TEST(AutoExecControl, EventsNeedAMethodAndAMethodNeedsAnEvent) {
   bw::AncestryPop3Controller c;
   c.AutoKillMethod = 0x0044;
-  bw::AutoExecControlFields f = bw::LoadAutoExecControl(c);
-  f.terminate = false;
-  bw::AutoExecControlCheck check = bw::StoreAutoExecControl(f, c);
-  EXPECT_EQ(check.message, "終了させる方法を選んで下さい.");
-  EXPECT_EQ(c.AutoKillMethod, 0x0044);
+  bw::RecordDraft d = bw::OpenAutoExecControl(c);
+  Tick(d, bw::kKillTerminate, false);
+  EXPECT_EQ(bw::CheckKillMethod(d), "終了させる方法を選んで下さい.");
 
   // Unchecking the last event disables "TERMINATE..." but keeps its check.
-  f.terminate = true;
-  f.killOnMenuExec = false;
-  EXPECT_FALSE(bw::KillMethodsEnabled(f));
-  EXPECT_TRUE(f.terminate);
-  EXPECT_EQ(bw::StoreAutoExecControl(f, c).message, "終了させるイベントを選んで下さい.");
-  EXPECT_EQ(c.AutoKillMethod, 0x0044);
-  EXPECT_EQ(bw::BuildAutoKillMethod(f), 0);  // methods are never stored without an event
+  Tick(d, bw::kKillTerminate, true);
+  Tick(d, bw::kKillOnMenuExec, false);
+  EXPECT_FALSE(bw::KillMethodsEnabled(d));
+  EXPECT_TRUE(Ticked(d, bw::kKillTerminate));
+  EXPECT_EQ(bw::CheckKillMethod(d), "終了させるイベントを選んで下さい.");
 
-  f.terminate = false;
-  ASSERT_TRUE(bw::StoreAutoExecControl(f, c).ok);
+  Tick(d, bw::kKillTerminate, false);
+  EXPECT_EQ(bw::CheckKillMethod(d), "");
+  ASSERT_EQ(bw::StoreAutoExecControl(d, c), bw::kSetOk);
   EXPECT_EQ(c.AutoKillMethod, 0);
+  // Only the event and method bits are stored, methods never without an event.
+  d.Set(bw::kAutoKillMethod, "0x0104");
+  ASSERT_EQ(bw::StoreAutoExecControl(d, c), bw::kSetOk);
+  EXPECT_EQ(c.AutoKillMethod, 0);
+  d.Set(bw::kAutoKillMethod, "0x0124");
+  ASSERT_EQ(bw::StoreAutoExecControl(d, c), bw::kSetOk);
+  EXPECT_EQ(c.AutoKillMethod, 0x24);
 }
 
 TEST(AutoExecControl, DefaultThenOkStores0x72DelayZeroAndSequenceZero) {
@@ -108,11 +128,12 @@ TEST(AutoExecControl, DefaultThenOkStores0x72DelayZeroAndSequenceZero) {
   c.ExecuteSequence = 1;
   c.ExecutionDelay = 700;
   c.AutoKillMethod = 0x0015;
-  bw::AutoExecControlFields f = bw::DefaultAutoExecControl();
-  EXPECT_TRUE(f.killBeforeRestart && f.killWhenNoMail && f.killOnMenuExec && f.postQuit);
-  EXPECT_FALSE(f.postClose || f.terminate);
-  EXPECT_EQ(f.sequenceRadio, 0);
-  ASSERT_TRUE(bw::StoreAutoExecControl(f, c).ok);
+  bw::RecordDraft d = bw::DefaultAutoExecControl();
+  EXPECT_TRUE(Ticked(d, bw::kKillBeforeRestart) && Ticked(d, bw::kKillWhenNoMail) &&
+              Ticked(d, bw::kKillOnMenuExec) && Ticked(d, bw::kKillPostQuit));
+  EXPECT_FALSE(Ticked(d, bw::kKillPostClose) || Ticked(d, bw::kKillTerminate));
+  EXPECT_EQ(bw::RadioIndex(ControlRow(bw::kExecuteSequence), d.Text(bw::kExecuteSequence)), 0u);
+  ASSERT_EQ(bw::StoreAutoExecControl(d, c), bw::kSetOk);
   EXPECT_EQ(c.AutoKillMethod, 0x72);
   EXPECT_EQ(c.ExecutionDelay, 0);
   EXPECT_EQ(c.ExecuteSequence, 0);
@@ -120,17 +141,14 @@ TEST(AutoExecControl, DefaultThenOkStores0x72DelayZeroAndSequenceZero) {
 
 TEST(AutoExecControl, DelayMustBeANonNegativeIntAndSequenceFollowsTheRadio) {
   bw::AncestryPop3Controller c;
-  bw::AutoExecControlFields f = bw::LoadAutoExecControl(c);
-  EXPECT_EQ(f.delay, "500");
-  for (const char* bad : {"-1", "3000000000", "1s"}) {
-    f.delay = bad;
-    bw::AutoExecControlCheck check = bw::StoreAutoExecControl(f, c);
-    EXPECT_EQ(check.field, bw::AutoExecControlField::kDelay) << bad;
-    EXPECT_EQ(c.ExecutionDelay, 500);
-  }
-  f.delay = "2147483647";
-  f.sequenceRadio = 1;
-  ASSERT_TRUE(bw::StoreAutoExecControl(f, c).ok);
+  bw::RecordDraft d = bw::OpenAutoExecControl(c);
+  EXPECT_EQ(d.Text(bw::kExecutionDelay), "500");
+  for (const char* bad : {"-1", "3000000000", "1s"})
+    EXPECT_NE(Refusal(ControlRow(bw::kExecutionDelay), bad), "") << bad;
+  EXPECT_EQ(Refusal(ControlRow(bw::kExecutionDelay), "2147483647"), "");
+  d.Set(bw::kExecutionDelay, "2147483647");
+  d.Set(bw::kExecuteSequence, "1");
+  ASSERT_EQ(bw::StoreAutoExecControl(d, c), bw::kSetOk);
   EXPECT_EQ(c.ExecutionDelay, 2147483647);
   EXPECT_EQ(c.ExecuteSequence, 1);
 }

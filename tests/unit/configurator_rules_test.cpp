@@ -69,11 +69,11 @@ TEST(MainRowsTest, EachTabsRowHasItsCellsInColumnOrder) {
 }
 
 TEST(MainRowsTest, PriorityTextCoversClassAndThreadBitsAndUnknownValues) {
-  EXPECT_EQ(PriorityText(0x00), "継承  ");
-  EXPECT_EQ(PriorityText(0x23), "普通+0");
-  EXPECT_EQ(PriorityText(0x31), " 高 -2");
-  EXPECT_EQ(PriorityText(0x15), " 低 +2");
-  EXPECT_EQ(PriorityText(0x46), "??????");
+  EXPECT_EQ(PriorityText(""), "継承  ");
+  EXPECT_EQ(PriorityText("0x0023"), "普通+0");
+  EXPECT_EQ(PriorityText("0x0031"), " 高 -2");
+  EXPECT_EQ(PriorityText("0x0015"), " 低 +2");
+  EXPECT_EQ(PriorityText("0x0046"), "??????");
 }
 
 TEST(MainRowsTest, DirectoryMarkerComparesFolderIgnoringCaseAndOneBackslash) {
@@ -92,13 +92,22 @@ TEST(MainRowsTest, ModuleNameNeverSplitsAtTheTrailByteOfADoubleByteCharacter) {
 }
 
 TEST(MainRowsTest, PositionSizeArgumentsAndOnceCells) {
-  EXPECT_EQ(PositionText(false, 1, 2), "---");
-  EXPECT_EQ(PositionText(true, -5, 20), "-5,20");
-  EXPECT_EQ(SizeText(true, 640, 480), "640X480");
+  EXPECT_EQ(PositionText(""), "---");
+  EXPECT_EQ(PositionText("-5,20"), "-5,20");
+  EXPECT_EQ(SizeText("640,480"), "640X480");
   EXPECT_EQ(ArgumentsMarker(""), "－");
   EXPECT_EQ(ArgumentsMarker("-x"), "■");
-  EXPECT_EQ(InitialOnceMarker(1), "×");
-  EXPECT_EQ(InitialOnceMarker(0), "○");
+  EXPECT_EQ(InitialOnceMarker("1"), "×");
+  EXPECT_EQ(InitialOnceMarker(""), "○");
+}
+
+TEST(MainWindowBindingTest, LogLimitRowTakes0To9999) {
+  const FieldBinding& row = *kMainWindowBindings.begin();
+  std::string value;
+  EXPECT_EQ(CheckBoundText(row, "9999", &value), "");
+  EXPECT_EQ(value, "9999");
+  EXPECT_EQ(CheckBoundText(row, "10000", &value), "0 から 9999 までの整数を入力してください.");
+  EXPECT_EQ(CheckBoundText(row, "-1", &value), "0 から 9999 までの整数を入力してください.");
 }
 
 TEST(ProgramPathsTest, CheckerHelpAndRestartArguments) {
@@ -289,11 +298,13 @@ TEST(RecordDraftTest, TextNoFileLineCanHoldIsRefusedAndNothingIsStored) {
 
 TEST(RecordFieldsTest, NewApplicationRecordsHaveNoPositionSizeOrPriority) {
   std::unique_ptr<MenuExecutant> m(NewMenuRecord());
-  ExecutantRow r = ReadMenuRow(*m);
-  EXPECT_FALSE(r.positionGiven);
-  EXPECT_FALSE(r.sizeGiven);
-  EXPECT_EQ(r.priority, 0);
-  EXPECT_EQ(r.menuName, "");
+  const RecordDraft d = DraftOf(kExecutantKeyTable, static_cast<const Executant&>(*m));
+  EXPECT_EQ(d.Text(kExecutionPosition), "");
+  EXPECT_EQ(d.Text(kExecutionSize), "");
+  EXPECT_EQ(d.Text(kExecutionPriority), "0x0000");
+  std::string name = "x";
+  m->MenuKeyText(kMenuExecutionName, &name);
+  EXPECT_EQ(name, "");
 }
 
 }  // namespace
