@@ -29,7 +29,8 @@ bool ProviderEndpoints(const AncestryPop3Checker& account, Endpoints* endpoints,
 std::string FormEncode(const std::string& text);
 
 // PKCE: a verifier of 43 URL-safe characters from 32 random bytes, and its
-// S256 challenge. False when the system gave no random bytes.
+// S256 challenge (empty when the system has no SHA-256). False when the
+// system gave no random bytes.
 bool MakeVerifier(std::string* verifier);
 std::string S256Challenge(const std::string& verifier);
 // A state value of 32 random bytes, URL-safe; false without random bytes.

@@ -49,7 +49,12 @@ SignInResult SignIn(const AncestryPop3Checker& account, net::HttpsClient& https,
   LoopbackRedirect listener;
   if (!listener.Open()) return Failure(kSignInNoListener, 0, "ブラウザからの応答を待つソケットを開けません.");
   const std::string redirectUri = listener.RedirectUri();
-  const std::string url = AuthorizeUrl(endpoints, account.OAuthClientID, redirectUri, state, S256Challenge(verifier));
+  // Without SHA-256 (CryptoAPI before Windows XP SP3) the challenge would go
+  // out empty, which a provider refuses with a page the user cannot act on.
+  const std::string challenge = S256Challenge(verifier);
+  if (challenge.empty())
+    return Failure(kSignInNoRandom, 0, "このｼｽﾃﾑではSHA-256を計算できないためサインインできません.");
+  const std::string url = AuthorizeUrl(endpoints, account.OAuthClientID, redirectUri, state, challenge);
   if (options.showUrl) options.showUrl(url);
   if (!net::OpenBrowser(url, options.browserCommand))
     return Failure(kSignInNoBrowser, 0, "ブラウザを起動できません.");

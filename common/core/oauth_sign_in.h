@@ -14,7 +14,7 @@ namespace bw::oauth {
 enum SignInStatus : int {
   kSignInOk = 0,
   kSignInSettings = 1,      // provider, client ID or URLs missing or wrong
-  kSignInNoRandom = 2,      // the system gave no random bytes
+  kSignInNoRandom = 2,      // the system gave no random bytes or no SHA-256
   kSignInNoListener = 3,    // no loopback socket could be opened
   kSignInNoBrowser = 4,     // the browser could not be started
   kSignInRedirect = 5,      // the redirect was refused, wrong, late or cancelled
