@@ -3,6 +3,8 @@
 
 #include <vector>
 
+#include "common/win32/wide_text.h"
+
 namespace bw {
 
 Dialog::Dialog(HINSTANCE instance, int templateId)
@@ -14,7 +16,7 @@ Dialog::~Dialog() {
 
 INT_PTR Dialog::DoModal(HWND owner) {
   modeless_ = false;
-  INT_PTR result = DialogBoxParamA(instance_, MAKEINTRESOURCEA(templateId_), owner, Procedure,
+  INT_PTR result = DialogBoxParamW(instance_, MAKEINTRESOURCEW(templateId_), owner, Procedure,
                                    reinterpret_cast<LPARAM>(this));
   dialog_ = nullptr;
   return result;
@@ -22,18 +24,52 @@ INT_PTR Dialog::DoModal(HWND owner) {
 
 HWND Dialog::Create(HWND parent) {
   modeless_ = true;
-  return CreateDialogParamA(instance_, MAKEINTRESOURCEA(templateId_), parent, Procedure,
+  return CreateDialogParamW(instance_, MAKEINTRESOURCEW(templateId_), parent, Procedure,
                             reinterpret_cast<LPARAM>(this));
 }
+
+namespace {
+
+// The first edit field (of the dialog or of a page in it) whose text
+// Shift_JIS cannot hold, or none. Such text would be mangled on its way into
+// the program, so it is refused before OnOK reads it.
+BOOL CALLBACK FindUnholdableField(HWND window, LPARAM param) {
+  wchar_t className[16];
+  if (!GetClassNameW(window, className, 16) || lstrcmpiW(className, L"Edit") != 0) return TRUE;
+  std::vector<wchar_t> text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  int n = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+  bool lossless = true;
+  Narrow(text.data(), n > 0 ? static_cast<size_t>(n) : 0, &lossless);
+  if (lossless) return TRUE;
+  *reinterpret_cast<HWND*>(param) = window;
+  return FALSE;
+}
+
+// True when every field can be read; otherwise tells the user, points at
+// the field and keeps the dialog open.
+bool FieldsHoldShiftJis(HWND dialog) {
+  HWND field = nullptr;
+  EnumChildWindows(dialog, FindUnholdableField, reinterpret_cast<LPARAM>(&field));
+  if (!field) return true;
+  std::vector<wchar_t> caption(static_cast<size_t>(GetWindowTextLengthW(dialog)) + 1, L'\0');
+  GetWindowTextW(dialog, caption.data(), static_cast<int>(caption.size()));
+  const std::string message = std::string("この欄") + kNotShiftJisText;
+  MessageBoxW(dialog, Wide(message).c_str(), caption.data(), MB_OK | MB_ICONEXCLAMATION);
+  SetFocus(field);
+  SendMessageW(field, EM_SETSEL, 0, -1);
+  return false;
+}
+
+}  // namespace
 
 // The object rides in the dialog's user data from WM_INITDIALOG on; the
 // few messages before it (WM_SETFONT) go to the system's handling.
 INT_PTR CALLBACK Dialog::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     reinterpret_cast<Dialog*>(lParam)->dialog_ = dialog;
   }
-  auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
   return self ? self->Dispatch(message, wParam, lParam) : FALSE;
 }
 
@@ -42,7 +78,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COMMAND) {
     const int id = LOWORD(wParam);
     if (id == IDOK) {
-      if (OnOK()) End(IDOK);
+      if (FieldsHoldShiftJis(dialog_) && OnOK()) End(IDOK);
       return TRUE;
     }
     if (id == IDCANCEL) {
@@ -54,7 +90,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NOTIFY) {
     LRESULT result = 0;
     if (!OnNotify(reinterpret_cast<NMHDR*>(lParam), &result)) return FALSE;
-    SetWindowLongPtrA(dialog_, DWLP_MSGRESULT, result);
+    SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, result);
     return TRUE;
   }
   if (message == WM_NCDESTROY) {
@@ -78,19 +114,19 @@ void Dialog::End(INT_PTR result) {
 HWND Dialog::Item(int id) const { return GetDlgItem(dialog_, id); }
 
 LRESULT Dialog::SendItem(int id, UINT message, WPARAM wParam, LPARAM lParam) const {
-  return SendDlgItemMessageA(dialog_, id, message, wParam, lParam);
+  return SendDlgItemMessageW(dialog_, id, message, wParam, lParam);
 }
 
 std::string Dialog::ItemText(int id) const {
   HWND item = Item(id);
   if (!item) return std::string();
-  std::vector<char> text(static_cast<size_t>(GetWindowTextLengthA(item)) + 1, '\0');
-  int n = GetWindowTextA(item, text.data(), static_cast<int>(text.size()));
-  return std::string(text.data(), n > 0 ? static_cast<size_t>(n) : 0);
+  std::vector<wchar_t> text(static_cast<size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
+  int n = GetWindowTextW(item, text.data(), static_cast<int>(text.size()));
+  return Narrow(text.data(), n > 0 ? static_cast<size_t>(n) : 0);
 }
 
 void Dialog::SetItemText(int id, const std::string& text) {
-  SetDlgItemTextA(dialog_, id, text.c_str());
+  SetWindowTextW(Item(id), Wide(text).c_str());
 }
 
 int Dialog::ItemInt(int id, bool* ok) const {
