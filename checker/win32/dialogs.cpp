@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "checker/win32/resource.h"
+#include "common/win32/wide_text.h"
 
 namespace bw {
 
@@ -26,7 +27,7 @@ bool EmergencyDialog::OnInit() {
   for (const Account& account : accounts_) {
     char number[16];
     std::snprintf(number, sizeof number, "%2d", ++n);
-    std::string item = std::string(number) + " " + account.name;
+    std::wstring item = Wide(std::string(number) + " " + account.name);
     SendItem(IDC_EMERGENCY_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     if (account.inEmergency) SendItem(IDC_EMERGENCY_LIST, LB_SETSEL, TRUE, n - 1);
   }
