@@ -2,6 +2,9 @@
 #include "configurator/win32/priority_lists.h"
 
 #include <cstddef>
+#include <string>
+
+#include "common/win32/wide_text.h"
 
 namespace bw {
 namespace {
@@ -12,8 +15,8 @@ const char* const kThreadEntries[] = {"継承", "より低く", "少し低く", 
 template <std::size_t N>
 void FillList(HWND combo, const char* const (&entries)[N], int selected) {
   for (const char* entry : entries)
-    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
-  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(entry).c_str()));
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
 }
 
 }  // namespace
@@ -24,7 +27,7 @@ void FillPriorityLists(HWND classList, int classIndex, HWND threadList, int thre
 }
 
 int Selected(HWND combo) {
-  const LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+  const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
   return index == CB_ERR ? 0 : static_cast<int>(index);
 }
 
