@@ -12,6 +12,7 @@
 
 #include "common/win32/program_names.h"
 #include "configurator/win32/resource.h"
+#include "common/win32/wide_text.h"
 #include "tests/win32/driver.h"
 #include "tests/win32/knobset_driver.h"
 #include "tests/win32/knobset_fixture.h"
@@ -214,11 +215,12 @@ int TextWidth(std::string text) {
   const size_t amp = text.find('&');
   if (amp != std::string::npos) text.erase(amp, 1);
   HDC dc = GetDC(nullptr);
-  HFONT font = CreateFontA(-MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
-                           SHIFTJIS_CHARSET, 0, 0, 0, 0, "ＭＳ Ｐゴシック");
+  HFONT font = CreateFontW(-MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                           SHIFTJIS_CHARSET, 0, 0, 0, 0, bw::Wide("ＭＳ Ｐゴシック").c_str());
   HGDIOBJ old = SelectObject(dc, font);
   SIZE size{};
-  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+  const std::wstring wide = bw::Wide(text);
+  GetTextExtentPoint32W(dc, wide.data(), static_cast<int>(wide.size()), &size);
   SelectObject(dc, old);
   DeleteObject(font);
   ReleaseDC(nullptr, dc);
@@ -236,7 +238,7 @@ TEST_F(KnobsetE2eTest, MainWindowLabelAndButtonHaveRoomForTheirTexts) {
   Open("knobset-room", OneAccountFile(110));
   ASSERT_NE(main, nullptr);
   const char kLabel[] = "保存するﾌｧｲﾙ名:(&K):";
-  HWND label = FindWindowExA(main, nullptr, "Static", kLabel);
+  HWND label = FindWindowExW(main, nullptr, L"Static", bw::Wide(kLabel).c_str());
   ASSERT_NE(label, nullptr);
   EXPECT_LE(TextWidth(kLabel), ClientWidth(label));
   HWND options = FindControl(main, IDC_OPTIONS);
@@ -404,9 +406,9 @@ BOOL CALLBACK OtherDialogProc(HWND w, LPARAM p) {
   auto* s = reinterpret_cast<OtherDialogSearch*>(p);
   DWORD pid = 0;
   GetWindowThreadProcessId(w, &pid);
-  char cls[32] = "", title[256] = "";
+  char cls[32] = "";
   GetClassNameA(w, cls, sizeof cls);
-  GetWindowTextA(w, title, sizeof title);
+  const std::string title = bw_test::WindowText(w);
   if (pid != s->pid || !IsWindowVisible(w) || std::string(cls) != "#32770") return TRUE;
   for (const std::string& k : *s->known)
     if (k == title) return TRUE;
@@ -437,7 +439,7 @@ bool ChooseInFileDialog(const KnobsetProcess& knobset, const std::string& path,
   if (!box) return false;
   // The combo box's own edit holds the text the dialog reads.
   HWND edit = FindWindowExA(box, nullptr, "Edit", nullptr);
-  SendMessageA(edit ? edit : box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  SendMessageW(edit ? edit : box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bw::Wide(path).c_str()));
   // Its own OK button: the shell view inside holds another control with id 1.
   PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
   return true;

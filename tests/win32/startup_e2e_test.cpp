@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "checker/core/startup.h"
+#include "common/win32/wide_text.h"
 #include "tests/win32/driver.h"
 #include "tests/win32/knobset_driver.h"
 
@@ -71,7 +72,7 @@ TEST_F(CheckerStartup, MissingDefaultFileBesideTheConfiguratorStartsItQuietly) {
   // its main window, which is left again at once.
   HWND notes = nullptr;
   for (int i = 0; i < 400 && !notes; ++i, Sleep(50))
-    notes = FindWindowA("#32770", "初めてご利用になる方へ");
+    notes = FindWindowW(L"#32770", bw::Wide("初めてご利用になる方へ").c_str());
   ASSERT_NE(notes, nullptr);
   bw_test::KnobsetProcess knobset(notes);
   bw_test::PressButton(notes, IDOK);
