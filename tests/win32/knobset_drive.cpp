@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/win32/wide_text.h"
 #include "configurator/win32/resource.h"
 #include "tests/win32/knobset_driver.h"
 
@@ -29,7 +30,7 @@ namespace {
 const char kHelpViewerClass[] = "HH Parent";
 
 HWND FindTitled(const char* title) {
-  return FindWindowA("#32770", title);
+  return FindWindowW(L"#32770", bw::Wide(title).c_str());
 }
 
 // The client area: without a window manager on the test display only that

@@ -24,7 +24,7 @@ using namespace bw_test;
 const char kAccountTitle[] = "接続先の設定";
 
 bool FileExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(bw::Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // A parameter file with one account on `port` and the log in the folder.

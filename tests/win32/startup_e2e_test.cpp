@@ -1,6 +1,5 @@
 // Bellwick.exe's start-up as a user meets it: the boxes it shows, what it
 // does to a running checker, the configurator it starts, the log it writes.
-#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -56,7 +55,8 @@ TEST_F(CheckerStartup, UnreadableExplicitFileNamesItThenShowsUsage) {
 }
 
 TEST_F(CheckerStartup, MissingDefaultFileWithoutConfiguratorAsksForSettings) {
-  std::filesystem::copy_file(bw_test::BinFolder() + "\\Bellwick.exe", File("Bellwick.exe"));
+  CopyFileW(bw::Wide(bw_test::BinFolder() + "\\Bellwick.exe").c_str(),
+            bw::Wide(File("Bellwick.exe")).c_str(), TRUE);
   RunResult r = RunAnsweringBoxes("\"" + File("Bellwick.exe") + "\"", dir);
   EXPECT_EQ(r.exitCode, 0u);
   ASSERT_EQ(r.boxes.size(), 1u);
