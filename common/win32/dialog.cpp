@@ -3,6 +3,8 @@
 
 #include <vector>
 
+#include "common/core/sjis.h"
+#include "common/win32/process_start.h"
 #include "common/win32/wide_text.h"
 
 namespace bw {
@@ -45,16 +47,18 @@ BOOL CALLBACK FindUnholdableField(HWND window, LPARAM param) {
   return FALSE;
 }
 
-// True when every field can be read; otherwise tells the user, points at
-// the field and keeps the dialog open.
+// True when every field can be read; otherwise tells the user (in a box
+// captioned with the program's name, as its other boxes are), points at the
+// field and keeps the dialog open.
 bool FieldsHoldShiftJis(HWND dialog) {
   HWND field = nullptr;
   EnumChildWindows(dialog, FindUnholdableField, reinterpret_cast<LPARAM>(&field));
   if (!field) return true;
-  std::vector<wchar_t> caption(static_cast<size_t>(GetWindowTextLengthW(dialog)) + 1, L'\0');
-  GetWindowTextW(dialog, caption.data(), static_cast<int>(caption.size()));
+  std::string program = OwnProgramPath();
+  program.erase(0, FileNameStart(program));
+  program = program.substr(0, program.rfind('.'));
   const std::string message = std::string("この欄") + kNotShiftJisText;
-  MessageBoxW(dialog, Wide(message).c_str(), caption.data(), MB_OK | MB_ICONEXCLAMATION);
+  MessageBoxW(dialog, Wide(message).c_str(), Wide(program).c_str(), MB_OK | MB_ICONEXCLAMATION);
   SetFocus(field);
   SendMessageW(field, EM_SETSEL, 0, -1);
   return false;

@@ -200,6 +200,10 @@ void TypeText(HWND dialog, int id, const std::string& text) {
                reinterpret_cast<LPARAM>(bw::Wide(text).c_str()));
 }
 
+void TypeWideText(HWND dialog, int id, const std::wstring& text) {
+  SendMessageW(FindControl(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
 void PressButton(HWND dialog, int id) {
   HWND control = FindControl(dialog, id);
   PostMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),

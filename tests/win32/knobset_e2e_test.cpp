@@ -119,6 +119,13 @@ TEST_F(KnobsetE2eTest, AddedAccountIsListedAndSavedWithExactlyItsKeys) {
   PressButton(account, IDOK);
   ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
   EXPECT_EQ(box.text, "1 から 999 までの整数を入力してください.");
+  // A name Shift_JIS cannot hold is refused, not stored with a "?".
+  TypeWideText(account, IDC_CONNECTION_NAME, L"My Mail \U0001F4E8");
+  PressButton(account, IDOK);
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
+  EXPECT_EQ(box.text, "この欄にShift_JISで表せない文字があります.");
+  ASSERT_TRUE(IsWindow(account));
+  TypeText(account, IDC_CONNECTION_NAME, "My Mail");
   TypeText(account, IDC_CYCLE, "7");
   PressButton(account, IDOK);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));
