@@ -47,9 +47,8 @@ BOOL CALLBACK FindUnholdableField(HWND window, LPARAM param) {
   return FALSE;
 }
 
-// True when every field can be read; otherwise tells the user (in a box
-// captioned with the program's name, as its other boxes are), points at the
-// field and keeps the dialog open.
+}  // namespace
+
 bool FieldsHoldShiftJis(HWND dialog) {
   HWND field = nullptr;
   EnumChildWindows(dialog, FindUnholdableField, reinterpret_cast<LPARAM>(&field));
@@ -63,8 +62,6 @@ bool FieldsHoldShiftJis(HWND dialog) {
   SendMessageW(field, EM_SETSEL, 0, -1);
   return false;
 }
-
-}  // namespace
 
 // The object rides in the dialog's user data from WM_INITDIALOG on; the
 // few messages before it (WM_SETFONT) go to the system's handling.

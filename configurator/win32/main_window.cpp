@@ -121,6 +121,7 @@ void MainWindow::SetTextQuietly(int id, const std::string& text) {
 }
 
 bool MainWindow::ReadControls() {
+  if (!FieldsHoldShiftJis(Handle())) return false;
   int limit = 0;
   const NumberCheck check = ReadNumberField(ItemText(IDC_LOG_LIMIT), 0, 9999, &limit);
   if (check != NumberCheck::kOk) {
