@@ -2,6 +2,7 @@
 // file (which sets up the log), resolves every account once as at start-up,
 // checks every account once in list order and prints each account's status
 // line. For cron jobs, status bars, trying out server settings and tests.
+// With --sign-in it signs one OAuth account in instead and stores its token.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "checker/core/simulation.h"
 #include "checker/core/socket_library.h"
 #include "common/core/log.h"
+#include "common/core/oauth_sign_in.h"
 #include "common/core/param_file.h"
 #include "common/core/platform.h"
 #include "net/tls.h"
@@ -32,6 +34,8 @@ int Usage() {
   std::fprintf(stderr,
                "usage: bellwick-check -p PARAMFILE [-s] [-n TIMES] [-l LOGFILE] [-v]\n"
                "                      [--ca-file FILE]\n"
+               "       bellwick-check --sign-in NAME -p PARAMFILE [--ca-file FILE]\n"
+               "                      [--browser COMMAND]\n"
                "  -p FILE     the parameter file (also accepted without -p)\n"
                "  -s          simulation mode (no network)\n"
                "  -n TIMES    check every account TIMES times (default 1)\n"
@@ -41,11 +45,48 @@ int Usage() {
                "  --ca-file FILE  trust the CA certificates of this PEM file as well\n"
                "              as the system's, for accounts with UseTLS (test and\n"
                "              private servers; not used by the Windows build, which\n"
-               "              trusts what the certificate stores trust)\n"
+               "              trusts what the certificate stores trust); also for\n"
+               "              the OAuth token endpoint\n"
+               "  --sign-in NAME  sign the account NAME (its ConnectionName) in with\n"
+               "              OAuth: prints the provider's URL, opens it, waits for\n"
+               "              the browser's redirect and stores the token in the file\n"
+               "  --browser COMMAND  open the URL with COMMAND (the URL its one\n"
+               "              argument) instead of the system's browser\n"
                "Prints each account's status line per check. Exit status 0 when\n"
                "every check succeeded, 1 otherwise, 2 for a usage or\n"
                "parameter-file error.\n");
   return 2;
+}
+
+// The sign-in of one account: 0 when the token was stored, 1 otherwise.
+int SignIn(const char* paramFile, CheckController& controller, const std::string& name,
+           const std::string& caFile, const std::string& browser) {
+  bw::AncestryPop3Checker* account = nullptr;
+  bw::WalkRing(controller.accountHead, [&](bw::AncestryPop3Checker* a) {
+    if (!account && a->ConnectionName == name) account = a;
+  });
+  if (!account) {
+    std::fprintf(stderr, "%s: no account named %s\n", paramFile, name.c_str());
+    return 2;
+  }
+  bw::oauth::SignInOptions options;
+  options.browserCommand = browser;
+  options.showUrl = [](const std::string& url) {
+    std::printf("%s\n", url.c_str());
+    std::fflush(stdout);
+  };
+  auto https = bw::net::HttpsClient::Create(caFile);
+  bw::oauth::SignInResult result = bw::oauth::SignIn(*account, *https, options);
+  if (result.status == bw::oauth::kSignInOk &&
+      !bw::SaveAccountToken(paramFile, account->ConnectionName, account->HostName, account->UserID,
+                            result.storedToken)) {
+    result.status = bw::oauth::kSignInNotStored;
+    result.message = std::string(paramFile) + " ファイルにトークンを保存できません.";
+  }
+  bw::LogWrite("%s : %s\n", account->ConnectionName.c_str(), result.message.c_str());
+  std::fprintf(result.status == bw::oauth::kSignInOk ? stdout : stderr, "%s\n",
+               bw::Cp932ToUtf8(result.message).c_str());
+  return result.status == bw::oauth::kSignInOk ? 0 : 1;
 }
 
 }  // namespace
@@ -57,6 +98,9 @@ int main(int argc, char** argv) {
   const char* logFile = nullptr;
   const char* paramFile = nullptr;
   bool verbose = false;
+  std::string caFile;
+  const char* signInName = nullptr;
+  std::string browser;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "-s") == 0) {
       simulate = true;
@@ -68,7 +112,12 @@ int main(int argc, char** argv) {
       times = std::atoi(argv[++i]);
       if (times < 1) return Usage();
     } else if (std::strcmp(argv[i], "--ca-file") == 0 && i + 1 < argc) {
-      bw::net::SetExtraCaFile(argv[++i]);
+      caFile = argv[++i];
+      bw::net::SetExtraCaFile(caFile);
+    } else if (std::strcmp(argv[i], "--sign-in") == 0 && i + 1 < argc && !signInName) {
+      signInName = argv[++i];
+    } else if (std::strcmp(argv[i], "--browser") == 0 && i + 1 < argc) {
+      browser = argv[++i];
     } else if (std::strcmp(argv[i], "-l") == 0 && i + 1 < argc) {
       logFile = argv[++i];
     } else if (argv[i][0] != '-' && !paramFile) {
@@ -86,11 +135,21 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (logFile) bw::LogSetup(logFile, header.logFileLimit > 0 ? header.logFileLimit : 16384);
+  if (signInName) return SignIn(paramFile, controller, signInName, caFile, browser);
   if (simulate) bw::SetSimulationMode(true);
+
+  // OAuth accounts share one HTTPS client; a rotated refresh token goes
+  // back into the file at once.
+  auto oauth = std::make_shared<bw::OAuthAccess>(caFile);
+  const std::string path = paramFile;
+  oauth->saveToken = [path](const bw::AncestryPop3Checker& account, const std::string& stored) {
+    return bw::SaveAccountToken(path, account.ConnectionName, account.HostName, account.UserID, stored);
+  };
 
   // Resolve every account once, as the checker does at start-up.
   auto* head = controller.accountHead;
   auto* a = head;
+  bw::WalkRing(head, [&oauth](bw::AncestryPop3Checker* each) { static_cast<bw::Pop3Checker*>(each)->oauth = oauth; });
   {
     bw::SocketLibrary library;
     if (library.result() != bw::SocketLibrary::Started) {

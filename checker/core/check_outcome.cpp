@@ -2,6 +2,7 @@
 #include "checker/core/check_outcome.h"
 
 #include "checker/core/line_reader.h"
+#include "common/core/oauth_tokens.h"
 #include "net/tls.h"
 
 namespace bw {
@@ -43,9 +44,17 @@ CheckOutcome StepOutcome(CheckStep step, int code, bool continueTimeout, bool co
     case CheckStep::Stls:
       if (code == StlsTrailingData || code == LineNegativeReply) return {C::Suspended, C::CauseAccount};
       return timeoutRule(code == LineTimeout, C::CauseConnection);
+    case CheckStep::TokenRefresh:
+      // An endpoint out of reach is a passing fault; a refused grant, a
+      // refused certificate or a client the provider does not know are the
+      // account's to settle (sign in again, or mend the settings).
+      if (code == oauth::kTokenUnreachable) return {C::RetryWait, C::CauseConnection};
+      if (code == oauth::kTokenTlsFailed) return {C::Suspended, C::CauseConnection};
+      return {C::Suspended, C::CauseAccount};
     case CheckStep::User:
     case CheckStep::Pass:
     case CheckStep::Apop:
+    case CheckStep::Xoauth2:
       // A mailbox held by another program, or logins too close together,
       // pass by themselves: tried again at the next cycle.
       if (code == LoginTemporaryRefusal) return {C::RetryWait, C::CauseAccount};
@@ -63,6 +72,7 @@ CheckOutcome StepOutcome(CheckStep step, int code, bool continueTimeout, bool co
       return {C::Suspended, C::CauseSocket};
     case CheckStep::TlsSetting:
     case CheckStep::Credentials:
+    case CheckStep::OAuthSetting:
       return {C::Suspended, C::CauseAccount};
   }
   return suspended;

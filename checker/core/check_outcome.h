@@ -21,9 +21,13 @@ enum class CheckStep {
   Greeting,       // a LineResult, or GreetingRefused
   Stls,           // a LineResult, or StlsTrailingData
   Credentials,    // a user name or password that cannot be sent: any code
+  OAuthSetting,   // an OAuth account that cannot be checked as set (no TLS,
+                  // no provider, client or token): any code; nothing was sent
+  TokenRefresh,   // the token endpoint's answer: an oauth::TokenStatus
   User,           // the login commands USER, PASS and APOP: a LineResult,
   Pass,           // or LoginTemporaryRefusal
   Apop,
+  Xoauth2,        // AUTH XOAUTH2: a LineResult, LoginTemporaryRefusal or Xoauth2Refused
   Stat,           // a LineResult, or StatUnparsable
   UidlCommand,    // a LineResult
   UidlListing,    // a LineResult, or ListingRefused
@@ -40,6 +44,7 @@ enum StepCode : int {
   LoginTemporaryRefusal = 1003,  // "-ERR [IN-USE]" and the like: not now rather than no
   StatUnparsable = 1004,         // a STAT reply without a usable count
   ListingRefused = 1005,         // a UIDL listing beyond its limits
+  Xoauth2Refused = 1006,         // the server refused the access token
 };
 
 // A step and the code it ended with.

@@ -94,7 +94,24 @@ int Pop3Checker::Check() {
 }
 
 int Pop3Checker::CheckOnline() {
+  // An OAuth account that cannot be checked as set is refused before
+  // anything is sent.
+  if (UsesOAuth() && !Take(CheckOAuthSettings(*this))) {
+    EndEmergency();
+    return CheckLoginFailed;
+  }
   if (ResolvedPort == 0 && Resolve() != ResolveOk) return CheckResolveFailed;
+
+  std::string accessToken;
+  if (UsesOAuth()) {
+    if (!oauth) oauth = std::make_shared<OAuthAccess>();
+    // The token endpoint's answer, like every wait of the check, ends by
+    // the check's deadline.
+    if (!Take(ObtainAccessToken(*this, *oauth, accessToken_, std::max(1, WaitLimitMs(0)), &accessToken))) {
+      EndEmergency();
+      return CheckLoginFailed;
+    }
+  }
 
   char line[kPop3LineBufferSize];
   const Clock::time_point start = Clock::now();
@@ -103,7 +120,8 @@ int Pop3Checker::CheckOnline() {
     return CheckConnectFailed;
   }
   const bool apop = UseAPOP == 1 || (UseAPOP == 0 && !Challenge.empty());
-  if ((apop ? LoginApop(line) : LoginUserPass(line)) < 0) {
+  const int login = UsesOAuth() ? LoginXoauth2(line, accessToken) : apop ? LoginApop(line) : LoginUserPass(line);
+  if (login < 0) {
     Disconnect();
     EndEmergency();
     return CheckLoginFailed;
@@ -242,6 +260,15 @@ int Pop3Checker::LoginUserPass(char* line) {
 
 int Pop3Checker::LoginApop(char* line) {
   return Take(session_.LoginApop(line, Challenge)) ? LoginOk : LoginUserFailed;
+}
+
+int Pop3Checker::LoginXoauth2(char* line, const std::string& accessToken) {
+  const StepResult result = session_.LoginXoauth2(line, accessToken);
+  if (Take(result)) return LoginOk;
+  // A token the server refused is not offered again: the next check asks
+  // the token endpoint for a new one.
+  accessToken_.Clear();
+  return LoginUserFailed;
 }
 
 int Pop3Checker::QueryStat(char* line) {

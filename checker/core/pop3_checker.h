@@ -14,6 +14,7 @@
 #include "checker/core/account_status.h"
 #include "checker/core/check_outcome.h"
 #include "checker/core/line_reader.h"
+#include "checker/core/oauth_login.h"
 #include "checker/core/pop3_dialogue.h"
 #include "checker/core/pop3_session.h"
 #include "checker/core/resolve.h"
@@ -69,6 +70,8 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // The dialogue's steps; see LoginResult and QueryResult.
   virtual int LoginUserPass(char* line);
   virtual int LoginApop(char* line);
+  // AUTH XOAUTH2 with the access token (OAuth accounts).
+  virtual int LoginXoauth2(char* line, const std::string& accessToken);
   virtual int QueryStat(char* line);
   virtual int QueryUidl(char* line);
   // Sends one command and reads its reply into `line`; 0, LineNegativeReply
@@ -116,6 +119,9 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
 
   // Look-ups used by Resolve; replaceable for tests and tools.
   std::shared_ptr<NameLookup> lookup;
+  // The HTTPS client and token saving of OAuth accounts; made on first
+  // use (no extra CA, nothing saved) when the program gave none.
+  std::shared_ptr<OAuthAccess> oauth;
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -131,7 +137,12 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // no further than the end of the running check.
   int WaitLimitMs(int seconds) const;
 
+  // The OAuth steps before the connection; CheckOk, or the check's result.
+  int PrepareOAuth(std::string* accessToken);
+
   Pop3Session session_;
+  // The access token kept between checks (OAuth accounts).
+  oauth::AccessTokenCache accessToken_;
   // While a check runs, no wait of it goes beyond this.
   Clock::time_point checkDeadline_{};
   bool checkBounded_ = false;

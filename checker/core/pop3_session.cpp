@@ -6,7 +6,10 @@
 #include <cstring>
 #include <utility>
 
+#include <nlohmann/json.hpp>
+
 #include "checker/core/md5.h"
+#include "common/core/base64.h"
 #include "checker/core/pop3_dialogue.h"
 #include "checker/core/pop3_tls.h"
 #include "common/core/log.h"
@@ -147,6 +150,70 @@ StepResult Pop3Session::LoginApop(char* line, const std::string& challenge) {
   const int rc = SendCommandLogged(command.c_str(), ("APOP " + user + " " + kMaskedSecret).c_str(), line);
   if (rc != 0) return LoginFailed(CheckStep::Apop, rc, line);
   return {CheckStep::Apop, 0};
+}
+
+std::string Xoauth2Line(const std::string& userId, const std::string& accessToken) {
+  return "user=" + userId + "\x01" + "auth=Bearer " + accessToken + "\x01\x01";
+}
+
+std::string Xoauth2ErrorStatus(const char* line) {
+  if (line[0] != '+' || line[1] != ' ') return std::string();
+  std::string text = line + 2;
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+  std::string json;
+  if (!Base64Decode(text, &json)) return std::string();
+  const nlohmann::json error = nlohmann::json::parse(json, nullptr, false);
+  if (!error.is_object()) return std::string();
+  const auto status = error.find("status");
+  if (status == error.end()) return std::string();
+  text = status->is_string() ? status->get<std::string>()
+         : status->is_number_integer() ? std::to_string(status->get<long long>())
+                                        : std::string();
+  // A number of a few digits, nothing a server could dress up in the log.
+  if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
+    return "?";
+  return text;
+}
+
+StepResult Pop3Session::LoginXoauth2(char* line, const std::string& accessToken) {
+  const char* name = account_.ConnectionName.c_str();
+  auto sendable = [](const std::string& text) {
+    return text.find_first_of(std::string("\r\n\0\x01", 4)) == std::string::npos;
+  };
+  if (!sendable(account_.UserID) || !sendable(accessToken)) {
+    LogWrite("%s : ﾕｰｻﾞIDかｱｸｾｽﾄｰｸﾝに送信できない文字があるため送信しません.\n", name);
+    return {CheckStep::Credentials, 1};
+  }
+  line[0] = '\0';
+  int rc = reader_.SendLine("AUTH XOAUTH2", "AUTH XOAUTH2", replyLimitMs_());
+  if (rc == 0) rc = ReceiveLine(line);
+  if (rc > 0 && rc != LineTimeout) LogWrite("Protocol Error.\n");
+  if (rc != 0) return {CheckStep::Xoauth2, rc};
+  if (line[0] != '+' || std::strncmp(line, "+OK", 3) == 0) {
+    LogWrite("拒絶応答.\n");
+    LogWrite("%s : ｻｰﾊﾞがAUTH XOAUTH2を受け付けません.\n", name);
+    return LoginFailed(CheckStep::Xoauth2, LineNegativeReply, line);
+  }
+  // The log shows neither the token nor its length.
+  const std::string response = Base64Encode(Xoauth2Line(account_.UserID, accessToken));
+  rc = reader_.SendLine(response.c_str(), kMaskedSecret, replyLimitMs_());
+  if (rc == 0) rc = ReceiveLine(line);
+  if (rc > 0 && rc != LineTimeout) LogWrite("Protocol Error.\n");
+  if (rc != 0) return {CheckStep::Xoauth2, rc};
+  if (std::strncmp(line, "+OK", 3) == 0) return {CheckStep::Xoauth2, 0};
+  if (line[0] == '+') {
+    // The error comes as a challenge; the client ends the exchange with an
+    // empty line and the server answers that with its -ERR.
+    const std::string status = Xoauth2ErrorStatus(line);
+    LogWrite("%s : ｻｰﾊﾞがXOAUTH2の認証を拒否しました(status=%s).\n", name, status.empty() ? "?" : status.c_str());
+    rc = reader_.SendLine("", "", replyLimitMs_());
+    if (rc == 0) ReceiveLine(line);
+    return {CheckStep::Xoauth2, Xoauth2Refused};
+  }
+  LogWrite("拒絶応答.\n");
+  LogWrite("%s : ｻｰﾊﾞがXOAUTH2の認証を拒否しました.\n", name);
+  const StepResult failed = LoginFailed(CheckStep::Xoauth2, LineNegativeReply, line);
+  return failed.code == LineNegativeReply ? StepResult{CheckStep::Xoauth2, Xoauth2Refused} : failed;
 }
 
 StepResult Pop3Session::LoginUserPass(char* line) {

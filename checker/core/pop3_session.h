@@ -17,6 +17,14 @@
 
 namespace bw {
 
+// The XOAUTH2 client line before base64: "user=" UserID ^A "auth=Bearer "
+// token ^A ^A. Built apart from the reply buffer: with a large access token
+// it runs to several kilobytes.
+std::string Xoauth2Line(const std::string& userId, const std::string& accessToken);
+// The status ("401") of the server's base64 JSON error in a "+ " line, or
+// empty when the line carries none.
+std::string Xoauth2ErrorStatus(const char* line);
+
 class Pop3Session {
  public:
   // `account` gives the settings (names, credentials, UseTLS); `replyLimitMs`
@@ -40,6 +48,11 @@ class Pop3Session {
   StepResult Stls(char* line);
   StepResult LoginUserPass(char* line);
   StepResult LoginApop(char* line, const std::string& challenge);
+  // AUTH XOAUTH2 with the access token, in two steps: the command, the
+  // server's "+", then the base64 line (logged masked). A refusal that comes
+  // as a "+" with a base64 JSON error is answered with an empty line and its
+  // status is logged.
+  StepResult LoginXoauth2(char* line, const std::string& accessToken);
   // STAT: the count of the reply in `count`.
   StepResult Stat(char* line, std::uint32_t* count);
   // UIDL: the listing into `memory` (emptied first).

@@ -3,6 +3,7 @@
 #include "checker/win32/checker_application.h"
 
 #include <ctime>
+#include <memory>
 #include <new>
 
 #include "checker/core/macros.h"
@@ -31,8 +32,16 @@ int CheckerApplication::InitializeInstance() {
   {
     SocketLibrary library;
     if (library.result() != SocketLibrary::Started) return -1;
-    WalkRing(accountHead, [this](AncestryPop3Checker* a) {
+    // OAuth accounts share one HTTPS client; a refresh token the provider
+    // rotates goes back into the parameter file at once.
+    auto oauth = std::make_shared<OAuthAccess>();
+    const std::string path = parameterPath_;
+    oauth->saveToken = [path](const AncestryPop3Checker& account, const std::string& stored) {
+      return SaveAccountToken(path, account.ConnectionName, account.HostName, account.UserID, stored);
+    };
+    WalkRing(accountHead, [this, &oauth](AncestryPop3Checker* a) {
       accounts_.push_back(static_cast<Pop3Checker*>(a));
+      accounts_.back()->oauth = oauth;
     });
     for (Pop3Checker* account : accounts_)
       if (account->Resolve() >= 0) ++resolved;

@@ -10,7 +10,7 @@
 #include "checker/win32/checker_application.h"
 #include "checker/win32/dialogs.h"
 #include "checker/win32/platform_query.h"
-#include "checker/win32/resource.h"
+#include "checker/win32/bellwick_ids.h"
 #include "common/core/log.h"
 #include "common/win32/process_start.h"
 #include "common/win32/program_names.h"

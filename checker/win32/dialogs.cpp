@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <utility>
 
-#include "checker/win32/resource.h"
+#include "checker/win32/emergency_dialog_ids.h"
+#include "checker/win32/status_dialog_ids.h"
+#include "checker/win32/version_dialog_ids.h"
 #include "common/win32/wide_text.h"
 
 namespace bw {

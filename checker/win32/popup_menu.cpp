@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "checker/win32/resource.h"
+#include "checker/win32/bellwick_ids.h"
 #include "common/win32/wide_text.h"
 
 namespace bw {

@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#include "checker/win32/resource.h"
+#include "checker/win32/bellwick_ids.h"
 #include "common/core/controller_record.h"
 
 namespace bw {

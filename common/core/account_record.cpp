@@ -2,7 +2,13 @@
 // and writing over it.
 #include "common/core/account_record.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+#include "common/core/log.h"
 #include "common/core/record_block.h"
+#include "common/core/sjis.h"
 
 namespace bw {
 
@@ -13,7 +19,8 @@ const KeyTableEntry<A> kAccountKeyTable[] = {
     {"HostName", kHostName, true, "", TextField(&A::HostName)},
     {"ServiceName", kServiceName, false, "110", TextField(&A::ServiceName)},
     {"UserID", kUserID, true, "", TextField(&A::UserID)},
-    {"Password", kPassword, true, "", TextField(&A::Password)},
+    // Required unless the account signs in with OAuth (ReadBlock).
+    {"Password", kPassword, false, "", TextField(&A::Password)},
     {"CycleMinutes", kCycleMinutes, false, "15", IntField(&A::CycleMinutes, 15)},
     {"UseUIDL", kUseUIDL, false, "0", FlagField(&A::UseUIDL, 0)},
     {"UseAPOP", kUseAPOP, false, "0", IntField(&A::UseAPOP, 0)},
@@ -24,7 +31,14 @@ const KeyTableEntry<A> kAccountKeyTable[] = {
     {"ContinueConnectER", kContinueConnectER, false, "0", FlagField(&A::ContinueConnectER, 0)},
     {"DisconnectNoQuit", kDisconnectNoQuit, false, "0", FlagField(&A::DisconnectNoQuit, 0)},
     {"UseTLS", kUseTLS, false, "0", IntField(&A::UseTLS, 0)},
-    {nullptr, 16, false, nullptr, KeptField<A>()},
+    {"OAuthProvider", kOAuthProvider, false, "0", IntField(&A::OAuthProvider, 0)},
+    {"OAuthClientID", kOAuthClientID, false, "", TextField(&A::OAuthClientID)},
+    {"OAuthClientSecret", kOAuthClientSecret, false, "", TextField(&A::OAuthClientSecret)},
+    {"OAuthAuthorizeURL", kOAuthAuthorizeURL, false, "", TextField(&A::OAuthAuthorizeURL)},
+    {"OAuthTokenURL", kOAuthTokenURL, false, "", TextField(&A::OAuthTokenURL)},
+    {"OAuthScope", kOAuthScope, false, "", TextField(&A::OAuthScope)},
+    {"OAuthToken", kOAuthToken, false, "", TextField(&A::OAuthToken)},
+    {nullptr, 23, false, nullptr, KeptField<A>()},
 };
 
 namespace {
@@ -32,14 +46,71 @@ const BlockRules kAccountRules = {"POP3 Checker : KeyWord[%s]は、認識でき�
                                   "メモリ不足です.\n", NestedBlock::kNotice};
 // The controller writes accounts at depth 1, so their key lines carry two tabs.
 constexpr int kAccountLineDepth = 2;
+// The key whose value is written in pieces, the later ones numbered from 2.
+constexpr const char* kPiecedKey = "OAuthToken";
+constexpr std::size_t kPiecedKeyLength = 10;
+
+// The number of a piece key ("OAuthToken2" gives 2); 0 for any other key.
+int PieceNumber(const char* key) {
+  if (std::strncmp(key, kPiecedKey, kPiecedKeyLength) != 0) return 0;
+  const char* digits = key + kPiecedKeyLength;
+  if (*digits < '1' || *digits > '9' || std::strlen(digits) > 4) return 0;
+  for (const char* d = digits; *d; ++d)
+    if (*d < '0' || *d > '9') return 0;
+  const int number = std::atoi(digits);
+  return number >= 2 ? number : 0;
+}
+
+bool PasswordRequired(const PropertyList& properties) {
+  return AtoiValue(properties.FindValue("OAuthProvider")) == 0;
+}
 }  // namespace
 
+bool SplitValuePieces(const std::string& text, std::size_t pieceLength, std::vector<std::string>* pieces) {
+  pieces->clear();
+  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  // Where each character begins, so a cut never falls inside one.
+  std::vector<bool> starts(text.size() + 1, true);
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (IsLeadByte(byte(i)) && i + 1 < text.size()) starts[++i] = false;
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    std::size_t end = std::min(text.size(), begin + pieceLength);
+    while (end > begin && end < text.size() &&
+           (!starts[end] || byte(end - 1) <= 0x20 || byte(end) < 0x20))
+      --end;
+    if (end == begin || byte(end - 1) <= 0x20 || byte(begin) < 0x20) return false;
+    pieces->push_back(text.substr(begin, end - begin));
+    begin = end;
+  }
+  return true;
+}
+
 int A::ReadBlock(TextInput& in) {
-  if (ReadBlockLines(in, kAccountRules, [this](const char* key, const char* value) {
+  std::map<int, std::string> pieces;
+  if (ReadBlockLines(in, kAccountRules, [this, &pieces](const char* key, const char* value) {
+        if (const int number = PieceNumber(key)) {
+          pieces[number] = value;
+          return 1;
+        }
         return AddTableKeyLine(kAccountKeyTable, properties, key, value);
       }) < 0)
     return -1;
+  // The pieces follow the first one in number order; one without every
+  // piece before it is no part of the value.
+  if (PropertyEntry* token = properties.FindEntry(kPiecedKey)) {
+    for (int number = 2; pieces.count(number); ++number) {
+      token->value += pieces[number];
+      pieces.erase(number);
+    }
+  }
+  for (const auto& stray : pieces)
+    LogWrite(kAccountRules.unknownKeyFormat, (kPiecedKey + std::to_string(stray.first)).c_str());
   if (CheckTableRequired(kAccountKeyTable, properties, "%sが定義されていません.\n") < 0) return -10;
+  if (PasswordRequired(properties) && properties.FindValue("Password").empty()) {
+    LogWrite("%sが定義されていません.\n", "Password");
+    return -10;
+  }
   ApplyDefaults();
   ParseValues();
   return 0;
@@ -48,7 +119,18 @@ int A::ReadBlock(TextInput& in) {
 int A::WriteBlock(TextOutput& out, int depth) {
   FoldTableValues(kAccountKeyTable, *this, properties);
   WriteBlockOpen(out, depth, "AncestryPop3Checker::RingListClass");
-  WriteEntries(out, depth + 1, properties);
+  // The entries as usual, but the long value in its pieces.
+  PropertyList lines;
+  for (const PropertyEntry& e : properties.Entries()) {
+    std::vector<std::string> pieces;
+    if (e.key != kPiecedKey || !SplitValuePieces(e.value, kValuePieceLength, &pieces)) {
+      lines.Append(e.key.c_str(), e.value.c_str());
+      continue;
+    }
+    for (std::size_t i = 0; i < pieces.size(); ++i)
+      lines.Append(i == 0 ? e.key.c_str() : (e.key + std::to_string(i + 1)).c_str(), pieces[i].c_str());
+  }
+  WriteEntries(out, depth + 1, lines);
   WriteBlockClose(out, depth);
   out.Flush();
   return 0;
@@ -66,6 +148,22 @@ bool A::KeyText(int id, std::string* text) const {
   return GetTableKeyText(kAccountKeyTable, *this, properties, id, text);
 }
 int A::SetKeyText(int id, const std::string& text) {
+  if (id == kPassword && OAuthProvider == 0) {
+    std::string normal = text;
+    if (NormaliseValueText("Password", kAccountLineDepth, &normal) && normal.empty()) return kSetRequiredEmpty;
+  }
+  if (id == kOAuthToken) {
+    // Stored in pieces, so any length will do, as long as the pieces read
+    // back as they were written.
+    if (text.find_first_of(std::string("\r\n\0\x1A", 4)) != std::string::npos) return kSetUnstorable;
+    std::string normal = text;
+    NormaliseValueText(kPiecedKey, kAccountLineDepth, &normal);  // trims; the length is no matter here
+    std::vector<std::string> pieces;
+    if (!SplitValuePieces(normal, kValuePieceLength, &pieces)) return kSetUnstorable;
+    OAuthToken = normal;
+    properties.SetOrAppend(kPiecedKey, normal);
+    return kSetOk;
+  }
   return SetTableKeyText(kAccountKeyTable, *this, properties, id, text, kAccountLineDepth);
 }
 

@@ -1,6 +1,8 @@
 // The parameter-file record of one POP3 account.
 #pragma once
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "common/core/key_table.h"
 #include "common/core/param_syntax.h"
@@ -27,7 +29,24 @@ enum AccountKey {
   kContinueConnectER = 13,
   kDisconnectNoQuit = 14,
   kUseTLS = 15,  // added after the original keys; absent in older files
+  // Signing in with OAuth 2.0, after UseTLS; each written only when set.
+  kOAuthProvider = 16,
+  kOAuthClientID = 17,
+  kOAuthClientSecret = 18,
+  kOAuthAuthorizeURL = 19,
+  kOAuthTokenURL = 20,
+  kOAuthScope = 21,
+  kOAuthToken = 22,
 };
+
+// A long value (the stored refresh token) is written in pieces of at most
+// this many bytes: "OAuthToken", then "OAuthToken2", "OAuthToken3", ...
+constexpr std::size_t kValuePieceLength = 256;
+// Splits `text` into such pieces so that each reads back whole: none ends
+// with a byte of 0x20 or below (trimmed by the reader), none begins with a
+// control byte (skipped), no Shift_JIS character is cut. False when the text
+// cannot be cut that way.
+bool SplitValuePieces(const std::string& text, std::size_t pieceLength, std::vector<std::string>* pieces);
 
 class AncestryPop3Checker : public RingListClass {
  public:
@@ -49,7 +68,9 @@ class AncestryPop3Checker : public RingListClass {
   // leaves out); false for an unknown id. SetKeyText stores a dialog's text
   // as reading it from the file would: 0 (kSetOk), kSetUnknownKey,
   // kSetUnstorable (a line break, NUL or Ctrl-Z, or a line too long to be
-  // read back whole) or kSetRequiredEmpty (HostName, UserID, Password).
+  // read back whole) or kSetRequiredEmpty (HostName, UserID, and Password
+  // unless OAuthProvider is set). OAuthToken takes any length: it is
+  // written in pieces.
   bool KeyText(int id, std::string* text) const;
   int SetKeyText(int id, const std::string& text);
 
@@ -77,6 +98,18 @@ class AncestryPop3Checker : public RingListClass {
   // 0 plain, 1 TLS from the first byte (POP3S), 2 STLS required; written
   // only when not 0, so files without TLS stay as they were.
   int UseTLS = 0;
+  // OAuth 2.0 (all written only when not empty or 0): 0 password, 1 Google,
+  // 2 Microsoft, 3 another provider with its own URLs and scope.
+  int OAuthProvider = 0;
+  std::string OAuthClientID;
+  std::string OAuthClientSecret;
+  std::string OAuthAuthorizeURL;
+  std::string OAuthTokenURL;
+  std::string OAuthScope;
+  // The refresh token as stored (net::ProtectSecret), pieces joined.
+  std::string OAuthToken;
+
+  bool UsesOAuth() const { return OAuthProvider != 0; }
 };
 
 extern const KeyTableEntry<AncestryPop3Checker> kAccountKeyTable[];

@@ -48,4 +48,16 @@ bool SaveParameterFile(const std::string& path, const std::string& logFileName,
 // moved over it only when complete, so the file is never left half written.
 void SaveGeometry(const AncestryPop3Controller& controller, const std::string& path);
 
+// Rewrites only the OAuthToken lines (and their pieces) of the one account
+// block with this ConnectionName, HostName and UserID; every other byte stays. The new value goes where
+// the old one stood, or at the end of the block; an empty one removes it. The
+// same atomic save as the others, and the file for its owner alone where
+// the token is kept in the clear. False, with the file untouched, when the
+// account is not found or the file cannot be written.
+bool SaveAccountToken(const std::string& path, const std::string& connectionName, const std::string& hostName,
+                      const std::string& userId, const std::string& stored);
+
+// True when any account keeps an OAuth token.
+bool HoldsToken(const AncestryPop3Controller& controller);
+
 }  // namespace bw

@@ -41,6 +41,11 @@ std::FILE* PlatformCreateWorkFile(const std::string& workPath, const std::string
 // False on failure, with `to` unchanged.
 bool PlatformReplaceFile(const std::string& from, const std::string& to);
 
+// Makes a file just created readable and writable by its owner only (a file
+// that holds a secret in the clear). Windows protects the secret itself and
+// leaves the file as it is.
+bool PlatformRestrictToOwner(std::FILE* file);
+
 // Flushes a written file's data to the disk before it is renamed into place.
 bool PlatformSyncFile(std::FILE* file);
 

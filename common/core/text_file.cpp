@@ -123,12 +123,17 @@ FileReplacement::~FileReplacement() {
   PlatformDeleteFile(workPath_);
 }
 
-bool FileReplacement::Open() {
+bool FileReplacement::Open(bool ownerOnly) {
   if (!PlatformMayReplace(target_)) return false;
   std::uint64_t size;
   existed_ = PlatformFileSize(target_, &size);
   std::FILE* file = PlatformCreateWorkFile(workPath_, target_);
   if (!file) return false;
+  if (ownerOnly && !PlatformRestrictToOwner(file)) {
+    std::fclose(file);
+    PlatformDeleteFile(workPath_);
+    return false;
+  }
   out_.Attach(file);
   pending_ = true;
   return true;

@@ -86,8 +86,9 @@ class FileReplacement {
   FileReplacement& operator=(const FileReplacement&) = delete;
 
   // Creates the work file; false when the file is read-only or the work
-  // file cannot be created.
-  bool Open();
+  // file cannot be created. `ownerOnly`: the new file is for its owner alone
+  // (it holds a secret; see PlatformRestrictToOwner).
+  bool Open(bool ownerOnly = false);
   // The work file's name (beside the file the links lead to).
   const std::string& WorkPath() const { return workPath_; }
   TextOutput& Out() { return out_; }

@@ -86,6 +86,8 @@ bool PlatformReplaceFile(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool PlatformRestrictToOwner(std::FILE* file) { return ::fchmod(fileno(file), 0600) == 0; }
+
 bool PlatformSyncFile(std::FILE* file) {
   return std::fflush(file) == 0 && ::fsync(fileno(file)) == 0;
 }

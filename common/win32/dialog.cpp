@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "common/core/param_syntax.h"
 #include "common/core/sjis.h"
 #include "common/win32/process_start.h"
 #include "common/win32/wide_text.h"
@@ -150,5 +151,90 @@ void Dialog::SetChecked(int id, bool checked) {
 }
 
 void Dialog::EnableItem(int id, bool enabled) { EnableWindow(Item(id), enabled ? TRUE : FALSE); }
+
+void Dialog::FillBound(const BindingTable& table, int page, const RecordDraft& draft) {
+  for (const FieldBinding& row : table) {
+    if (row.page != page) continue;
+    const std::string text = BoundText(row, draft);
+    switch (row.kind) {
+      case BindKind::kText:
+        if (row.hi > 0) SendItem(row.control, EM_LIMITTEXT, static_cast<WPARAM>(row.hi));
+        SetItemText(row.control, text);
+        break;
+      case BindKind::kMasked:
+        OpenMasked(row.control, text);
+        break;
+      case BindKind::kNumber:
+        SetItemText(row.control, text);
+        break;
+      case BindKind::kCheck:
+        SetChecked(row.control, AtoiValue(text) != 0);
+        break;
+      case BindKind::kComboIndex:
+        for (const char* choice : row.choices)
+          SendItem(row.control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(choice).c_str()));
+        SendItem(row.control, CB_SETCURSEL, static_cast<WPARAM>(AtoiValue(text)));
+        break;
+      case BindKind::kChoiceRow:
+        ShowChoiceRow(row, text, AtoiValue(text) != 0);
+        break;
+    }
+  }
+}
+
+const FieldBinding* Dialog::ReadBound(const BindingTable& table, int page, RecordDraft& draft,
+                                      const char* caption) {
+  for (const FieldBinding& row : table) {
+    if (row.page != page) continue;
+    std::string value = BoundText(row, draft);
+    std::string message;
+    switch (row.kind) {
+      case BindKind::kText:
+      case BindKind::kNumber:
+        message = CheckBoundText(row, ItemText(row.control), &value);
+        break;
+      case BindKind::kMasked:
+        value = MaskedText(row.control);
+        break;
+      case BindKind::kCheck:
+        value = IsChecked(row.control) ? "1" : "0";
+        break;
+      case BindKind::kComboIndex: {
+        const LRESULT index = SendItem(row.control, CB_GETCURSEL);
+        if (index != CB_ERR) {
+          value = FormatInt("%d", static_cast<int>(index));
+        } else if (row.noChoice == NoChoice::kFirstEntry) {
+          value = "0";
+        }
+        break;
+      }
+      case BindKind::kChoiceRow:
+        // The edit is enabled exactly while the change radio holds; a radio
+        // just clicked has not been applied yet.
+        if (IsWindowEnabled(Item(row.control))) {
+          message = CheckBoundText(row, ItemText(row.control), &value);
+        } else {
+          value = ChoiceValue(row, false);
+        }
+        break;
+    }
+    if (!message.empty()) {
+      MessageBoxW(dialog_, Wide(message).c_str(), Wide(caption).c_str(),
+                  MB_OK | MB_ICONEXCLAMATION);
+      SetFocus(Item(row.control));
+      if (row.kind != BindKind::kText) SendItem(row.control, EM_SETSEL, 0, -1);
+      return &row;
+    }
+    SetBoundText(row, value, draft);
+  }
+  return nullptr;
+}
+
+void Dialog::ShowChoiceRow(const FieldBinding& row, const std::string& value, bool change) {
+  CheckRadioButton(dialog_, row.defaultRadio, row.changeRadio,
+                   change ? row.changeRadio : row.defaultRadio);
+  SetItemText(row.control, value);
+  EnableItem(row.control, change);
+}
 
 }  // namespace bw

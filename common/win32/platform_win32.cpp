@@ -145,6 +145,8 @@ bool PlatformReplaceFile(const std::string& fromPath, const std::string& toPath)
   return true;
 }
 
+bool PlatformRestrictToOwner(std::FILE*) { return true; }
+
 bool PlatformSyncFile(std::FILE* file) {
   if (std::fflush(file) != 0) return false;
   HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));

@@ -1,6 +1,9 @@
 // Account dialog behaviour (see account_model.h).
 #include "configurator/core/account_model.h"
 
+#include "common/core/account_record.h"
+#include "configurator/win32/account_dialog_ids.h"
+
 namespace bw {
 
 const char kMaskPlaceholder[] = "------------------------------------------";
@@ -37,27 +40,28 @@ void MaskedField::FocusLost(const std::string& boxText) {
 
 namespace {
 
-// A text the parameter file would keep as empty: its lines lose trailing
-// blanks and leading control bytes, so only blanks are no value at all.
-bool Blank(const std::string& text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) > 0x20) return false;
-  return true;
-}
+const FieldBinding kRows[] = {
+    TextBinding(IDC_CONNECTION_NAME, kConnectionName, kNoPage, 64, "接続名は必須入力項目です\r\n"),
+    TextBinding(IDC_HOST_NAME, kHostName, kNoPage, 64, "ﾎｽﾄ名は必須入力項目です.\r\n"),
+    TextBinding(IDC_SERVICE_NAME, kServiceName, kNoPage, 64, "ｻｰﾋﾞｽ名は必須入力項目です.\r\n"),
+    MaskedBinding(IDC_USER_ID, kUserID, kPageAccount, "ﾕｰｻﾞIDは必須入力項目です.\r\n"),
+    MaskedBinding(IDC_PASSWORD, kPassword, kPageAccount, "ﾊﾟｽﾜｰﾄﾞは必須入力項目です.\r\n"),
+    NumberBinding(IDC_CYCLE, kCycleMinutes, kPageAccount, 1, 999),
+    ChoiceRowBinding(IDC_DNS_DEFAULT, IDC_DNS_CHANGE, IDC_DNS_SEC, kTOofDNS_Sec, kPageTimeouts, 0, 30),
+    ChoiceRowBinding(IDC_CONNECT_DEFAULT, IDC_CONNECT_CHANGE, IDC_CONNECT_SEC, kTOofConnect_Sec,
+                     kPageTimeouts, 0, 30),
+    ChoiceRowBinding(IDC_SENDRECV_DEFAULT, IDC_SENDRECV_CHANGE, IDC_SENDRECV_SEC, kTOofSendRecv_Sec,
+                     kPageTimeouts, 0, 30),
+    CheckBinding(IDC_CONTINUE_TIMEOUT, kContinueTimeout, kPageTimeouts),
+    CheckBinding(IDC_CONTINUE_CONNECT, kContinueConnectER, kPageTimeouts),
+    ComboBinding(IDC_APOP, kUseAPOP, kPageProtocol, {"自動", "する", "しない"}),
+    ComboBinding(IDC_TLS, kUseTLS, kPageProtocol, {"しない", "POP3S", "STLS"}),
+    CheckBinding(IDC_UIDL, kUseUIDL, kPageProtocol),
+    CheckBinding(IDC_NO_QUIT, kDisconnectNoQuit, kPageProtocol),
+};
 
 }  // namespace
 
-std::string RequiredFieldsMessage(const std::string& connectionName,
-                                  const std::string& hostName,
-                                  const std::string& serviceName, const std::string& userId,
-                                  const std::string& password) {
-  std::string text;
-  if (Blank(connectionName)) text += "接続名は必須入力項目です\r\n";
-  if (Blank(hostName)) text += "ﾎｽﾄ名は必須入力項目です.\r\n";
-  if (Blank(serviceName)) text += "ｻｰﾋﾞｽ名は必須入力項目です.\r\n";
-  if (Blank(userId)) text += "ﾕｰｻﾞIDは必須入力項目です.\r\n";
-  if (Blank(password)) text += "ﾊﾟｽﾜｰﾄﾞは必須入力項目です.\r\n";
-  return text;
-}
+const BindingTable kAccountBindings = {kRows, sizeof kRows / sizeof kRows[0]};
 
 }  // namespace bw

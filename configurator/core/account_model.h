@@ -1,7 +1,9 @@
-// The account dialog's behaviour without a window: the masking of the user
-// ID and password, the time-out radio pairs and the required-field message.
+// The account dialog's behaviour without a window: its fields bound to the
+// account keys, and the masking of the user ID and password.
 #pragma once
 #include <string>
+
+#include "common/core/field_binding.h"
 
 namespace bw {
 
@@ -32,30 +34,13 @@ class MaskedField {
   bool focused_ = false;
 };
 
-// One time-out row: "基準値" (0, box disabled) or "変更" (box enabled).
-struct TimeoutRow {
-  int value = 0;
-  bool changed = false;  // "変更" selected and the box enabled
-  void Open(int stored) {
-    value = stored;
-    changed = stored != 0;
-  }
-  void ChooseDefault() {
-    value = 0;
-    changed = false;
-  }
-  void ChooseChange() {
-    value = 30;
-    changed = true;
-  }
-};
+// The account dialog's pages, in tab order ("ｱｶｳﾝﾄ", "ﾀｲﾑｱｳﾄ", "ﾌﾟﾛﾄｺﾙ").
+enum AccountDialogPage { kPageAccount = 0, kPageTimeouts = 1, kPageProtocol = 2 };
 
-// The lines for every required field that is empty or holds only blanks
-// (which the file would keep as empty), in the dialog's order; empty when
-// all are given.
-std::string RequiredFieldsMessage(const std::string& connectionName,
-                                  const std::string& hostName,
-                                  const std::string& serviceName, const std::string& userId,
-                                  const std::string& password);
+// Every field of the account dialog, bound to its account key, in the order
+// OK reads them: the dialog's own fields, then each page. The rows hold the
+// limits (names of at most 64 characters, cycle 1..999 minutes, time-outs
+// 0..30 seconds) and the required-field lines in their message's order.
+extern const BindingTable kAccountBindings;
 
 }  // namespace bw

@@ -1,6 +1,7 @@
 // The three tab descriptions (see main_tabs.h).
 #include "configurator/core/main_tabs.h"
 
+#include "common/core/field_binding.h"
 #include "configurator/core/main_rules.h"
 #include "configurator/core/record_fields.h"
 
@@ -18,8 +19,10 @@ void SetHeadOf(AncestryPop3Controller& c, RingListClass* head) {
 }
 
 TabRow AccountRow(const RingListClass& record) {
-  const AccountFields f = ReadAccountFields(static_cast<const AncestryPop3Checker&>(record));
-  return {{f.connectionName, f.hostName, f.serviceName, std::to_string(f.cycleMinutes)}, ""};
+  const RecordDraft d =
+      DraftOf(kAccountKeyTable, static_cast<const AncestryPop3Checker&>(record));
+  return {{d.Text(kConnectionName), d.Text(kHostName), d.Text(kServiceName), d.Text(kCycleMinutes)},
+          ""};
 }
 
 TabRow MenuRow(const RingListClass& record) {

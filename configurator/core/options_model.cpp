@@ -1,13 +1,18 @@
-// Options and auto-exec control dialogs: field mapping, ranges, the
-// AutoKillMethod split and build.
+// Options and auto-exec control dialogs: the options' binding rows, the
+// control dialog's field mapping and its AutoKillMethod split and build.
 #include "configurator/core/options_model.h"
 
 #include <climits>
 
 #include "common/core/param_syntax.h"
 #include "configurator/core/field_text.h"
+#include "configurator/win32/options_dialog_ids.h"
 
 namespace bw {
+
+const std::vector<const char*> kPriorityClassEntries = {"継承", "低い", "通常", "高い"};
+const std::vector<const char*> kPriorityThreadEntries = {"継承",     "より低く", "少し低く",
+                                                         "通常",     "少し高く", "より高く"};
 
 const char kChooseKillMethodMessage[] = "終了させる方法を選んで下さい.";
 const char kChooseKillEventMessage[] = "終了させるイベントを選んで下さい.";
@@ -15,37 +20,6 @@ const char kChooseKillEventMessage[] = "終了させるイベントを選んで�
 namespace {
 
 // ---- Record adapter: the only code that touches the controller. ----
-
-struct OptionsValues {
-  int priorityClass, priorityThread, initSleep, consecutive;
-  int autoWakeup, startupBuried, keepGeometry;
-  int x, y, width, height;
-  int animateTimer, menuExecBuried, stopDuringSSaving;
-};
-
-OptionsValues ReadOptionsRecord(const AncestryPop3Controller& c) {
-  return OptionsValues{c.PriorityClass, c.PriorityThread, c.InitSleep_Sec, c.Consecutive_Sec,
-                       c.AutoWakeup, c.StartupBuried, c.KeepGeometry,
-                       c.windowX, c.windowY, c.windowWidthSetting, c.windowHeightSetting,
-                       c.AnimateTimer, c.MenuExecBuried, c.StopDuringSSaving};
-}
-
-void WriteOptionsRecord(const OptionsValues& v, AncestryPop3Controller& c) {
-  c.PriorityClass = v.priorityClass;
-  c.PriorityThread = v.priorityThread;
-  c.InitSleep_Sec = v.initSleep;
-  c.Consecutive_Sec = v.consecutive;
-  c.AutoWakeup = v.autoWakeup;
-  c.StartupBuried = v.startupBuried;
-  c.KeepGeometry = v.keepGeometry;
-  c.windowX = v.x;
-  c.windowY = v.y;
-  c.windowWidthSetting = v.width;
-  c.windowHeightSetting = v.height;
-  c.AnimateTimer = v.animateTimer;
-  c.MenuExecBuried = v.menuExecBuried;
-  c.StopDuringSSaving = v.stopDuringSSaving;
-}
 
 struct ControlValues {
   int sequence, delay, killMethod;
@@ -70,52 +44,7 @@ ControlValues DefaultControlValues() {
   return ReadControlRecord(scratch);
 }
 
-// ---- Options dialog ----
-
 std::string Number(int value) { return FormatInt("%d", value); }
-
-// One field's check in the reading order; false with the refusal in *check.
-bool CheckNumber(const std::string& text, long long lo, long long hi, int* value,
-                 OptionsField field, OptionsCheck* check) {
-  NumberCheck r = ReadNumberField(text, lo, hi, value);
-  if (r == NumberCheck::kOk) return true;
-  check->ok = false;
-  check->field = field;
-  check->message = NumberMessage(r, lo, hi);
-  return false;
-}
-
-bool CheckIndex(int index, int last, OptionsField field, OptionsCheck* check) {
-  if (index >= 0 && index <= last) return true;
-  check->ok = false;
-  check->field = field;
-  check->message = NumberMessage(NumberCheck::kOutOfRange, 0, last);
-  return false;
-}
-
-OptionsCheck EvaluateOptions(const OptionsFields& f, OptionsValues* v) {
-  OptionsCheck check;
-  using F = OptionsField;
-  if (!CheckIndex(f.classIndex, 3, F::kClass, &check)) return check;
-  v->priorityClass = f.classIndex;
-  if (!CheckIndex(f.threadIndex, 5, F::kThread, &check)) return check;
-  v->priorityThread = f.threadIndex;
-  if (!CheckNumber(f.initSleep, 0, 999, &v->initSleep, F::kInitSleep, &check) ||
-      !CheckNumber(f.consecutive, 0, 99, &v->consecutive, F::kConsecutive, &check))
-    return check;
-  v->autoWakeup = f.autoWakeup;
-  v->startupBuried = f.startupBuried;
-  v->keepGeometry = f.keepGeometry;
-  if (!CheckNumber(f.height, 32, 1024, &v->height, F::kHeight, &check) ||
-      !CheckNumber(f.x, INT_MIN, INT_MAX, &v->x, F::kX, &check) ||
-      !CheckNumber(f.y, INT_MIN, INT_MAX, &v->y, F::kY, &check) ||
-      !CheckNumber(f.width, 32, 1024, &v->width, F::kWidth, &check) ||
-      !CheckNumber(f.animateTimer, 0, 999, &v->animateTimer, F::kAnimateTimer, &check))
-    return check;
-  v->menuExecBuried = f.menuExecBuried;
-  v->stopDuringSSaving = f.stopDuringSSaving;
-  return check;
-}
 
 // ---- Auto-exec control dialog ----
 
@@ -169,39 +98,27 @@ AutoExecControlCheck EvaluateControl(const AutoExecControlFields& f, ControlValu
   return check;
 }
 
+const FieldBinding kOptionsRows[] = {
+    ComboBinding(IDC_OPT_CLASS, kPriorityClass, kNoPage, kPriorityClassEntries, NoChoice::kFirstEntry),
+    ComboBinding(IDC_OPT_THREAD, kPriorityThread, kNoPage, kPriorityThreadEntries,
+                 NoChoice::kFirstEntry),
+    NumberBinding(IDC_OPT_INIT_SLEEP, kInitSleep_Sec, kNoPage, 0, 999),
+    NumberBinding(IDC_OPT_CONSECUTIVE, kConsecutive_Sec, kNoPage, 0, 99),
+    CheckBinding(IDC_OPT_AUTO_WAKEUP, kAutoWakeup, kNoPage),
+    CheckBinding(IDC_OPT_STARTUP_BURIED, kStartupBuried, kNoPage),
+    CheckBinding(IDC_OPT_KEEP_GEOMETRY, kKeepGeometry, kNoPage),
+    PairPartBinding(IDC_OPT_HEIGHT, kWindowSize, 1, kNoPage, 32, 1024),
+    PairPartBinding(IDC_OPT_X, kWindowPosition, 0, kNoPage, INT_MIN, INT_MAX),
+    PairPartBinding(IDC_OPT_Y, kWindowPosition, 1, kNoPage, INT_MIN, INT_MAX),
+    PairPartBinding(IDC_OPT_WIDTH, kWindowSize, 0, kNoPage, 32, 1024),
+    NumberBinding(IDC_OPT_ANIMATE_TIMER, kAnimateTimer, kNoPage, 0, 999),
+    CheckBinding(IDC_OPT_MENU_EXEC_BURIED, kMenuExecBuried, kNoPage),
+    CheckBinding(IDC_OPT_STOP_SSAVING, kStopDuringSSaving, kNoPage),
+};
+
 }  // namespace
 
-OptionsFields LoadOptions(const AncestryPop3Controller& controller) {
-  OptionsValues v = ReadOptionsRecord(controller);
-  OptionsFields f;
-  f.classIndex = v.priorityClass;
-  f.threadIndex = v.priorityThread;
-  f.initSleep = Number(v.initSleep);
-  f.consecutive = Number(v.consecutive);
-  f.stopDuringSSaving = v.stopDuringSSaving != 0;
-  f.x = Number(v.x);
-  f.y = Number(v.y);
-  f.width = Number(v.width);
-  f.height = Number(v.height);
-  f.keepGeometry = v.keepGeometry != 0;
-  f.startupBuried = v.startupBuried != 0;
-  f.autoWakeup = v.autoWakeup != 0;
-  f.menuExecBuried = v.menuExecBuried != 0;
-  f.animateTimer = Number(v.animateTimer);
-  return f;
-}
-
-OptionsCheck CheckOptions(const OptionsFields& fields) {
-  OptionsValues v{};
-  return EvaluateOptions(fields, &v);
-}
-
-OptionsCheck StoreOptions(const OptionsFields& fields, AncestryPop3Controller& controller) {
-  OptionsValues v{};
-  OptionsCheck check = EvaluateOptions(fields, &v);
-  if (check.ok) WriteOptionsRecord(v, controller);
-  return check;
-}
+const BindingTable kOptionsBindings = {kOptionsRows, sizeof kOptionsRows / sizeof kOptionsRows[0]};
 
 AutoExecControlFields LoadAutoExecControl(const AncestryPop3Controller& controller) {
   return ControlFieldsFrom(ReadControlRecord(controller));

@@ -1,48 +1,31 @@
 // What the options dialog ("オプション") and the auto-exec control dialog
 // ("自動実行ｱﾌﾟﾘの制御") hold, and how it maps to and from the controller
-// record. Both dialogs work on copies: the record changes only through the
-// Store functions, and only when every field passes.
+// record. Both dialogs work on copies: the record changes only when every
+// field passes (the options through a draft of their bound keys, the
+// control dialog through StoreAutoExecControl).
 #pragma once
 #include <string>
+#include <vector>
 
 #include "common/core/controller_record.h"
+#include "common/core/field_binding.h"
 
 namespace bw {
 
 // ---- Options dialog ----
 
-struct OptionsFields {
-  int classIndex = 0;  // "ｸﾗｽ:" "継承", "低い", "通常", "高い"
-  int threadIndex = 0;  // "ｽﾚｯﾄﾞ:" "継承", "より低く", "少し低く", "通常", "少し高く", "より高く"
-  std::string initSleep;  // "初期起動時ﾃﾞｨﾚｲ:" seconds
-  std::string consecutive;  // "複数ｻｰﾊﾞ間ﾃﾞｨﾚｲ:" seconds
-  bool stopDuringSSaving = false;  // "ｽｸﾘｰﾝｾｰﾋﾞﾝｸﾞ中は更新しない"
-  std::string x, y, width, height;  // "X:", "Y:", "幅:", "高さ:"
-  bool keepGeometry = false;  // "終了時に保存する"
-  bool startupBuried = false;  // "埋もれた状態から開始する"
-  bool autoWakeup = false;  // "未読発見時に復帰する"
-  bool menuExecBuried = false;  // "ﾒﾆｭｰ実行時に埋もれる"
-  std::string animateTimer;  // "ｱﾆﾒｰﾄﾀｲﾏ(0=なし):" ms
-};
+// The entries of the priority lists (here and in the application dialogs),
+// by the index the records store.
+extern const std::vector<const char*> kPriorityClassEntries;   // "継承", "低い", "通常", "高い"
+extern const std::vector<const char*> kPriorityThreadEntries;  // "継承", "より低く", ... "より高く"
 
-// The fields in the order they are read and checked.
-enum class OptionsField {
-  kNone, kClass, kThread, kInitSleep, kConsecutive, kAutoWakeup, kStartupBuried,
-  kKeepGeometry, kHeight, kX, kY, kWidth, kAnimateTimer, kMenuExecBuried, kStopDuringSSaving
-};
-
-// On failure: the field to focus and the range message.
-struct OptionsCheck {
-  bool ok = true;
-  OptionsField field = OptionsField::kNone;
-  std::string message;
-};
-
-OptionsFields LoadOptions(const AncestryPop3Controller& controller);
-OptionsCheck CheckOptions(const OptionsFields& fields);
-// Checks, then copies every value into the controller; on failure the
-// controller is untouched. The caller sets its unsaved-changes flag on ok.
-OptionsCheck StoreOptions(const OptionsFields& fields, AncestryPop3Controller& controller);
+// Every field of the options dialog, bound to its controller key, in the
+// order OK reads and checks them (the height before the position and the
+// width). The rows hold the ranges: start-up delay 0..999 s, delay between
+// servers 0..99 s, width and height 32..1024, a free signed position, and
+// the animation timer 0..999 ms. A priority list with nothing chosen reads
+// as "継承".
+extern const BindingTable kOptionsBindings;
 
 // ---- Auto-exec control dialog ----
 

@@ -22,57 +22,6 @@ int Number(const R& record, int id) {
 
 }  // namespace
 
-AccountFields ReadAccountFields(const AncestryPop3Checker& a) {
-  AccountFields f;
-  f.connectionName = Text(a, kConnectionName);
-  f.hostName = Text(a, kHostName);
-  f.serviceName = Text(a, kServiceName);
-  f.userId = Text(a, kUserID);
-  f.password = Text(a, kPassword);
-  f.cycleMinutes = Number(a, kCycleMinutes);
-  f.toDnsSec = Number(a, kTOofDNS_Sec);
-  f.toConnectSec = Number(a, kTOofConnect_Sec);
-  f.toSendRecvSec = Number(a, kTOofSendRecv_Sec);
-  f.continueTimeout = Number(a, kContinueTimeout);
-  f.continueConnectEr = Number(a, kContinueConnectER);
-  f.useApop = Number(a, kUseAPOP);
-  f.useUidl = Number(a, kUseUIDL);
-  f.disconnectNoQuit = Number(a, kDisconnectNoQuit);
-  f.useTls = Number(a, kUseTLS);
-  return f;
-}
-
-int WriteAccountFields(AncestryPop3Checker& a, const AccountFields& f) {
-  // Checked on a copy first, so that a refused text leaves the record whole.
-  AncestryPop3Checker probe;
-  const struct {
-    int id;
-    std::string text;
-  } values[] = {
-      {kConnectionName, f.connectionName},
-      {kHostName, f.hostName},
-      {kServiceName, f.serviceName},
-      {kUserID, f.userId},
-      {kPassword, f.password},
-      {kCycleMinutes, std::to_string(f.cycleMinutes)},
-      {kTOofDNS_Sec, std::to_string(f.toDnsSec)},
-      {kTOofConnect_Sec, std::to_string(f.toConnectSec)},
-      {kTOofSendRecv_Sec, std::to_string(f.toSendRecvSec)},
-      {kContinueTimeout, std::to_string(f.continueTimeout)},
-      {kContinueConnectER, std::to_string(f.continueConnectEr)},
-      {kUseAPOP, std::to_string(f.useApop)},
-      {kUseUIDL, std::to_string(f.useUidl)},
-      {kDisconnectNoQuit, std::to_string(f.disconnectNoQuit)},
-      {kUseTLS, std::to_string(f.useTls)},
-  };
-  for (const auto& v : values) {
-    const int result = probe.SetKeyText(v.id, v.text);
-    if (result != kSetOk) return result;
-  }
-  for (const auto& v : values) a.SetKeyText(v.id, v.text);
-  return kSetOk;
-}
-
 ExecutantRow ReadExecutantRow(const Executant& e) {
   ExecutantRow r;
   r.fileName = Text(e, kExecutionFileName);

@@ -1,6 +1,7 @@
-// The one place where the configurator reads and writes record fields: plain
-// structs in and out, so that the dialogs and the list rows never touch the
-// record classes' members directly.
+// The configurator's record access besides the drafts of field_binding.h:
+// what an application row shows, and new records holding their defaults, so
+// that the dialogs and the list rows never touch the record classes'
+// members directly.
 #pragma once
 #include <string>
 
@@ -8,20 +9,6 @@
 #include "common/core/executant_record.h"
 
 namespace bw {
-
-struct AccountFields {
-  std::string connectionName, hostName, serviceName, userId, password;
-  int cycleMinutes = 15;
-  int toDnsSec = 0, toConnectSec = 0, toSendRecvSec = 0;
-  int continueTimeout = 0, continueConnectEr = 0;
-  int useApop = 0, useUidl = 0, disconnectNoQuit = 0;
-  int useTls = 0;  // 0 plain, 1 POP3S, 2 STLS
-};
-
-AccountFields ReadAccountFields(const AncestryPop3Checker& account);
-// Stores every field, or none: kSetOk, or the first refusal of the record's
-// key access (kSetUnstorable for a text no file line can hold back).
-int WriteAccountFields(AncestryPop3Checker& account, const AccountFields& fields);
 
 // What an application row shows.
 struct ExecutantRow {

@@ -1,67 +1,47 @@
 // The account dialog: three fields of its own and three embedded pages
-// (account, time-outs, protocol) behind a tab control.
+// (account, time-outs, protocol) behind a tab control. Every field is a row
+// of the account's binding table (configurator/core/account_model.h); the
+// dialog edits a draft of the record and stores it on OK.
 #pragma once
 #include <windows.h>
 
-#include "configurator/core/account_model.h"
-#include "configurator/core/record_fields.h"
+#include <map>
+
+#include "common/core/account_record.h"
 #include "common/win32/dialog.h"
+#include "configurator/core/account_model.h"
 #include "configurator/win32/paged_dialog.h"
-#include "configurator/win32/resource.h"
+#include "configurator/win32/account_dialog_ids.h"
 
 namespace bw {
 
-// "ｱｶｳﾝﾄ": user ID and password with their masking, and the cycle.
-class AccountPage : public Dialog {
+// One page: its rows of the binding table, the masking of its masked rows
+// (the "「*」表示にする" box) and the radios of its choice rows.
+class AccountTabPage : public Dialog {
  public:
-  explicit AccountPage(AccountFields& fields)
-      : Dialog(GetModuleHandleA(nullptr), IDD_ACCOUNT_PAGE), fields_(fields) {}
-  // Reads the page into the fields; false after showing a range message.
-  bool Read();
+  AccountTabPage(int templateId, int page, RecordDraft& draft)
+      : Dialog(GetModuleHandleW(nullptr), templateId), page_(page), draft_(draft) {}
+  // Reads the page into the draft; the refused row (after its message), or
+  // none.
+  const FieldBinding* Read();
 
  protected:
   bool OnInit() override;
   bool OnCommand(int id, int code) override;
+  void OpenMasked(int control, const std::string& text) override;
+  std::string MaskedText(int control) const override;
 
  private:
-  MaskedField& FieldOf(int id) { return id == IDC_USER_ID ? user_ : password_; }
-  // Shows the masking state in both boxes without reporting it as typing.
+  // Shows the masking state in the masked boxes without reporting it as
+  // typing.
   void ShowMasking();
-  
-  AccountFields& fields_;
-  MaskedField user_, password_;
+  // A radio of a choice row was clicked.
+  void ChooseRow(const FieldBinding& row, bool change);
+
+  int page_;
+  RecordDraft& draft_;
+  std::map<int, MaskedField> masked_;  // by control id
   bool settingText_ = false;
-};
-
-// "ﾀｲﾑｱｳﾄ": three radio pairs with their number boxes and two check boxes.
-class TimeoutPage : public Dialog {
- public:
-  explicit TimeoutPage(AccountFields& fields)
-      : Dialog(GetModuleHandleA(nullptr), IDD_TIMEOUT_PAGE), fields_(fields) {}
-  bool Read();
-
- protected:
-  bool OnInit() override;
-  bool OnCommand(int id, int code) override;
-
- private:
-  void ShowRow(int row);
-  AccountFields& fields_;
-  TimeoutRow rows_[3];
-};
-
-// "ﾌﾟﾛﾄｺﾙ": APOP choice, UIDL, QUIT and the TLS choice.
-class ProtocolPage : public Dialog {
- public:
-  explicit ProtocolPage(AccountFields& fields)
-      : Dialog(GetModuleHandleA(nullptr), IDD_PROTOCOL_PAGE), fields_(fields) {}
-  bool Read();
-
- protected:
-  bool OnInit() override;
-
- private:
-  AccountFields& fields_;
 };
 
 class AccountDialog : public PagedDialog {
@@ -76,10 +56,10 @@ class AccountDialog : public PagedDialog {
 
  private:
   AncestryPop3Checker& account_;
-  AccountFields fields_;
-  AccountPage accountPage_;
-  TimeoutPage timeoutPage_;
-  ProtocolPage protocolPage_;
+  RecordDraft draft_;
+  AccountTabPage accountPage_;
+  AccountTabPage timeoutPage_;
+  AccountTabPage protocolPage_;
 };
 
 }  // namespace bw

@@ -9,7 +9,7 @@
 #include "configurator/core/app_dialog_model.h"
 #include "common/win32/dialog.h"
 #include "configurator/win32/paged_dialog.h"
-#include "configurator/win32/resource.h"
+#include "configurator/win32/app_dialog_ids.h"
 
 namespace bw {
 
@@ -20,7 +20,7 @@ class ApplicationDialog;
 class AppPage : public Dialog {
  public:
   AppPage(int templateId, AppDialogFields& fields, ApplicationDialog& owner)
-      : Dialog(GetModuleHandleA(nullptr), templateId), fields_(fields), owner_(owner) {}
+      : Dialog(GetModuleHandleW(nullptr), templateId), fields_(fields), owner_(owner) {}
   virtual void Read() = 0;
   virtual void ApplyEnabling(const AppDialogEnabling& enabling) = 0;
 

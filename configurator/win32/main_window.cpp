@@ -17,6 +17,7 @@
 #include "configurator/win32/options_dialogs.h"
 #include "configurator/win32/simple_dialogs.h"
 #include "configurator/win32/knobset_box.h"
+#include "configurator/win32/knobset_ids.h"
 
 namespace bw {
 namespace {

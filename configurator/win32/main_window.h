@@ -11,7 +11,7 @@
 #include "common/core/param_file.h"
 #include "common/win32/dialog.h"
 #include "configurator/win32/capture.h"
-#include "configurator/win32/resource.h"
+#include "configurator/win32/main_window_ids.h"
 
 namespace bw {
 

@@ -6,7 +6,8 @@
 #include "common/core/platform.h"
 #include "common/win32/dialog.h"
 #include "common/win32/wide_text.h"
-#include "configurator/win32/resource.h"
+#include "configurator/win32/about_dialog_ids.h"
+#include "configurator/win32/first_use_dialog_ids.h"
 
 namespace bw {
 namespace {

@@ -4,6 +4,7 @@
 
 #include "checker/core/check_outcome.h"
 #include "checker/core/line_reader.h"
+#include "common/core/oauth_tokens.h"
 #include "net/tls.h"
 
 namespace {
@@ -39,6 +40,12 @@ TEST(StepOutcome, EachStepAndCodeGivesItsStateAndCause) {
       // The UIDL command itself is the account's; its listing is transfer.
       {CheckStep::UidlCommand, bw::LineNegativeReply, true, true, C::Suspended, C::CauseAccount},
       {CheckStep::UidlListing, bw::LineTimeout, true, false, C::RetryWait, C::CauseTransfer},
+      // OAuth: an unreachable token endpoint passes by itself, whatever
+      // ContinueTimeout says; a refused grant is the account's to settle.
+      {CheckStep::TokenRefresh, bw::oauth::kTokenUnreachable, false, false, C::RetryWait, C::CauseConnection},
+      {CheckStep::TokenRefresh, bw::oauth::kTokenInvalidGrant, true, true, C::Suspended, C::CauseAccount},
+      {CheckStep::OAuthSetting, 1, true, true, C::Suspended, C::CauseAccount},
+      {CheckStep::Xoauth2, bw::Xoauth2Refused, true, true, C::Suspended, C::CauseAccount},
       // A failed query suspends whatever its step said, keeping the cause.
       {CheckStep::Query, -10, true, true, C::Suspended, bw::kUnchanged},
       // Successes: only the connect and the end of a resolution move the state.

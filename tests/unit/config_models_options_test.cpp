@@ -1,5 +1,7 @@
-// The options and auto-exec control dialogs' model: ranges in their reading
-// order, all-or-nothing stores, and the AutoKillMethod split and build.
+// The options and auto-exec control dialogs' model: the options' ranges and
+// what their draft stores, the control dialog's all-or-nothing store and the
+// AutoKillMethod split and build.
+#include <stdexcept>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -8,91 +10,58 @@
 
 namespace {
 
-using bw::OptionsField;
-
 // A controller as the configurator starts a new configuration.
 void MakeDefault(bw::AncestryPop3Controller& c) {
   c.ApplyDefaults();
   c.ParseValues();
 }
 
-TEST(OptionsDialog, WindowSizeLimitsAre32To1024AndPositionIsFree) {
+// The options row bound to `key` (its `part` for a pair key).
+const bw::FieldBinding& OptionsRow(int key, int part = -1) {
+  for (const bw::FieldBinding& row : bw::kOptionsBindings)
+    if (row.key == key && row.part == part) return row;
+  throw std::out_of_range("no row");
+}
+
+// The refusal of `text` in the row ("" when it passes).
+std::string Refusal(const bw::FieldBinding& row, const std::string& text) {
+  std::string value;
+  return bw::CheckBoundText(row, text, &value);
+}
+
+TEST(OptionsDialog, RowsRefuseSizesOutside32To1024AndDelaysOverTheirLimitsButNoPosition) {
+  for (int part : {0, 1}) {
+    const bw::FieldBinding& size = OptionsRow(bw::kWindowSize, part);
+    for (const char* bad : {"31", "1025"})
+      EXPECT_EQ(Refusal(size, bad), "32 から 1024 までの整数を入力してください.") << part << bad;
+    for (const char* ok : {"32", "1024"}) EXPECT_EQ(Refusal(size, ok), "") << part << ok;
+    EXPECT_EQ(Refusal(OptionsRow(bw::kWindowPosition, part), "-300"), "") << part;
+  }
+  EXPECT_EQ(Refusal(OptionsRow(bw::kWindowPosition, 0), "x"), "整数を入力してください.");
+  EXPECT_EQ(Refusal(OptionsRow(bw::kInitSleep_Sec), "1000"), "0 から 999 までの整数を入力してください.");
+  EXPECT_EQ(Refusal(OptionsRow(bw::kConsecutive_Sec), "100"), "0 から 99 までの整数を入力してください.");
+  EXPECT_EQ(Refusal(OptionsRow(bw::kAnimateTimer), "-1"), "0 から 999 までの整数を入力してください.");
+}
+
+TEST(OptionsDialog, DraftStoresOnlyTheBoundKeysAndAPositionPartKeepsItsPartner) {
   bw::AncestryPop3Controller c;
   MakeDefault(c);
-  bw::OptionsFields f = bw::LoadOptions(c);
-  EXPECT_EQ(f.width, "128");
-  EXPECT_EQ(f.height, "64");
-  f.x = "-300";
-  f.y = "-1";
-  for (const char* ok : {"32", "1024"}) {
-    f.width = ok;
-    EXPECT_TRUE(bw::CheckOptions(f).ok) << ok;
-  }
-  for (const char* bad : {"31", "1025"}) {
-    f.width = bad;
-    bw::OptionsCheck check = bw::CheckOptions(f);
-    EXPECT_EQ(check.field, OptionsField::kWidth) << bad;
-    EXPECT_EQ(check.message, "32 から 1024 までの整数を入力してください.");
-  }
-  f.width = "1024";
-  f.classIndex = 3;
-  f.threadIndex = 5;
-  ASSERT_TRUE(bw::StoreOptions(f, c).ok);
+  c.ExecutionDelay = 500;
+  c.AutoKillMethod = -142;  // no text of it reads back as the same number
+  bw::RecordDraft d = bw::DraftOf(bw::kOptionsBindings, c);
+  const bw::FieldBinding& x = OptionsRow(bw::kWindowPosition, 0);
+  EXPECT_EQ(bw::BoundText(x, d), "64");
+  bw::SetBoundText(x, "-300", d);
+  bw::SetBoundText(OptionsRow(bw::kWindowSize, 1), "1024", d);
+  bw::SetBoundText(OptionsRow(bw::kPriorityClass), "3", d);
+  ASSERT_EQ(bw::StoreDraft(bw::kControllerKeyTable, d, c), bw::kSetOk);
   EXPECT_EQ(c.windowX, -300);
-  EXPECT_EQ(c.windowY, -1);
-  EXPECT_EQ(c.windowWidthSetting, 1024);
+  EXPECT_EQ(c.windowY, 64);
+  EXPECT_EQ(c.windowWidthSetting, 128);
+  EXPECT_EQ(c.windowHeightSetting, 1024);
   EXPECT_EQ(c.PriorityClass, 3);
-  EXPECT_EQ(c.PriorityThread, 5);
-}
-
-TEST(OptionsDialog, FirstBadFieldInReadingOrderIsTheOneReported) {
-  bw::AncestryPop3Controller c;
-  MakeDefault(c);
-  bw::OptionsFields f = bw::LoadOptions(c);
-  // Height is read before X, Y and width although it sits after them.
-  f.width = "0";
-  f.x = "x";
-  f.height = "2000";
-  f.animateTimer = "1000";
-  EXPECT_EQ(bw::CheckOptions(f).field, OptionsField::kHeight);
-  f.height = "64";
-  EXPECT_EQ(bw::CheckOptions(f).field, OptionsField::kX);
-  EXPECT_EQ(bw::CheckOptions(f).message, "整数を入力してください.");
-  f.x = "1";
-  EXPECT_EQ(bw::CheckOptions(f).field, OptionsField::kWidth);
-  f.width = "100";
-  EXPECT_EQ(bw::CheckOptions(f).field, OptionsField::kAnimateTimer);
-  f.consecutive = "100";
-  EXPECT_EQ(bw::CheckOptions(f).field, OptionsField::kConsecutive);
-  f.initSleep = "1000";
-  EXPECT_EQ(bw::CheckOptions(f).field, OptionsField::kInitSleep);
-  f.threadIndex = -1;  // a drop-down list with nothing chosen
-  EXPECT_EQ(bw::CheckOptions(f).field, OptionsField::kThread);
-  f.classIndex = 4;
-  EXPECT_EQ(bw::CheckOptions(f).field, OptionsField::kClass);
-}
-
-TEST(OptionsDialog, RefusedOkLeavesEveryControllerValueAlone) {
-  bw::AncestryPop3Controller c;
-  MakeDefault(c);
-  bw::OptionsFields f = bw::LoadOptions(c);
-  f.initSleep = "999";
-  f.consecutive = "0";
-  f.autoWakeup = false;
-  f.classIndex = 1;
-  f.animateTimer = "-1";
-  EXPECT_FALSE(bw::StoreOptions(f, c).ok);
-  EXPECT_EQ(c.InitSleep_Sec, 0);
-  EXPECT_EQ(c.Consecutive_Sec, 5);
-  EXPECT_EQ(c.AutoWakeup, 1);
-  EXPECT_EQ(c.PriorityClass, 0);
-  f.animateTimer = "0";
-  ASSERT_TRUE(bw::StoreOptions(f, c).ok);
-  EXPECT_EQ(c.InitSleep_Sec, 999);
-  EXPECT_EQ(c.Consecutive_Sec, 0);
-  EXPECT_EQ(c.AutoWakeup, 0);
-  EXPECT_EQ(c.PriorityClass, 1);
-  EXPECT_EQ(c.AnimateTimer, 0);
+  EXPECT_EQ(c.ExecutionDelay, 500);
+  EXPECT_EQ(c.AutoKillMethod, -142);
 }
 
 TEST(AutoExecControl, MethodsWithoutAnyEventOpenUncheckedAndDisabled) {

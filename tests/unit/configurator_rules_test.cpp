@@ -1,12 +1,14 @@
 // The configurator's window-free rules: enabling, tab labels and cells, the
-// number boxes, the account dialog's masking, radio pairs and required
-// fields, the list limits and the record adapter.
+// account dialog's masking and its bound fields (limits, radio values,
+// required fields), the list limits, the drafts and the record adapter.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "common/core/field_binding.h"
 #include "common/core/key_table.h"
 #include "common/core/param_file.h"
 #include "common/core/platform.h"
@@ -134,36 +136,67 @@ TEST(MaskingTest, UnmaskingShowsRealValuesAndEmptyValuesShowNoPlaceholder) {
   EXPECT_EQ(f.Shown(), "");
 }
 
-TEST(TimeoutRowTest, OpensFromTheStoredValueAndRadiosSetZeroOrThirty) {
-  TimeoutRow row;
-  row.Open(12);
-  EXPECT_TRUE(row.changed);
-  EXPECT_EQ(row.value, 12);
-  row.ChooseDefault();
-  EXPECT_FALSE(row.changed);
-  EXPECT_EQ(row.value, 0);
-  row.ChooseChange();
-  EXPECT_TRUE(row.changed);
-  EXPECT_EQ(row.value, 30);
-  row.Open(0);
-  EXPECT_FALSE(row.changed);
+// The account row bound to `key`.
+const FieldBinding& AccountRow(int key) {
+  for (const FieldBinding& row : kAccountBindings)
+    if (row.key == key) return row;
+  throw std::out_of_range("no row");
+}
+
+// The refusal CheckBoundText gives `text` in the row of `key` ("" when it
+// passes, then *kept holds the value text).
+std::string Refusal(int key, const std::string& text, std::string* kept = nullptr) {
+  std::string value = "untouched";
+  const std::string message = CheckBoundText(AccountRow(key), text, &value);
+  if (kept) *kept = value;
+  return message;
+}
+
+TEST(AccountBindingTest, RowsRefuseNamesOver64CyclesOutside1To999AndTimeoutsOver30) {
+  for (int key : {kConnectionName, kHostName, kServiceName}) {
+    EXPECT_EQ(Refusal(key, std::string(65, 'x')), "64 文字以内で入力してください.") << key;
+    EXPECT_EQ(Refusal(key, std::string(64, 'x')), "") << key;
+  }
+  std::string kept;
+  EXPECT_EQ(Refusal(kCycleMinutes, "1000"), "1 から 999 までの整数を入力してください.");
+  EXPECT_EQ(Refusal(kCycleMinutes, "0"), "1 から 999 までの整数を入力してください.");
+  EXPECT_EQ(Refusal(kCycleMinutes, "12a"), "整数を入力してください.");
+  EXPECT_EQ(Refusal(kCycleMinutes, " 999 ", &kept), "");
+  EXPECT_EQ(kept, "999");
+  for (int key : {kTOofDNS_Sec, kTOofConnect_Sec, kTOofSendRecv_Sec}) {
+    EXPECT_EQ(Refusal(key, "31"), "0 から 30 までの整数を入力してください.") << key;
+    EXPECT_EQ(Refusal(key, "-1"), "0 から 30 までの整数を入力してください.") << key;
+    // "基準値" gives 0, "変更" 30.
+    EXPECT_EQ(ChoiceValue(AccountRow(key), false), "0");
+    EXPECT_EQ(ChoiceValue(AccountRow(key), true), "30");
+  }
 }
 
 TEST(RequiredFieldsTest, AllFiveLinesInDialogOrderAndNoneWhenComplete) {
-  EXPECT_EQ(RequiredFieldsMessage("", "", "", "", ""),
+  auto message = [](const char* name, const char* host, const char* service, const char* user,
+                    const char* password) {
+    RecordDraft d;
+    d.Set(kConnectionName, name);
+    d.Set(kHostName, host);
+    d.Set(kServiceName, service);
+    d.Set(kUserID, user);
+    d.Set(kPassword, password);
+    return RequiredFieldsMessage(kAccountBindings, d);
+  };
+  EXPECT_EQ(message("", "", "", "", ""),
             "接続名は必須入力項目です\r\n"
             "ﾎｽﾄ名は必須入力項目です.\r\n"
             "ｻｰﾋﾞｽ名は必須入力項目です.\r\n"
             "ﾕｰｻﾞIDは必須入力項目です.\r\n"
             "ﾊﾟｽﾜｰﾄﾞは必須入力項目です.\r\n");
-  EXPECT_EQ(RequiredFieldsMessage("n", "h", "", "u", ""),
+  EXPECT_EQ(message("n", "h", "", "u", ""),
             "ｻｰﾋﾞｽ名は必須入力項目です.\r\nﾊﾟｽﾜｰﾄﾞは必須入力項目です.\r\n");
-  EXPECT_EQ(RequiredFieldsMessage("n", "h", "110", "u", "p"), "");
+  EXPECT_EQ(message("n", "h", "110", "u", "p"), "");
   // Blanks alone are kept as nothing: asked for, not stored empty or
   // refused as unstorable.
-  EXPECT_EQ(RequiredFieldsMessage("  ", " \t ", "110", "u", "p"),
+  EXPECT_EQ(message("  ", " \t ", "110", "u", "p"),
             "接続名は必須入力項目です\r\nﾎｽﾄ名は必須入力項目です.\r\n");
-  EXPECT_EQ(RequiredFieldsMessage(" n ", " h", "110", "u", " p "), "");
+  EXPECT_EQ(message(" n ", " h", "110", "u", " p "), "");
 }
 
 // Collects the boxes the limits check shows.
@@ -195,38 +228,38 @@ TEST(ListLimitsTest, AccountMessagesComeBeforeTheApplicationLimits) {
   EXPECT_EQ(boxes[3], "自動実行ｱﾌﾟﾘは１６件までしか登録できません.");
 }
 
-TEST(RecordFieldsTest, NewAccountStartsWithTheKeyDefaultsNotTheConstructorValues) {
+TEST(RecordDraftTest, NewAccountStartsWithTheKeyDefaultsNotTheConstructorValues) {
   std::unique_ptr<AncestryPop3Checker> a(NewAccountRecord());
-  AccountFields f = ReadAccountFields(*a);
-  EXPECT_EQ(f.serviceName, "110");
-  EXPECT_EQ(f.cycleMinutes, 15);
-  EXPECT_EQ(f.useUidl, 0);
-  EXPECT_EQ(f.toDnsSec, 0);
-  EXPECT_EQ(f.toConnectSec, 0);
-  EXPECT_EQ(f.disconnectNoQuit, 0);
+  const RecordDraft d = DraftOf(kAccountKeyTable, *a);
+  EXPECT_EQ(d.Text(kServiceName), "110");
+  EXPECT_EQ(d.Text(kCycleMinutes), "15");
+  EXPECT_EQ(d.Text(kUseUIDL), "0");
+  EXPECT_EQ(d.Text(kTOofDNS_Sec), "0");
+  EXPECT_EQ(d.Text(kTOofConnect_Sec), "0");
+  EXPECT_EQ(d.Text(kDisconnectNoQuit), "0");
 }
 
-TEST(RecordFieldsTest, WrittenFieldsReadBackAndTheTlsChoiceSurvives) {
+TEST(RecordDraftTest, StoredDraftReadsBackAndTheTlsChoiceSurvives) {
   std::unique_ptr<AncestryPop3Checker> a(NewAccountRecord());
-  AccountFields f;
-  f.connectionName = "n";
-  f.hostName = "h";
-  f.serviceName = "995";
-  f.userId = "u";
-  f.password = " p w ";
-  f.cycleMinutes = 3;
-  f.toConnectSec = 12;
-  f.useApop = 2;
-  f.useUidl = 1;
-  f.useTls = 1;
-  EXPECT_EQ(WriteAccountFields(*a, f), kSetOk);
-  AccountFields back = ReadAccountFields(*a);
+  RecordDraft d = DraftOf(kAccountKeyTable, *a);
+  d.Set(kConnectionName, "n");
+  d.Set(kHostName, "h");
+  d.Set(kServiceName, "995");
+  d.Set(kUserID, "u");
+  d.Set(kPassword, " p w ");
+  d.Set(kCycleMinutes, "3");
+  d.Set(kTOofConnect_Sec, "12");
+  d.Set(kUseAPOP, "2");
+  d.Set(kUseUIDL, "1");
+  d.Set(kUseTLS, "1");
+  EXPECT_EQ(StoreDraft(kAccountKeyTable, d, *a), kSetOk);
+  const RecordDraft back = DraftOf(kAccountKeyTable, *a);
   // Stored as the file gives it back: the leading space stays, the trailing
   // one goes.
-  EXPECT_EQ(back.password, " p w");
-  EXPECT_EQ(back.toConnectSec, 12);
-  EXPECT_EQ(back.useApop, 2);
-  EXPECT_EQ(back.useTls, 1);
+  EXPECT_EQ(back.Text(kPassword), " p w");
+  EXPECT_EQ(back.Text(kTOofConnect_Sec), "12");
+  EXPECT_EQ(back.Text(kUseAPOP), "2");
+  EXPECT_EQ(back.Text(kUseTLS), "1");
   // The saved block carries the choice: the record's own field is what the
   // writer folds out, not a property line beside it.
   {
@@ -234,24 +267,24 @@ TEST(RecordFieldsTest, WrittenFieldsReadBackAndTheTlsChoiceSurvives) {
     a->WriteBlock(out, 1);
     EXPECT_NE(out.Bytes().find("\t\tUseTLS\t1\r\n"), std::string::npos) << out.Bytes();
   }
-  f.useTls = 0;
-  WriteAccountFields(*a, f);
-  EXPECT_EQ(ReadAccountFields(*a).useTls, 0);
+  d.Set(kUseTLS, "0");
+  StoreDraft(kAccountKeyTable, d, *a);
+  EXPECT_EQ(DraftOf(kAccountKeyTable, *a).Text(kUseTLS), "0");
 }
 
-TEST(RecordFieldsTest, TextNoFileLineCanHoldIsRefusedAndNothingIsStored) {
+TEST(RecordDraftTest, TextNoFileLineCanHoldIsRefusedAndNothingIsStored) {
   std::unique_ptr<AncestryPop3Checker> a(NewAccountRecord());
-  AccountFields f = ReadAccountFields(*a);
-  f.connectionName = "kept";
-  f.hostName = "h";
-  f.userId = "u";
-  f.password = "p";
-  ASSERT_EQ(WriteAccountFields(*a, f), kSetOk);
-  f.connectionName = "new";
-  f.password = "two\r\nlines";
-  EXPECT_EQ(WriteAccountFields(*a, f), kSetUnstorable);
-  EXPECT_EQ(ReadAccountFields(*a).connectionName, "kept");
-  EXPECT_EQ(ReadAccountFields(*a).password, "p");
+  RecordDraft d = DraftOf(kAccountKeyTable, *a);
+  d.Set(kConnectionName, "kept");
+  d.Set(kHostName, "h");
+  d.Set(kUserID, "u");
+  d.Set(kPassword, "p");
+  ASSERT_EQ(StoreDraft(kAccountKeyTable, d, *a), kSetOk);
+  d.Set(kConnectionName, "new");
+  d.Set(kPassword, "two\r\nlines");
+  EXPECT_EQ(StoreDraft(kAccountKeyTable, d, *a), kSetUnstorable);
+  EXPECT_EQ(DraftOf(kAccountKeyTable, *a).Text(kConnectionName), "kept");
+  EXPECT_EQ(DraftOf(kAccountKeyTable, *a).Text(kPassword), "p");
 }
 
 TEST(RecordFieldsTest, NewApplicationRecordsHaveNoPositionSizeOrPriority) {

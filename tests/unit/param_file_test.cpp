@@ -257,6 +257,31 @@ TEST_F(GeometryRewrite, ChangesExactlyTheTwoControllerLines) {
   EXPECT_FALSE(bw_test::FileExists(Path("g.ini_new")));
 }
 
+// A rotated refresh token replaces only that account's token lines (its
+// pieces too); a file that no longer names the account is left alone.
+TEST_F(GeometryRewrite, TokenSaveChangesOnlyTheAccountsTokenLines) {
+  const std::string original = Crlf(kExampleFile);
+  WriteBytes(Path("t.ini"), original);
+  const std::string longToken(300, 'L');
+  ASSERT_TRUE(bw::SaveAccountToken(Path("t.ini"), "Office", "pop.example.com", "user", longToken));
+  std::string expected = original;
+  expected.insert(expected.find("\t}\r\n\tExecutant"), "\t\tOAuthToken\t" + std::string(256, 'L') +
+                                                           "\r\n\t\tOAuthToken2\t" + std::string(44, 'L') + "\r\n");
+  EXPECT_EQ(ReadBytes(Path("t.ini")), expected);
+  ASSERT_TRUE(bw::SaveAccountToken(Path("t.ini"), "Office", "pop.example.com", "user", "short"));
+  expected = original;
+  expected.insert(expected.find("\t}\r\n\tExecutant"), "\t\tOAuthToken\tshort\r\n");
+  EXPECT_EQ(ReadBytes(Path("t.ini")), expected);
+#ifndef _WIN32
+  struct stat st;
+  ASSERT_EQ(stat(Path("t.ini").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+#endif
+  EXPECT_FALSE(bw::SaveAccountToken(Path("t.ini"), "Office", "pop.example.com", "someone", "x"));
+  EXPECT_FALSE(bw::SaveAccountToken(Path("t.ini"), "Home", "pop.example.com", "user", "x"));
+  EXPECT_EQ(ReadBytes(Path("t.ini")), expected);
+}
+
 TEST_F(GeometryRewrite, InsertsMissingLinesBeforeTheFirstChildAndKeepsOtherLineEnds) {
   WriteBytes(Path("g.ini"),
              "AncestryPop3Controller::RingListClass\t{\n\tAnimateTimer\t100\n"

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "checker/core/pop3_checker.h"
+#include "common/core/base64.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -108,6 +109,46 @@ TEST_F(StreamDialogue, StreamEndingMidReplyFailsTheStepAsClosed) {
   EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
   EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseTransfer);
   EXPECT_NE(LogText().find(bw_test::Crlf("--- No Data.\n")), std::string::npos);
+}
+
+// XOAUTH2: the command, the server's "+", then one base64 line of several
+// kilobytes for a large access token, which the log shows masked.
+TEST_F(StreamDialogue, Xoauth2SendsTheWholeLongLineAndLogsItMasked) {
+  const std::string token(3000, 'T');
+  auto record = std::make_shared<StreamRecord>();
+  account.AttachStream(std::make_unique<MemoryStream>(
+      std::deque<std::string>{"", "+ \r\n", "+OK Logged in.\r\n"}, record));
+  ASSERT_EQ(account.LoginXoauth2(line, token), bw::LoginOk);
+  const std::string response = bw::Base64Encode("user=taro\x01" "auth=Bearer " + token + "\x01\x01");
+  EXPECT_EQ(record->sent, "AUTH XOAUTH2\r\n" + response + "\r\n");
+  EXPECT_NE(LogText().find(bw_test::Crlf("POP3 <- ********(8+2 Bytes)\n")), std::string::npos);
+  EXPECT_EQ(LogText().find("TTTT"), std::string::npos);
+}
+
+// A refusal in a "+" challenge is answered with an empty line, its status
+// logged; a server without XOAUTH2 never sees the token. Both leave an
+// account error.
+TEST_F(StreamDialogue, Xoauth2RefusalsLeaveAnAccountErrorWithTheirReason) {
+  auto record = std::make_shared<StreamRecord>();
+  account.AttachStream(std::make_unique<MemoryStream>(
+      std::deque<std::string>{"", "+ \r\n", "+ eyJzdGF0dXMiOiI0MDEiLCJzY2hlbWVzIjoiYmVhcmVyIiwic2NvcGUiOiJtYWlsIn0=\r\n",
+                              "-ERR [AUTH] Authentication failed.\r\n"},
+      record));
+  EXPECT_EQ(account.LoginXoauth2(line, "tok"), bw::LoginUserFailed);
+  EXPECT_EQ(record->sent.substr(record->sent.size() - 4), "\r\n\r\n");
+  EXPECT_NE(LogText().find(bw_test::Crlf("home : ｻｰﾊﾞがXOAUTH2の認証を拒否しました(status=401).\n")), std::string::npos);
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+  EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseAccount);
+
+  auto refused = std::make_shared<StreamRecord>();
+  account.CheckState = Pop3Checker::Communicating;
+  account.AttachStream(std::make_unique<MemoryStream>(
+      std::deque<std::string>{"", "-ERR Unsupported authentication mechanism.\r\n"}, refused));
+  EXPECT_EQ(account.LoginXoauth2(line, "tok"), bw::LoginUserFailed);
+  EXPECT_EQ(refused->sent, "AUTH XOAUTH2\r\n");
+  EXPECT_NE(LogText().find(bw_test::Crlf("home : ｻｰﾊﾞがAUTH XOAUTH2を受け付けません.\n")), std::string::npos);
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+  EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseAccount);
 }
 
 // The UIDL memory compares UIDs byte for byte, whatever their number or

@@ -1,6 +1,7 @@
 // Record classes: what each block reads, logs, folds and writes back.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/core/controller_record.h"
 #include "common/core/log.h"
@@ -158,6 +159,44 @@ TEST_F(AccountRecord, UseTlsIsWrittenLastAndOnlyWhenSetSoOlderFilesStayByteForBy
   bw::AncestryPop3Checker off;
   ASSERT_EQ(ReadFrom(off, std::string("\t\tUseTLS\t0\n") + kMinimalAccount), 0);
   EXPECT_EQ(Written(off).find("UseTLS"), std::string::npos);
+}
+
+// A refresh token longer than a line is written in pieces after UseTLS and
+// read back joined; an OAuth account needs no password and writes none.
+TEST_F(AccountRecord, OAuthKeysFollowUseTLSAndALongTokenGoesInPieces) {
+  std::string token;
+  for (int i = 0; i < 700; ++i) token += static_cast<char>('A' + i % 26);
+  bw::AncestryPop3Checker a;
+  ASSERT_EQ(ReadFrom(a, "\t\tHostName\th\n\t\tUserID\tu\n\t\tUseTLS\t1\n\t\tOAuthProvider\t2\n\t}\n"), 0);
+  ASSERT_EQ(a.SetKeyText(bw::kOAuthClientID, "client"), bw::kSetOk);
+  ASSERT_EQ(a.SetKeyText(bw::kOAuthToken, token), bw::kSetOk);
+  EXPECT_EQ(a.SetKeyText(bw::kPassword, ""), bw::kSetOk);
+  const std::string out = Written(a);
+  EXPECT_EQ(out, Crlf("\tAncestryPop3Checker::RingListClass\t{\n\t\tHostName\th\n\t\tUserID\tu\n"
+                      "\t\tUseTLS\t1\n\t\tOAuthProvider\t2\n\t\tServiceName\t110\n"
+                      "\t\tOAuthClientID\tclient\n"
+                      "\t\tOAuthToken\t" + token.substr(0, 256) + "\n"
+                      "\t\tOAuthToken2\t" + token.substr(256, 256) + "\n"
+                      "\t\tOAuthToken3\t" + token.substr(512) + "\n\t}\n"));
+  // Read back (the pieces in any order) and written again: the same bytes.
+  bw::AncestryPop3Checker b;
+  std::string body = out.substr(out.find("\r\n") + 2);
+  ASSERT_EQ(ReadFrom(b, body), 0);
+  EXPECT_EQ(b.OAuthToken, token);
+  EXPECT_EQ(Written(b), out);
+  EXPECT_EQ(LogText(), "");
+  // Without OAuthProvider the password is required again.
+  bw::AncestryPop3Checker c;
+  EXPECT_EQ(ReadFrom(c, "\t\tHostName\th\n\t\tUserID\tu\n\t\tOAuthToken\tx\n\t}\n"), -10);
+  EXPECT_EQ(c.SetKeyText(bw::kPassword, " "), bw::kSetRequiredEmpty);
+}
+
+// A cut never leaves a piece ending in a blank, which the reader would trim.
+TEST(ValuePieces, NoPieceEndsInABlankOrStartsWithAControlByte) {
+  std::vector<std::string> pieces;
+  ASSERT_TRUE(bw::SplitValuePieces("abc def", 4, &pieces));
+  EXPECT_EQ(pieces, (std::vector<std::string>{"abc", " def"}));
+  EXPECT_FALSE(bw::SplitValuePieces("a    b", 2, &pieces));
 }
 
 using ExecutantRecord = ScratchTest;

@@ -10,7 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "checker/win32/resource.h"
+#include "checker/win32/bellwick_ids.h"
+#include "checker/win32/emergency_dialog_ids.h"
 #include "common/win32/program_names.h"
 #include "common/win32/wide_text.h"
 #include "tests/win32/driver.h"

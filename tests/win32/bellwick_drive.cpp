@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "checker/win32/resource.h"
+#include "checker/win32/bellwick_ids.h"
 #include "common/win32/program_names.h"
 #include "tests/win32/driver.h"
 

@@ -11,7 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "configurator/win32/resource.h"
+#include "configurator/win32/capture_dialog_ids.h"
+#include "configurator/win32/main_window_ids.h"
 #include "tests/win32/driver.h"
 #include "tests/win32/knobset_driver.h"
 #include "tests/win32/knobset_fixture.h"

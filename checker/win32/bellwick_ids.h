@@ -1,18 +1,15 @@
-// Resource and command ids of the checker, shared by the .rc file and code.
+// The checker's program-wide ids, shared by bellwick.rc and the code: the
+// icon, the popup menu and its commands. Each dialog keeps its own ids in
+// <dialog>_ids.h beside its template <dialog>.rc.
 #pragma once
 
 #define IDI_BELLWICK 5
 #define IDM_POPUP 101
-#define IDD_STATUS 102
-#define IDD_VERSION 103
-#define IDD_EMERGENCY 104
 
 // Static texts and icons of the dialogs, never addressed by code.
 #define IDC_STATIC (-1)
-#define IDC_STATUS_TEXT 1000
-#define IDC_EMERGENCY_LIST 1001
-#define IDC_EMERGENCY_CLEAR 1002
 
+// The popup menu's commands.
 #define IDM_EXIT 40001
 #define IDM_CONFIGURE 40002
 #define IDM_VERSION 40003

@@ -1,0 +1,93 @@
+// The account's OAuth settings and its access token (see oauth_login.h).
+#include "checker/core/oauth_login.h"
+
+#include "common/core/log.h"
+#include "net/secret.h"
+
+namespace bw {
+
+net::HttpsClient& OAuthAccess::Https() {
+  if (!https_) https_ = net::HttpsClient::Create(extraCaFile_);
+  return *https_;
+}
+
+StepResult CheckOAuthSettings(const AncestryPop3Checker& account) {
+  const char* name = account.ConnectionName.c_str();
+  // A bearer token in the clear is as good as a password to anyone on the way.
+  if (account.UseTLS != 1 && account.UseTLS != 2) {
+    LogWrite("%s : OAuthのｱｶｳﾝﾄはUseTLS 1か2でなければ確認しません. 何も送信しません.\n", name);
+    return {CheckStep::OAuthSetting, 1};
+  }
+  oauth::Endpoints endpoints;
+  std::string error;
+  if (!oauth::ProviderEndpoints(account, &endpoints, &error)) {
+    LogWrite("%s : OAuthの設定が正しくありません(%s). 何も送信しません.\n", name, error.c_str());
+    return {CheckStep::OAuthSetting, 2};
+  }
+  if (account.OAuthToken.empty()) {
+    LogWrite("%s : OAuthのﾄｰｸﾝがありません. サインインしてください.\n", name);
+    return {CheckStep::OAuthSetting, 3};
+  }
+  return {CheckStep::OAuthSetting, 0};
+}
+
+StepResult ObtainAccessToken(AncestryPop3Checker& account, OAuthAccess& access, oauth::AccessTokenCache& cache,
+                             int timeoutMs, std::string* accessToken) {
+  const char* name = account.ConnectionName.c_str();
+  const auto now = oauth::AccessTokenCache::Clock::now();
+  *accessToken = cache.Get(now);
+  if (!accessToken->empty()) {
+    LogWrite("%s : 有効なｱｸｾｽﾄｰｸﾝを使います.\n", name);
+    return {CheckStep::TokenRefresh, oauth::kTokenOk};
+  }
+  oauth::Endpoints endpoints;
+  std::string error;
+  if (!oauth::ProviderEndpoints(account, &endpoints, &error)) return {CheckStep::TokenRefresh, oauth::kTokenRefused};
+  std::string refreshToken;
+  if (!net::UnprotectSecret(account.OAuthToken, &refreshToken) || refreshToken.empty()) {
+    LogWrite("%s : 保存されたﾄｰｸﾝを復号できません. このﾕｰｻﾞでもう一度サインインしてください.\n", name);
+    return {CheckStep::TokenRefresh, oauth::kTokenInvalidGrant};
+  }
+  const oauth::TokenReply reply = oauth::RefreshAccessToken(access.Https(), endpoints, account.OAuthClientID,
+                                                            account.OAuthClientSecret, refreshToken, timeoutMs);
+  switch (reply.status) {
+    case oauth::kTokenOk:
+      break;
+    case oauth::kTokenUnreachable:
+      LogWrite("%s : ﾄｰｸﾝ発行元に接続できません(%s). 次回の更新で再試行します.\n", name, reply.reason.c_str());
+      return {CheckStep::TokenRefresh, reply.status};
+    case oauth::kTokenTlsFailed:
+      LogWrite("%s : ﾄｰｸﾝ発行元とTLSで接続できません(%s). OAuthにはTLS 1.2が必要です.\n", name,
+               reply.reason.c_str());
+      return {CheckStep::TokenRefresh, reply.status};
+    case oauth::kTokenCertificate:
+      LogWrite("%s : ﾄｰｸﾝ発行元の証明書を確認できません(%s).\n", name, reply.reason.c_str());
+      return {CheckStep::TokenRefresh, reply.status};
+    case oauth::kTokenInvalidGrant:
+      LogWrite("%s : ｻｲﾝｲﾝの許可が取り消されたか期限切れです(%s). もう一度サインインしてください.\n", name,
+               reply.reason.c_str());
+      return {CheckStep::TokenRefresh, reply.status};
+    case oauth::kTokenRefused:
+      LogWrite("%s : ﾄｰｸﾝ発行元が要求を拒否しました(%s).\n", name, reply.reason.c_str());
+      return {CheckStep::TokenRefresh, reply.status};
+    default:
+      LogWrite("%s : ﾄｰｸﾝ発行元の応答を読めません(%s).\n", name, reply.reason.c_str());
+      return {CheckStep::TokenRefresh, reply.status};
+  }
+  *accessToken = reply.accessToken;
+  cache.Put(reply.accessToken, reply.expiresIn, now);
+  LogWrite("%s : ｱｸｾｽﾄｰｸﾝを取得しました(有効期間%lld秒).\n", name, reply.expiresIn);
+  if (!reply.refreshToken.empty() && reply.refreshToken != refreshToken) {
+    std::string stored;
+    const bool saved = net::ProtectSecret(reply.refreshToken, &stored) &&
+                       account.SetKeyText(kOAuthToken, stored) == kSetOk && access.saveToken &&
+                       access.saveToken(account, stored);
+    if (saved)
+      LogWrite("%s : 新しいﾘﾌﾚｯｼｭﾄｰｸﾝを保存しました.\n", name);
+    else
+      LogWrite("%s : 新しいﾘﾌﾚｯｼｭﾄｰｸﾝをﾊﾟﾗﾒｰﾀﾌｧｲﾙに保存できませんでした.\n", name);
+  }
+  return {CheckStep::TokenRefresh, oauth::kTokenOk};
+}
+
+}  // namespace bw

@@ -1,0 +1,32 @@
+// Ids of the account dialog, its three pages and their controls, shared by
+// account_dialog.rc and the code.
+#pragma once
+
+#define IDD_ACCOUNT 110
+#define IDD_ACCOUNT_PAGE 111
+#define IDD_TIMEOUT_PAGE 112
+#define IDD_PROTOCOL_PAGE 113
+
+#define IDC_CONNECTION_NAME 1101
+#define IDC_HOST_NAME 1102
+#define IDC_SERVICE_NAME 1103
+#define IDC_ACCOUNT_TABS 1104
+#define IDC_USER_ID 1201
+#define IDC_PASSWORD 1202
+#define IDC_CYCLE 1203
+#define IDC_MASKING 1204
+#define IDC_DNS_DEFAULT 1301
+#define IDC_DNS_CHANGE 1302
+#define IDC_DNS_SEC 1303
+#define IDC_CONNECT_DEFAULT 1304
+#define IDC_CONNECT_CHANGE 1305
+#define IDC_CONNECT_SEC 1306
+#define IDC_SENDRECV_DEFAULT 1307
+#define IDC_SENDRECV_CHANGE 1308
+#define IDC_SENDRECV_SEC 1309
+#define IDC_CONTINUE_TIMEOUT 1310
+#define IDC_CONTINUE_CONNECT 1311
+#define IDC_APOP 1401
+#define IDC_UIDL 1402
+#define IDC_NO_QUIT 1403
+#define IDC_TLS 1404
