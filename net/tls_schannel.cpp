@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/wide_text.h"
 #include "net/tls.h"
 #include "net/tls_io.h"
 
@@ -34,14 +35,6 @@ std::string Hex(long value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(value));
   return text;
-}
-
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
-  return wide;
 }
 
 std::string Narrow(const WCHAR* text) {
@@ -106,7 +99,7 @@ class SchannelClient final : public TlsClient {
 
   int Handshake(SocketHandle socket, const std::string& hostName, int timeoutMs) override {
     socket_ = socket;
-    host_ = Widen(hostName);
+    host_ = bw::Wide(hostName);
     const Deadline deadline(timeoutMs);
 
     SCHANNEL_CRED settings;

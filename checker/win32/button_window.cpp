@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "checker/win32/platform_query.h"
+#include "common/win32/wide_text.h"
 
 namespace bw {
 namespace {
@@ -17,24 +18,27 @@ constexpr UINT kRaiseFlags =
 WNDPROC ButtonWindow::buttonProcedure_ = nullptr;
 
 LRESULT ButtonWindow::CallButton(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (buttonProcedure_) return CallWindowProcA(buttonProcedure_, window, message, wParam, lParam);
-  return DefWindowProcA(window, message, wParam, lParam);
+  if (buttonProcedure_) return CallWindowProcW(buttonProcedure_, window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 // The object is in the window's user data once the window exists; what
 // comes during creation is the plain button's business.
 LRESULT CALLBACK ButtonWindow::Procedure(HWND window, UINT message, WPARAM wParam,
                                          LPARAM lParam) {
-  auto* self = reinterpret_cast<ButtonWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  auto* self = reinterpret_cast<ButtonWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!self) return CallButton(window, message, wParam, lParam);
   return self->OnMessage(message, wParam, lParam);
 }
 
 int ButtonWindow::Create(HINSTANCE instance, const char* className, const char* title, int x,
                          int y, int width, int height) {
-  WNDCLASSEXA wc{};
+  // A UTF-16 window: its face shows the Japanese texts whatever the
+  // system's code page.
+  const std::wstring classNameW = Wide(className);
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  if (!GetClassInfoExA(nullptr, "BUTTON", &wc)) return -1;
+  if (!GetClassInfoExW(nullptr, L"BUTTON", &wc)) return -1;
   buttonProcedure_ = wc.lpfnWndProc;
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = Procedure;
@@ -42,16 +46,16 @@ int ButtonWindow::Create(HINSTANCE instance, const char* className, const char* 
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.hIcon = nullptr;
   wc.hIconSm = nullptr;
-  wc.lpszClassName = className;
-  if (!RegisterClassExA(&wc)) return -1;
+  wc.lpszClassName = classNameW.c_str();
+  if (!RegisterClassExW(&wc)) return -1;
 
-  window_ = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW | WS_EX_CLIENTEDGE,
-                            className, title,
+  window_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW | WS_EX_CLIENTEDGE,
+                            classNameW.c_str(), Wide(title).c_str(),
                             WS_POPUP | WS_VISIBLE | WS_THICKFRAME | BS_PUSHLIKE | BS_MULTILINE |
                                 BS_CENTER,
                             x, y, width, height, GetDesktopWindow(), nullptr, instance, nullptr);
   if (!window_) return -1;
-  SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowPos(window_, HWND_BOTTOM, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
   ShowWindow(window_, SW_SHOW);
@@ -72,10 +76,10 @@ void ButtonWindow::Measure() {
   frameY_ = (height_ - (client.bottom - client.top)) / 2;
 }
 
-void ButtonWindow::SetFace(const std::string& text) { SetWindowTextA(window_, text.c_str()); }
+void ButtonWindow::SetFace(const std::string& text) { SetWindowTextW(window_, Wide(text).c_str()); }
 
 void ButtonWindow::SetPressed(bool pressed) {
-  SendMessageA(window_, BM_SETSTATE, pressed ? 1 : 0, 0);
+  SendMessageW(window_, BM_SETSTATE, pressed ? 1 : 0, 0);
 }
 
 // A region handed to SetWindowRgn belongs to the system from then on; the
@@ -141,7 +145,7 @@ void ButtonWindow::KillTimer(unsigned id) { ::KillTimer(window_, id); }
 int ButtonWindow::RemoveQueuedTimerMessages() {
   MSG msg;
   int removed = 0;
-  while (PeekMessageA(&msg, window_, WM_TIMER, WM_TIMER, PM_REMOVE)) ++removed;
+  while (PeekMessageW(&msg, window_, WM_TIMER, WM_TIMER, PM_REMOVE)) ++removed;
   return removed;
 }
 

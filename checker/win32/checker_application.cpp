@@ -13,6 +13,7 @@
 #include "common/core/log.h"
 #include "common/core/param_file.h"
 #include "common/win32/program_names.h"
+#include "common/win32/wide_text.h"
 
 namespace bw {
 
@@ -46,9 +47,10 @@ int CheckerApplication::InitializeInstance() {
       if (account->Resolve() >= 0) ++resolved;
   }
   if (resolved == 0) {
-    MessageBoxA(nullptr,
-                "全部の接続先についてIPｱﾄﾞﾚｽ、ｻｰﾋﾞｽﾎﾟｰﾄが獲得できません.\r\n続行できません.",
-                kCheckerWindowName, MB_OK);
+    MessageBoxW(nullptr,
+                Wide("全部の接続先についてIPｱﾄﾞﾚｽ、ｻｰﾋﾞｽﾎﾟｰﾄが獲得できません.\r\n続行できません.")
+                    .c_str(),
+                Wide(kCheckerWindowName).c_str(), MB_OK);
     return -1;
   }
 
@@ -95,12 +97,12 @@ int CheckerApplication::Run() {
   if (StartupBuried) window_.BuryAtOnce();
   ApplyPriorities();
   cycle_->ArmAtStartup();
-  // GetMessageA answers -1 when it fails (an invalid window handle, which
+  // GetMessageW answers -1 when it fails (an invalid window handle, which
   // this loop never passes): the loop ends then too, so that it cannot spin.
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return 0;
 }
@@ -150,14 +152,14 @@ int CheckerApplication::Host::PlatformFamily() { return QueryPlatformFamily(); }
 
 bool CheckerApplication::Host::ScreenSaverDesktopOpens() {
   HDESK desktop =
-      OpenDesktopA("Screen-saver", 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_WRITEOBJECTS);
+      OpenDesktopW(L"Screen-saver", 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_WRITEOBJECTS);
   if (!desktop) return false;
   CloseDesktop(desktop);
   return true;
 }
 
 bool CheckerApplication::Host::ScreenSaverWindowExists() {
-  return FindWindowA("WindowsScreenSaverClass", nullptr) != nullptr;
+  return FindWindowW(L"WindowsScreenSaverClass", nullptr) != nullptr;
 }
 
 void CheckerApplication::Host::SetButtonPressed(bool pressed) { app_.window_.SetPressed(pressed); }
@@ -180,7 +182,7 @@ void CheckerApplication::Host::TerminateAutoExecApplications() {
 }
 
 bool CheckerApplication::Host::AskYesNo(const std::string& text, const std::string& caption) {
-  return MessageBoxA(app_.window_.Handle(), text.c_str(), caption.c_str(),
+  return MessageBoxW(app_.window_.Handle(), Wide(text).c_str(), Wide(caption).c_str(),
                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 

@@ -7,6 +7,7 @@
 #include "checker/win32/emergency_dialog_ids.h"
 #include "checker/win32/status_dialog_ids.h"
 #include "checker/win32/version_dialog_ids.h"
+#include "common/win32/wide_text.h"
 
 namespace bw {
 
@@ -28,7 +29,7 @@ bool EmergencyDialog::OnInit() {
   for (const Account& account : accounts_) {
     char number[16];
     std::snprintf(number, sizeof number, "%2d", ++n);
-    std::string item = std::string(number) + " " + account.name;
+    std::wstring item = Wide(std::string(number) + " " + account.name);
     SendItem(IDC_EMERGENCY_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     if (account.inEmergency) SendItem(IDC_EMERGENCY_LIST, LB_SETSEL, TRUE, n - 1);
   }

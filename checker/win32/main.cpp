@@ -15,6 +15,7 @@
 #include "common/core/sjis.h"
 #include "common/win32/process_start.h"
 #include "common/win32/program_names.h"
+#include "common/win32/wide_text.h"
 
 namespace bw {
 namespace {
@@ -24,11 +25,11 @@ class Win32StartupHost : public StartupHost {
   explicit Win32StartupHost(HINSTANCE instance) : instance_(instance) {}
 
   bool FindRunningChecker() override {
-    running_ = FindWindowA(kCheckerClassName, nullptr);
+    running_ = FindWindowW(Wide(kCheckerClassName).c_str(), nullptr);
     return running_ != nullptr;
   }
   void CloseRunningChecker() override {
-    if (running_) SendMessageA(running_, WM_CLOSE, 0, 0);
+    if (running_) SendMessageW(running_, WM_CLOSE, 0, 0);
   }
   std::unique_ptr<AncestryPop3Controller> CreateApplication() override {
     return std::unique_ptr<CheckerApplication>(new (std::nothrow) CheckerApplication(instance_));
@@ -36,12 +37,9 @@ class Win32StartupHost : public StartupHost {
   // The configurator counts when Knobset.exe is a plain file in this
   // program's folder.
   bool ConfiguratorPresent() override {
-    char path[MAX_PATH + 16];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return (configuratorPresent_ = false);
-    std::string file(path, n);
-    file = file.substr(0, FileNameStart(file)) + kConfiguratorProgram;
-    DWORD attributes = GetFileAttributesA(file.c_str());
+    const std::string folder = OwnProgramFolder();
+    if (folder.empty()) return (configuratorPresent_ = false);
+    DWORD attributes = GetFileAttributesW(Wide(folder + kConfiguratorProgram).c_str());
     configuratorPresent_ =
         attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM |
@@ -83,5 +81,12 @@ int MainRoutine(HINSTANCE instance, const char* commandLine) {
 }  // namespace bw
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  return bw::MainRoutine(instance, bw::SkipProgramName(GetCommandLineA()));
+  std::string commandLine;
+  if (!bw::OwnCommandLine(&commandLine)) {
+    const std::string message = std::string("コマンドライン") + bw::kNotShiftJisText;
+    MessageBoxW(nullptr, bw::Wide(message).c_str(), bw::Wide(bw::kCheckerWindowName).c_str(),
+                MB_OK | MB_ICONEXCLAMATION);
+    return 1;
+  }
+  return bw::MainRoutine(instance, bw::SkipProgramName(commandLine.c_str()));
 }

@@ -5,16 +5,17 @@
 #include <string>
 
 #include "checker/win32/bellwick_ids.h"
+#include "common/win32/wide_text.h"
 
 namespace bw {
 namespace {
 
 void SetCheck(HMENU popup, UINT id, int on) {
-  MENUITEMINFOA info{};
+  MENUITEMINFOW info{};
   info.cbSize = sizeof info;
   info.fMask = MIIM_STATE;
   info.fState = on ? MFS_CHECKED : 0;
-  SetMenuItemInfoA(popup, id, FALSE, &info);
+  SetMenuItemInfoW(popup, id, FALSE, &info);
 }
 
 }  // namespace
@@ -24,7 +25,7 @@ PopupMenu::~PopupMenu() {
 }
 
 bool PopupMenu::Load(HINSTANCE instance) {
-  menu_ = LoadMenuA(instance, MAKEINTRESOURCEA(IDM_POPUP));
+  menu_ = LoadMenuW(instance, MAKEINTRESOURCEW(IDM_POPUP));
   return menu_ != nullptr;
 }
 
@@ -51,15 +52,15 @@ void PopupMenu::Prepare(const AncestryPop3Controller& settings, bool configurato
     ++n;
     char label[32];
     std::snprintf(label, sizeof label, "(&%d)", n);
-    std::string text = std::string(label) + " " + m->MenuExecutionName;
-    MENUITEMINFOA info{};
+    std::wstring text = Wide(std::string(label) + " " + m->MenuExecutionName);
+    MENUITEMINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_ID | MIIM_TYPE | MIIM_STATE;
     info.fType = MFT_STRING;
     info.fState = n == 1 ? MFS_DEFAULT : 0;
     info.wID = IDM_USER_APP_FIRST + static_cast<UINT>(n - 1);
     info.dwTypeData = &text[0];
-    InsertMenuItemA(sub, static_cast<UINT>(GetMenuItemCount(sub)), TRUE, &info);
+    InsertMenuItemW(sub, static_cast<UINT>(GetMenuItemCount(sub)), TRUE, &info);
   });
   if (n == 0) RemoveMenu(popup, static_cast<UINT>(position), MF_BYPOSITION);
 }

@@ -132,7 +132,7 @@ std::uint64_t LimitBytes() { return static_cast<std::uint64_t>(g_logLimitKB) * 1
 // One open (append), write and close; logging stops for good when the file
 // cannot be opened.
 void AppendToFile(const std::string& bytes) {
-  std::FILE* f = std::fopen(g_logPath.c_str(), "ab");
+  std::FILE* f = PlatformOpenFile(g_logPath, "ab");
   if (!f) {
     g_logEnabled = false;
     return;

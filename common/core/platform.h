@@ -7,7 +7,11 @@
 
 namespace bw {
 
-// Deletes a file (DeleteFileA on Windows). False when it could not.
+// Opens a file with fopen's `mode` (binary modes only). On Windows the name
+// is Shift_JIS whatever the system's code page (_wfopen on its UTF-16 form).
+std::FILE* PlatformOpenFile(const std::string& path, const char* mode);
+
+// Deletes a file (DeleteFileW on Windows). False when it could not.
 bool PlatformDeleteFile(const std::string& path);
 
 // Size of a file in bytes; false when it cannot be queried (missing file).
@@ -32,7 +36,7 @@ bool PlatformMayReplace(const std::string& path);
 std::FILE* PlatformCreateWorkFile(const std::string& workPath, const std::string& path);
 
 // Moves the finished work file `from` over `to`. An existing file is
-// replaced so that it keeps its protection (ReplaceFileA on Windows keeps its
+// replaced so that it keeps its protection (ReplaceFileW on Windows keeps its
 // ACL and attributes; on POSIX the work file already carries its mode).
 // False on failure, with `to` unchanged.
 bool PlatformReplaceFile(const std::string& from, const std::string& to);
@@ -58,7 +62,7 @@ enum : unsigned {
 enum : int { kIdOk = 1, kIdYes = 6, kIdNo = 7 };
 
 // Shows a message box; text and caption are CP932. Returns the button id.
-// Windows shows a real MessageBoxA; the native build prints on stderr (in
+// Windows shows a real MessageBoxW; the native build prints on stderr (in
 // UTF-8) unless a handler was installed, as the tests do to collect them.
 int ShowMessageBox(const std::string& text, const std::string& caption,
                    unsigned style);

@@ -14,7 +14,7 @@ TextInput::TextInput(std::string bytes) : bytes_(std::move(bytes)), open_(true) 
 }
 
 bool ReadFileBytes(const std::string& path, std::string* bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
+  std::FILE* f = PlatformOpenFile(path, "rb");
   if (!f) return false;
   bytes->clear();
   char chunk[4096];
@@ -56,7 +56,7 @@ TextOutput::~TextOutput() {
 }
 
 bool TextOutput::Open(const std::string& path) {
-  file_ = std::fopen(path.c_str(), "wb");
+  file_ = PlatformOpenFile(path, "wb");
   return file_ != nullptr;
 }
 

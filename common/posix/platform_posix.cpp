@@ -12,6 +12,10 @@
 
 namespace bw {
 
+std::FILE* PlatformOpenFile(const std::string& path, const char* mode) {
+  return std::fopen(path.c_str(), mode);
+}
+
 bool PlatformDeleteFile(const std::string& path) {
   return ::unlink(path.c_str()) == 0;
 }

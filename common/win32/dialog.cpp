@@ -4,6 +4,9 @@
 #include <vector>
 
 #include "common/core/param_syntax.h"
+#include "common/core/sjis.h"
+#include "common/win32/process_start.h"
+#include "common/win32/wide_text.h"
 
 namespace bw {
 
@@ -16,7 +19,7 @@ Dialog::~Dialog() {
 
 INT_PTR Dialog::DoModal(HWND owner) {
   modeless_ = false;
-  INT_PTR result = DialogBoxParamA(instance_, MAKEINTRESOURCEA(templateId_), owner, Procedure,
+  INT_PTR result = DialogBoxParamW(instance_, MAKEINTRESOURCEW(templateId_), owner, Procedure,
                                    reinterpret_cast<LPARAM>(this));
   dialog_ = nullptr;
   return result;
@@ -24,18 +27,51 @@ INT_PTR Dialog::DoModal(HWND owner) {
 
 HWND Dialog::Create(HWND parent) {
   modeless_ = true;
-  return CreateDialogParamA(instance_, MAKEINTRESOURCEA(templateId_), parent, Procedure,
+  return CreateDialogParamW(instance_, MAKEINTRESOURCEW(templateId_), parent, Procedure,
                             reinterpret_cast<LPARAM>(this));
+}
+
+namespace {
+
+// The first edit field (of the dialog or of a page in it) whose text
+// Shift_JIS cannot hold, or none. Such text would be mangled on its way into
+// the program, so it is refused before OnOK reads it.
+BOOL CALLBACK FindUnholdableField(HWND window, LPARAM param) {
+  wchar_t className[16];
+  if (!GetClassNameW(window, className, 16) || lstrcmpiW(className, L"Edit") != 0) return TRUE;
+  std::vector<wchar_t> text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  int n = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+  bool lossless = true;
+  Narrow(text.data(), n > 0 ? static_cast<size_t>(n) : 0, &lossless);
+  if (lossless) return TRUE;
+  *reinterpret_cast<HWND*>(param) = window;
+  return FALSE;
+}
+
+}  // namespace
+
+bool FieldsHoldShiftJis(HWND dialog) {
+  HWND field = nullptr;
+  EnumChildWindows(dialog, FindUnholdableField, reinterpret_cast<LPARAM>(&field));
+  if (!field) return true;
+  std::string program = OwnProgramPath();
+  program.erase(0, FileNameStart(program));
+  program = program.substr(0, program.rfind('.'));
+  const std::string message = std::string("この欄") + kNotShiftJisText;
+  MessageBoxW(dialog, Wide(message).c_str(), Wide(program).c_str(), MB_OK | MB_ICONEXCLAMATION);
+  SetFocus(field);
+  SendMessageW(field, EM_SETSEL, 0, -1);
+  return false;
 }
 
 // The object rides in the dialog's user data from WM_INITDIALOG on; the
 // few messages before it (WM_SETFONT) go to the system's handling.
 INT_PTR CALLBACK Dialog::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     reinterpret_cast<Dialog*>(lParam)->dialog_ = dialog;
   }
-  auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
   return self ? self->Dispatch(message, wParam, lParam) : FALSE;
 }
 
@@ -44,7 +80,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COMMAND) {
     const int id = LOWORD(wParam);
     if (id == IDOK) {
-      if (OnOK()) End(IDOK);
+      if (FieldsHoldShiftJis(dialog_) && OnOK()) End(IDOK);
       return TRUE;
     }
     if (id == IDCANCEL) {
@@ -56,7 +92,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NOTIFY) {
     LRESULT result = 0;
     if (!OnNotify(reinterpret_cast<NMHDR*>(lParam), &result)) return FALSE;
-    SetWindowLongPtrA(dialog_, DWLP_MSGRESULT, result);
+    SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, result);
     return TRUE;
   }
   if (message == WM_NCDESTROY) {
@@ -80,19 +116,19 @@ void Dialog::End(INT_PTR result) {
 HWND Dialog::Item(int id) const { return GetDlgItem(dialog_, id); }
 
 LRESULT Dialog::SendItem(int id, UINT message, WPARAM wParam, LPARAM lParam) const {
-  return SendDlgItemMessageA(dialog_, id, message, wParam, lParam);
+  return SendDlgItemMessageW(dialog_, id, message, wParam, lParam);
 }
 
 std::string Dialog::ItemText(int id) const {
   HWND item = Item(id);
   if (!item) return std::string();
-  std::vector<char> text(static_cast<size_t>(GetWindowTextLengthA(item)) + 1, '\0');
-  int n = GetWindowTextA(item, text.data(), static_cast<int>(text.size()));
-  return std::string(text.data(), n > 0 ? static_cast<size_t>(n) : 0);
+  std::vector<wchar_t> text(static_cast<size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
+  int n = GetWindowTextW(item, text.data(), static_cast<int>(text.size()));
+  return Narrow(text.data(), n > 0 ? static_cast<size_t>(n) : 0);
 }
 
 void Dialog::SetItemText(int id, const std::string& text) {
-  SetDlgItemTextA(dialog_, id, text.c_str());
+  SetWindowTextW(Item(id), Wide(text).c_str());
 }
 
 int Dialog::ItemInt(int id, bool* ok) const {
@@ -136,7 +172,7 @@ void Dialog::FillBound(const BindingTable& table, int page, const RecordDraft& d
         break;
       case BindKind::kComboIndex:
         for (const char* choice : row.choices)
-          SendItem(row.control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
+          SendItem(row.control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(choice).c_str()));
         SendItem(row.control, CB_SETCURSEL, static_cast<WPARAM>(AtoiValue(text)));
         break;
       case BindKind::kChoiceRow:
@@ -159,7 +195,7 @@ void Dialog::FillBound(const BindingTable& table, int page, const RecordDraft& d
       }
       case BindKind::kComboBits:
         for (const char* choice : row.choices)
-          SendItem(row.control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
+          SendItem(row.control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(choice).c_str()));
         SendItem(row.control, CB_SETCURSEL, static_cast<WPARAM>(ComboBitsIndex(row, text)));
         break;
       case BindKind::kCheckBit:
@@ -245,7 +281,7 @@ const FieldBinding* Dialog::ReadBound(const BindingTable& table, int page, Recor
                                       const char* caption) {
   const BoundRefusal refusal = ReadBoundRows(table, page, draft);
   if (!refusal.row) return nullptr;
-  MessageBoxA(dialog_, refusal.message.c_str(), caption, MB_OK | MB_ICONEXCLAMATION);
+  MessageBoxW(dialog_, Wide(refusal.message).c_str(), Wide(caption).c_str(), MB_OK | MB_ICONEXCLAMATION);
   SetFocus(Item(refusal.control));
   if (refusal.row->kind != BindKind::kText) SendItem(refusal.control, EM_SETSEL, 0, -1);
   return refusal.row;

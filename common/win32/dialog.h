@@ -155,4 +155,11 @@ class Dialog {
   bool modeless_ = false;
 };
 
+// True when Shift_JIS holds the text of every edit field in `dialog` (and
+// the pages in it). Otherwise tells the user in a box captioned with the
+// program's name, puts the focus on the first such field and answers false.
+// IDOK checks this before OnOK; a dialog that reads its fields elsewhere
+// asks it itself.
+bool FieldsHoldShiftJis(HWND dialog);
+
 }  // namespace bw

@@ -9,6 +9,7 @@
 #include "common/win32/launch_win32.h"
 #include "common/win32/process_names.h"
 #include "common/win32/system_libraries.h"
+#include "common/win32/wide_text.h"
 
 namespace bw {
 
@@ -48,7 +49,7 @@ int IsModuleRunning(const char* desktop, const char* program) {
   int family = PlatformFamily();
   if (family == kFamilyNt) {
     if (desktop) {
-      DesktopHandle desk(OpenDesktopA(desktop, 0, FALSE,
+      DesktopHandle desk(OpenDesktopW(Wide(desktop).c_str(), 0, FALSE,
                                       DESKTOP_READOBJECTS | DESKTOP_ENUMERATE |
                                           DESKTOP_SWITCHDESKTOP));
       if (!desk) return 1;

@@ -1,6 +1,7 @@
 // Starting, finding and ending the user's applications (see launch_win32.h).
 #include "common/win32/launch_win32.h"
 #include "common/win32/process_names.h"
+#include "common/win32/process_start.h"
 
 #include <shellapi.h>
 #include <tlhelp32.h>
@@ -19,6 +20,7 @@
 #include "common/win32/handles.h"
 #include "common/win32/system_error.h"
 #include "common/win32/system_libraries.h"
+#include "common/win32/wide_text.h"
 
 namespace bw {
 
@@ -77,8 +79,8 @@ void Hold(ProgramHold* hold, UniqueHandle& process, DWORD threadId) {
 
 // Start-up information of the direct and the Hopexec ways. `desktop` must
 // outlive the start (the field is not const).
-STARTUPINFOA StartupInfoOf(const Executant& e, std::vector<char>& desktop) {
-  STARTUPINFOA si{};
+STARTUPINFOW StartupInfoOf(const Executant& e, std::vector<wchar_t>& desktop) {
+  STARTUPINFOW si{};
   si.cb = sizeof si;
   si.lpDesktop = desktop.empty() ? nullptr : desktop.data();
   si.dwFlags = STARTF_USESHOWWINDOW;
@@ -96,13 +98,8 @@ STARTUPINFOA StartupInfoOf(const Executant& e, std::vector<char>& desktop) {
   return si;
 }
 
-std::vector<char> Writable(const std::string& text) {
-  std::vector<char> v(text.begin(), text.end());
-  v.push_back('\0');
-  return v;
-}
-std::vector<char> DesktopBuffer(const char* desktop) {
-  return desktop ? Writable(desktop) : std::vector<char>();
+std::vector<wchar_t> DesktopBuffer(const char* desktop) {
+  return desktop ? WideBuffer(desktop) : std::vector<wchar_t>();
 }
 
 // Moves, sizes and shows a found window as the record asks.
@@ -110,11 +107,11 @@ std::vector<char> DesktopBuffer(const char* desktop) {
 // with its start-up information and priority class; logs a failure.
 bool StartRecordProcess(const Executant& e, const std::string& commandLine, const char* desktop,
                         DWORD flags, PROCESS_INFORMATION* pi) {
-  std::vector<char> command = Writable(commandLine);
-  const std::string& directory = e.properties.FindValue("ExecutionPath");
-  std::vector<char> desktopName = DesktopBuffer(desktop);
-  STARTUPINFOA si = StartupInfoOf(e, desktopName);
-  if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, flags | PriorityClassOf(e),
+  std::vector<wchar_t> command = WideBuffer(commandLine);
+  const std::wstring directory = Wide(e.properties.FindValue("ExecutionPath"));
+  std::vector<wchar_t> desktopName = DesktopBuffer(desktop);
+  STARTUPINFOW si = StartupInfoOf(e, desktopName);
+  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, flags | PriorityClassOf(e),
                      nullptr, directory.empty() ? nullptr : directory.c_str(), &si, pi))
     return true;
   LogWrite("CreateProcess(%s) Failed.\n", commandLine.c_str());
@@ -253,11 +250,12 @@ int Win32Launcher::Launch(const Executant& e, const char* desktop, ProgramHold* 
 int Win32Launcher::LaunchViaShell(const Executant& e, ProgramHold* hold) {
   if (hold) hold->reset();
   bool windowNeeded = e.positionGiven || e.sizeGiven || hold;
-  const std::string& directory = e.properties.FindValue("ExecutionPath");
-  SHELLEXECUTEINFOA info{};
+  const std::wstring directory = Wide(e.properties.FindValue("ExecutionPath"));
+  const std::wstring file = Wide(e.ExecutionArguments);
+  SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
   info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-  info.lpFile = e.ExecutionArguments.c_str();
+  info.lpFile = file.c_str();
   info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
   info.nShow = ShowModeOf(e);
   LogWrite("ShellExecuteEx(%s) -> ", e.ExecutionArguments.c_str());
@@ -267,7 +265,7 @@ int Win32Launcher::LaunchViaShell(const Executant& e, ProgramHold* hold) {
   UniqueHandle before;
   if (snapshots && f.CreateToolhelp32Snapshot)
     before.reset(f.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!ShellExecuteExA(&info)) {
+  if (!ShellExecuteExW(&info)) {
     LogWrite("Exec Faild.\n");
     return 0;
   }
@@ -304,10 +302,11 @@ void ResetWindowSearch(WindowSearch& s, int mode) {
 }
 
 int Win32Launcher::LaunchViaHopexec(const Executant& e, const char* desktop) {
-  char self[MAX_PATH] = "";
-  DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
-  std::string folder(self, n < sizeof self ? n : sizeof self - 1);
-  folder.resize(FileNameStart(folder));
+  std::string folder = OwnProgramFolder();
+  if (folder.empty()) {
+    LogWrite("Hopexec.exeのﾌｫﾙﾀﾞ名%s\n", kNotShiftJisText);
+    return -1;
+  }
   char sw[48];
   if ((e.positionGiven || e.sizeGiven) && e.ExecutionInputTO != 0)
     std::snprintf(sw, sizeof sw, "/WatchDog:%d", e.ExecutionInputTO);
@@ -342,13 +341,13 @@ void Win32Launcher::Kill(const Executant& e, ProgramHold& hold, int methods) {
   bool lastPostSucceeded = false;
   bool posted = false;
   if (methods & kKillPostClose) {
-    lastPostSucceeded = PostThreadMessageA(threadId, WM_CLOSE, 0, 0) != 0;
+    lastPostSucceeded = PostThreadMessageW(threadId, WM_CLOSE, 0, 0) != 0;
     posted = true;
     LogWrite("Post(WM_CLOSE) ");
   }
   if (methods & kKillPostQuit) {
     if (posted && lastPostSucceeded) ::Sleep(500);
-    lastPostSucceeded = PostThreadMessageA(threadId, WM_QUIT, 0, 0) != 0;
+    lastPostSucceeded = PostThreadMessageW(threadId, WM_QUIT, 0, 0) != 0;
     posted = true;
     LogWrite("Post(WM_QUIT) ");
   }

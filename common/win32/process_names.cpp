@@ -2,6 +2,7 @@
 #include "common/win32/process_names.h"
 
 #include "common/win32/system_libraries.h"
+#include "common/win32/wide_text.h"
 
 namespace bw {
 
@@ -13,7 +14,7 @@ constexpr DWORD kProcessQueryLimitedInformation = 0x1000;
 }  // namespace
 
 DWORD ProcessNamingAccess() {
-  if (LinkedFunctions().QueryFullProcessImageNameA) return kProcessQueryLimitedInformation;
+  if (LinkedFunctions().QueryFullProcessImageNameW) return kProcessQueryLimitedInformation;
   return PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
 }
 
@@ -23,20 +24,26 @@ UniqueHandle OpenProcessForNaming(DWORD pid, DWORD extra) {
 
 std::string ProcessImagePath(HANDLE process) {
   const SystemFunctions& f = LinkedFunctions();
-  char path[MAX_PATH];
-  if (f.QueryFullProcessImageNameA) {
-    DWORD size = sizeof path;
-    if (!f.QueryFullProcessImageNameA(process, 0, path, &size)) return "";
-    return std::string(path, size < sizeof path ? size : sizeof path - 1);
+  wchar_t path[MAX_PATH];
+  DWORD n = 0;
+  if (f.QueryFullProcessImageNameW) {
+    DWORD size = MAX_PATH;
+    if (!f.QueryFullProcessImageNameW(process, 0, path, &size)) return "";
+    n = size < MAX_PATH ? size : MAX_PATH - 1;
+  } else {
+    // The first module of a process is its program.
+    if (!f.EnumProcessModules || !f.GetModuleFileNameExW) return "";
+    HMODULE first = nullptr;
+    DWORD needed = 0;
+    if (!f.EnumProcessModules(process, &first, sizeof first, &needed) || !first) return "";
+    n = f.GetModuleFileNameExW(process, first, path, MAX_PATH);
+    if (n == 0) return "";
+    if (n >= MAX_PATH) n = MAX_PATH - 1;
   }
-  // The first module of a process is its program.
-  if (!f.EnumProcessModules || !f.GetModuleFileNameExA) return "";
-  HMODULE first = nullptr;
-  DWORD needed = 0;
-  if (!f.EnumProcessModules(process, &first, sizeof first, &needed) || !first) return "";
-  DWORD n = f.GetModuleFileNameExA(process, first, path, sizeof path);
-  if (n == 0) return "";
-  return std::string(path, n < sizeof path ? n : sizeof path - 1);
+  // A path Shift_JIS cannot hold names no program a record can name.
+  bool lossless = true;
+  std::string narrow = Narrow(path, n, &lossless);
+  return lossless ? narrow : "";
 }
 
 }  // namespace bw

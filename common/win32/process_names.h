@@ -20,8 +20,9 @@ DWORD ProcessNamingAccess();
 // Opens process `pid` with the naming access plus `extra`; empty on failure.
 UniqueHandle OpenProcessForNaming(DWORD pid, DWORD extra = 0);
 
-// The full path of the program `process` runs, or "" when it cannot be read.
-// QueryFullProcessImageNameA where the system has it (it works across the
+// The full path of the program `process` runs, or "" when it cannot be read
+// or holds characters Shift_JIS cannot hold.
+// QueryFullProcessImageNameW where the system has it (it works across the
 // 32/64-bit boundary); otherwise the first module through PSAPI, which a
 // 32-bit process cannot read from a 64-bit one. The Windows 95 family names
 // processes from a snapshot instead; this answers "" there.

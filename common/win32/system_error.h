@@ -4,7 +4,7 @@
 
 namespace bw {
 
-// FormatMessageA's text for GetLastError() in the user's default language.
+// FormatMessageW's text (in Shift_JIS) for GetLastError() in the user's default language.
 std::string SystemErrorText();
 
 // When `show` is set, shows that text in a box captioned "Error" with the

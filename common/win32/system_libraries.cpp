@@ -17,9 +17,9 @@ void Link(HMODULE module, const char* name, Fn* slot) {
 }
 
 int AskPlatformFamily() {
-  OSVERSIONINFOA info{};
+  OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof info;
-  if (!GetVersionExA(&info)) return kFamilyUnknown;
+  if (!GetVersionExW(&info)) return kFamilyUnknown;
   if (info.dwPlatformId == VER_PLATFORM_WIN32_NT) return kFamilyNt;
   if (info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) return kFamilyWindows95;
   return kFamilyOther;
@@ -43,9 +43,9 @@ void LinkSystemLibraries(int set, bool load) {
       g_psapi = g_kernel32 = nullptr;
       g_functions.EnumProcesses = nullptr;
       g_functions.EnumProcessModules = nullptr;
-      g_functions.GetModuleFileNameExA = nullptr;
-      g_functions.GetModuleBaseNameA = nullptr;
-      g_functions.QueryFullProcessImageNameA = nullptr;
+      g_functions.GetModuleFileNameExW = nullptr;
+      g_functions.GetModuleBaseNameW = nullptr;
+      g_functions.QueryFullProcessImageNameW = nullptr;
       g_functions.CreateToolhelp32Snapshot = nullptr;
       g_functions.Process32First = nullptr;
       g_functions.Process32Next = nullptr;
@@ -59,26 +59,26 @@ void LinkSystemLibraries(int set, bool load) {
   }
   if (family == kFamilyNt) {
     if ((set & kLinkPsapi) && !g_psapi) {
-      g_psapi = LoadLibraryA("PSAPI.DLL");
+      g_psapi = LoadLibraryW(L"PSAPI.DLL");
       if (g_psapi && !g_functions.EnumProcesses) {
         Link(g_psapi, "EnumProcesses", &g_functions.EnumProcesses);
         Link(g_psapi, "EnumProcessModules", &g_functions.EnumProcessModules);
-        Link(g_psapi, "GetModuleFileNameExA", &g_functions.GetModuleFileNameExA);
-        Link(g_psapi, "GetModuleBaseNameA", &g_functions.GetModuleBaseNameA);
+        Link(g_psapi, "GetModuleFileNameExW", &g_functions.GetModuleFileNameExW);
+        Link(g_psapi, "GetModuleBaseNameW", &g_functions.GetModuleBaseNameW);
       }
     }
     // Kernel32 is always loaded; the call is simply absent before Vista.
-    if ((set & kLinkPsapi) && !g_functions.QueryFullProcessImageNameA) {
-      if (HMODULE kernel32 = GetModuleHandleA("KERNEL32.DLL"))
-        Link(kernel32, "QueryFullProcessImageNameA", &g_functions.QueryFullProcessImageNameA);
+    if ((set & kLinkPsapi) && !g_functions.QueryFullProcessImageNameW) {
+      if (HMODULE kernel32 = GetModuleHandleW(L"KERNEL32.DLL"))
+        Link(kernel32, "QueryFullProcessImageNameW", &g_functions.QueryFullProcessImageNameW);
     }
     if ((set & kLinkImm32) && !g_imm32) {
-      g_imm32 = LoadLibraryA("IMM32.DLL");
+      g_imm32 = LoadLibraryW(L"IMM32.DLL");
       if (g_imm32 && !g_functions.ImmDisableIME)
         Link(g_imm32, "ImmDisableIME", &g_functions.ImmDisableIME);
     }
   } else if (family == kFamilyWindows95) {
-    if (!g_kernel32) g_kernel32 = LoadLibraryA("Kernel32.DLL");
+    if (!g_kernel32) g_kernel32 = LoadLibraryW(L"Kernel32.DLL");
     if (g_kernel32 && !g_functions.CreateToolhelp32Snapshot) {
       Link(g_kernel32, "CreateToolhelp32Snapshot", &g_functions.CreateToolhelp32Snapshot);
       Link(g_kernel32, "Process32First", &g_functions.Process32First);

@@ -9,7 +9,7 @@
 
 namespace bw {
 
-// Asked once with GetVersionExA and remembered.
+// Asked once with GetVersionExW and remembered.
 int PlatformFamily();
 
 // Library set bits.
@@ -18,10 +18,10 @@ enum : int { kLinkPsapi = 1, kLinkImm32 = 2 };
 struct SystemFunctions {
   BOOL(WINAPI* EnumProcesses)(DWORD*, DWORD, DWORD*) = nullptr;
   BOOL(WINAPI* EnumProcessModules)(HANDLE, HMODULE*, DWORD, DWORD*) = nullptr;
-  DWORD(WINAPI* GetModuleFileNameExA)(HANDLE, HMODULE, LPSTR, DWORD) = nullptr;
-  DWORD(WINAPI* GetModuleBaseNameA)(HANDLE, HMODULE, LPSTR, DWORD) = nullptr;
+  DWORD(WINAPI* GetModuleFileNameExW)(HANDLE, HMODULE, LPWSTR, DWORD) = nullptr;
+  DWORD(WINAPI* GetModuleBaseNameW)(HANDLE, HMODULE, LPWSTR, DWORD) = nullptr;
   // Kernel32, Vista and later; names 64-bit processes from a 32-bit one.
-  BOOL(WINAPI* QueryFullProcessImageNameA)(HANDLE, DWORD, LPSTR, DWORD*) = nullptr;
+  BOOL(WINAPI* QueryFullProcessImageNameW)(HANDLE, DWORD, LPWSTR, DWORD*) = nullptr;
   BOOL(WINAPI* ImmDisableIME)(DWORD) = nullptr;
   HANDLE(WINAPI* CreateToolhelp32Snapshot)(DWORD, DWORD) = nullptr;
   BOOL(WINAPI* Process32First)(HANDLE, void*) = nullptr;

@@ -114,7 +114,7 @@ bool AccountDialog::OnInit() {
   FillBound(kAccountBindings, kNoPage, draft_);
   SetUpPages({"ｱｶｳﾝﾄ", "ﾀｲﾑｱｳﾄ", "ﾌﾟﾛﾄｺﾙ"}, {&accountPage_, &timeoutPage_, &protocolPage_});
   // The dialog opens on its first field, not inside the page lying on top.
-  SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_CONNECTION_NAME)), TRUE);
+  SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_CONNECTION_NAME)), TRUE);
   return false;
 }
 

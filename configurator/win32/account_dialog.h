@@ -20,7 +20,7 @@ namespace bw {
 class AccountTabPage : public Dialog {
  public:
   AccountTabPage(int templateId, int page, RecordDraft& draft)
-      : Dialog(GetModuleHandleA(nullptr), templateId), page_(page), draft_(draft) {}
+      : Dialog(GetModuleHandleW(nullptr), templateId), page_(page), draft_(draft) {}
   // Reads the page into the draft; the refused row (after its message), or
   // none.
   const FieldBinding* Read();

@@ -17,6 +17,7 @@
 #include "configurator/core/field_text.h"
 #include "configurator/win32/knobset_box.h"
 #include "configurator/win32/file_chooser.h"
+#include "common/win32/wide_text.h"
 
 namespace bw {
 namespace {
@@ -26,17 +27,22 @@ namespace {
 class CurrentDirectoryKeeper {
  public:
   CurrentDirectoryKeeper() {
-    char folder[MAX_PATH] = {};
-    if (GetCurrentDirectoryA(MAX_PATH, folder)) saved_ = folder;
+    wchar_t folder[MAX_PATH] = {};
+    if (GetCurrentDirectoryW(MAX_PATH, folder)) savedWide_ = folder;
+    // A folder Shift_JIS cannot hold is put back but not offered as a start.
+    bool lossless = true;
+    saved_ = Narrow(savedWide_, &lossless);
+    if (!lossless) saved_.clear();
   }
   ~CurrentDirectoryKeeper() {
-    if (!saved_.empty()) SetCurrentDirectoryA(saved_.c_str());
+    if (!savedWide_.empty()) SetCurrentDirectoryW(savedWide_.c_str());
   }
   CurrentDirectoryKeeper(const CurrentDirectoryKeeper&) = delete;
   CurrentDirectoryKeeper& operator=(const CurrentDirectoryKeeper&) = delete;
   const std::string& Saved() const { return saved_; }
 
  private:
+  std::wstring savedWide_;
   std::string saved_;
 };
 
@@ -50,20 +56,25 @@ bool AskOpenFile(HWND owner, const char* filter, const std::string& initial, DWO
 // A registry text value of the current user, "" when unreadable.
 std::string UserRegistryText(const char* key, const char* value) {
   HKEY handle = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return "";
-  char buffer[261] = {};
-  DWORD size = 260;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, Wide(key).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    return "";
+  wchar_t buffer[261] = {};
+  DWORD size = 260 * sizeof(wchar_t);
   DWORD type = 0;
-  const LONG result =
-      RegQueryValueExA(handle, value, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+  const LONG result = RegQueryValueExW(handle, Wide(value).c_str(), nullptr, &type,
+                                       reinterpret_cast<BYTE*>(buffer), &size);
   RegCloseKey(handle);
   if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return "";
-  buffer[size < 260 ? size : 260] = '\0';
-  return buffer;
+  const DWORD n = size / sizeof(wchar_t);
+  buffer[n < 260 ? n : 260] = L'\0';
+  // A folder Shift_JIS cannot hold cannot be stored: none is offered.
+  bool lossless = true;
+  std::string text = Narrow(buffer, std::wstring(buffer).size(), &lossless);
+  return lossless ? text : "";
 }
 
 bool IsUsableFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
     return false;
   return !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM |
@@ -71,15 +82,19 @@ bool IsUsableFolder(const std::string& path) {
 }
 
 bool IsFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string AssociatedProgram(const std::string& document, const std::string& folder) {
-  char program[MAX_PATH] = {};
+  wchar_t program[MAX_PATH] = {};
+  const std::wstring in = Wide(folder);
   const INT_PTR found = reinterpret_cast<INT_PTR>(
-      FindExecutableA(document.c_str(), folder.empty() ? nullptr : folder.c_str(), program));
-  return found > 32 ? std::string(program) : std::string();
+      FindExecutableW(Wide(document).c_str(), folder.empty() ? nullptr : in.c_str(), program));
+  // A program Shift_JIS cannot hold cannot be stored: as if none were found.
+  bool lossless = true;
+  std::string name = Narrow(program, std::wstring(program).size(), &lossless);
+  return found > 32 && lossless ? name : std::string();
 }
 
 // The list is built once per run from the environment.
@@ -90,10 +105,11 @@ const ExecutableExtensions& Extensions() {
 
 int CALLBACK FolderChooserEvent(HWND window, UINT message, LPARAM, LPARAM data) {
   if (message == BFFM_INITIALIZED) {
-    SetWindowTextA(window, "パスの選択");
+    SetWindowTextW(window, Wide("パスの選択").c_str());
     const auto* start = reinterpret_cast<const std::string*>(data);
     if (!start->empty())
-      SendMessageA(window, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start->c_str()));
+      SendMessageW(window, BFFM_SETSELECTIONW, TRUE,
+                   reinterpret_cast<LPARAM>(Wide(*start).c_str()));
   }
   return 0;
 }
@@ -103,21 +119,28 @@ int CALLBACK FolderChooserEvent(HWND window, UINT message, LPARAM, LPARAM data) 
 bool ChooseFolder(HWND owner, std::string* folder) {
   CurrentDirectoryKeeper keeper;
   const std::string start = *folder;
-  char display[MAX_PATH] = {};
-  BROWSEINFOA info{};
+  wchar_t display[MAX_PATH] = {};
+  const std::wstring title = Wide("パス(&P):");
+  BROWSEINFOW info{};
   info.hwndOwner = owner;
   info.pszDisplayName = display;
-  info.lpszTitle = "パス(&P):";
+  info.lpszTitle = title.c_str();
   info.ulFlags = BIF_RETURNONLYFSDIRS;
   info.lpfn = FolderChooserEvent;
   info.lParam = reinterpret_cast<LPARAM>(&start);
-  LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+  LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
   if (!chosen) return false;
-  char path[MAX_PATH] = {};
-  const BOOL ok = SHGetPathFromIDListA(chosen, path);
+  wchar_t path[MAX_PATH] = {};
+  const BOOL ok = SHGetPathFromIDListW(chosen, path);
   CoTaskMemFree(chosen);
   if (!ok) return false;
-  *folder = path;
+  bool lossless = true;
+  const std::string narrow = Narrow(path, std::wstring(path).size(), &lossless);
+  if (!lossless) {
+    KnobsetBox(owner, "ﾌｫﾙﾀﾞ名[" + narrow + "]" + kNotShiftJisText, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  *folder = narrow;
   return true;
 }
 
@@ -175,14 +198,14 @@ ApplicationDialog::~ApplicationDialog() {
 
 bool ApplicationDialog::OnInit() {
   const bool menu = kind_ == AppDialogKind::kMenu;
-  SetWindowTextA(Handle(), menu ? "ﾒﾆｭｰ起動情報" : "ｱﾌﾟﾘｹｰｼｮﾝ起動情報");
+  SetWindowTextW(Handle(), Wide(menu ? "ﾒﾆｭｰ起動情報" : "ｱﾌﾟﾘｹｰｼｮﾝ起動情報").c_str());
   ShowWindow(Item(IDC_APP_MENU_LABEL), menu ? SW_SHOW : SW_HIDE);
   ShowWindow(Item(IDC_APP_MENU_NAME), menu ? SW_SHOW : SW_HIDE);
   ShowMainFields();
 
   SetUpPages({"表示属性", "ｱﾄﾞﾊﾞﾝｽﾄ"}, {&geometryPage_, &priorityPage_});
   ShowProgram();
-  SendMessageA(Handle(), WM_NEXTDLGCTL,
+  SendMessageW(Handle(), WM_NEXTDLGCTL,
                reinterpret_cast<WPARAM>(Item(menu ? IDC_APP_MENU_NAME : IDC_APP_FILE)), TRUE);
   return false;
 }
@@ -215,16 +238,16 @@ void ApplicationDialog::ShowProgram() {
   ReadMainFields();
   SetItemText(IDC_APP_BASE_NAME, AppDialogBaseName(draft_));
   // The buttons drop the old icons before they are destroyed.
-  SendMessageA(Item(IDC_APP_LARGE_ICON), BM_SETIMAGE, IMAGE_ICON, 0);
-  SendMessageA(Item(IDC_APP_SMALL_ICON), BM_SETIMAGE, IMAGE_ICON, 0);
+  SendMessageW(Item(IDC_APP_LARGE_ICON), BM_SETIMAGE, IMAGE_ICON, 0);
+  SendMessageW(Item(IDC_APP_SMALL_ICON), BM_SETIMAGE, IMAGE_ICON, 0);
   ReleaseIcons();
   const std::string& program = draft_.Text(kExecutionFileName);
-  if (!program.empty() && ExtractIconExA(program.c_str(), 0, &largeIcon_, &smallIcon_, 1) == 0) {
+  if (!program.empty() && ExtractIconExW(Wide(program).c_str(), 0, &largeIcon_, &smallIcon_, 1) == 0) {
     largeIcon_ = smallIcon_ = nullptr;
   }
-  SendMessageA(Item(IDC_APP_LARGE_ICON), BM_SETIMAGE, IMAGE_ICON,
+  SendMessageW(Item(IDC_APP_LARGE_ICON), BM_SETIMAGE, IMAGE_ICON,
                reinterpret_cast<LPARAM>(largeIcon_));
-  SendMessageA(Item(IDC_APP_SMALL_ICON), BM_SETIMAGE, IMAGE_ICON,
+  SendMessageW(Item(IDC_APP_SMALL_ICON), BM_SETIMAGE, IMAGE_ICON,
                reinterpret_cast<LPARAM>(smallIcon_));
   Refresh();
 }
@@ -275,7 +298,7 @@ void ApplicationDialog::BrowseQuickLaunch() {
     CurrentDirectoryKeeper keeper;
     const std::string start =
         QuickLaunchStartFolder(appData, mapGroups, keeper.Saved(), IsUsableFolder);
-    if (!SetCurrentDirectoryA(start.c_str())) ShowSystemError(true);
+    if (!SetCurrentDirectoryW(Wide(start).c_str())) ShowSystemError(true);
     ok = AskOpenFile(Handle(), "実行ファイル(*.exe;*.cmd;*.bat)|*.exe;*.cmd;*.bat|すべて(*.*)|*.*||",
                      FileNamePart(draft_.Text(kExecutionFileName)), 0, start.c_str(), &chosen);
   }
@@ -334,8 +357,8 @@ bool ApplicationDialog::Refuse(int page, int control, const std::string& message
   if (!message.empty()) KnobsetBox(Handle(), message, MB_OK | MB_ICONEXCLAMATION);
   if (control) {
     HWND field = holder->Item(control);
-    SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
-    SendMessageA(field, EM_SETSEL, 0, -1);
+    SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+    SendMessageW(field, EM_SETSEL, 0, -1);
   }
   return false;
 }

@@ -21,7 +21,7 @@ class ApplicationDialog;
 class AppPage : public Dialog {
  public:
   AppPage(int templateId, int page, RecordDraft& draft, ApplicationDialog& owner)
-      : Dialog(GetModuleHandleA(nullptr), templateId), page_(page), draft_(draft), owner_(owner) {}
+      : Dialog(GetModuleHandleW(nullptr), templateId), page_(page), draft_(draft), owner_(owner) {}
   BoundRefusal Read();
   virtual void ApplyEnabling(const AppDialogEnabling& enabling) = 0;
 

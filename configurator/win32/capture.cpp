@@ -11,6 +11,7 @@
 #include "common/win32/process_names.h"
 #include "common/win32/system_error.h"
 #include "common/win32/system_libraries.h"
+#include "common/win32/wide_text.h"
 #include "configurator/core/record_list.h"
 #include "configurator/core/capture_model.h"
 #include "common/win32/dialog.h"
@@ -40,7 +41,7 @@ const BoxBit kBoxes[] = {
 class CaptureDialog : public Dialog {
  public:
   explicit CaptureDialog(unsigned* options)
-      : Dialog(GetModuleHandleA(nullptr), IDD_CAPTURE), options_(options) {}
+      : Dialog(GetModuleHandleW(nullptr), IDD_CAPTURE), options_(options) {}
 
  protected:
   bool OnInit() override {
@@ -90,17 +91,24 @@ class CaptureDialog : public Dialog {
 
 // What the filter and the record need of one window. A window that vanished
 // meanwhile reads as invisible and untitled, so the filter refuses it.
-CapturedWindow ReadWindow(HWND window) {
+// `*holdable` tells whether Shift_JIS holds its title and class name.
+CapturedWindow ReadWindow(HWND window, bool* holdable) {
   CapturedWindow w;
   w.hasOwner = GetWindow(window, GW_OWNER) != nullptr;
   w.enabled = IsWindowEnabled(window) != FALSE;
   w.visible = IsWindowVisible(window) != FALSE;
-  char text[261] = {};
-  GetWindowTextA(window, text, sizeof text);
-  w.title = text;
-  char className[261] = {};
-  GetClassNameA(window, className, sizeof className);
-  w.className = className;
+  // At most 260 bytes of title, as the record holds: the characters are cut
+  // where the Shift_JIS form reaches that length.
+  wchar_t text[261] = {};
+  const int n = GetWindowTextW(window, text, 261);
+  bool titleHeld = true, classHeld = true;
+  w.title = Narrow(text, n > 0 ? static_cast<size_t>(n) : 0, &titleHeld);
+  for (size_t cut = n > 0 ? static_cast<size_t>(n) : 0; w.title.size() > 260 && cut > 0;)
+    w.title = Narrow(text, --cut, &titleHeld);
+  wchar_t className[261] = {};
+  const int c = GetClassNameW(window, className, 261);
+  w.className = Narrow(className, c > 0 ? static_cast<size_t>(c) : 0, &classHeld);
+  *holdable = titleHeld && classHeld;
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
   w.placementRead = GetWindowPlacement(window, &placement) != FALSE;
@@ -185,7 +193,8 @@ std::string CaptureSession::ModulePath(HANDLE process, DWORD processId) const {
 }
 
 void CaptureSession::Take(HWND window) {
-  const CapturedWindow facts = ReadWindow(window);
+  bool holdable = true;
+  const CapturedWindow facts = ReadWindow(window, &holdable);
   const CaptureRefusal refusal = FilterCapturedWindow(facts, options_);
   if (refusal == CaptureRefusal::kNoPlacement) {
     SaySystemError();
@@ -193,6 +202,11 @@ void CaptureSession::Take(HWND window) {
   }
   if (refusal != CaptureRefusal::kAccepted) {
     if (const char* text = CaptureRefusalMessage(refusal)) Say(text);
+    return;
+  }
+  // A title the parameter file cannot hold is refused, not mangled.
+  if (!holdable) {
+    Say("ｳｨﾝﾄﾞｳ[" + facts.title + "]" + kNotShiftJisText);
     return;
   }
   DWORD processId = 0;

@@ -5,11 +5,13 @@
 
 #include <string>
 
+#include "common/win32/wide_text.h"
+
 namespace bw {
 
 // Shows a message box owned by `owner` with Knobset's caption.
 inline int KnobsetBox(HWND owner, const std::string& text, UINT style = MB_OK) {
-  return MessageBoxA(owner, text.c_str(), "Knobset", style);
+  return MessageBoxW(owner, Wide(text).c_str(), L"Knobset", style);
 }
 
 }  // namespace bw

@@ -12,13 +12,21 @@
 #include "configurator/win32/knobset_box.h"
 #include "configurator/win32/main_window.h"
 #include "configurator/win32/simple_dialogs.h"
+#include "common/win32/process_start.h"
+#include "common/win32/wide_text.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
 
+  std::string commandLine;
+  if (!bw::OwnCommandLine(&commandLine)) {
+    bw::KnobsetBox(nullptr, std::string("コマンドライン") + bw::kNotShiftJisText,
+                   MB_OK | MB_ICONEXCLAMATION);
+    return 1;
+  }
   bw::OptionList options;
-  options.Parse(bw::SkipProgramName(GetCommandLineA()));
+  options.Parse(bw::SkipProgramName(commandLine.c_str()));
   std::string path = "Bellwick.ini";
   if (const std::string* value = options.Find("-p")) {
     if (value->empty()) {

@@ -10,6 +10,7 @@
 #include "common/win32/process_start.h"
 #include "common/win32/program_names.h"
 #include "common/win32/system_error.h"
+#include "common/win32/wide_text.h"
 #include "configurator/core/main_rules.h"
 #include "configurator/win32/main_paths.h"
 #include "configurator/win32/simple_dialogs.h"
@@ -106,12 +107,12 @@ void MainWindow::Restart(bool simulated) {
     // does not exist) would not be the restart the user asked for.
     if (!Save()) return;
   }
-  if (HWND running = FindWindowA(kCheckerClassName, nullptr)) {
+  if (HWND running = FindWindowW(Wide(kCheckerClassName).c_str(), nullptr)) {
     const char* question = simulated ? "ｼﾐｭﾚｰﾄﾓｰﾄﾞにて再起動します. よろしいですか？\r\n"
                                      : "再起動します. よろしいですか？\r\n";
     if (KnobsetBox(Handle(), question, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     // SendMessage returns once the checker has handled the close.
-    SendMessageA(running, WM_CLOSE, 0, 0);
+    SendMessageW(running, WM_CLOSE, 0, 0);
     Sleep(500);
   }
   const std::string arguments = RestartArguments(simulated, saveFileName_);
@@ -121,14 +122,14 @@ void MainWindow::Restart(bool simulated) {
 void MainWindow::Help() {
   const std::string program = ProgramPath();
   const std::string help = HelpFilePath(program);
-  if (!IsOrdinaryFile(help)) {
-    MessageBoxA(Handle(), "ﾍﾙﾌﾟﾌｧｲﾙが見つかりません.", "HELP Error", MB_OK);
+  if (program.empty() || !IsOrdinaryFile(help)) {
+    MessageBoxW(Handle(), Wide("ﾍﾙﾌﾟﾌｧｲﾙが見つかりません.").c_str(), L"HELP Error", MB_OK);
     return;
   }
   const std::string folder = program.substr(0, program.find_last_of("\\/") + 1);
-  char viewer[MAX_PATH] = {};
-  const INT_PTR found =
-      reinterpret_cast<INT_PTR>(FindExecutableA(help.c_str(), folder.c_str(), viewer));
+  wchar_t viewerName[MAX_PATH] = {};
+  const INT_PTR found = reinterpret_cast<INT_PTR>(
+      FindExecutableW(Wide(help).c_str(), Wide(folder).c_str(), viewerName));
   if (found <= 32) {
     // FindExecutable's small codes are the system's error numbers, except
     // for the missing association.
@@ -136,8 +137,15 @@ void MainWindow::Help() {
     ShowSystemError(true);
     return;
   }
+  bool lossless = true;
+  const std::string viewer = Narrow(viewerName, std::wstring(viewerName).size(), &lossless);
+  if (!lossless) {
+    KnobsetBox(Handle(), "ﾍﾙﾌﾟの表示ﾌﾟﾛｸﾞﾗﾑ[" + viewer + "]" + kNotShiftJisText,
+               MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
   const std::string argument = "\"" + help + "\"";
-  StartSimpleProcess(nullptr, viewer, argument.c_str(), nullptr);
+  StartSimpleProcess(nullptr, viewer.c_str(), argument.c_str(), nullptr);
 }
 
 void MainWindow::About() { RunAboutBox(Handle()); }

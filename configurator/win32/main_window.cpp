@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "common/win32/program_names.h"
+#include "common/win32/wide_text.h"
 #include "configurator/core/main_rules.h"
 #include "configurator/core/main_tabs.h"
 #include "configurator/core/field_text.h"
@@ -30,17 +31,18 @@ int ColumnFormat(ColumnAlign align) {
 }
 
 void SetCell(HWND list, int row, int column, const std::string& text) {
-  LVITEMA item{};
+  std::wstring wide = Wide(text);
+  LVITEMW item{};
   item.iSubItem = column;
-  item.pszText = const_cast<char*>(text.c_str());
-  SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  item.pszText = &wide[0];
+  SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
 }  // namespace
 
 MainWindow::MainWindow(std::string saveFileName, const ParameterFileHeader& header,
                        std::unique_ptr<AncestryPop3Controller> controller)
-    : Dialog(GetModuleHandleA(nullptr), IDD_MAIN),
+    : Dialog(GetModuleHandleW(nullptr), IDD_MAIN),
       saveFileName_(std::move(saveFileName)),
       logFileName_(header.logFileName),
       logFileLimit_(header.logFileLimit),
@@ -58,46 +60,47 @@ void MainWindow::Run() {
   ShowWindow(Handle(), SW_SHOW);
   // The accelerators are looked at before the dialog's own key handling.
   MSG msg;
-  while (!ended_ && GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (Handle() && TranslateAcceleratorA(Handle(), accelerators_, &msg)) continue;
-    if (Handle() && IsDialogMessageA(Handle(), &msg)) continue;
+  while (!ended_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (Handle() && TranslateAcceleratorW(Handle(), accelerators_, &msg)) continue;
+    if (Handle() && IsDialogMessageW(Handle(), &msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 }
 
 bool MainWindow::OnInit() {
   HMENU system = GetSystemMenu(Handle(), FALSE);
-  AppendMenuA(system, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(system, MF_STRING, IDM_SYSTEM_ABOUT, "Knobset のﾊﾞｰｼﾞｮﾝ情報(&A)...");
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  bigIcon_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_KNOBSET), IMAGE_ICON,
+  AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(system, MF_STRING, IDM_SYSTEM_ABOUT, Wide("Knobset のﾊﾞｰｼﾞｮﾝ情報(&A)...").c_str());
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  bigIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KNOBSET), IMAGE_ICON,
                                            GetSystemMetrics(SM_CXICON),
                                            GetSystemMetrics(SM_CYICON), 0));
-  smallIcon_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_KNOBSET),
+  smallIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KNOBSET),
                                              IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                              GetSystemMetrics(SM_CYSMICON), 0));
-  SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
-  accelerators_ = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+  SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+  SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
 
   HWND tabs = Item(IDC_TABS);
   for (int i = 0; i < kTabCount; ++i) {
-    TCITEMA item{};
+    TCITEMW item{};
     item.mask = TCIF_TEXT;
-    std::string label = TabLabel(i, true);
+    std::wstring label = Wide(TabLabel(i, true));
     item.pszText = &label[0];
-    SendMessageA(tabs, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
   }
-  SendMessageA(tabs, TCM_SETCURSEL, 0, 0);
+  SendMessageW(tabs, TCM_SETCURSEL, 0, 0);
   tab_ = 0;
-  SendMessageA(List(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  SendMessageW(List(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
   SetMessageOwner(Handle());
 
   TakeConfiguration();
 
-  checkerPath_ = PathBesideProgram(ProgramPath(), kCheckerProgram);
-  checkerPresent_ = IsOrdinaryFile(checkerPath_);
+  const std::string program = ProgramPath();
+  checkerPath_ = PathBesideProgram(program, kCheckerProgram);
+  checkerPresent_ = !program.empty() && IsOrdinaryFile(checkerPath_);
   return false;
 }
 
@@ -123,12 +126,13 @@ void MainWindow::SetTextQuietly(int id, const std::string& text) {
 }
 
 bool MainWindow::ReadControls() {
+  if (!FieldsHoldShiftJis(Handle())) return false;
   RecordDraft limit;
   const BoundRefusal refusal = ReadBoundRows(kMainWindowBindings, kNoPage, limit);
   if (refusal.row) {
     KnobsetBox(Handle(), refusal.message, MB_OK | MB_ICONEXCLAMATION);
     SetFocus(Item(refusal.control));
-    SendMessageA(Item(refusal.control), EM_SETSEL, 0, -1);
+    SendMessageW(Item(refusal.control), EM_SETSEL, 0, -1);
     return false;
   }
   logFileLimit_ = AtoiValue(limit.Text(kLogFileLimitKey));
@@ -138,11 +142,11 @@ bool MainWindow::ReadControls() {
 }
 
 int MainWindow::ListRows() const {
-  return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
+  return static_cast<int>(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0));
 }
 
 void MainWindow::UpdateEnabling() {
-  const int selected = static_cast<int>(SendMessageA(List(), LVM_GETSELECTEDCOUNT, 0, 0));
+  const int selected = static_cast<int>(SendMessageW(List(), LVM_GETSELECTEDCOUNT, 0, 0));
   const MainEnabling e = ComputeMainEnabling(saveFileName_, selected, tab_, ListRows());
   EnableItem(IDOK, e.ok);
   EnableItem(IDC_UPDATE, e.update);
@@ -154,12 +158,12 @@ void MainWindow::UpdateEnabling() {
 std::vector<RingListClass*> MainWindow::SelectedRecords() const {
   std::vector<RingListClass*> records;
   int row = -1;
-  while ((row = static_cast<int>(SendMessageA(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(row),
+  while ((row = static_cast<int>(SendMessageW(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(row),
                                               LVNI_SELECTED))) >= 0) {
-    LVITEMA item{};
+    LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = row;
-    SendMessageA(List(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(List(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     records.push_back(reinterpret_cast<RingListClass*>(item.lParam));
   }
   return records;
@@ -168,10 +172,10 @@ std::vector<RingListClass*> MainWindow::SelectedRecords() const {
 void MainWindow::Reselect(const std::vector<RingListClass*>& records) {
   const int rows = ListRows();
   for (int row = 0; row < rows; ++row) {
-    LVITEMA item{};
+    LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = row;
-    SendMessageA(List(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(List(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     for (RingListClass* record : records) {
       if (reinterpret_cast<RingListClass*>(item.lParam) != record) continue;
       ListView_SetItemState(List(), row, LVIS_SELECTED, LVIS_SELECTED);
@@ -181,34 +185,35 @@ void MainWindow::Reselect(const std::vector<RingListClass*>& records) {
 
 void MainWindow::SetTabLabels() {
   for (int i = 0; i < kTabCount; ++i) {
-    std::string label = TabLabel(i, DescribeTab(i).head(*controller_) == nullptr);
-    TCITEMA item{};
+    std::wstring label = Wide(TabLabel(i, DescribeTab(i).head(*controller_) == nullptr));
+    TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = &label[0];
-    SendMessageA(Item(IDC_TABS), TCM_SETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(Item(IDC_TABS), TCM_SETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
   }
 }
 
 void MainWindow::FreshImageList() {
   images_.Reset(ImageList_Create(16, 16, ILC_MASK | ILC_COLOR24, 4, 4));
-  SendMessageA(List(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.Get()));
+  SendMessageW(List(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.Get()));
 }
 
 void MainWindow::Rebuild() {
   SetTabLabels();
   HWND list = List();
-  SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-  while (SendMessageA(list, LVM_DELETECOLUMN, 0, 0)) {
+  SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+  while (SendMessageW(list, LVM_DELETECOLUMN, 0, 0)) {
   }
   const std::vector<TabColumn>& columns = DescribeTab(tab_).columns;
   for (size_t i = 0; i < columns.size(); ++i) {
-    LVCOLUMNA column{};
+    std::wstring title = Wide(columns[i].title);
+    LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = ColumnFormat(columns[i].align);
     column.cx = columns[i].width;
-    column.pszText = const_cast<char*>(columns[i].title);
+    column.pszText = &title[0];
     column.iSubItem = static_cast<int>(i);
-    SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
   }
   FreshImageList();
   InsertRows();
@@ -219,13 +224,13 @@ void MainWindow::Refill() {
   HWND list = List();
   const int top = GetScrollPos(list, SB_VERT);
   const int left = GetScrollPos(list, SB_HORZ);
-  SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+  SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
   FreshImageList();
   InsertRows();
   RECT row{};
   row.left = LVIR_BOUNDS;
-  if (ListRows() > 0 && SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)))
-    SendMessageA(list, LVM_SCROLL, static_cast<WPARAM>(left), top * (row.bottom - row.top));
+  if (ListRows() > 0 && SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)))
+    SendMessageW(list, LVM_SCROLL, static_cast<WPARAM>(left), top * (row.bottom - row.top));
   SetFocus(list);
 }
 
@@ -238,17 +243,18 @@ void MainWindow::InsertRows() {
     int image = -1;
     HICON icon = nullptr;
     if (!shown.iconFile.empty() &&
-        ExtractIconExA(shown.iconFile.c_str(), 0, nullptr, &icon, 1) > 0 && icon) {
+        ExtractIconExW(Wide(shown.iconFile).c_str(), 0, nullptr, &icon, 1) > 0 && icon) {
       image = ImageList_AddIcon(images_.Get(), icon);
       DestroyIcon(icon);
     }
-    LVITEMA item{};
+    std::wstring first = Wide(shown.cells[0]);
+    LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM | (image >= 0 ? LVIF_IMAGE : 0);
     item.iItem = row;
-    item.pszText = &shown.cells[0][0];
+    item.pszText = &first[0];
     item.lParam = reinterpret_cast<LPARAM>(record);
     item.iImage = image;
-    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     for (size_t c = 1; c < shown.cells.size(); ++c)
       SetCell(list, row, static_cast<int>(c), shown.cells[c]);
     ++row;
@@ -299,7 +305,7 @@ bool MainWindow::OnNotify(NMHDR* header, LRESULT*) {
   if (header->idFrom == IDC_TABS && header->code == TCN_SELCHANGE) {
     // A refused log limit is reported but does not hold the tab back.
     ReadControls();
-    tab_ = static_cast<int>(SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0));
+    tab_ = static_cast<int>(SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0));
     Rebuild();
     UpdateEnabling();
     return true;
@@ -328,7 +334,7 @@ bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result)
   if (message == WM_DESTROY) {
     // The image list goes with the window; the records stay with the
     // controller, which the caller destroys.
-    SendMessageA(List(), LVM_SETIMAGELIST, LVSIL_SMALL, 0);
+    SendMessageW(List(), LVM_SETIMAGELIST, LVSIL_SMALL, 0);
     images_.Reset(nullptr);
     SetMessageOwner(nullptr);
     ended_ = true;
@@ -344,7 +350,7 @@ bool MainWindow::OnOK() {
 }
 
 void MainWindow::ShowListPopup() {
-  HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_LIST_POPUP));
+  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_LIST_POPUP));
   if (!menu) return;
   POINT at;
   GetCursorPos(&at);
@@ -401,10 +407,10 @@ void MainWindow::Update() {
   const std::vector<RingListClass*> selected = SelectedRecords();
   if (selected.size() != 1) return;
   if (!kRecordDialogs[tab_](Handle(), selected[0])) return;
-  SendMessageA(List(), WM_SETREDRAW, FALSE, 0);
+  SendMessageW(List(), WM_SETREDRAW, FALSE, 0);
   Refill();
   Reselect(selected);
-  SendMessageA(List(), WM_SETREDRAW, TRUE, 0);
+  SendMessageW(List(), WM_SETREDRAW, TRUE, 0);
   InvalidateRect(List(), nullptr, TRUE);
   UpdateEnabling();
   dirty_ = true;
@@ -423,7 +429,7 @@ void MainWindow::Delete() {
   }
   UpdateEnabling();
   if (index >= 0 && index < ListRows()) {
-    SendMessageA(List(), LVM_SETSELECTIONMARK, 0, index);
+    SendMessageW(List(), LVM_SETSELECTIONMARK, 0, index);
     ListView_SetItemState(List(), index, LVIS_SELECTED, LVIS_SELECTED);
   }
   dirty_ = true;
@@ -438,10 +444,10 @@ void MainWindow::Move(bool up) {
     SetFocus(List());
     return;
   }
-  SendMessageA(List(), WM_SETREDRAW, FALSE, 0);
+  SendMessageW(List(), WM_SETREDRAW, FALSE, 0);
   Refill();
   Reselect(selected);
-  SendMessageA(List(), WM_SETREDRAW, TRUE, 0);
+  SendMessageW(List(), WM_SETREDRAW, TRUE, 0);
   InvalidateRect(List(), nullptr, TRUE);
   dirty_ = true;
 }

@@ -16,14 +16,14 @@ namespace {
 void Refuse(Dialog& dialog, const std::string& message, int id) {
   if (!message.empty()) KnobsetBox(dialog.Handle(), message, MB_OK | MB_ICONEXCLAMATION);
   if (!id) return;
-  SendMessageA(dialog.Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dialog.Item(id)), TRUE);
-  SendMessageA(dialog.Item(id), EM_SETSEL, 0, -1);
+  SendMessageW(dialog.Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dialog.Item(id)), TRUE);
+  SendMessageW(dialog.Item(id), EM_SETSEL, 0, -1);
 }
 
 class OptionsDialog : public Dialog {
  public:
   explicit OptionsDialog(AncestryPop3Controller& controller)
-      : Dialog(GetModuleHandleA(nullptr), IDD_OPTIONS),
+      : Dialog(GetModuleHandleW(nullptr), IDD_OPTIONS),
         controller_(controller),
         draft_(DraftOf(kOptionsBindings, controller)) {}
 
@@ -46,7 +46,7 @@ class OptionsDialog : public Dialog {
 class AutoExecControlDialog : public Dialog {
  public:
   explicit AutoExecControlDialog(AncestryPop3Controller& controller)
-      : Dialog(GetModuleHandleA(nullptr), IDD_AUTO_EXEC_CONTROL),
+      : Dialog(GetModuleHandleW(nullptr), IDD_AUTO_EXEC_CONTROL),
         controller_(controller),
         draft_(OpenAutoExecControl(controller)) {}
 

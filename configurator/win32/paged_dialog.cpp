@@ -3,6 +3,10 @@
 
 #include <commctrl.h>
 
+#include <string>
+
+#include "common/win32/wide_text.h"
+
 namespace bw {
 namespace {
 
@@ -12,7 +16,7 @@ PagedDialog* g_navigating = nullptr;
 }  // namespace
 
 PagedDialog::PagedDialog(int templateId, int tabsId)
-    : Dialog(GetModuleHandleA(nullptr), templateId), tabsId_(tabsId) {}
+    : Dialog(GetModuleHandleW(nullptr), templateId), tabsId_(tabsId) {}
 
 PagedDialog::~PagedDialog() {
   if (filter_) UnhookWindowsHookEx(filter_);
@@ -23,16 +27,17 @@ void PagedDialog::SetUpPages(const std::vector<const char*>& labels,
                              const std::vector<Dialog*>& pages) {
   HWND tabs = Item(tabsId_);
   for (size_t i = 0; i < labels.size(); ++i) {
-    TCITEMA item{};
+    std::wstring label = Wide(labels[i]);
+    TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>(labels[i]);
-    SendMessageA(tabs, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    item.pszText = &label[0];
+    SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
   }
   // The pages fill the tab control's display area and lie above it.
   RECT frame;
   GetWindowRect(tabs, &frame);
   MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&frame), 2);
-  SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&frame));
+  SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&frame));
   pages_.clear();
   for (Dialog* page : pages) pages_.push_back(page->Create(Handle()));
   for (HWND page : pages_)
@@ -40,11 +45,11 @@ void PagedDialog::SetUpPages(const std::vector<const char*>& labels,
                  frame.bottom - frame.top, SWP_HIDEWINDOW);
   ShowPage(0);
   g_navigating = this;
-  filter_ = SetWindowsHookExA(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
+  filter_ = SetWindowsHookExW(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
 }
 
 void PagedDialog::ShowPage(int page) {
-  SendMessageA(Item(tabsId_), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+  SendMessageW(Item(tabsId_), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
   for (size_t i = 0; i < pages_.size(); ++i)
     ShowWindow(pages_[i], static_cast<int>(i) == page ? SW_SHOW : SW_HIDE);
   shown_ = page;
@@ -53,7 +58,7 @@ void PagedDialog::ShowPage(int page) {
 void PagedDialog::AddShownPage(std::vector<HWND>* ring) const {
   for (HWND child = GetWindow(pages_[shown_], GW_CHILD); child;
        child = GetWindow(child, GW_HWNDNEXT)) {
-    const LONG_PTR style = GetWindowLongPtrA(child, GWL_STYLE);
+    const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
     if ((style & WS_TABSTOP) && IsWindowEnabled(child) && IsWindowVisible(child))
       ring->push_back(child);
   }
@@ -61,7 +66,7 @@ void PagedDialog::AddShownPage(std::vector<HWND>* ring) const {
 
 bool PagedDialog::OnNotify(NMHDR* header, LRESULT*) {
   if (header->idFrom == static_cast<UINT_PTR>(tabsId_) && header->code == TCN_SELCHANGE) {
-    ShowPage(static_cast<int>(SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
+    ShowPage(static_cast<int>(SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
     SetFocus(header->hwndFrom);
     return true;
   }
@@ -78,7 +83,7 @@ bool PagedDialog::Navigate(HWND focus, bool backwards) {
     if (ring[i] != control) continue;
     const size_t n = ring.size();
     HWND next = ring[backwards ? (i + n - 1) % n : (i + 1) % n];
-    SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+    SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
     return true;
   }
   return false;

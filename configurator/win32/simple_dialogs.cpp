@@ -5,6 +5,7 @@
 
 #include "common/core/platform.h"
 #include "common/win32/dialog.h"
+#include "common/win32/wide_text.h"
 #include "configurator/win32/about_dialog_ids.h"
 #include "configurator/win32/first_use_dialog_ids.h"
 
@@ -29,7 +30,7 @@ const char kFirstUseNotes[] =
 
 class FirstUseDialog : public Dialog {
  public:
-  FirstUseDialog() : Dialog(GetModuleHandleA(nullptr), IDD_FIRST_USE) {}
+  FirstUseDialog() : Dialog(GetModuleHandleW(nullptr), IDD_FIRST_USE) {}
 
  protected:
   bool OnInit() override {
@@ -41,7 +42,7 @@ class FirstUseDialog : public Dialog {
 HWND g_owner = nullptr;
 
 int OwnedBox(void*, const std::string& text, const std::string& caption, unsigned style) {
-  return MessageBoxA(g_owner, text.c_str(), caption.c_str(), style);
+  return MessageBoxW(g_owner, Wide(text).c_str(), Wide(caption).c_str(), style);
 }
 
 }  // namespace
@@ -52,7 +53,7 @@ void RunFirstUseNotes() {
 }
 
 void RunAboutBox(HWND owner) {
-  Dialog dialog(GetModuleHandleA(nullptr), IDD_ABOUT);
+  Dialog dialog(GetModuleHandleW(nullptr), IDD_ABOUT);
   dialog.DoModal(owner);
 }
 

@@ -13,6 +13,7 @@
 #include "checker/win32/bellwick_ids.h"
 #include "checker/win32/emergency_dialog_ids.h"
 #include "common/win32/program_names.h"
+#include "common/win32/wide_text.h"
 #include "tests/win32/driver.h"
 
 namespace {
@@ -33,11 +34,7 @@ const char kDemoAccount[] =
     "\t\tConnectionName\tDemo\r\n\t\tHostName\t127.0.0.1\r\n\t\tServiceName\t1\r\n"
     "\t\tUserID\tu\r\n\t\tPassword\tp\r\n\t\tTOofConnect_Sec\t2\r\n";
 
-std::string Text(HWND window) {
-  char buffer[512] = "";
-  GetWindowTextA(window, buffer, sizeof buffer);
-  return buffer;
-}
+std::string Text(HWND window) { return bw_test::WindowText(window); }
 
 struct BoxSearch {
   DWORD pid;
@@ -68,10 +65,7 @@ class Checker {
  public:
   Checker(const std::string& dir, const std::string& arguments) {
     std::string line = "\"" + bw_test::BinFolder() + "\\" + bw::kCheckerProgram + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
-                             &startup, &info) != 0;
+    started = bw_test::StartProcess(line, dir, &info);
     if (!started) return;
     CloseHandle(info.hThread);
     WaitFor([this] {
@@ -291,7 +285,8 @@ std::string ServerAccount(int port) {
 
 DWORD ProcessOfWindowTitled(const char* title) {
   HWND window = nullptr;
-  WaitFor([&] { return (window = FindWindowA(nullptr, title)) != nullptr; }, 10000);
+  const std::wstring wide = bw::Wide(title);
+  WaitFor([&] { return (window = FindWindowW(nullptr, wide.c_str())) != nullptr; }, 10000);
   DWORD pid = 0;
   if (window) GetWindowThreadProcessId(window, &pid);
   return pid;

@@ -12,6 +12,7 @@
 
 #include "checker/win32/bellwick_ids.h"
 #include "common/win32/program_names.h"
+#include "tests/win32/driver.h"
 
 namespace {
 
@@ -41,9 +42,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (argc == 2 && std::strcmp(argv[1], "text") == 0) {
-    char text[512] = "";
-    GetWindowTextA(window, text, sizeof text);
-    std::printf("%s\n", text);
+    std::printf("%s\n", bw_test::WindowText(window).c_str());
     return 0;
   }
   if (argc == 3 && std::strcmp(argv[1], "command") == 0) {

@@ -4,7 +4,9 @@
 #include "tests/win32/driver.h"
 
 #include "common/win32/program_names.h"
+#include "common/win32/wide_text.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -25,8 +27,9 @@ BOOL CALLBACK CollectBoxes(HWND window, LPARAM param) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   if (pid != search->processId || !IsWindowVisible(window)) return TRUE;
-  char cls[64];
-  if (!GetClassNameA(window, cls, sizeof cls)) return TRUE;
+  wchar_t wide[64];
+  if (!GetClassNameW(window, wide, 64)) return TRUE;
+  const std::string cls = bw::Narrow(wide);
   if (std::string(cls) == "#32770") search->found.push_back(window);
   if (std::string(cls) == bw::kCheckerClassName) search->checker = window;
   return TRUE;
@@ -49,23 +52,37 @@ LRESULT CALLBACK FakeCheckerProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
+// Texts are read as UTF-16 and turned into Shift_JIS here, so that they
+// compare with the programs' texts whatever the system's code page.
 SeenBox ReadBox(HWND box) {
   SeenBox seen;
-  char buffer[4096];
-  if (GetWindowTextA(box, buffer, sizeof buffer)) seen.caption = buffer;
-  if (GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer)) seen.text = buffer;
+  wchar_t buffer[4096];
+  if (GetWindowTextW(box, buffer, 4096)) seen.caption = bw::Narrow(buffer);
+  if (GetDlgItemTextW(box, 0xFFFF, buffer, 4096)) seen.text = bw::Narrow(buffer);
   return seen;
+}
+
+std::string WindowText(HWND window) {
+  wchar_t buffer[4096] = L"";
+  const int n = GetWindowTextW(window, buffer, 4096);
+  return bw::Narrow(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+bool StartProcess(const std::string& commandLine, const std::string& directory,
+                  PROCESS_INFORMATION* info) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  std::vector<wchar_t> line = bw::WideBuffer(commandLine);
+  const std::wstring folder = bw::Wide(directory);
+  return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.empty() ? nullptr : folder.c_str(), &startup, info) != FALSE;
 }
 
 RunResult RunAnsweringBoxes(const std::string& commandLine, const std::string& directory,
                             DWORD timeoutMs, int answer) {
   RunResult result;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  std::string line = commandLine;
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+  if (!StartProcess(commandLine, directory, &info)) {
     result.timedOut = true;
     return result;
   }
@@ -211,25 +228,36 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
   return condition();
 }
 
+// With BW_E2E_JAPANESE_FOLDERS=1 every scratch folder's name ends in
+// Japanese (with "表", whose second Shift_JIS byte is a backslash), so that
+// the programs meet such names in every path they are given.
 std::string MakeScratchFolder(const std::string& name) {
   namespace fs = std::filesystem;
-  fs::path dir = fs::temp_directory_path() / "bw-e2e" / name;
+  const char* japanese = std::getenv("BW_E2E_JAPANESE_FOLDERS");
+  const std::string leaf = name + (japanese && *japanese == '1' ? "_日本語表ﾌｫﾙﾀﾞ" : "");
+  fs::path dir = fs::temp_directory_path() / "bw-e2e" / bw::Wide(leaf);
   std::error_code ignored;
   fs::remove_all(dir, ignored);
   fs::create_directories(dir);
-  return dir.string();
+  return bw::Narrow(dir.wstring());
 }
 
 std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+  std::string bytes;
+  if (std::FILE* in = _wfopen(bw::Wide(path).c_str(), L"rb")) {
+    char chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, in)) > 0) bytes.append(chunk, n);
+    std::fclose(in);
+  }
+  return bytes;
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
+  if (std::FILE* out = _wfopen(bw::Wide(path).c_str(), L"wb")) {
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+  }
 }
 
 namespace {
@@ -248,9 +276,9 @@ std::string TargetBinFolder() {
 
 std::string BinFolder() {
   if (const char* dir = std::getenv("BW_BIN_DIR")) return WindowsFolder(dir);
-  char path[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string file(path, n);
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::string file = bw::Narrow(path, n);
   return file.substr(0, file.find_last_of("\\/"));
 }
 

@@ -30,8 +30,14 @@ struct RunResult {
 RunResult RunAnsweringBoxes(const std::string& commandLine, const std::string& directory,
                             DWORD timeoutMs = 30000, int answer = IDOK);
 
-// The message box's text (its static control) and caption.
+// The message box's text (its static control) and caption, in Shift_JIS
+// (read through the W functions, whatever the system's code page).
 SeenBox ReadBox(HWND box);
+// A window's text (GetWindowTextW) in Shift_JIS.
+std::string WindowText(HWND window);
+// Starts `commandLine` (Shift_JIS) in `directory` through CreateProcessW.
+bool StartProcess(const std::string& commandLine, const std::string& directory,
+                  PROCESS_INFORMATION* info);
 
 // A window of the checker's class (kCheckerClassName) on a thread of its own that
 // counts the WM_CLOSE messages it receives and then goes away.

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/win32/wide_text.h"
 #include "configurator/win32/account_dialog_ids.h"
 #include "configurator/win32/app_dialog_ids.h"
 #include "configurator/win32/knobset_ids.h"
@@ -32,7 +33,7 @@ namespace {
 const char kHelpViewerClass[] = "HH Parent";
 
 HWND FindTitled(const char* title) {
-  return FindWindowA("#32770", title);
+  return FindWindowW(L"#32770", bw::Wide(title).c_str());
 }
 
 // The client area: without a window manager on the test display only that

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/win32/program_names.h"
+#include "common/win32/wide_text.h"
 
 namespace bw_test {
 namespace {
@@ -21,10 +22,9 @@ BOOL CALLBACK FindDialogOf(HWND window, LPARAM param) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   if (pid != search->processId || !IsWindowVisible(window)) return TRUE;
-  char cls[32] = "", title[256] = "";
-  GetClassNameA(window, cls, sizeof cls);
-  GetWindowTextA(window, title, sizeof title);
-  if (std::strcmp(cls, "#32770") == 0 && *search->title == title) {
+  wchar_t cls[32] = L"";
+  GetClassNameW(window, cls, 32);
+  if (std::wcscmp(cls, L"#32770") == 0 && *search->title == WindowText(window)) {
     search->found = window;
     return FALSE;
   }
@@ -49,12 +49,8 @@ BOOL CALLBACK FindControlBelow(HWND window, LPARAM param) {
 
 KnobsetProcess::KnobsetProcess(const std::string& arguments, const std::string& directory) {
   std::string line = "\"" + BinFolder() + "\\" + bw::kConfiguratorProgram + "\" " + arguments;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      directory.empty() ? nullptr : directory.c_str(), &startup, &info))
-    return;
+  if (!StartProcess(line, directory, &info)) return;
   CloseHandle(info.hThread);
   process_ = info.hProcess;
   processId_ = info.dwProcessId;
@@ -133,16 +129,16 @@ std::string KnobsetProcess::ListCell(HWND list, int row, int column) const {
   // The item structure and its text buffer, side by side in Knobset.
   Remote remote(process_, 4096);
   const size_t textAt = 512;
-  LVITEMA item{};
+  LVITEMW item{};
   item.iSubItem = column;
-  item.pszText = static_cast<char*>(remote.At(textAt));
+  item.pszText = static_cast<wchar_t*>(remote.At(textAt));
   item.cchTextMax = 1024;
   remote.Write(0, &item, sizeof item);
-  const LRESULT n = SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+  const LRESULT n = SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
                                  reinterpret_cast<LPARAM>(remote.At()));
-  char text[1025] = "";
-  remote.Read(textAt, text, 1024);
-  return std::string(text, n > 0 ? static_cast<size_t>(n) : 0);
+  wchar_t text[1025] = L"";
+  remote.Read(textAt, text, 1024 * sizeof(wchar_t));
+  return bw::Narrow(text, n > 0 ? static_cast<size_t>(n) : 0);
 }
 
 void KnobsetProcess::SelectRows(HWND list, const std::vector<int>& rows) const {
@@ -162,15 +158,15 @@ void KnobsetProcess::SelectRows(HWND list, const std::vector<int>& rows) const {
 std::string KnobsetProcess::TabLabel(HWND tabs, int index) const {
   Remote remote(process_, 1024);
   const size_t textAt = 256;
-  TCITEMA item{};
+  TCITEMW item{};
   item.mask = TCIF_TEXT;
-  item.pszText = static_cast<char*>(remote.At(textAt));
+  item.pszText = static_cast<wchar_t*>(remote.At(textAt));
   item.cchTextMax = 256;
   remote.Write(0, &item, sizeof item);
-  SendMessageA(tabs, TCM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote.At()));
-  char text[257] = "";
-  remote.Read(textAt, text, 256);
-  return text;
+  SendMessageW(tabs, TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote.At()));
+  wchar_t text[257] = L"";
+  remote.Read(textAt, text, 256 * sizeof(wchar_t));
+  return bw::Narrow(text);
 }
 
 void KnobsetProcess::ClickTab(HWND tabs, int index) const {
@@ -193,14 +189,19 @@ HWND FindControl(HWND dialog, int id) {
 std::string ControlText(HWND dialog, int id) {
   // WM_GETTEXT itself: GetWindowText of another process's control gives
   // only the name the window was created with.
-  char buffer[4096] = "";
-  const LRESULT n = SendMessageA(FindControl(dialog, id), WM_GETTEXT, sizeof buffer,
+  wchar_t buffer[4096] = L"";
+  const LRESULT n = SendMessageW(FindControl(dialog, id), WM_GETTEXT, 4096,
                                  reinterpret_cast<LPARAM>(buffer));
-  return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+  return bw::Narrow(buffer, n > 0 ? static_cast<size_t>(n) : 0);
 }
 
 void TypeText(HWND dialog, int id, const std::string& text) {
-  SendMessageA(FindControl(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageW(FindControl(dialog, id), WM_SETTEXT, 0,
+               reinterpret_cast<LPARAM>(bw::Wide(text).c_str()));
+}
+
+void TypeWideText(HWND dialog, int id, const std::wstring& text) {
+  SendMessageW(FindControl(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void PressButton(HWND dialog, int id) {

@@ -74,6 +74,8 @@ class KnobsetProcess {
 HWND FindControl(HWND dialog, int id);
 std::string ControlText(HWND dialog, int id);
 void TypeText(HWND dialog, int id, const std::string& text);
+// The same with UTF-16 text, for characters Shift_JIS cannot hold.
+void TypeWideText(HWND dialog, int id, const std::wstring& text);
 // Presses a button or picks a menu item without waiting for what it opens.
 void PressButton(HWND dialog, int id);
 void PickCommand(HWND window, int id);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "common/win32/program_names.h"
+#include "common/win32/wide_text.h"
 #include "configurator/win32/account_dialog_ids.h"
 #include "configurator/win32/app_dialog_ids.h"
 #include "configurator/win32/auto_exec_control_dialog_ids.h"
@@ -29,7 +30,7 @@ using namespace bw_test;
 const char kAccountTitle[] = "接続先の設定";
 
 bool FileExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(bw::Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // A parameter file with one account on `port` and the log in the folder.
@@ -135,6 +136,14 @@ TEST_F(KnobsetE2eTest, AddedAccountIsListedAndSavedWithExactlyItsKeys) {
   ASSERT_TRUE(knobset.AnswerBox(IDOK));
   EXPECT_TRUE(WaitFor([&] { return FocusedId(account) == IDC_CYCLE; }, 5000));
   EXPECT_EQ(SendMessageA(tabs, TCM_GETCURSEL, 0, 0), 0);
+  // A name Shift_JIS cannot hold is refused, not stored with a "?".
+  TypeWideText(account, IDC_CONNECTION_NAME, L"My Mail \U0001F4E8");
+  PressButton(account, IDOK);
+  SeenBox refused;
+  ASSERT_TRUE(knobset.AnswerBox(IDOK, &refused));
+  EXPECT_EQ(refused.text, "この欄にShift_JISで表せない文字があります.");
+  ASSERT_TRUE(IsWindow(account));
+  TypeText(account, IDC_CONNECTION_NAME, "My Mail");
   TypeText(account, IDC_CYCLE, "7");
   PressButton(account, IDOK);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));
@@ -231,11 +240,12 @@ int TextWidth(std::string text) {
   const size_t amp = text.find('&');
   if (amp != std::string::npos) text.erase(amp, 1);
   HDC dc = GetDC(nullptr);
-  HFONT font = CreateFontA(-MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
-                           SHIFTJIS_CHARSET, 0, 0, 0, 0, "ＭＳ Ｐゴシック");
+  HFONT font = CreateFontW(-MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                           SHIFTJIS_CHARSET, 0, 0, 0, 0, bw::Wide("ＭＳ Ｐゴシック").c_str());
   HGDIOBJ old = SelectObject(dc, font);
   SIZE size{};
-  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+  const std::wstring wide = bw::Wide(text);
+  GetTextExtentPoint32W(dc, wide.data(), static_cast<int>(wide.size()), &size);
   SelectObject(dc, old);
   DeleteObject(font);
   ReleaseDC(nullptr, dc);
@@ -253,7 +263,7 @@ TEST_F(KnobsetE2eTest, MainWindowLabelAndButtonHaveRoomForTheirTexts) {
   Open("knobset-room", OneAccountFile(110));
   ASSERT_NE(main, nullptr);
   const char kLabel[] = "保存するﾌｧｲﾙ名:(&K):";
-  HWND label = FindWindowExA(main, nullptr, "Static", kLabel);
+  HWND label = FindWindowExW(main, nullptr, L"Static", bw::Wide(kLabel).c_str());
   ASSERT_NE(label, nullptr);
   EXPECT_LE(TextWidth(kLabel), ClientWidth(label));
   HWND options = FindControl(main, IDC_OPTIONS);
@@ -413,9 +423,9 @@ BOOL CALLBACK OtherDialogProc(HWND w, LPARAM p) {
   auto* s = reinterpret_cast<OtherDialogSearch*>(p);
   DWORD pid = 0;
   GetWindowThreadProcessId(w, &pid);
-  char cls[32] = "", title[256] = "";
+  char cls[32] = "";
   GetClassNameA(w, cls, sizeof cls);
-  GetWindowTextA(w, title, sizeof title);
+  const std::string title = bw_test::WindowText(w);
   if (pid != s->pid || !IsWindowVisible(w) || std::string(cls) != "#32770") return TRUE;
   for (const std::string& k : *s->known)
     if (k == title) return TRUE;
@@ -446,7 +456,7 @@ bool ChooseInFileDialog(const KnobsetProcess& knobset, const std::string& path,
   if (!box) return false;
   // The combo box's own edit holds the text the dialog reads.
   HWND edit = FindWindowExA(box, nullptr, "Edit", nullptr);
-  SendMessageA(edit ? edit : box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  SendMessageW(edit ? edit : box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bw::Wide(path).c_str()));
   // Its own OK button: the shell view inside holds another control with id 1.
   PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
   return true;

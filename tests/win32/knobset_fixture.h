@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/win32/wide_text.h"
 #include "configurator/win32/knobset_ids.h"
 #include "configurator/win32/main_window_ids.h"
 #include "tests/win32/driver.h"
@@ -56,9 +57,10 @@ class KnobsetTest : public ::testing::Test {
   // Saves with Ctrl+S's command and returns the file saved.
   std::string SaveAndRead() {
     const std::string path = dir + "\\Bellwick.ini";
-    DeleteFileA(path.c_str());
+    const std::wstring wide = bw::Wide(path);
+    DeleteFileW(wide.c_str());
     PickCommand(main, IDM_SAVE);
-    WaitFor([&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+    WaitFor([&] { return GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
     Sleep(300);
     return ReadFileBytes(path);
   }

@@ -1,11 +1,11 @@
 // Bellwick.exe's start-up as a user meets it: the boxes it shows, what it
 // does to a running checker, the configurator it starts, the log it writes.
-#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "checker/core/startup.h"
+#include "common/win32/wide_text.h"
 #include "tests/win32/driver.h"
 #include "tests/win32/knobset_driver.h"
 
@@ -55,7 +55,8 @@ TEST_F(CheckerStartup, UnreadableExplicitFileNamesItThenShowsUsage) {
 }
 
 TEST_F(CheckerStartup, MissingDefaultFileWithoutConfiguratorAsksForSettings) {
-  std::filesystem::copy_file(bw_test::BinFolder() + "\\Bellwick.exe", File("Bellwick.exe"));
+  CopyFileW(bw::Wide(bw_test::BinFolder() + "\\Bellwick.exe").c_str(),
+            bw::Wide(File("Bellwick.exe")).c_str(), TRUE);
   RunResult r = RunAnsweringBoxes("\"" + File("Bellwick.exe") + "\"", dir);
   EXPECT_EQ(r.exitCode, 0u);
   ASSERT_EQ(r.boxes.size(), 1u);
@@ -71,7 +72,7 @@ TEST_F(CheckerStartup, MissingDefaultFileBesideTheConfiguratorStartsItQuietly) {
   // its main window, which is left again at once.
   HWND notes = nullptr;
   for (int i = 0; i < 400 && !notes; ++i, Sleep(50))
-    notes = FindWindowA("#32770", "初めてご利用になる方へ");
+    notes = FindWindowW(L"#32770", bw::Wide("初めてご利用になる方へ").c_str());
   ASSERT_NE(notes, nullptr);
   bw_test::KnobsetProcess knobset(notes);
   bw_test::PressButton(notes, IDOK);

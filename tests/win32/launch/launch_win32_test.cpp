@@ -130,8 +130,8 @@ class Win32Launch : public bw_test::ScratchTest {
 TEST_F(Win32Launch, PlatformIsNtAndItsLibrariesLink) {
   EXPECT_EQ(bw::PlatformFamily(), bw::kFamilyNt);
   const bw::SystemFunctions& f = bw::LinkedFunctions();
-  EXPECT_TRUE(f.EnumProcessModules && f.GetModuleBaseNameA && f.GetModuleFileNameExA);
-  EXPECT_TRUE(f.QueryFullProcessImageNameA);
+  EXPECT_TRUE(f.EnumProcessModules && f.GetModuleBaseNameW && f.GetModuleFileNameExW);
+  EXPECT_TRUE(f.QueryFullProcessImageNameW);
   EXPECT_TRUE(f.ImmDisableIME);
   EXPECT_FALSE(f.CreateToolhelp32Snapshot);
   bw::LinkSystemLibraries(bw::kLinkImm32, false);
