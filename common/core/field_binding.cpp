@@ -57,12 +57,16 @@ const std::string& RecordDraft::Text(int key) const {
 namespace {
 FieldBinding Row(int control, int key, BindKind kind, int page, int lo, int hi,
                  const char* required) {
-  return FieldBinding{control, key, kind, page, lo, hi, required, {}, NoChoice::kKeepsValue, 0, 0, -1, {}, 0};
+  return FieldBinding{control, key, kind, page, lo, hi, required, {}, NoChoice::kKeepsValue, 0, 0, -1, {}, 0, -1};
 }
 }  // namespace
 
 FieldBinding TextBinding(int control, int key, int page, int maxLength, const char* required) {
   return Row(control, key, BindKind::kText, page, 0, maxLength, required);
+}
+FieldBinding WaivedBy(FieldBinding row, int key) {
+  row.waivedBy = key;
+  return row;
 }
 FieldBinding MaskedBinding(int control, int key, int page, const char* required) {
   return Row(control, key, BindKind::kMasked, page, 0, 0, required);
@@ -240,7 +244,9 @@ bool Blank(const std::string& text) {
 std::string RequiredFieldsMessage(const BindingTable& table, const RecordDraft& draft) {
   std::string text;
   for (const FieldBinding& row : table)
-    if (row.required && Blank(draft.Text(row.key))) text += row.required;
+    if (row.required && Blank(draft.Text(row.key)) &&
+        (row.waivedBy < 0 || AtoiValue(draft.Text(row.waivedBy)) == 0))
+      text += row.required;
   return text;
 }
 

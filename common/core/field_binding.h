@@ -55,16 +55,22 @@ RecordDraft DraftOf(const KeyTableEntry<R>* table, const R& record) {
 // Stores every key the draft holds into the record, or none: each text is
 // tried on a scratch record first, in table order, and the first refusal
 // of SetKeyText is returned with the record untouched; kSetOk otherwise.
+// Every key is set twice, so that a key whose check depends on a later one
+// (a password, required only without a sign-in provider) sees the draft's
+// value of that key, not the record's.
 template <class R>
 int StoreDraft(const KeyTableEntry<R>* table, const RecordDraft& draft, R& record) {
   R probe;
-  for (const KeyTableEntry<R>* k = table; k->name; ++k) {
-    if (!draft.Has(k->id)) continue;
-    const int result = probe.SetKeyText(k->id, draft.Text(k->id));
-    if (result != kSetOk) return result;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const KeyTableEntry<R>* k = table; k->name; ++k) {
+      if (!draft.Has(k->id)) continue;
+      const int result = probe.SetKeyText(k->id, draft.Text(k->id));
+      if (pass == 1 && result != kSetOk) return result;
+    }
   }
-  for (const KeyTableEntry<R>* k = table; k->name; ++k)
-    if (draft.Has(k->id)) record.SetKeyText(k->id, draft.Text(k->id));
+  for (int pass = 0; pass < 2; ++pass)
+    for (const KeyTableEntry<R>* k = table; k->name; ++k)
+      if (draft.Has(k->id)) record.SetKeyText(k->id, draft.Text(k->id));
   return kSetOk;
 }
 
@@ -114,6 +120,9 @@ struct FieldBinding {
   int part;
   std::vector<int> controls;  // kRadioGroup: the radios; kOptionalPair: the edits
   unsigned mask;              // kComboBits, kCheckBit
+  // The key that makes a required row optional while its draft number is
+  // not 0 (a password with a sign-in provider chosen); -1: none.
+  int waivedBy;
 };
 
 // A dialog's rows, in the order OK reads them.
@@ -180,6 +189,8 @@ FieldBinding OptionalPairBinding(int check, int firstEdit, int secondEdit, int k
 FieldBinding ComboBitsBinding(int control, int key, int page, unsigned mask,
                               std::vector<const char*> choices);
 FieldBinding CheckBitBinding(int control, int key, int page, unsigned mask);
+// `row`, no longer required while the draft number of `key` is not 0.
+FieldBinding WaivedBy(FieldBinding row, int key);
 
 // The text a row's control shows of the draft, and the value a control's
 // text puts back into it (a pair part replaces its number only).
@@ -213,8 +224,8 @@ std::string CheckPairBoxes(const FieldBinding& row, bool given, const std::strin
                            const std::string& second, std::string* value, int* part);
 
 // The required-field lines of every required row whose draft text is blank
-// (the file would keep only blanks as nothing), in row order; "" when all
-// are given.
+// (the file would keep only blanks as nothing) and that no other key waives,
+// in row order; "" when all are given.
 std::string RequiredFieldsMessage(const BindingTable& table, const RecordDraft& draft);
 
 }  // namespace bw

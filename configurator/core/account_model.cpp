@@ -40,12 +40,17 @@ void MaskedField::FocusLost(const std::string& boxText) {
 
 namespace {
 
+// The OAuth settings are one file line each: 255 bytes leave room for the
+// key name within a line the reader takes whole.
+constexpr int kOAuthTextLength = 255;
+
 const FieldBinding kRows[] = {
     TextBinding(IDC_CONNECTION_NAME, kConnectionName, kNoPage, 64, "接続名は必須入力項目です\r\n"),
     TextBinding(IDC_HOST_NAME, kHostName, kNoPage, 64, "ﾎｽﾄ名は必須入力項目です.\r\n"),
     TextBinding(IDC_SERVICE_NAME, kServiceName, kNoPage, 64, "ｻｰﾋﾞｽ名は必須入力項目です.\r\n"),
     MaskedBinding(IDC_USER_ID, kUserID, kPageAccount, "ﾕｰｻﾞIDは必須入力項目です.\r\n"),
-    MaskedBinding(IDC_PASSWORD, kPassword, kPageAccount, "ﾊﾟｽﾜｰﾄﾞは必須入力項目です.\r\n"),
+    WaivedBy(MaskedBinding(IDC_PASSWORD, kPassword, kPageAccount, "ﾊﾟｽﾜｰﾄﾞは必須入力項目です.\r\n"),
+             kOAuthProvider),
     NumberBinding(IDC_CYCLE, kCycleMinutes, kPageAccount, 1, 999),
     ChoiceRowBinding(IDC_DNS_DEFAULT, IDC_DNS_CHANGE, IDC_DNS_SEC, kTOofDNS_Sec, kPageTimeouts, 0, 30),
     ChoiceRowBinding(IDC_CONNECT_DEFAULT, IDC_CONNECT_CHANGE, IDC_CONNECT_SEC, kTOofConnect_Sec,
@@ -58,10 +63,28 @@ const FieldBinding kRows[] = {
     ComboBinding(IDC_TLS, kUseTLS, kPageProtocol, {"しない", "POP3S", "STLS"}),
     CheckBinding(IDC_UIDL, kUseUIDL, kPageProtocol),
     CheckBinding(IDC_NO_QUIT, kDisconnectNoQuit, kPageProtocol),
+    ComboBinding(IDC_OAUTH_PROVIDER, kOAuthProvider, kPageOAuth,
+                 {"使わない(ﾊﾟｽﾜｰﾄﾞ)", "Google", "Microsoft", "その他"}),
+    TextBinding(IDC_OAUTH_CLIENT_ID, kOAuthClientID, kPageOAuth, kOAuthTextLength),
+    TextBinding(IDC_OAUTH_CLIENT_SECRET, kOAuthClientSecret, kPageOAuth, kOAuthTextLength),
+    TextBinding(IDC_OAUTH_AUTHORIZE_URL, kOAuthAuthorizeURL, kPageOAuth, kOAuthTextLength),
+    TextBinding(IDC_OAUTH_TOKEN_URL, kOAuthTokenURL, kPageOAuth, kOAuthTextLength),
+    TextBinding(IDC_OAUTH_SCOPE, kOAuthScope, kPageOAuth, kOAuthTextLength),
 };
 
 }  // namespace
 
 const BindingTable kAccountBindings = {kRows, sizeof kRows / sizeof kRows[0]};
+
+bool OAuthKeyEnabled(int key, int provider) {
+  switch (key) {
+    case kOAuthAuthorizeURL:
+    case kOAuthTokenURL:
+    case kOAuthScope:
+      return provider == 3;
+    default:
+      return provider != 0;
+  }
+}
 
 }  // namespace bw

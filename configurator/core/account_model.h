@@ -34,13 +34,21 @@ class MaskedField {
   bool focused_ = false;
 };
 
-// The account dialog's pages, in tab order ("ｱｶｳﾝﾄ", "ﾀｲﾑｱｳﾄ", "ﾌﾟﾛﾄｺﾙ").
-enum AccountDialogPage { kPageAccount = 0, kPageTimeouts = 1, kPageProtocol = 2 };
+// The account dialog's pages, in tab order ("ｱｶｳﾝﾄ", "ﾀｲﾑｱｳﾄ", "ﾌﾟﾛﾄｺﾙ",
+// "OAuth").
+enum AccountDialogPage { kPageAccount = 0, kPageTimeouts = 1, kPageProtocol = 2, kPageOAuth = 3 };
 
 // Every field of the account dialog, bound to its account key, in the order
 // OK reads them: the dialog's own fields, then each page. The rows hold the
 // limits (names of at most 64 characters, cycle 1..999 minutes, time-outs
 // 0..30 seconds) and the required-field lines in their message's order.
 extern const BindingTable kAccountBindings;
+
+// Whether the OAuth page's control for `key` is enabled with `provider`
+// (OAuthProvider: 0 password, 1 Google, 2 Microsoft, 3 another): the client
+// and the sign-in (kOAuthToken) with any provider, the endpoints and the
+// scope only for another provider, since the programs know those of Google
+// and Microsoft.
+bool OAuthKeyEnabled(int key, int provider);
 
 }  // namespace bw

@@ -1,16 +1,87 @@
 // The account dialog and its pages (see account_dialog.h).
 #include "configurator/win32/account_dialog.h"
 
+#include <atomic>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "common/core/oauth_sign_in.h"
+#include "common/core/param_syntax.h"
+#include "configurator/core/record_fields.h"
 #include "configurator/win32/knobset_box.h"
 #include "configurator/win32/account_dialog_ids.h"
+#include "net/https.h"
 
 namespace bw {
 namespace {
 
 const char kUnstorableText[] = "ﾌｧｲﾙに保存できない文字か長さの項目があります.";
+
+// Posted by the sign-in's worker: the URL to show (kUrlShown), the end.
+constexpr UINT kUrlShown = WM_APP + 1;
+constexpr UINT kSignInDone = WM_APP + 2;
+
+// The wait while a sign-in runs on a worker thread: the URL the browser was
+// sent to, and "ｷｬﾝｾﾙ", which the sign-in notices within its polling time.
+// The dialog ends only when the worker has ended.
+class SignInWaitDialog : public Dialog {
+ public:
+  explicit SignInWaitDialog(const AncestryPop3Checker& account)
+      : Dialog(GetModuleHandleA(nullptr), IDD_SIGN_IN_WAIT), account_(account) {}
+  ~SignInWaitDialog() override {
+    if (worker_.joinable()) worker_.join();
+  }
+  const oauth::SignInResult& Result() const { return result_; }
+
+ protected:
+  bool OnInit() override {
+    HWND dialog = Handle();
+    worker_ = std::thread([this, dialog] {
+      oauth::SignInOptions options;
+      options.cancelled = [this] { return cancelled_.load(); };
+      options.showUrl = [this, dialog](const std::string& url) {
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          url_ = url;
+        }
+        PostMessageA(dialog, kUrlShown, 0, 0);
+      };
+      auto https = net::HttpsClient::Create(std::string());
+      result_ = oauth::SignIn(account_, *https, options);
+      PostMessageA(dialog, kSignInDone, 0, 0);
+    });
+    return true;
+  }
+  bool OnCancel() override {
+    cancelled_ = true;
+    EnableItem(IDCANCEL, false);
+    return false;
+  }
+  bool OnMessage(UINT message, WPARAM, LPARAM, INT_PTR&) override {
+    if (message == kUrlShown) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      SetItemText(IDC_SIGN_IN_URL, url_);
+      return true;
+    }
+    if (message == kSignInDone) {
+      worker_.join();
+      End(IDOK);
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  const AncestryPop3Checker& account_;
+  oauth::SignInResult result_;
+  std::thread worker_;
+  std::atomic<bool> cancelled_{false};
+  std::mutex mutex_;
+  std::string url_;
+};
 
 }  // namespace
 
@@ -100,6 +171,64 @@ const FieldBinding* AccountTabPage::Read() {
   return ReadBound(kAccountBindings, page_, draft_, "Knobset");
 }
 
+// ---- The OAuth page ----
+
+bool OAuthTabPage::OnInit() {
+  AccountTabPage::OnInit();
+  EnableForProvider();
+  ShowSignedIn();
+  return false;
+}
+
+bool OAuthTabPage::OnCommand(int id, int code) {
+  if (id == IDC_OAUTH_PROVIDER && code == CBN_SELCHANGE) {
+    EnableForProvider();
+    return true;
+  }
+  if (id == IDC_OAUTH_SIGN_IN && code == BN_CLICKED) {
+    SignIn();
+    return true;
+  }
+  return AccountTabPage::OnCommand(id, code);
+}
+
+void OAuthTabPage::EnableForProvider() {
+  const int provider = static_cast<int>(SendItem(IDC_OAUTH_PROVIDER, CB_GETCURSEL));
+  for (const FieldBinding& row : kAccountBindings)
+    if (row.page == kPageOAuth && row.key != kOAuthProvider)
+      EnableItem(row.control, OAuthKeyEnabled(row.key, provider));
+  EnableItem(IDC_OAUTH_SIGN_IN, OAuthKeyEnabled(kOAuthToken, provider));
+}
+
+void OAuthTabPage::ShowSignedIn() {
+  SetItemText(IDC_OAUTH_STATE, Draft().Text(kOAuthToken).empty() ? "未ｻｲﾝｲﾝ" : "ｻｲﾝｲﾝ済み");
+}
+
+void OAuthTabPage::SignIn() {
+  if (Read()) return;
+  // The sign-in sees the page's values on a scratch record; the account
+  // itself changes only on OK, with the token the draft now holds.
+  std::unique_ptr<AncestryPop3Checker> scratch(NewAccountRecord());
+  for (const FieldBinding& row : kAccountBindings)
+    if (row.page == kPageOAuth && scratch->SetKeyText(row.key, Draft().Text(row.key)) != kSetOk) {
+      KnobsetBox(Handle(), kUnstorableText, MB_OK | MB_ICONEXCLAMATION);
+      return;
+    }
+  SignInWaitDialog wait(*scratch);
+  if (wait.DoModal(Handle()) != IDOK) {
+    KnobsetBox(Handle(), "サインインの画面を開けません.", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  const oauth::SignInResult& result = wait.Result();
+  if (result.status == oauth::kSignInOk) {
+    Draft().Set(kOAuthToken, result.storedToken);
+    ShowSignedIn();
+    KnobsetBox(Handle(), result.message, MB_OK | MB_ICONINFORMATION);
+  } else {
+    KnobsetBox(Handle(), result.message, MB_OK | MB_ICONEXCLAMATION);
+  }
+}
+
 // ---- The dialog ----
 
 AccountDialog::AccountDialog(AncestryPop3Checker& account)
@@ -108,11 +237,13 @@ AccountDialog::AccountDialog(AncestryPop3Checker& account)
       draft_(DraftOf(kAccountKeyTable, account)),
       accountPage_(IDD_ACCOUNT_PAGE, kPageAccount, draft_),
       timeoutPage_(IDD_TIMEOUT_PAGE, kPageTimeouts, draft_),
-      protocolPage_(IDD_PROTOCOL_PAGE, kPageProtocol, draft_) {}
+      protocolPage_(IDD_PROTOCOL_PAGE, kPageProtocol, draft_),
+      oauthPage_(IDD_OAUTH_PAGE, kPageOAuth, draft_) {}
 
 bool AccountDialog::OnInit() {
   FillBound(kAccountBindings, kNoPage, draft_);
-  SetUpPages({"ｱｶｳﾝﾄ", "ﾀｲﾑｱｳﾄ", "ﾌﾟﾛﾄｺﾙ"}, {&accountPage_, &timeoutPage_, &protocolPage_});
+  SetUpPages({"ｱｶｳﾝﾄ", "ﾀｲﾑｱｳﾄ", "ﾌﾟﾛﾄｺﾙ", "OAuth"},
+             {&accountPage_, &timeoutPage_, &protocolPage_, &oauthPage_});
   // The dialog opens on its first field, not inside the page lying on top.
   SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_CONNECTION_NAME)), TRUE);
   return false;
@@ -134,8 +265,8 @@ std::vector<HWND> AccountDialog::TabRing() const {
 bool AccountDialog::OnOK() {
   if (ReadBound(kAccountBindings, kNoPage, draft_, "Knobset")) return false;
   // Each page is read in turn; the page holding a refused value is shown.
-  AccountTabPage* pages[] = {&accountPage_, &timeoutPage_, &protocolPage_};
-  for (int page = kPageAccount; page <= kPageProtocol; ++page) {
+  AccountTabPage* pages[] = {&accountPage_, &timeoutPage_, &protocolPage_, &oauthPage_};
+  for (int page = kPageAccount; page <= kPageOAuth; ++page) {
     if (pages[page]->Read()) {
       ShowPage(page);
       return false;

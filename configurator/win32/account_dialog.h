@@ -1,5 +1,5 @@
-// The account dialog: three fields of its own and three embedded pages
-// (account, time-outs, protocol) behind a tab control. Every field is a row
+// The account dialog: three fields of its own and four embedded pages
+// (account, time-outs, protocol, OAuth) behind a tab control. Every field is a row
 // of the account's binding table (configurator/core/account_model.h); the
 // dialog edits a draft of the record and stores it on OK.
 #pragma once
@@ -30,6 +30,7 @@ class AccountTabPage : public Dialog {
   bool OnCommand(int id, int code) override;
   void OpenMasked(int control, const std::string& text) override;
   std::string MaskedText(int control) const override;
+  RecordDraft& Draft() { return draft_; }
 
  private:
   // Shows the masking state in the masked boxes without reporting it as
@@ -42,6 +43,23 @@ class AccountTabPage : public Dialog {
   RecordDraft& draft_;
   std::map<int, MaskedField> masked_;  // by control id
   bool settingText_ = false;
+};
+
+// The OAuth page: its fields enabled by the provider chosen, and the
+// sign-in, whose token goes into the draft (stored with the rest on OK).
+class OAuthTabPage : public AccountTabPage {
+ public:
+  OAuthTabPage(int templateId, int page, RecordDraft& draft)
+      : AccountTabPage(templateId, page, draft) {}
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int code) override;
+
+ private:
+  void EnableForProvider();
+  void ShowSignedIn();
+  void SignIn();
 };
 
 class AccountDialog : public PagedDialog {
@@ -60,6 +78,7 @@ class AccountDialog : public PagedDialog {
   AccountTabPage accountPage_;
   AccountTabPage timeoutPage_;
   AccountTabPage protocolPage_;
+  OAuthTabPage oauthPage_;
 };
 
 }  // namespace bw

@@ -1,4 +1,4 @@
-// Ids of the account dialog, its three pages and their controls, shared by
+// Ids of the account dialog, its four pages and their controls, shared by
 // account_dialog.rc and the code.
 #pragma once
 
@@ -6,6 +6,8 @@
 #define IDD_ACCOUNT_PAGE 111
 #define IDD_TIMEOUT_PAGE 112
 #define IDD_PROTOCOL_PAGE 113
+#define IDD_OAUTH_PAGE 114
+#define IDD_SIGN_IN_WAIT 115
 
 #define IDC_CONNECTION_NAME 1101
 #define IDC_HOST_NAME 1102
@@ -30,3 +32,12 @@
 #define IDC_UIDL 1402
 #define IDC_NO_QUIT 1403
 #define IDC_TLS 1404
+#define IDC_OAUTH_PROVIDER 1501
+#define IDC_OAUTH_CLIENT_ID 1502
+#define IDC_OAUTH_CLIENT_SECRET 1503
+#define IDC_OAUTH_AUTHORIZE_URL 1504
+#define IDC_OAUTH_TOKEN_URL 1505
+#define IDC_OAUTH_SCOPE 1506
+#define IDC_OAUTH_SIGN_IN 1507
+#define IDC_OAUTH_STATE 1508
+#define IDC_SIGN_IN_URL 1601

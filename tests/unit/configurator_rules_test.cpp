@@ -208,6 +208,29 @@ TEST(RequiredFieldsTest, AllFiveLinesInDialogOrderAndNoneWhenComplete) {
   EXPECT_EQ(message(" n ", " h", "110", "u", " p "), "");
 }
 
+TEST(RequiredFieldsTest, PasswordIsNotAskedForWithASignInProvider) {
+  RecordDraft d;
+  d.Set(kConnectionName, "n");
+  d.Set(kHostName, "h");
+  d.Set(kServiceName, "995");
+  d.Set(kUserID, "u");
+  d.Set(kOAuthProvider, "2");
+  EXPECT_EQ(RequiredFieldsMessage(kAccountBindings, d), "");
+  d.Set(kOAuthProvider, "0");
+  EXPECT_EQ(RequiredFieldsMessage(kAccountBindings, d), "ﾊﾟｽﾜｰﾄﾞは必須入力項目です.\r\n");
+}
+
+TEST(OAuthPageTest, EndpointsAndScopeOnlyForAnotherProviderClientForAny) {
+  for (int key : {kOAuthClientID, kOAuthClientSecret, kOAuthToken}) {
+    EXPECT_FALSE(OAuthKeyEnabled(key, 0)) << key;
+    for (int provider : {1, 2, 3}) EXPECT_TRUE(OAuthKeyEnabled(key, provider)) << key;
+  }
+  for (int key : {kOAuthAuthorizeURL, kOAuthTokenURL, kOAuthScope}) {
+    for (int provider : {0, 1, 2}) EXPECT_FALSE(OAuthKeyEnabled(key, provider)) << key;
+    EXPECT_TRUE(OAuthKeyEnabled(key, 3)) << key;
+  }
+}
+
 // Collects the boxes the limits check shows.
 int CollectBox(void* context, const std::string& text, const std::string&, unsigned) {
   static_cast<std::vector<std::string>*>(context)->push_back(text);
@@ -294,6 +317,23 @@ TEST(RecordDraftTest, TextNoFileLineCanHoldIsRefusedAndNothingIsStored) {
   EXPECT_EQ(StoreDraft(kAccountKeyTable, d, *a), kSetUnstorable);
   EXPECT_EQ(DraftOf(kAccountKeyTable, *a).Text(kConnectionName), "kept");
   EXPECT_EQ(DraftOf(kAccountKeyTable, *a).Text(kPassword), "p");
+}
+
+TEST(RecordDraftTest, ChoosingAProviderStoresAnEmptyPassword) {
+  // Password comes before OAuthProvider in the table, yet its check sees the
+  // provider the draft chooses.
+  std::unique_ptr<AncestryPop3Checker> a(NewAccountRecord());
+  RecordDraft d = DraftOf(kAccountKeyTable, *a);
+  d.Set(kConnectionName, "n");
+  d.Set(kHostName, "h");
+  d.Set(kUserID, "u");
+  d.Set(kPassword, "old");
+  ASSERT_EQ(StoreDraft(kAccountKeyTable, d, *a), kSetOk);
+  d.Set(kPassword, "");
+  d.Set(kOAuthProvider, "1");
+  EXPECT_EQ(StoreDraft(kAccountKeyTable, d, *a), kSetOk);
+  EXPECT_EQ(a->Password, "");
+  EXPECT_EQ(a->OAuthProvider, 1);
 }
 
 TEST(RecordFieldsTest, NewApplicationRecordsHaveNoPositionSizeOrPriority) {

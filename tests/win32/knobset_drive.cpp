@@ -9,6 +9,9 @@
 //   knobset-drive options    open the options dialog
 //   knobset-drive control    open the auto-exec control dialog
 //   knobset-drive capture    open the capture dialog (on tab 1 or 2)
+//   knobset-drive signin     press サインイン... on the account dialog's OAuth
+//                            page and wait for the sign-in's wait dialog
+//   knobset-drive signincancel  press its ｷｬﾝｾﾙ and print the box that follows
 //   knobset-drive cancel     cancel whichever of those dialogs is open
 //   knobset-drive close      cancel the account dialog and leave Knobset
 //   knobset-drive help       choose Help and wait for the help viewer's window
@@ -99,6 +102,21 @@ int main(int argc, char** argv) {
     if (!dialog) return 1;
     Sleep(500);
     PrintRect(dialog);
+  } else if (command == "signin") {
+    HWND account = FindTitled("接続先の設定");
+    if (!account) return 1;
+    bw_test::PressButton(account, IDC_OAUTH_SIGN_IN);
+    HWND wait = knobset.WaitForDialog("サインイン", 10000);
+    if (!wait) return 1;
+    Sleep(1000);
+    PrintRect(wait);
+  } else if (command == "signincancel") {
+    HWND wait = FindTitled("サインイン");
+    if (!wait) return 1;
+    bw_test::PressButton(wait, IDCANCEL);
+    bw_test::SeenBox box;
+    if (!knobset.AnswerBox(IDOK, &box)) return 1;
+    std::printf("%s\n", box.text.c_str());
   } else if (command == "cancel") {
     for (const char* title : {"ﾒﾆｭｰ起動情報", "ｱﾌﾟﾘｹｰｼｮﾝ起動情報", "オプション", "自動実行ｱﾌﾟﾘの制御",
                               "実行中ｱﾌﾟﾘのｷｬﾌﾟﾁｬ"}) {

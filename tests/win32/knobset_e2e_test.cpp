@@ -176,6 +176,47 @@ TEST_F(KnobsetE2eTest, AddedAccountIsListedAndSavedWithExactlyItsKeys) {
   ExitUnasked();
 }
 
+// Chooses a drop-down entry as a click does: the selection, then the
+// notice to the page holding the list.
+void ChooseEntry(HWND dialog, int id, int index) {
+  HWND list = FindControl(dialog, id);
+  SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(list));
+}
+
+TEST_F(KnobsetE2eTest, OAuthPageEnablesByProviderAndAnOAuthAccountIsSavedWithoutPassword) {
+  KnobsetProcess& knobset = OpenNew("knobset-oauth", "oauth.ini");
+  ASSERT_NE(main, nullptr);
+  PressButton(main, IDC_ADD);
+  HWND account = knobset.WaitForDialog(kAccountTitle);
+  ASSERT_NE(account, nullptr);
+  TypeText(account, IDC_CONNECTION_NAME, "O");
+  TypeText(account, IDC_HOST_NAME, "pop.example.test");
+  TypeText(account, IDC_USER_ID, "bob");
+  knobset.ClickTab(FindControl(account, IDC_ACCOUNT_TABS), 3);
+  EXPECT_FALSE(ControlEnabled(account, IDC_OAUTH_CLIENT_ID));
+  EXPECT_FALSE(ControlEnabled(account, IDC_OAUTH_SIGN_IN));
+  ChooseEntry(account, IDC_OAUTH_PROVIDER, 3);
+  ASSERT_TRUE(WaitFor([&] { return ControlEnabled(account, IDC_OAUTH_SCOPE); }, 5000));
+  EXPECT_TRUE(ControlEnabled(account, IDC_OAUTH_SIGN_IN));
+  ChooseEntry(account, IDC_OAUTH_PROVIDER, 1);
+  ASSERT_TRUE(WaitFor([&] { return !ControlEnabled(account, IDC_OAUTH_SCOPE); }, 5000));
+  EXPECT_TRUE(ControlEnabled(account, IDC_OAUTH_CLIENT_ID));
+  TypeText(account, IDC_OAUTH_CLIENT_ID, "id-1");
+  // No password: with a provider chosen, OK takes the account.
+  PressButton(account, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));
+  PickCommand(main, IDM_SAVE);
+  ASSERT_TRUE(knobset.AnswerBox(IDOK));
+  const std::string saved = ReadFileBytes(dir + "\\oauth.ini");
+  EXPECT_EQ(saved.find("Password"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("\t\tUserID\tbob\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("\t\tOAuthProvider\t1\r\n\t\tOAuthClientID\tid-1\r\n"), std::string::npos)
+      << saved;
+  ExitUnasked();
+}
+
 TEST_F(KnobsetE2eTest, UnsavedChangesAreAskedAboutOnLoadAndExitAndNothingIsWritten) {
   const std::string original = OneAccountFile(110);
   KnobsetProcess& knobset = Open("knobset-unsaved", original, "");  // the default file name
