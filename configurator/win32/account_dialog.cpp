@@ -30,7 +30,7 @@ constexpr UINT kSignInDone = WM_APP + 2;
 class SignInWaitDialog : public Dialog {
  public:
   explicit SignInWaitDialog(const AncestryPop3Checker& account)
-      : Dialog(GetModuleHandleA(nullptr), IDD_SIGN_IN_WAIT), account_(account) {}
+      : Dialog(GetModuleHandleW(nullptr), IDD_SIGN_IN_WAIT), account_(account) {}
   ~SignInWaitDialog() override {
     if (worker_.joinable()) worker_.join();
   }
@@ -47,11 +47,11 @@ class SignInWaitDialog : public Dialog {
           std::lock_guard<std::mutex> lock(mutex_);
           url_ = url;
         }
-        PostMessageA(dialog, kUrlShown, 0, 0);
+        PostMessageW(dialog, kUrlShown, 0, 0);
       };
       auto https = net::HttpsClient::Create(std::string());
       result_ = oauth::SignIn(account_, *https, options);
-      PostMessageA(dialog, kSignInDone, 0, 0);
+      PostMessageW(dialog, kSignInDone, 0, 0);
     });
     return true;
   }
