@@ -304,14 +304,20 @@ TEST(RecordDraftTest, StoredDraftReadsBackAndTheTlsChoiceSurvives) {
   EXPECT_EQ(DraftOf(kAccountKeyTable, *a).Text(kUseTLS), "0");
 }
 
-TEST(RecordDraftTest, TextNoFileLineCanHoldIsRefusedAndNothingIsStored) {
-  std::unique_ptr<AncestryPop3Checker> a(NewAccountRecord());
-  RecordDraft d = DraftOf(kAccountKeyTable, *a);
-  d.Set(kConnectionName, "kept");
+// A new account stored with its required fields; `d` is its draft.
+void StoreRequired(AncestryPop3Checker& a, RecordDraft& d, const char* name, const char* password) {
+  d = DraftOf(kAccountKeyTable, a);
+  d.Set(kConnectionName, name);
   d.Set(kHostName, "h");
   d.Set(kUserID, "u");
-  d.Set(kPassword, "p");
-  ASSERT_EQ(StoreDraft(kAccountKeyTable, d, *a), kSetOk);
+  d.Set(kPassword, password);
+  ASSERT_EQ(StoreDraft(kAccountKeyTable, d, a), kSetOk);
+}
+
+TEST(RecordDraftTest, TextNoFileLineCanHoldIsRefusedAndNothingIsStored) {
+  std::unique_ptr<AncestryPop3Checker> a(NewAccountRecord());
+  RecordDraft d;
+  StoreRequired(*a, d, "kept", "p");
   d.Set(kConnectionName, "new");
   d.Set(kPassword, "two\r\nlines");
   EXPECT_EQ(StoreDraft(kAccountKeyTable, d, *a), kSetUnstorable);
@@ -323,12 +329,8 @@ TEST(RecordDraftTest, ChoosingAProviderStoresAnEmptyPassword) {
   // Password comes before OAuthProvider in the table, yet its check sees the
   // provider the draft chooses.
   std::unique_ptr<AncestryPop3Checker> a(NewAccountRecord());
-  RecordDraft d = DraftOf(kAccountKeyTable, *a);
-  d.Set(kConnectionName, "n");
-  d.Set(kHostName, "h");
-  d.Set(kUserID, "u");
-  d.Set(kPassword, "old");
-  ASSERT_EQ(StoreDraft(kAccountKeyTable, d, *a), kSetOk);
+  RecordDraft d;
+  StoreRequired(*a, d, "n", "old");
   d.Set(kPassword, "");
   d.Set(kOAuthProvider, "1");
   EXPECT_EQ(StoreDraft(kAccountKeyTable, d, *a), kSetOk);
