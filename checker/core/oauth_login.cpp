@@ -5,6 +5,28 @@
 #include "net/secret.h"
 
 namespace bw {
+namespace {
+
+// The log line of a refresh that failed, by the token endpoint's answer;
+// each takes the account name and the reason.
+const char* RefreshFailureFormat(int status) {
+  switch (status) {
+    case oauth::kTokenUnreachable:
+      return "%s : ﾄｰｸﾝ発行元に接続できません(%s). 次回の更新で再試行します.\n";
+    case oauth::kTokenTlsFailed:
+      return "%s : ﾄｰｸﾝ発行元とTLSで接続できません(%s). OAuthにはTLS 1.2が必要です.\n";
+    case oauth::kTokenCertificate:
+      return "%s : ﾄｰｸﾝ発行元の証明書を確認できません(%s).\n";
+    case oauth::kTokenInvalidGrant:
+      return "%s : ｻｲﾝｲﾝの許可が取り消されたか期限切れです(%s). もう一度サインインしてください.\n";
+    case oauth::kTokenRefused:
+      return "%s : ﾄｰｸﾝ発行元が要求を拒否しました(%s).\n";
+    default:
+      return "%s : ﾄｰｸﾝ発行元の応答を読めません(%s).\n";
+  }
+}
+
+}  // namespace
 
 net::HttpsClient& OAuthAccess::Https() {
   if (!https_) https_ = net::HttpsClient::Create(extraCaFile_);
@@ -50,29 +72,9 @@ StepResult ObtainAccessToken(AncestryPop3Checker& account, OAuthAccess& access, 
   }
   const oauth::TokenReply reply = oauth::RefreshAccessToken(access.Https(), endpoints, account.OAuthClientID,
                                                             account.OAuthClientSecret, refreshToken, timeoutMs);
-  switch (reply.status) {
-    case oauth::kTokenOk:
-      break;
-    case oauth::kTokenUnreachable:
-      LogWrite("%s : ﾄｰｸﾝ発行元に接続できません(%s). 次回の更新で再試行します.\n", name, reply.reason.c_str());
-      return {CheckStep::TokenRefresh, reply.status};
-    case oauth::kTokenTlsFailed:
-      LogWrite("%s : ﾄｰｸﾝ発行元とTLSで接続できません(%s). OAuthにはTLS 1.2が必要です.\n", name,
-               reply.reason.c_str());
-      return {CheckStep::TokenRefresh, reply.status};
-    case oauth::kTokenCertificate:
-      LogWrite("%s : ﾄｰｸﾝ発行元の証明書を確認できません(%s).\n", name, reply.reason.c_str());
-      return {CheckStep::TokenRefresh, reply.status};
-    case oauth::kTokenInvalidGrant:
-      LogWrite("%s : ｻｲﾝｲﾝの許可が取り消されたか期限切れです(%s). もう一度サインインしてください.\n", name,
-               reply.reason.c_str());
-      return {CheckStep::TokenRefresh, reply.status};
-    case oauth::kTokenRefused:
-      LogWrite("%s : ﾄｰｸﾝ発行元が要求を拒否しました(%s).\n", name, reply.reason.c_str());
-      return {CheckStep::TokenRefresh, reply.status};
-    default:
-      LogWrite("%s : ﾄｰｸﾝ発行元の応答を読めません(%s).\n", name, reply.reason.c_str());
-      return {CheckStep::TokenRefresh, reply.status};
+  if (reply.status != oauth::kTokenOk) {
+    LogWrite(RefreshFailureFormat(reply.status), name, reply.reason.c_str());
+    return {CheckStep::TokenRefresh, reply.status};
   }
   *accessToken = reply.accessToken;
   cache.Put(reply.accessToken, reply.expiresIn, now);
