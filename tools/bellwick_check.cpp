@@ -14,8 +14,8 @@
 #include "common/core/log.h"
 #include "common/core/oauth_sign_in.h"
 #include "common/core/param_file.h"
-#include "common/core/platform.h"
-#include "net/tls.h"
+#include "platform/files.h"
+#include "platform/tls.h"
 
 namespace {
 
