@@ -19,7 +19,7 @@
 #include "checker/core/pop3_checker.h"
 #include "checker/core/resolve_worker.h"
 #include "common/core/log.h"
-#include "platform/files.h"
+#include "platform/message_box.h"
 #include "platform/stream.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Routes message boxes to an installed handler or to the platform's own.
-#include "platform/files.h"
+#include "platform/message_box.h"
 
 namespace bw {
 namespace {

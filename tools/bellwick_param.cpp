@@ -8,7 +8,8 @@
 #include "common/core/log.h"
 #include "common/core/param_file.h"
 #include "common/core/text_file.h"
-#include "platform/files.h"
+#include "platform/console_text.h"
+#include "platform/message_box.h"
 
 namespace {
 

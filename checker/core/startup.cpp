@@ -3,7 +3,7 @@
 
 #include "common/core/param_file.h"
 #include "common/core/text_file.h"
-#include "platform/files.h"
+#include "platform/message_box.h"
 
 namespace bw {
 

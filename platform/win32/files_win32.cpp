@@ -1,4 +1,4 @@
-// Win32 implementation of the core's platform services. Names are Shift_JIS
+// Win32 implementation of the platform's files. Names are Shift_JIS
 // inside the programs and go to Windows in UTF-16 (see wide_text.h).
 #include <windows.h>
 
@@ -151,13 +151,6 @@ bool PlatformSyncFile(std::FILE* file) {
   if (std::fflush(file) != 0) return false;
   HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
   return h != INVALID_HANDLE_VALUE && FlushFileBuffers(h) != 0;
-}
-
-std::string Cp932ToUtf8(const std::string& text) { return text; }
-
-int PlatformMessageBox(const std::string& text, const std::string& caption,
-                       unsigned style) {
-  return MessageBoxW(nullptr, Wide(text).c_str(), Wide(caption).c_str(), style);
 }
 
 }  // namespace bw

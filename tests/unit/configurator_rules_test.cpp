@@ -16,7 +16,7 @@
 #include "configurator/core/main_tabs.h"
 #include "configurator/core/record_fields.h"
 #include "configurator/core/record_list.h"
-#include "platform/files.h"
+#include "platform/message_box.h"
 
 namespace bw {
 namespace {

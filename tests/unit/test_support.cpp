@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "common/core/log.h"
-#include "platform/files.h"
+#include "platform/message_box.h"
 
 namespace bw_test {
 
