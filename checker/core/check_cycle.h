@@ -13,7 +13,7 @@
 
 #include "checker/core/check_state.h"
 #include "common/core/controller_record.h"
-#include "common/core/platform_family.h"
+#include "platform/platform_family.h"
 
 namespace bw {
 

@@ -3,7 +3,7 @@
 
 #include "checker/core/line_reader.h"
 #include "common/core/oauth_tokens.h"
-#include "net/tls.h"
+#include "platform/tls.h"
 
 namespace bw {
 

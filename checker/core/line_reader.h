@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "net/stream.h"
+#include "platform/stream.h"
 
 namespace bw {
 

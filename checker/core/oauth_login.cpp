@@ -2,7 +2,7 @@
 #include "checker/core/oauth_login.h"
 
 #include "common/core/log.h"
-#include "net/secret.h"
+#include "platform/secret.h"
 
 namespace bw {
 namespace {

@@ -9,7 +9,7 @@
 #include "checker/core/check_outcome.h"
 #include "common/core/account_record.h"
 #include "common/core/oauth_tokens.h"
-#include "net/https.h"
+#include "platform/https.h"
 
 namespace bw {
 

@@ -20,7 +20,7 @@
 #include "checker/core/resolve.h"
 #include "checker/core/uidl_list.h"
 #include "common/core/account_record.h"
-#include "net/stream.h"
+#include "platform/stream.h"
 
 namespace bw {
 

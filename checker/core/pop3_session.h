@@ -13,7 +13,7 @@
 #include "checker/core/line_reader.h"
 #include "checker/core/uidl_list.h"
 #include "common/core/account_record.h"
-#include "net/tls_stream.h"
+#include "platform/tls_stream.h"
 
 namespace bw {
 

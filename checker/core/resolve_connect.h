@@ -9,7 +9,7 @@
 #include "checker/core/check_outcome.h"
 #include "checker/core/resolve.h"
 #include "common/core/account_record.h"
-#include "net/stream.h"
+#include "platform/stream.h"
 
 namespace bw {
 

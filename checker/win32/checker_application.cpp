@@ -13,7 +13,7 @@
 #include "common/core/log.h"
 #include "common/core/param_file.h"
 #include "common/win32/program_names.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/core/oauth_flow.h"
-#include "net/https.h"
+#include "platform/https.h"
 
 namespace bw::oauth {
 

@@ -10,7 +10,7 @@
 
 #include "common/core/log.h"
 #include "common/core/param_syntax.h"
-#include "common/core/platform.h"
+#include "platform/message_box.h"
 
 namespace bw {
 namespace {

@@ -6,7 +6,7 @@
 #include "common/core/param_syntax.h"
 #include "common/core/sjis.h"
 #include "common/win32/process_start.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw {
 

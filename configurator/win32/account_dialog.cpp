@@ -13,7 +13,7 @@
 #include "configurator/core/record_fields.h"
 #include "configurator/win32/knobset_box.h"
 #include "configurator/win32/account_dialog_ids.h"
-#include "net/https.h"
+#include "platform/https.h"
 
 namespace bw {
 namespace {

@@ -5,13 +5,13 @@
 
 #include <vector>
 
-#include "common/core/platform_family.h"
+#include "platform/platform_family.h"
 #include "common/core/ring_list.h"
-#include "common/win32/handles.h"
-#include "common/win32/process_names.h"
-#include "common/win32/system_error.h"
-#include "common/win32/system_libraries.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/process_names.h"
+#include "platform/win32/system_error.h"
+#include "platform/win32/system_libraries.h"
+#include "platform/win32/wide_text.h"
 #include "configurator/core/record_list.h"
 #include "configurator/core/capture_model.h"
 #include "common/win32/dialog.h"

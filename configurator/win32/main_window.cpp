@@ -6,7 +6,7 @@
 #include <shellapi.h>
 
 #include "common/win32/program_names.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 #include "configurator/core/main_rules.h"
 #include "configurator/core/main_tabs.h"
 #include "configurator/core/field_text.h"

@@ -5,7 +5,7 @@
 #include "checker/core/check_outcome.h"
 #include "checker/core/line_reader.h"
 #include "common/core/oauth_tokens.h"
-#include "net/tls.h"
+#include "platform/tls.h"
 
 namespace {
 

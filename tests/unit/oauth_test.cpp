@@ -10,7 +10,7 @@
 #include "common/core/base64.h"
 #include "common/core/oauth_flow.h"
 #include "common/core/oauth_tokens.h"
-#include "net/socket.h"
+#include "platform/socket.h"
 
 namespace {
 

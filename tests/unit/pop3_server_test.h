@@ -6,7 +6,7 @@
 
 #include "checker/core/pop3_checker.h"
 #include "checker/core/resolve_worker.h"
-#include "net/socket.h"
+#include "platform/socket.h"
 #include "tests/servers/scripted_pop3.h"
 #include "tests/unit/test_support.h"
 

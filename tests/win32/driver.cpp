@@ -4,7 +4,7 @@
 #include "tests/win32/driver.h"
 
 #include "common/win32/program_names.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 #include <cstdio>
 #include <cstdlib>

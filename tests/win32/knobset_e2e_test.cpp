@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include "common/win32/program_names.h"
-#include "common/win32/wide_text.h"
 #include "configurator/win32/account_dialog_ids.h"
 #include "configurator/win32/app_dialog_ids.h"
 #include "configurator/win32/auto_exec_control_dialog_ids.h"
@@ -19,6 +18,7 @@
 #include "configurator/win32/knobset_ids.h"
 #include "configurator/win32/main_window_ids.h"
 #include "configurator/win32/options_dialog_ids.h"
+#include "platform/win32/wide_text.h"
 #include "tests/win32/driver.h"
 #include "tests/win32/knobset_driver.h"
 #include "tests/win32/knobset_fixture.h"
