@@ -1,7 +1,7 @@
 // The three tab descriptions (see main_tabs.h).
 #include "configurator/core/main_tabs.h"
 
-#include "common/core/field_binding.h"
+#include "configurator/core/field_binding.h"
 #include "configurator/core/main_rules.h"
 #include "configurator/core/record_fields.h"
 #include "configurator/win32/main_window_ids.h"

@@ -42,7 +42,7 @@ void SetCell(HWND list, int row, int column, const std::string& text) {
 
 MainWindow::MainWindow(std::string saveFileName, const ParameterFileHeader& header,
                        std::unique_ptr<AncestryPop3Controller> controller)
-    : Dialog(GetModuleHandleW(nullptr), IDD_MAIN),
+    : BoundDialog(GetModuleHandleW(nullptr), IDD_MAIN),
       saveFileName_(std::move(saveFileName)),
       logFileName_(header.logFileName),
       logFileLimit_(header.logFileLimit),
