@@ -4,7 +4,7 @@
 #include "configurator/core/field_binding.h"
 #include "configurator/core/main_rules.h"
 #include "configurator/core/record_fields.h"
-#include "configurator/win32/main_window_ids.h"
+#include "configurator/ids/main_window_ids.h"
 
 namespace bw {
 namespace {

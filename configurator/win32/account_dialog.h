@@ -9,9 +9,9 @@
 
 #include "common/core/account_record.h"
 #include "configurator/core/account_model.h"
+#include "configurator/ids/account_dialog_ids.h"
 #include "configurator/win32/bound_dialog.h"
 #include "configurator/win32/paged_dialog.h"
-#include "configurator/win32/account_dialog_ids.h"
 
 namespace bw {
 

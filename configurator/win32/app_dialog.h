@@ -7,9 +7,9 @@
 #include <windows.h>
 
 #include "configurator/core/app_dialog_model.h"
+#include "configurator/ids/app_dialog_ids.h"
 #include "configurator/win32/bound_dialog.h"
 #include "configurator/win32/paged_dialog.h"
-#include "configurator/win32/app_dialog_ids.h"
 
 namespace bw {
 

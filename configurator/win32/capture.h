@@ -10,7 +10,7 @@
 
 #include "common/core/executant_record.h"
 #include "common/win32/handles.h"
-#include "configurator/win32/capture_dialog_ids.h"
+#include "configurator/ids/capture_dialog_ids.h"
 
 namespace bw {
 

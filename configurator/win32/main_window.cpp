@@ -7,17 +7,17 @@
 
 #include "common/win32/program_names.h"
 #include "common/win32/wide_text.h"
+#include "configurator/core/field_text.h"
 #include "configurator/core/main_rules.h"
 #include "configurator/core/main_tabs.h"
-#include "configurator/core/field_text.h"
 #include "configurator/core/record_list.h"
+#include "configurator/ids/knobset_ids.h"
 #include "configurator/win32/account_dialog.h"
 #include "configurator/win32/app_dialog.h"
+#include "configurator/win32/knobset_box.h"
 #include "configurator/win32/main_paths.h"
 #include "configurator/win32/options_dialogs.h"
 #include "configurator/win32/simple_dialogs.h"
-#include "configurator/win32/knobset_box.h"
-#include "configurator/win32/knobset_ids.h"
 
 namespace bw {
 namespace {

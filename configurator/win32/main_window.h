@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "common/core/param_file.h"
+#include "configurator/ids/main_window_ids.h"
 #include "configurator/win32/bound_dialog.h"
 #include "configurator/win32/capture.h"
-#include "configurator/win32/main_window_ids.h"
 
 namespace bw {
 

@@ -4,10 +4,10 @@
 #include "configurator/win32/options_dialogs.h"
 
 #include "configurator/core/options_model.h"
+#include "configurator/ids/auto_exec_control_dialog_ids.h"
+#include "configurator/ids/options_dialog_ids.h"
 #include "configurator/win32/bound_dialog.h"
 #include "configurator/win32/knobset_box.h"
-#include "configurator/win32/auto_exec_control_dialog_ids.h"
-#include "configurator/win32/options_dialog_ids.h"
 
 namespace bw {
 namespace {

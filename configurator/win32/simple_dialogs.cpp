@@ -6,8 +6,8 @@
 #include "common/core/platform.h"
 #include "common/win32/dialog.h"
 #include "common/win32/wide_text.h"
-#include "configurator/win32/about_dialog_ids.h"
-#include "configurator/win32/first_use_dialog_ids.h"
+#include "configurator/ids/about_dialog_ids.h"
+#include "configurator/ids/first_use_dialog_ids.h"
 
 namespace bw {
 namespace {
