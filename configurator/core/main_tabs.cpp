@@ -100,4 +100,18 @@ const BindingTable kMainWindowBindings = {kMainWindowRows,
 
 const TabDescription& DescribeTab(int tab) { return kTabs[tab]; }
 
+MainEnabling ComputeMainEnabling(const std::string& saveFileName, int selectedRows, int tab,
+                                 int rows) {
+  MainEnabling e;
+  e.ok = saveFileName.size() > 5;
+  e.update = e.remove = selectedRows > 0;
+  e.capture = DescribeTab(tab).capture != TabCapture::kNone;
+  e.add = rows < DescribeTab(tab).limit;
+  return e;
+}
+
+std::string TabLabel(int tab, bool listEmpty) {
+  return std::string(listEmpty ? "  " : "●") + DescribeTab(tab).name;
+}
+
 }  // namespace bw
