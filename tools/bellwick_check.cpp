@@ -14,6 +14,7 @@
 #include "common/core/log.h"
 #include "common/core/oauth_sign_in.h"
 #include "common/core/param_file.h"
+#include "common/core/param_rewrite.h"
 #include "common/core/platform.h"
 #include "net/tls.h"
 

@@ -11,6 +11,7 @@
 
 #include "common/core/log.h"
 #include "common/core/param_file.h"
+#include "common/core/param_rewrite.h"
 #include "tests/unit/test_support.h"
 
 namespace {
