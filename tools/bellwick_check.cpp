@@ -14,6 +14,7 @@
 #include "common/core/log.h"
 #include "common/core/oauth_sign_in.h"
 #include "common/core/param_file.h"
+#include "common/core/param_rewrite.h"
 #include "platform/console_text.h"
 #include "platform/message_box.h"
 #include "platform/tls.h"

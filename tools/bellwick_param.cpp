@@ -7,6 +7,7 @@
 #include "checker/core/startup.h"
 #include "common/core/log.h"
 #include "common/core/param_file.h"
+#include "common/core/param_rewrite.h"
 #include "common/core/text_file.h"
 #include "platform/console_text.h"
 #include "platform/message_box.h"

@@ -11,7 +11,7 @@
 #include "checker/core/time_text.h"
 #include "checker/win32/platform_query.h"
 #include "common/core/log.h"
-#include "common/core/param_file.h"
+#include "common/core/param_rewrite.h"
 #include "common/win32/program_names.h"
 #include "platform/win32/wide_text.h"
 

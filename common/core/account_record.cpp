@@ -50,21 +50,21 @@ constexpr int kAccountLineDepth = 2;
 constexpr const char* kPiecedKey = "OAuthToken";
 constexpr std::size_t kPiecedKeyLength = 10;
 
-// The number of a piece key ("OAuthToken2" gives 2); 0 for any other key.
-int PieceNumber(const char* key) {
+bool PasswordRequired(const PropertyList& properties) {
+  return AtoiValue(properties.FindValue("OAuthProvider")) == 0;
+}
+}  // namespace
+
+int ValuePieceNumber(const char* key) {
   if (std::strncmp(key, kPiecedKey, kPiecedKeyLength) != 0) return 0;
   const char* digits = key + kPiecedKeyLength;
+  if (*digits == '\0') return 1;
   if (*digits < '1' || *digits > '9' || std::strlen(digits) > 4) return 0;
   for (const char* d = digits; *d; ++d)
     if (*d < '0' || *d > '9') return 0;
   const int number = std::atoi(digits);
   return number >= 2 ? number : 0;
 }
-
-bool PasswordRequired(const PropertyList& properties) {
-  return AtoiValue(properties.FindValue("OAuthProvider")) == 0;
-}
-}  // namespace
 
 bool SplitValuePieces(const std::string& text, std::size_t pieceLength, std::vector<std::string>* pieces) {
   pieces->clear();
@@ -89,7 +89,8 @@ bool SplitValuePieces(const std::string& text, std::size_t pieceLength, std::vec
 int A::ReadBlock(TextInput& in) {
   std::map<int, std::string> pieces;
   if (ReadBlockLines(in, kAccountRules, [this, &pieces](const char* key, const char* value) {
-        if (const int number = PieceNumber(key)) {
+        const int number = ValuePieceNumber(key);
+        if (number >= 2) {
           pieces[number] = value;
           return 1;
         }

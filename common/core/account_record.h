@@ -47,6 +47,11 @@ constexpr std::size_t kValuePieceLength = 256;
 // control byte (skipped), no Shift_JIS character is cut. False when the text
 // cannot be cut that way.
 bool SplitValuePieces(const std::string& text, std::size_t pieceLength, std::vector<std::string>* pieces);
+// Which piece of that value a key names: 1 for "OAuthToken", 2 to 9999 for
+// "OAuthToken2" to "OAuthToken9999" written without leading zeros, 0 for any
+// other key ("OAuthToken1", "OAuthToken02" and "OAuthToken12345" included:
+// the reader takes those for unknown keys, and a rewrite keeps them).
+int ValuePieceNumber(const char* key);
 
 class AncestryPop3Checker : public RingListClass {
  public:

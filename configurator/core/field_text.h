@@ -5,7 +5,7 @@
 #pragma once
 #include <string>
 
-#include "common/core/field_binding.h"
+#include "configurator/core/field_binding.h"
 #include "common/core/sjis.h"
 
 namespace bw {

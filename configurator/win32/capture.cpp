@@ -17,7 +17,7 @@
 #include "common/win32/dialog.h"
 #include "configurator/win32/knobset_box.h"
 #include "configurator/win32/main_paths.h"
-#include "configurator/win32/capture_dialog_ids.h"
+#include "configurator/ids/capture_dialog_ids.h"
 
 namespace bw {
 namespace {

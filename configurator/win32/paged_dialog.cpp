@@ -16,7 +16,7 @@ PagedDialog* g_navigating = nullptr;
 }  // namespace
 
 PagedDialog::PagedDialog(int templateId, int tabsId)
-    : Dialog(GetModuleHandleW(nullptr), templateId), tabsId_(tabsId) {}
+    : BoundDialog(GetModuleHandleW(nullptr), templateId), tabsId_(tabsId) {}
 
 PagedDialog::~PagedDialog() {
   if (filter_) UnhookWindowsHookEx(filter_);

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "common/win32/dialog.h"
-#include "configurator/win32/about_dialog_ids.h"
-#include "configurator/win32/first_use_dialog_ids.h"
+#include "configurator/ids/about_dialog_ids.h"
+#include "configurator/ids/first_use_dialog_ids.h"
 #include "platform/message_box.h"
 #include "platform/win32/wide_text.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/core/field_binding.h"
+#include "configurator/core/field_binding.h"
 #include "common/core/key_table.h"
 #include "common/core/param_file.h"
 #include "configurator/core/account_model.h"

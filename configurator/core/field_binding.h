@@ -2,8 +2,8 @@
 // dialog edits (key id -> value text, read from a record through its key
 // table and stored back all or nothing), the binding rows that tie a
 // control to a key with its kind and limits, and how a row's text is
-// checked. The dialog base (common/win32/dialog.h) moves the rows' values
-// between the controls and a draft; a dialog's model holds its rows.
+// checked. The bound dialog (configurator/win32/bound_dialog.h) moves the
+// rows' values between the controls and a draft; a dialog's model holds its rows.
 #pragma once
 #include <cstddef>
 #include <map>

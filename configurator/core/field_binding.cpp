@@ -1,5 +1,5 @@
 // Draft, binding rows and their checks (see field_binding.h).
-#include "common/core/field_binding.h"
+#include "configurator/core/field_binding.h"
 
 #include <cstdio>
 

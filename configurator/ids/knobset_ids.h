@@ -1,6 +1,7 @@
 // Knobset's program-wide ids, shared by knobset.rc and the code: the icon,
 // the menus and accelerators and their commands. Each dialog keeps its own
-// ids in <dialog>_ids.h beside its template <dialog>.rc; dialog templates
+// ids in <dialog>_ids.h here, for its template configurator/win32/<dialog>.rc
+// and for the code of both layers (plain numbers only); dialog templates
 // take ids from 100 to 199 and each dialog's controls a block of a hundred
 // of their own (main window 1000, account 1100-1400, first-use notes 1500,
 // application 1600-1800, options 1900, auto-exec control 2000, capture
