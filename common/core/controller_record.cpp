@@ -33,7 +33,6 @@ const KeyTableEntry<C> kControllerKeyTable[] = {
 namespace {
 const BlockRules kControllerRules = {"Controller : KeyWord[%s]は、認識できません.\n",
                                      "メモリ不足です.\n", NestedBlock::kChild};
-constexpr int kControllerLineDepth = 1;
 }  // namespace
 
 AncestryPop3Controller::~AncestryPop3Controller() {
@@ -112,7 +111,7 @@ int AncestryPop3Controller::ReadBlock(TextInput& in) {
   const int result = ReadBlockLines(
       in, kControllerRules,
       [this](const char* key, const char* value) {
-        return AddTableKeyLine(kControllerKeyTable, properties, key, value);
+        return AddKeyLine(key, value);
       },
       [this](const char* className, TextInput& input) { return ReadChild(className, input); });
   // Also after a truncated block: whatever was read keeps its file order,
@@ -126,23 +125,8 @@ int AncestryPop3Controller::ReadBlock(TextInput& in) {
   return result;
 }
 
-void C::ParseValues() {
-  ParseTableValues(kControllerKeyTable, *this, properties, AbsentKey::kReadsEmpty);
-}
-void C::ApplyDefaults() { AppendTableDefaults(kControllerKeyTable, properties); }
-void C::ResetToDefault(int id) { ResetTableKey(kControllerKeyTable, *this, properties, id); }
-const char* C::KeyName(int id) const { return TableKeyName(kControllerKeyTable, id); }
-const char* C::DefaultText(int id) const { return TableDefaultText(kControllerKeyTable, id); }
-
-bool C::KeyText(int id, std::string* text) const {
-  return GetTableKeyText(kControllerKeyTable, *this, properties, id, text);
-}
-int C::SetKeyText(int id, const std::string& text) {
-  return SetTableKeyText(kControllerKeyTable, *this, properties, id, text, kControllerLineDepth);
-}
-
 int AncestryPop3Controller::WriteBlock(TextOutput& out, int depth) {
-  FoldTableValues(kControllerKeyTable, *this, properties);
+  FoldValues();
   WriteBlockOpen(out, depth, "AncestryPop3Controller::RingListClass");
   WriteEntries(out, depth + 1, properties);
   WalkRing(accountHead, [&](AncestryPop3Checker* a) { a->WriteBlock(out, depth + 1); });
