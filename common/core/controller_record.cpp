@@ -74,34 +74,29 @@ template <typename T>
 void MoveHeadToFirst(T*& head) {
   if (head && head->Next()) head = static_cast<T*>(head->Next());
 }
+// Reads a child block into a new `record`: one that reads whole is handed
+// to `link`, any other is dropped. False when no record could be made.
+template <typename T, typename Link>
+bool ReadChildRecord(T* record, TextInput& in, Link link) {
+  if (!record) return false;
+  if (record->ReadBlock(in) != 0) {
+    delete record;
+  } else {
+    link(record);
+  }
+  return true;
+}
 }  // namespace
 
 bool AncestryPop3Controller::ReadChild(const char* className, TextInput& in) {
-  if (std::strcmp(className, "AncestryPop3Checker::RingListClass") == 0) {
-    AncestryPop3Checker* account = CreateAccount();
-    if (!account) return false;
-    if (account->ReadBlock(in) != 0) {
-      delete account;
-    } else {
-      AddAccount(account);
-    }
-  } else if (std::strcmp(className, "Executant::RingListClass") == 0) {
-    Executant* record = new (std::nothrow) Executant();
-    if (!record) return false;
-    if (record->ReadBlock(in) != 0) {
-      delete record;
-    } else {
-      AppendToRing(autoExecHead, record);
-    }
-  } else if (std::strcmp(className, "MenuExecutant::Executant::RingListClass") == 0) {
-    MenuExecutant* record = new (std::nothrow) MenuExecutant();
-    if (!record) return false;
-    if (record->ReadBlock(in) != 0) {
-      delete record;
-    } else {
-      AppendToRing(menuHead, record);
-    }
-  }
+  if (std::strcmp(className, "AncestryPop3Checker::RingListClass") == 0)
+    return ReadChildRecord(CreateAccount(), in, [this](AncestryPop3Checker* a) { AddAccount(a); });
+  if (std::strcmp(className, "Executant::RingListClass") == 0)
+    return ReadChildRecord(new (std::nothrow) Executant(), in,
+                           [this](Executant* e) { AppendToRing(autoExecHead, e); });
+  if (std::strcmp(className, "MenuExecutant::Executant::RingListClass") == 0)
+    return ReadChildRecord(new (std::nothrow) MenuExecutant(), in,
+                           [this](MenuExecutant* m) { AppendToRing(menuHead, m); });
   // Any other class name is ignored silently; its lines are then read as
   // the controller's own.
   return true;
