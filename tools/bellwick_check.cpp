@@ -18,6 +18,7 @@
 #include "platform/console_text.h"
 #include "platform/message_box.h"
 #include "platform/tls.h"
+#include "tools/print_box.h"
 
 namespace {
 
@@ -26,11 +27,6 @@ class CheckController : public bw::AncestryPop3Controller {
  public:
   bw::AncestryPop3Checker* CreateAccount() override { return new bw::Pop3Checker; }
 };
-
-int PrintBox(void*, const std::string& text, const std::string&, unsigned) {
-  std::fprintf(stderr, "%s\n", bw::Cp932ToUtf8(text).c_str());
-  return bw::kIdOk;
-}
 
 int Usage() {
   std::fprintf(stderr,
@@ -94,7 +90,7 @@ int SignIn(const char* paramFile, CheckController& controller, const std::string
 }  // namespace
 
 int main(int argc, char** argv) {
-  bw::SetMessageBoxHandler(PrintBox, nullptr);
+  bw::SetMessageBoxHandler(bw::PrintBox, nullptr);
   bool simulate = false;
   int times = 1;
   const char* logFile = nullptr;
@@ -143,10 +139,7 @@ int main(int argc, char** argv) {
   // OAuth accounts share one HTTPS client; a rotated refresh token goes
   // back into the file at once.
   auto oauth = std::make_shared<bw::OAuthAccess>(caFile);
-  const std::string path = paramFile;
-  oauth->saveToken = [path](const bw::AncestryPop3Checker& account, const std::string& stored) {
-    return bw::SaveAccountToken(path, account.ConnectionName, account.HostName, account.UserID, stored);
-  };
+  oauth->SaveTokensIn(paramFile);
 
   // Resolve every account once, as the checker does at start-up.
   auto* head = controller.accountHead;

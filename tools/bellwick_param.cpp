@@ -11,13 +11,9 @@
 #include "common/core/text_file.h"
 #include "platform/console_text.h"
 #include "platform/message_box.h"
+#include "tools/print_box.h"
 
 namespace {
-
-int PrintBox(void*, const std::string& text, const std::string&, unsigned) {
-  std::fprintf(stderr, "%s\n", bw::Cp932ToUtf8(text).c_str());
-  return bw::kIdOk;
-}
 
 int Usage() {
   std::fprintf(stderr,
@@ -38,7 +34,7 @@ bool ParseInt(const char* text, int* value) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bw::SetMessageBoxHandler(PrintBox, nullptr);
+  bw::SetMessageBoxHandler(bw::PrintBox, nullptr);
   if (argc < 2) return Usage();
   std::string command = argv[1];
 

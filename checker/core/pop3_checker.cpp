@@ -42,9 +42,9 @@ Pop3Checker::Pop3Checker()
 
 Pop3Checker::~Pop3Checker() { Disconnect(); }
 
-void Pop3Checker::StartEmergency() {
+void Pop3Checker::StartEmergency(std::time_t start) {
   Emergency = 1;
-  EmergencyStart = std::time(nullptr);
+  EmergencyStart = start;
 }
 
 void Pop3Checker::EndEmergency() {

@@ -97,8 +97,9 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // Bytes received on the current connection that no line has taken yet.
   int UnreadBytes() const { return session_.UnreadBytes(); }
 
-  // Emergency mode, switched by the check cycle.
-  void StartEmergency();
+  // Emergency mode, switched by the check cycle (started at `start`) and
+  // ended by a check that fails or finds mail; the one place either is done.
+  void StartEmergency(std::time_t start);
   void EndEmergency();
   bool InEmergency() const { return Emergency != 0; }
   // The live values the status line shows.

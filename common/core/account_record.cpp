@@ -44,8 +44,6 @@ const KeyTableEntry<A> kAccountKeyTable[] = {
 namespace {
 const BlockRules kAccountRules = {"POP3 Checker : KeyWord[%s]は、認識できません.\n",
                                   "メモリ不足です.\n", NestedBlock::kNotice};
-// The controller writes accounts at depth 1, so their key lines carry two tabs.
-constexpr int kAccountLineDepth = 2;
 // The key whose value is written in pieces, the later ones numbered from 2.
 constexpr const char* kPiecedKey = "OAuthToken";
 constexpr std::size_t kPiecedKeyLength = 10;
@@ -94,7 +92,7 @@ int A::ReadBlock(TextInput& in) {
           pieces[number] = value;
           return 1;
         }
-        return AddTableKeyLine(kAccountKeyTable, properties, key, value);
+        return AddKeyLine(key, value);
       }) < 0)
     return -1;
   // The pieces follow the first one in number order; one without every
@@ -107,7 +105,7 @@ int A::ReadBlock(TextInput& in) {
   }
   for (const auto& stray : pieces)
     LogWrite(kAccountRules.unknownKeyFormat, (kPiecedKey + std::to_string(stray.first)).c_str());
-  if (CheckTableRequired(kAccountKeyTable, properties, "%sが定義されていません.\n") < 0) return -10;
+  if (CheckRequired("%sが定義されていません.\n") < 0) return -10;
   if (PasswordRequired(properties) && properties.FindValue("Password").empty()) {
     LogWrite("%sが定義されていません.\n", "Password");
     return -10;
@@ -118,7 +116,7 @@ int A::ReadBlock(TextInput& in) {
 }
 
 int A::WriteBlock(TextOutput& out, int depth) {
-  FoldTableValues(kAccountKeyTable, *this, properties);
+  FoldValues();
   WriteBlockOpen(out, depth, "AncestryPop3Checker::RingListClass");
   // The entries as usual, but the long value in its pieces.
   PropertyList lines;
@@ -137,35 +135,24 @@ int A::WriteBlock(TextOutput& out, int depth) {
   return 0;
 }
 
-void A::ParseValues() {
-  ParseTableValues(kAccountKeyTable, *this, properties, AbsentKey::kReadsEmpty);
-}
-void A::ApplyDefaults() { AppendTableDefaults(kAccountKeyTable, properties); }
-void A::ResetToDefault(int id) { ResetTableKey(kAccountKeyTable, *this, properties, id); }
-const char* A::KeyName(int id) const { return TableKeyName(kAccountKeyTable, id); }
-const char* A::DefaultText(int id) const { return TableDefaultText(kAccountKeyTable, id); }
-
-bool A::KeyText(int id, std::string* text) const {
-  return GetTableKeyText(kAccountKeyTable, *this, properties, id, text);
-}
 int A::SetKeyText(int id, const std::string& text) {
   if (id == kPassword && OAuthProvider == 0) {
     std::string normal = text;
-    if (NormaliseValueText("Password", kAccountLineDepth, &normal) && normal.empty()) return kSetRequiredEmpty;
+    if (NormaliseValueText("Password", kLineDepth, &normal) && normal.empty()) return kSetRequiredEmpty;
   }
   if (id == kOAuthToken) {
     // Stored in pieces, so any length will do, as long as the pieces read
     // back as they were written.
     if (text.find_first_of(std::string("\r\n\0\x1A", 4)) != std::string::npos) return kSetUnstorable;
     std::string normal = text;
-    NormaliseValueText(kPiecedKey, kAccountLineDepth, &normal);  // trims; the length is no matter here
+    NormaliseValueText(kPiecedKey, kLineDepth, &normal);  // trims; the length is no matter here
     std::vector<std::string> pieces;
     if (!SplitValuePieces(normal, kValuePieceLength, &pieces)) return kSetUnstorable;
     OAuthToken = normal;
     properties.SetOrAppend(kPiecedKey, normal);
     return kSetOk;
   }
-  return SetTableKeyText(kAccountKeyTable, *this, properties, id, text, kAccountLineDepth);
+  return TableRecord::SetKeyText(id, text);
 }
 
 }  // namespace bw

@@ -8,6 +8,7 @@
 #include "common/core/param_syntax.h"
 #include "common/core/property_list.h"
 #include "common/core/ring_list.h"
+#include "common/core/table_record.h"
 #include "common/core/text_file.h"
 
 namespace bw {
@@ -53,7 +54,14 @@ bool SplitValuePieces(const std::string& text, std::size_t pieceLength, std::vec
 // the reader takes those for unknown keys, and a rewrite keeps them).
 int ValuePieceNumber(const char* key);
 
-class AncestryPop3Checker : public RingListClass {
+class AncestryPop3Checker;
+extern const KeyTableEntry<AncestryPop3Checker> kAccountKeyTable[];
+
+// The controller writes accounts at depth 1, so their key lines carry two
+// tabs; an absent key reads as the empty text.
+class AncestryPop3Checker
+    : public RingListClass,
+      public TableRecord<AncestryPop3Checker, kAccountKeyTable, 2, AbsentKey::kReadsEmpty> {
  public:
   AncestryPop3Checker() = default;
   ~AncestryPop3Checker() override = default;
@@ -62,22 +70,11 @@ class AncestryPop3Checker : public RingListClass {
   // before the block closed) or -10 (a required key is missing).
   virtual int ReadBlock(TextInput& in);
   virtual int WriteBlock(TextOutput& out, int depth);
-  virtual const char* KeyName(int id) const;
-  virtual void ApplyDefaults();
-  virtual void ParseValues();
-  virtual void ResetToDefault(int id);
-  virtual const char* DefaultText(int id) const;
 
-  // Field access by key id for the configurator's dialogs. KeyText gives the
-  // field's value as text ("15" for the default CycleMinutes, which the file
-  // leaves out); false for an unknown id. SetKeyText stores a dialog's text
-  // as reading it from the file would: 0 (kSetOk), kSetUnknownKey,
-  // kSetUnstorable (a line break, NUL or Ctrl-Z, or a line too long to be
-  // read back whole) or kSetRequiredEmpty (HostName, UserID, and Password
-  // unless OAuthProvider is set). OAuthToken takes any length: it is
-  // written in pieces.
-  bool KeyText(int id, std::string* text) const;
-  int SetKeyText(int id, const std::string& text);
+  // As the table's (HostName and UserID are required), but Password is
+  // required too unless OAuthProvider is set, and OAuthToken takes any
+  // length: it is written in pieces.
+  int SetKeyText(int id, const std::string& text) override;
 
   AncestryPop3Checker* NextAccount() const {
     return static_cast<AncestryPop3Checker*>(Next());
@@ -85,7 +82,6 @@ class AncestryPop3Checker : public RingListClass {
 
   int CheckState = 0;
   int ErrorCause = 0;
-  PropertyList properties;
   std::string ConnectionName;
   std::string HostName;
   std::string ServiceName;
@@ -116,7 +112,5 @@ class AncestryPop3Checker : public RingListClass {
 
   bool UsesOAuth() const { return OAuthProvider != 0; }
 };
-
-extern const KeyTableEntry<AncestryPop3Checker> kAccountKeyTable[];
 
 }  // namespace bw
