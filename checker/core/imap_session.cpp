@@ -76,7 +76,12 @@ std::string ImapSession::NextTag() {
 
 int ImapSession::Next(std::string* raw, ImapReply* reply) {
   int rc = ReadImapResponse(reader_, replyLimitMs_(), raw);
-  if (rc != 0) return rc;
+  if (rc != 0) {
+    // Where the reading stopped, the next byte is no reply's start: the
+    // connection is of no further use.
+    Close(false);
+    return rc;
+  }
   if (!ParseImapReply(*raw, reply)) {
     LogWrite("IMAP応答を解釈できません.\n");
     return ImapBadReply;
@@ -89,6 +94,7 @@ int ImapSession::Next(std::string* raw, ImapReply* reply) {
   if (reply->kind == ImapReply::Untagged && reply->word == "BYE" && phase_ != Phase::LoggedOut) {
     // The server ends the session: as good as a closed connection.
     LogWrite("%s : ｻｰﾊﾞが接続を終了しました(BYE).\n", name);
+    Close(false);
     return LineClosed;
   }
   return 0;
