@@ -62,7 +62,20 @@ class LineReader {
   // text's (the password and the APOP digest are masked). 0, or
   // LineUnreadData, LineSelectFailed, LineTimeout, LineSendFailed,
   // LineSendCrlfFailed.
-  int SendLine(const char* text, const char* logged, int timeoutMs);
+  // `refuseUnread` false lets a command go out while bytes are unread (IMAP
+  // servers may send untagged data at any time).
+  int SendLine(const char* text, const char* logged, int timeoutMs, bool refuseUnread = true);
+
+  // The protocol named in the log lines ("POP3 -> ", "IMAP <- ").
+  void SetLogName(const char* name) { logName_ = name; }
+  const char* LogName() const { return logName_; }
+  // Byte access for readers with framing of their own: WaitBytes makes at
+  // least one byte available before `end` (0), or fails as ReceiveLine
+  // does, logging its failure after `failurePrefix`; Buffered gives the
+  // UnreadBytes() bytes received, and Consume takes `n` of them.
+  int WaitBytes(Clock::time_point end, const char* failurePrefix);
+  const char* Buffered() const { return buffer_ + start_; }
+  void Consume(int n) { start_ += n; }
 
  private:
   // Milliseconds left until `end`, rounded up.
@@ -78,6 +91,7 @@ class LineReader {
   int start_ = 0;
   int end_ = 0;
   int lastLength_ = 0;  // bytes of the last line read, CR LF included
+  const char* logName_ = "POP3";
 };
 
 }  // namespace bw

@@ -35,7 +35,8 @@ bool EmergencyRunOut(std::time_t now, std::time_t start) {
 
 Pop3Checker::Pop3Checker()
     : lookup(std::make_shared<NameLookup>()),
-      session_(*this, [this] { return WaitLimitMs(TOofSendRecv_Sec); }) {
+      session_(*this, [this] { return WaitLimitMs(TOofSendRecv_Sec); }),
+      imap_(*this, [this] { return WaitLimitMs(TOofSendRecv_Sec); }) {
   CheckState = Unprocessed;
   ErrorCause = CauseNone;
 }
@@ -112,6 +113,8 @@ int Pop3Checker::CheckOnline() {
       return CheckLoginFailed;
     }
   }
+
+  if (UsesImap()) return CheckImap(accessToken);
 
   char line[kPop3LineBufferSize];
   const Clock::time_point start = Clock::now();
@@ -212,6 +215,7 @@ void Pop3Checker::ResetCounts() {
   NewCount = 0;
   LastCheckTime = 0;
   UidlMemory.clear();
+  ImapMemory.clear();
   CheckState = Ready;
 }
 
@@ -290,7 +294,10 @@ int Pop3Checker::SendCommand(const char* command, char* line) { return session_.
 
 int Pop3Checker::ReceiveLine(char* line) { return session_.ReceiveLine(line); }
 
-void Pop3Checker::Disconnect() { session_.Close(true); }
+void Pop3Checker::Disconnect() {
+  session_.Close(true);
+  imap_.Close(true);
+}
 
 void Pop3Checker::TakeChallenge(char* greeting) { bw::TakeChallenge(greeting, Challenge); }
 

@@ -13,6 +13,8 @@
 #include "checker/core/check_state.h"
 #include "checker/core/account_status.h"
 #include "checker/core/check_outcome.h"
+#include "checker/core/imap_counts.h"
+#include "checker/core/imap_session.h"
 #include "checker/core/line_reader.h"
 #include "checker/core/oauth_login.h"
 #include "checker/core/pop3_dialogue.h"
@@ -111,6 +113,7 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   std::time_t LastCheckTime = 0;
   std::string Challenge;
   UidlList UidlMemory;
+  std::vector<ImapFolderMemory> ImapMemory;
   int Emergency = 0;
   std::time_t EmergencyStart = 0;
   // Resolved server: port in network byte order (0 = unresolved), IPv4
@@ -141,7 +144,14 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // The OAuth steps before the connection; CheckOk, or the check's result.
   int PrepareOAuth(std::string* accessToken);
 
+  // IMAP accounts (imap_checker.cpp): the check after the token, the
+  // connection up to the login, and the counts over the folders. The
+  // session stays open after the counts; the check logs out.
+  int CheckImap(const std::string& accessToken);
+  int ImapOpen(const std::string& accessToken);
+  int ImapCount();
   Pop3Session session_;
+  ImapSession imap_;
   // The access token kept between checks (OAuth accounts).
   oauth::AccessTokenCache accessToken_;
   // While a check runs, no wait of it goes beyond this.

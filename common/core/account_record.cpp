@@ -38,7 +38,9 @@ const KeyTableEntry<A> kAccountKeyTable[] = {
     {"OAuthTokenURL", kOAuthTokenURL, false, "", TextField(&A::OAuthTokenURL)},
     {"OAuthScope", kOAuthScope, false, "", TextField(&A::OAuthScope)},
     {"OAuthToken", kOAuthToken, false, "", TextField(&A::OAuthToken)},
-    {nullptr, 23, false, nullptr, KeptField<A>()},
+    {"Protocol", kProtocol, false, "0", IntField(&A::Protocol, 0)},
+    {"ImapFolders", kImapFolders, false, "", TextField(&A::ImapFolders)},
+    {nullptr, 25, false, nullptr, KeptField<A>()},
 };
 
 namespace {

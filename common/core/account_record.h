@@ -38,6 +38,9 @@ enum AccountKey {
   kOAuthTokenURL = 20,
   kOAuthScope = 21,
   kOAuthToken = 22,
+  // IMAP accounts, after the OAuth keys; each written only when set.
+  kProtocol = 23,
+  kImapFolders = 24,
 };
 
 // A long value (the stored refresh token) is written in pieces of at most
@@ -109,8 +112,14 @@ class AncestryPop3Checker
   std::string OAuthScope;
   // The refresh token as stored (net::ProtectSecret), pieces joined.
   std::string OAuthToken;
+  // 0 POP3, 1 IMAP; written only when not 0.
+  int Protocol = 0;
+  // The IMAP folders to watch as the user names them, separated by ","
+  // (ImapFolderList); empty watches INBOX. Written only when not empty.
+  std::string ImapFolders;
 
   bool UsesOAuth() const { return OAuthProvider != 0; }
+  bool UsesImap() const { return Protocol == 1; }
 };
 
 }  // namespace bw

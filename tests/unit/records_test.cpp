@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/core/controller_record.h"
+#include "common/core/imap_folders.h"
 #include "common/core/log.h"
 #include "tests/unit/test_support.h"
 
@@ -157,8 +158,29 @@ TEST_F(AccountRecord, UseTlsIsWrittenLastAndOnlyWhenSetSoOlderFilesStayByteForBy
     EXPECT_NE(out.find("\t\tServiceName\t110\r\n\t\tUseTLS\t" + text + "\r\n\t}"), std::string::npos) << out;
   }
   bw::AncestryPop3Checker off;
-  ASSERT_EQ(ReadFrom(off, std::string("\t\tUseTLS\t0\n") + kMinimalAccount), 0);
+  ASSERT_EQ(ReadFrom(off, std::string("\t\tUseTLS\t0\n\t\tProtocol\t0\n\t\tImapFolders\t\n") + kMinimalAccount), 0);
   EXPECT_EQ(Written(off).find("UseTLS"), std::string::npos);
+  EXPECT_EQ(Written(off).find("Protocol"), std::string::npos);
+  EXPECT_EQ(Written(off).find("ImapFolders"), std::string::npos);
+}
+
+// The IMAP keys come after the OAuth keys, each only when set, and read
+// back as written (a Shift_JIS name with a 0x5C trail byte included).
+TEST_F(AccountRecord, ImapKeysFollowTheOAuthKeysAndOnlyWhenSet) {
+  bw::AncestryPop3Checker a;
+  ASSERT_EQ(ReadFrom(a, std::string("\t\tOAuthScope\ts\n") + kMinimalAccount), 0);
+  ASSERT_EQ(a.SetKeyText(bw::kImapFolders, "INBOX,\x95\x5C,a\\,b"), bw::kSetOk);
+  ASSERT_EQ(a.SetKeyText(bw::kProtocol, "1"), bw::kSetOk);
+  const std::string out = Written(a);
+  EXPECT_NE(out.find("\t\tPassword\tp\r\n\t\tServiceName\t110\r\n\t\tProtocol\t1\r\n"
+                     "\t\tImapFolders\tINBOX,\x95\x5C,a\\,b\r\n\t}"),
+            std::string::npos)
+      << out;
+  bw::AncestryPop3Checker b;
+  ASSERT_EQ(ReadFrom(b, out.substr(out.find("\r\n") + 2)), 0);
+  EXPECT_TRUE(b.UsesImap());
+  EXPECT_EQ(b.ImapFolders, "INBOX,\x95\x5C,a\\,b");
+  EXPECT_EQ(Written(b), out);
 }
 
 // A refresh token longer than a line is written in pieces after UseTLS and
@@ -490,6 +512,24 @@ TEST(RingList, InsertUnlinkAndWalkKeepTheRingConsistent) {
   delete c;
   bw::DestroyRing(head);
   EXPECT_EQ(head, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// A name with "," or "\" of its own goes through escaped; a Shift_JIS trail
+// byte 0x5C is no escape, and blanks and empty names are dropped.
+TEST(ImapFolderList, EscapesOnlySingleByteCommasAndBackslashes) {
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(bw::ImapFolderList(""), Names{"INBOX"});
+  EXPECT_EQ(bw::ImapFolderList(" , ,"), Names{"INBOX"});
+  EXPECT_EQ(bw::ImapFolderList("INBOX, Sent ,,\x8E\x64\x8E\x96"), (Names{"INBOX", "Sent", "\x8E\x64\x8E\x96"}));
+  // 表 ends in 0x5C: followed by "," it still ends the name.
+  EXPECT_EQ(bw::ImapFolderList("\x95\x5C,a\\,b,c\\\\,d\\x,e\\"), (Names{"\x95\x5C", "a,b", "c\\", "d\\x", "e\\"}));
+  const Names names{"a,b", "c\\", "\x95\x5C", "\x95\x5C,"};
+  EXPECT_EQ(bw::JoinImapFolderList(names), "a\\,b,c\\\\,\x95\x5C,\x95\x5C\\,");
+  EXPECT_EQ(bw::ImapFolderList(bw::JoinImapFolderList(names)), names);
 }
 
 }  // namespace
