@@ -38,7 +38,8 @@ const KeyTableEntry<A> kAccountKeyTable[] = {
     {"OAuthTokenURL", kOAuthTokenURL, false, "", TextField(&A::OAuthTokenURL)},
     {"OAuthScope", kOAuthScope, false, "", TextField(&A::OAuthScope)},
     {"OAuthToken", kOAuthToken, false, "", TextField(&A::OAuthToken)},
-    {nullptr, 23, false, nullptr, KeptField<A>()},
+    {"FetchHeaders", kFetchHeaders, false, "1", FlagField(&A::FetchHeaders, 1)},
+    {nullptr, 24, false, nullptr, KeptField<A>()},
 };
 
 namespace {

@@ -37,6 +37,8 @@ enum AccountKey {
   kOAuthTokenURL = 20,
   kOAuthScope = 21,
   kOAuthToken = 22,
+  // Fetching the headers of new messages; written only when turned off.
+  kFetchHeaders = 23,
 };
 
 // A long value (the stored refresh token) is written in pieces of at most
@@ -108,6 +110,9 @@ class AncestryPop3Checker : public RingListClass {
   std::string OAuthScope;
   // The refresh token as stored (net::ProtectSecret), pieces joined.
   std::string OAuthToken;
+  // 1: after a check that found new messages, fetch their headers (held in
+  // memory only); written only when 0.
+  int FetchHeaders = 1;
 
   bool UsesOAuth() const { return OAuthProvider != 0; }
 };
