@@ -161,6 +161,9 @@ TEST_F(LocalZone, DateShowsInLocalTime) {
   // naive time).
   EXPECT_EQ(shown("1 Jan 2020 00:00:00 A"), "01/01 09:00");
   EXPECT_EQ(shown("soon"), "soon");  // no date: as it came
+  long long utc = 0;
+  ASSERT_TRUE(bw::ParseMailDate("21 Nov 97 09:55:06 GMT", &utc));
+  EXPECT_EQ(utc, 880106106);  // 1997, not the year 97
 }
 
 TEST(NewMailList, HoldsTheNewestTwoHundredAndTipsTheNewestThree) {
