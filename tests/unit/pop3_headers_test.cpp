@@ -32,6 +32,10 @@ std::string TopAnswer(const std::string& from, const std::string& subject) {
 
 class HeaderFetch : public bw_test::Pop3ServerTest {
  protected:
+  void Point(const ScriptedPop3Server& server) {
+    Pop3ServerTest::Point(server);
+    account.FetchHeaders = 1;
+  }
   std::string From(std::size_t i) const { return bw::Utf16ToUtf8(account.FetchedHeaders.at(i).from); }
   std::string Subject(std::size_t i) const { return bw::Utf16ToUtf8(account.FetchedHeaders.at(i).subject); }
 };
