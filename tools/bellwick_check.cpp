@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "checker/core/header_text.h"
 #include "checker/core/pop3_checker.h"
 #include "checker/core/simulation.h"
 #include "checker/core/socket_library.h"
@@ -40,6 +42,8 @@ int Usage() {
                "  -l LOGFILE  log to LOGFILE instead of the file's LogFileName\n"
                "  -v          print the result and the message and new counts,\n"
                "              tab-separated, before each status line\n"
+               "  --headers   after the status lines, print each fetched header of\n"
+               "              new mail as ACCOUNT<TAB>FROM<TAB>SUBJECT<TAB>DATE (UTF-8)\n"
                "  --ca-file FILE  trust the CA certificates of this PEM file as well\n"
                "              as the system's, for accounts with UseTLS (test and\n"
                "              private servers; not used by the Windows build, which\n"
@@ -96,6 +100,7 @@ int main(int argc, char** argv) {
   const char* logFile = nullptr;
   const char* paramFile = nullptr;
   bool verbose = false;
+  bool headers = false;
   std::string caFile;
   const char* signInName = nullptr;
   std::string browser;
@@ -104,6 +109,8 @@ int main(int argc, char** argv) {
       simulate = true;
     } else if (std::strcmp(argv[i], "-v") == 0) {
       verbose = true;
+    } else if (std::strcmp(argv[i], "--headers") == 0) {
+      headers = true;
     } else if (std::strcmp(argv[i], "-p") == 0 && i + 1 < argc && !paramFile) {
       paramFile = argv[++i];
     } else if (std::strcmp(argv[i], "-n") == 0 && i + 1 < argc) {
@@ -158,6 +165,8 @@ int main(int argc, char** argv) {
   }
 
   int status = 0;
+  // One line per fetched header, in check order, each check's newest first.
+  std::vector<std::string> headerLines;
   for (int round = 0; round < times; ++round) {
     a = head;
     do {
@@ -168,9 +177,14 @@ int main(int argc, char** argv) {
       if (verbose) std::printf("%d\t%u\t%d\t", result, account->MessageCount, account->NewCount);
       std::printf("%s\n", bw::Cp932ToUtf8(line.result).c_str());
       if (result != 0) status = 1;
+      for (const bw::MailHeader& h : account->FetchedHeaders)
+        headerLines.push_back(bw::Utf16ToUtf8(bw::Cp932Text(account->ConnectionName)) + "\t" + bw::Utf16ToUtf8(h.from) + "\t" +
+                              bw::Utf16ToUtf8(h.subject) + "\t" + bw::Utf16ToUtf8(h.date));
       a = a->NextAccount();
     } while (a && a != head);
   }
+  if (headers)
+    for (const std::string& line : headerLines) std::printf("%s\n", line.c_str());
   std::fflush(stdout);
   return status;
 }

@@ -16,7 +16,7 @@
 #include "checker/core/imap_reply.h"
 #include "checker/core/line_reader.h"
 #include "common/core/account_record.h"
-#include "net/tls_stream.h"
+#include "platform/tls_stream.h"
 
 namespace bw {
 

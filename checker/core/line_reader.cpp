@@ -51,35 +51,7 @@ int LineReader::Left(Clock::time_point end) {
 
 int LineReader::WaitBytes(Clock::time_point end, const char* failurePrefix) {
   if (start_ < end_) return 0;
-  net::SetLastError(0);
-  const int left = Left(end);
-  int ready = 0;
-  if (!stream_) {
-    net::SetLastError(net::kErrBadSocket);
-    ready = -1;
-  } else if (left > 0) {
-    ready = stream_->WaitReadable(left);
-  }
-  if (ready < 0) {
-    LogWrite("%s--- SOCKET ERROR (select).  ErrCode=%d.\n", failurePrefix, net::LastError());
-    return LineSelectFailed;
-  }
-  if (ready == 0) {
-    LogWrite("%s--- Timeout.\n", failurePrefix);
-    return LineTimeout;
-  }
-  const int n = stream_->Receive(buffer_, kBufferSize);
-  if (n < 0) {
-    LogWrite("%s--- SOCKET ERROR.  ErrCode=%d.\n", failurePrefix, net::LastError());
-    return LineRecvFailed;
-  }
-  if (n == 0) {
-    LogWrite("%s--- No Data.\n", failurePrefix);
-    return LineClosed;
-  }
-  start_ = 0;
-  end_ = n;
-  return 0;
+  return Fill(Left(end), failurePrefix);
 }
 
 int LineReader::ReceiveLine(char* line, int timeoutMs, bool logLine) {
@@ -122,6 +94,81 @@ int LineReader::ReceiveLine(char* line, int timeoutMs, bool logLine) {
     LogLine(line);
   }
   return result;
+}
+
+int LineReader::Fill(int waitMs, const char* failurePrefix) {
+  net::SetLastError(0);
+  int ready = 0;
+  if (!stream_) {
+    net::SetLastError(net::kErrBadSocket);
+    ready = -1;
+  } else if (waitMs > 0) {
+    ready = stream_->WaitReadable(waitMs);
+  }
+  if (ready < 0) {
+    LogWrite("%s--- SOCKET ERROR (select).  ErrCode=%d.\n", failurePrefix, net::LastError());
+    return LineSelectFailed;
+  }
+  if (ready == 0) {
+    LogWrite("%s--- Timeout.\n", failurePrefix);
+    return LineTimeout;
+  }
+  const int n = stream_->Receive(buffer_, kBufferSize);
+  if (n < 0) {
+    LogWrite("%s--- SOCKET ERROR.  ErrCode=%d.\n", failurePrefix, net::LastError());
+    return LineRecvFailed;
+  }
+  if (n == 0) {
+    LogWrite("%s--- No Data.\n", failurePrefix);
+    return LineClosed;
+  }
+  start_ = 0;
+  end_ = n;
+  return 0;
+}
+
+int LineReader::ReceiveBody(std::string* kept, std::size_t keepLimit, std::size_t readLimit,
+                            const std::function<int()>& waitLimitMs) {
+  // Where the reader stands: at a line's start, after a dot there, after
+  // that dot's CR, inside a line, or after a CR inside a line.
+  enum { LineStart, Dot, DotCr, Inside, Cr } at = LineStart;
+  std::size_t read = 0;
+  auto keep = [&](char c) {
+    if (kept->size() < keepLimit) *kept += c;
+  };
+  while (true) {
+    if (start_ == end_) {
+      if (const int rc = Fill(waitLimitMs(), "POP3 -> ")) return rc;
+    }
+    while (start_ < end_) {
+      const char c = buffer_[start_++];
+      if (++read > readLimit) return LineBodyTooLong;
+      switch (at) {
+        case LineStart:
+          if (c == '.') {
+            at = Dot;
+            continue;
+          }
+          break;
+        case Dot:
+          if (c == '\r') {
+            at = DotCr;
+            continue;
+          }
+          break;  // a stuffed dot: the one taken away, the byte after it kept
+        case DotCr:
+          if (c == '\n') return 0;  // the terminating line
+          keep('\r');
+          break;
+        case Inside:
+        case Cr:
+          break;
+      }
+      keep(c);
+      if (c == '\n' && (at == Cr || at == DotCr)) at = LineStart;
+      else at = c == '\r' ? Cr : Inside;
+    }
+  }
 }
 
 void LineReader::LogLine(const char* line) const {

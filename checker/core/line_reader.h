@@ -6,6 +6,7 @@
 #pragma once
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -22,6 +23,7 @@ enum LineResult : int {
   LineTerminator = 1,
   LineTooLong = 2,
   LineUnreadData = 3,  // bytes of the server still unread: nothing sent
+  LineBodyTooLong = 4,  // a multi-line reply beyond its limit: the rest unread
   LineTimeout = 100,
   LineNegativeReply = 200,
   LineSelectFailed = -1,
@@ -56,6 +58,13 @@ class LineReader {
   // `logLine` a line read with result 0 is not logged (LogLastLine may log
   // it later); failures, the terminator and an over-long line still are.
   int ReceiveLine(char* line, int timeoutMs, bool logLine = true);
+  // Reads the body of a multi-line reply (after its status line) through
+  // its terminating line, undoing the dot-stuffing. The first `keepLimit`
+  // bytes go to `kept`, the rest is read past; nothing read is logged, only
+  // a failure. Each wait gets `waitLimitMs()`. 0, LineBodyTooLong after
+  // `readLimit` bytes without the end, or a failure LineResult.
+  int ReceiveBody(std::string* kept, std::size_t keepLimit, std::size_t readLimit,
+                  const std::function<int()>& waitLimitMs);
   // Logs the line the last ReceiveLine read into `line`, as it would have.
   void LogLastLine(const char* line) const;
   // Sends `text` and CR LF, logging `logged` and its length in place of the
@@ -80,6 +89,10 @@ class LineReader {
  private:
   // Milliseconds left until `end`, rounded up.
   static int Left(Clock::time_point end);
+  // Waits at most `waitMs` for bytes and receives what came into the
+  // buffer (which must be empty); 0, or the failure, logged after
+  // `failurePrefix`.
+  int Fill(int waitMs, const char* failurePrefix);
   // The logged form of the last line read, without the "POP3 -> " prefix.
   void LogLine(const char* line) const;
   bool SendAll(const char* data, int size);

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "checker/core/check_state.h"
 #include "checker/core/account_status.h"
@@ -16,6 +17,7 @@
 #include "checker/core/imap_counts.h"
 #include "checker/core/imap_session.h"
 #include "checker/core/line_reader.h"
+#include "checker/core/mail_header.h"
 #include "checker/core/oauth_login.h"
 #include "checker/core/pop3_dialogue.h"
 #include "checker/core/pop3_session.h"
@@ -121,6 +123,10 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   std::int32_t ResolvedPort = 0;
   std::uint8_t ResolvedAddress[4] = {0, 0, 0, 0};
 
+  // The headers the last check fetched (FetchHeaders), newest first; in
+  // memory only.
+  std::vector<MailHeader> FetchedHeaders;
+
   // Look-ups used by Resolve; replaceable for tests and tools.
   std::shared_ptr<NameLookup> lookup;
   // The HTTPS client and token saving of OAuth accounts; made on first
@@ -141,6 +147,11 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // no further than the end of the running check.
   int WaitLimitMs(int seconds) const;
 
+  // After a query that found new messages: the headers of the newest of
+  // them. Changes neither counts nor state; false when the connection is
+  // out of step afterwards (no QUIT then).
+  bool FetchNewHeaders(char* line, bool usedUidl, const UidlList& previous);
+
   // The OAuth steps before the connection; CheckOk, or the check's result.
   int PrepareOAuth(std::string* accessToken);
 
@@ -157,6 +168,8 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // While a check runs, no wait of it goes beyond this.
   Clock::time_point checkDeadline_{};
   bool checkBounded_ = false;
+  // The server's refusal of TOP is logged once while the program runs.
+  bool topRefusalLogged_ = false;
 };
 
 }  // namespace bw

@@ -40,7 +40,8 @@ const KeyTableEntry<A> kAccountKeyTable[] = {
     {"OAuthToken", kOAuthToken, false, "", TextField(&A::OAuthToken)},
     {"Protocol", kProtocol, false, "0", IntField(&A::Protocol, 0)},
     {"ImapFolders", kImapFolders, false, "", TextField(&A::ImapFolders)},
-    {nullptr, 25, false, nullptr, KeptField<A>()},
+    {"FetchHeaders", kFetchHeaders, false, "1", FlagField(&A::FetchHeaders, 1)},
+    {nullptr, 26, false, nullptr, KeptField<A>()},
 };
 
 namespace {

@@ -41,6 +41,8 @@ enum AccountKey {
   // IMAP accounts, after the OAuth keys; each written only when set.
   kProtocol = 23,
   kImapFolders = 24,
+  // Fetching the headers of new messages; written only when turned off.
+  kFetchHeaders = 25,
 };
 
 // A long value (the stored refresh token) is written in pieces of at most
@@ -117,6 +119,9 @@ class AncestryPop3Checker
   // The IMAP folders to watch as the user names them, separated by ","
   // (ImapFolderList); empty watches INBOX. Written only when not empty.
   std::string ImapFolders;
+  // 1: after a check that found new messages, fetch their headers (held in
+  // memory only); written only when 0.
+  int FetchHeaders = 1;
 
   bool UsesOAuth() const { return OAuthProvider != 0; }
   bool UsesImap() const { return Protocol == 1; }
