@@ -153,7 +153,8 @@ TEST_F(KnobsetE2eTest, AddedAccountIsListedAndSavedWithExactlyItsKeys) {
   EXPECT_EQ(knobset.ListCell(list, 0, 0), "My Mail");
   EXPECT_EQ(knobset.ListCell(list, 0, 1), "pop.example.test");
   EXPECT_EQ(knobset.ListCell(list, 0, 2), "110");
-  EXPECT_EQ(knobset.ListCell(list, 0, 3), "7");
+  EXPECT_EQ(knobset.ListCell(list, 0, 3), "POP3");
+  EXPECT_EQ(knobset.ListCell(list, 0, 4), "7");
   EXPECT_EQ(knobset.TabLabel(FindControl(main, IDC_TABS), 0), "●接続先");
 
   PickCommand(main, IDM_SAVE);
