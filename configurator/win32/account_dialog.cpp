@@ -209,6 +209,7 @@ void OAuthTabPage::SignIn() {
   // The sign-in sees the page's values on a scratch record; the account
   // itself changes only on OK, with the token the draft now holds.
   std::unique_ptr<AncestryPop3Checker> scratch(NewAccountRecord());
+  scratch->Protocol = AtoiValue(Draft().Text(kProtocol));
   for (const FieldBinding& row : kAccountBindings)
     if (row.page == kPageOAuth && scratch->SetKeyText(row.key, Draft().Text(row.key)) != kSetOk) {
       KnobsetBox(Handle(), kUnstorableText, MB_OK | MB_ICONEXCLAMATION);
@@ -248,6 +249,8 @@ bool ProtocolTabPage::OnCommand(int id, int code) {
     const int chosen = Chosen(IDC_PROTOCOL);
     if (chosen != protocol_ && changed_) changed_(protocol_, chosen, Chosen(IDC_TLS));
     protocol_ = chosen;
+    // The sign-in on the OAuth page asks for the scope of this protocol.
+    Draft().Set(kProtocol, std::to_string(chosen));
     EnableForProtocol();
     return true;
   }
