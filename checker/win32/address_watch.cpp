@@ -1,20 +1,16 @@
-// The address list through IP Helper, linked at run time (see address_watch.h).
+// The address-change notices of IP Helper, linked at run time (see address_watch.h).
 #include "checker/win32/address_watch.h"
 
 #include <iphlpapi.h>
 
-#include <vector>
-
 namespace bw {
 namespace {
 
-using GetIpAddrTableFn = DWORD(WINAPI*)(PMIB_IPADDRTABLE, PULONG, BOOL);
 using NotifyAddrChangeFn = DWORD(WINAPI*)(PHANDLE, LPOVERLAPPED);
 using CancelIPChangeRequestFn = BOOL(WINAPI*)(LPOVERLAPPED);
 
 struct IpHelper {
   HMODULE module = nullptr;
-  GetIpAddrTableFn getIpAddrTable = nullptr;
   NotifyAddrChangeFn notifyAddrChange = nullptr;
   CancelIPChangeRequestFn cancelIpChangeRequest = nullptr;
 };
@@ -31,7 +27,6 @@ const IpHelper& Helper() {
     IpHelper h;
     h.module = LoadLibraryW(L"IPHLPAPI.DLL");
     if (h.module) {
-      Link(h.module, "GetIpAddrTable", &h.getIpAddrTable);
       Link(h.module, "NotifyAddrChange", &h.notifyAddrChange);
       Link(h.module, "CancelIPChangeRequest", &h.cancelIpChangeRequest);
     }
@@ -53,25 +48,6 @@ struct AddressWatch::Shared {
   OVERLAPPED overlapped{};
   bool pending = false;
 };
-
-bool AddressWatch::UsableAddress() {
-  const IpHelper& helper = Helper();
-  if (!helper.getIpAddrTable) return true;
-  ULONG size = 0;
-  if (helper.getIpAddrTable(nullptr, &size, FALSE) != ERROR_INSUFFICIENT_BUFFER || size == 0) return true;
-  std::vector<unsigned char> buffer(size);
-  auto* table = reinterpret_cast<PMIB_IPADDRTABLE>(buffer.data());
-  if (helper.getIpAddrTable(table, &size, FALSE) != NO_ERROR) return true;
-  for (DWORD i = 0; i < table->dwNumEntries; ++i) {
-    // The address in network order: its first byte comes first in memory.
-    const DWORD address = table->table[i].dwAddr;
-    const unsigned char* b = reinterpret_cast<const unsigned char*>(&address);
-    if (b[0] == 0 || b[0] == 127) continue;
-    if (b[0] == 169 && b[1] == 254) continue;  // link-local: no DHCP answer yet
-    return true;
-  }
-  return false;
-}
 
 DWORD WINAPI AddressWatch::Watch(void* parameter) {
   Shared* shared = static_cast<Shared*>(parameter);

@@ -6,6 +6,8 @@
 #pragma once
 #include <windows.h>
 
+#include "platform/socket.h"
+
 namespace bw {
 
 class AddressWatch {
@@ -21,10 +23,8 @@ class AddressWatch {
   bool Start(HWND window, UINT message);
   void Stop();
 
-  // The machine has an IPv4 address other than loopback, link-local or
-  // 0.0.0.0. True when the system cannot tell, so that failures are then
-  // taken as they always were.
-  static bool UsableAddress();
+  // The machine has a usable IPv4 address (see net::UsableIpv4Address).
+  static bool UsableAddress() { return net::UsableIpv4Address(); }
 
  private:
   struct Shared;
