@@ -71,4 +71,14 @@ bool LookupHost(const char* name, std::uint8_t address[4]);
 std::uint16_t LookupServiceByName(const char* name);
 std::uint16_t LookupServiceByPort(std::uint16_t portNetOrder);
 
+// An IPv4 address that reaches other machines: not 0.0.0.0, loopback or
+// link-local (what a machine gives itself when no DHCP server answered).
+inline bool UsableIpv4(const std::uint8_t address[4]) {
+  if (address[0] == 0 || address[0] == 127) return false;
+  return !(address[0] == 169 && address[1] == 254);
+}
+// The machine has a usable IPv4 address; true when the system cannot tell,
+// so that failures are then taken as they always were.
+bool UsableIpv4Address();
+
 }  // namespace bw::net

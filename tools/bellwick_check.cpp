@@ -3,11 +3,20 @@
 // checks every account once in list order and prints each account's status
 // line. For cron jobs, status bars, trying out server settings and tests.
 // With --sign-in it signs one OAuth account in instead and stores its token.
+// With --watch it stays after the first round and runs the checker's cycle.
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "checker/core/check_cycle.h"
+#include "checker/core/cycle_accounts.h"
 
 #include "checker/core/header_text.h"
 #include "checker/core/pop3_checker.h"
@@ -18,6 +27,7 @@
 #include "common/core/param_file.h"
 #include "common/core/param_rewrite.h"
 #include "platform/console_text.h"
+#include "platform/socket.h"
 #include "platform/message_box.h"
 #include "platform/tls.h"
 #include "tools/print_box.h"
@@ -30,15 +40,124 @@ class CheckController : public bw::AncestryPop3Controller {
   bw::AncestryPop3Checker* CreateAccount() override { return new bw::Pop3Checker; }
 };
 
+volatile std::sig_atomic_t g_stop = 0;
+extern "C" void StopWatching(int) { g_stop = 1; }
+
+// The cycle's window side for a console: one-shot timers on the steady
+// clock, and nothing to show but the status lines the loop prints.
+class ConsoleHost : public bw::CycleHost {
+ public:
+  using Clock = std::chrono::steady_clock;
+  void ArmTimer(unsigned id, unsigned milliseconds) override {
+    timers_[id] = Clock::now() + std::chrono::milliseconds(milliseconds);
+  }
+  void KillTimer(unsigned id) override { timers_.erase(id); }
+  int RemoveQueuedTimerMessages() override { return 0; }
+  int PlatformFamily() override { return bw::kFamilyOther; }
+  bool ScreenSaverDesktopOpens() override { return false; }
+  bool ScreenSaverWindowExists() override { return false; }
+  void SetButtonPressed(bool) override {}
+  void ShowConnectingFace(const std::string&) override {}
+  void ShowFaceText() override {}
+  void Restore() override {}
+  void RunAutoExecSequence() override {}
+  void TerminateAutoExecApplications() override {}
+  bool AskYesNo(const std::string&, const std::string&) override { return false; }
+  bool WindowRectangle(int&, int&, int&, int&) override { return false; }
+  void PostQuit(int) override { g_stop = 1; }
+  void DestroyWindow() override {}
+  std::time_t Now() override { return std::time(nullptr); }
+  bool NetworkUp() override { return bw::net::UsableIpv4Address(); }
+
+  // The timer due first, if it is due by now.
+  bool TakeDue(unsigned* id) {
+    auto first = timers_.end();
+    for (auto it = timers_.begin(); it != timers_.end(); ++it)
+      if (first == timers_.end() || it->second < first->second) first = it;
+    if (first == timers_.end() || first->second > Clock::now()) return false;
+    *id = first->first;
+    return true;
+  }
+
+ private:
+  std::map<unsigned, Clock::time_point> timers_;
+};
+
+// `result` in the -v columns: the check's, or with --watch 0 for an account
+// that is Ready and 1 for any other.
+void PrintStatus(bw::Pop3Checker& account, int result, bool verbose) {
+  bw::AttributeRequest line{"ST", {}};
+  account.AttributeText(line);
+  if (verbose) std::printf("%d\t%u\t%d\t", result, account.MessageCount, account.NewCount);
+  std::printf("%s\n", bw::Cp932ToUtf8(line.result).c_str());
+  std::fflush(stdout);
+}
+
+// The accounts on the checker's cycle until SIGINT or SIGTERM: the first
+// round at once, then each account on its own cycle, with the rules of
+// sleep and network loss. An account's status line is printed whenever its
+// state or count changes.
+int Watch(CheckController& controller, bool verbose,
+          const std::shared_ptr<bw::NetworkConditions>& network) {
+  std::signal(SIGINT, StopWatching);
+  std::signal(SIGTERM, StopWatching);
+  controller.InitSleep_Sec = 0;
+  bw::Pop3CycleAccounts accounts(controller);
+  ConsoleHost host;
+  bw::CycleState state;
+  bw::CheckCycle cycle(controller, accounts, host, state, network.get());
+  struct Shown {
+    int state = -1;
+    std::uint32_t count = 0;
+  };
+  std::vector<Shown> shown(static_cast<size_t>(accounts.Count()));
+  std::vector<bw::Pop3Checker*> list;
+  bw::WalkRing(controller.accountHead,
+               [&list](bw::AncestryPop3Checker* a) { list.push_back(static_cast<bw::Pop3Checker*>(a)); });
+
+  cycle.ArmAtStartup();
+  using Clock = std::chrono::steady_clock;
+  auto lastSteady = Clock::now();
+  auto lastWall = std::chrono::system_clock::now();
+  while (!g_stop) {
+    unsigned id = 0;
+    if (!host.TakeDue(&id)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      // The steady clock stands still while the machine sleeps and the
+      // wall clock does not: a jump between them is a wake-up.
+      const auto steady = Clock::now();
+      const auto wall = std::chrono::system_clock::now();
+      if ((wall - lastWall) - (steady - lastSteady) > std::chrono::seconds(30)) cycle.OnResume();
+      lastSteady = steady;
+      lastWall = wall;
+      continue;
+    }
+    cycle.OnTimer(id);
+    if (id >= list.size()) continue;
+    bw::Pop3Checker& account = *list[id];
+    Shown& before = shown[id];
+    if (account.CheckState != before.state || account.MessageCount != before.count) {
+      before.state = account.CheckState;
+      before.count = account.MessageCount;
+      PrintStatus(account, account.CheckState == bw::AccountCodes::Ready ? 0 : 1, verbose);
+    }
+  }
+  return 0;
+}
+
 int Usage() {
   std::fprintf(stderr,
-               "usage: bellwick-check -p PARAMFILE [-s] [-n TIMES] [-l LOGFILE] [-v]\n"
-               "                      [--ca-file FILE]\n"
+               "usage: bellwick-check -p PARAMFILE [-s] [-n TIMES | --watch] [-l LOGFILE]\n"
+               "                      [-v] [--ca-file FILE]\n"
                "       bellwick-check --sign-in NAME -p PARAMFILE [--ca-file FILE]\n"
                "                      [--browser COMMAND]\n"
                "  -p FILE     the parameter file (also accepted without -p)\n"
                "  -s          simulation mode (no network)\n"
                "  -n TIMES    check every account TIMES times (default 1)\n"
+               "  --watch     stay after the first round: every account is checked on\n"
+               "              its own cycle, and its status line printed whenever its\n"
+               "              state or count changes, until SIGINT or SIGTERM (exit 0);\n"
+               "              with -v the first column is 0 for a Ready account, else 1\n"
                "  -l LOGFILE  log to LOGFILE instead of the file's LogFileName\n"
                "  -v          print the result and the message and new counts,\n"
                "              tab-separated, before each status line\n"
@@ -101,6 +220,7 @@ int main(int argc, char** argv) {
   const char* paramFile = nullptr;
   bool verbose = false;
   bool headers = false;
+  bool watch = false;
   std::string caFile;
   const char* signInName = nullptr;
   std::string browser;
@@ -109,6 +229,8 @@ int main(int argc, char** argv) {
       simulate = true;
     } else if (std::strcmp(argv[i], "-v") == 0) {
       verbose = true;
+    } else if (std::strcmp(argv[i], "--watch") == 0) {
+      watch = true;
     } else if (std::strcmp(argv[i], "--headers") == 0) {
       headers = true;
     } else if (std::strcmp(argv[i], "-p") == 0 && i + 1 < argc && !paramFile) {
@@ -151,7 +273,14 @@ int main(int argc, char** argv) {
   // Resolve every account once, as the checker does at start-up.
   auto* head = controller.accountHead;
   auto* a = head;
-  bw::WalkRing(head, [&oauth](bw::AncestryPop3Checker* each) { static_cast<bw::Pop3Checker*>(each)->oauth = oauth; });
+  // A failed look-up or connect without a usable address waits for the
+  // network, as in the checker.
+  auto network = std::make_shared<bw::NetworkConditions>();
+  network->addressUsable = &bw::net::UsableIpv4Address;
+  bw::WalkRing(head, [&oauth, &network](bw::AncestryPop3Checker* each) {
+    static_cast<bw::Pop3Checker*>(each)->oauth = oauth;
+    static_cast<bw::Pop3Checker*>(each)->network = network;
+  });
   {
     bw::SocketLibrary library;
     if (library.result() != bw::SocketLibrary::Started) {
@@ -164,6 +293,8 @@ int main(int argc, char** argv) {
     } while (a && a != head);
   }
 
+  if (watch) return Watch(controller, verbose, network);
+
   int status = 0;
   // One line per fetched header, in check order, each check's newest first.
   std::vector<std::string> headerLines;
@@ -172,10 +303,7 @@ int main(int argc, char** argv) {
     do {
       auto* account = static_cast<bw::Pop3Checker*>(a);
       int result = account->Check();
-      bw::AttributeRequest line{"ST", {}};
-      account->AttributeText(line);
-      if (verbose) std::printf("%d\t%u\t%d\t", result, account->MessageCount, account->NewCount);
-      std::printf("%s\n", bw::Cp932ToUtf8(line.result).c_str());
+      PrintStatus(*account, result, verbose);
       if (result != 0) status = 1;
       for (const bw::MailHeader& h : account->FetchedHeaders)
         headerLines.push_back(bw::Utf16ToUtf8(bw::Cp932Text(account->ConnectionName)) + "\t" + bw::Utf16ToUtf8(h.from) + "\t" +

@@ -30,6 +30,7 @@ const char* ErrorCauseText(int state, int cause) {
     case AccountCodes::CauseConnection: return refused ? "(接続拒否応答)" : "(接続ｴﾗｰ)";
     case AccountCodes::CauseAccount: return retry ? "(ｱｶｳﾝﾄ認証ﾀｲﾑｱｳﾄ)" : "(ｱｶｳﾝﾄｴﾗｰ)";
     case AccountCodes::CauseTransfer: return retry ? "(通信ﾀｲﾑｱｳﾄ)" : "(通信ｴﾗｰ)";
+    case AccountCodes::CauseNetworkDown: return "(ﾈｯﾄﾜｰｸ切断中)";
     default: return "(ｴﾗｰ)";
   }
 }

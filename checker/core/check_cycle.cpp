@@ -32,8 +32,12 @@ unsigned TimerPeriod(std::int64_t milliseconds) {
 }
 
 CheckCycle::CheckCycle(AncestryPop3Controller& settings, CycleAccounts& accounts,
-                       CycleHost& host, CycleState& state)
-    : settings_(settings), accounts_(accounts), host_(host), state_(state) {}
+                       CycleHost& host, CycleState& state, NetworkConditions* network)
+    : settings_(settings),
+      accounts_(accounts),
+      host_(host),
+      state_(state),
+      network_(network ? *network : ownNetwork_) {}
 
 bool CheckCycle::Schedulable(int index) const {
   return CheckableState(accounts_.State(index));
@@ -69,15 +73,25 @@ void CheckCycle::ArmAtStartup() {
 
 void CheckCycle::OnTimer(unsigned id) {
   host_.KillTimer(id);
+  lastCheck_.index = -1;
   if (id < kAccountTimerLimit) {
     AccountTimerFired(static_cast<int>(id));
   } else if (id == kSweepTimerId) {
     SweepTimerFired();
+  } else if (id == kNetworkWaitTimerId) {
+    if (power_ == Power::WaitingForNetwork) {
+      LogWrite("ﾈｯﾄﾜｰｸ待ち時間切れ.  全接続先を確認.\n");
+      CheckAfterWake();
+    }
+  } else if (id == kWakeWindowTimerId) {
+    SetWakeWindow(false);
+  } else if (id == kNetworkPollTimerId) {
+    PollNetworkTimerFired();
   }
 }
 
 void CheckCycle::AccountTimerFired(int index) {
-  if (index < 0 || index >= accounts_.Count() || !Schedulable(index)) {
+  if (index < 0 || index >= accounts_.Count() || !Schedulable(index) || power_ != Power::Awake) {
     host_.ShowFaceText();
     return;
   }
@@ -92,7 +106,9 @@ void CheckCycle::AccountTimerFired(int index) {
 
   host_.SetButtonPressed(true);
   host_.ShowConnectingFace(ConnectingFaceText(name));
+  LastCheck before{index, accounts_.State(index), accounts_.ErrorCause(index), 0};
   int result = accounts_.Check(index);
+  before.end = host_.Now();
   Recount();
   host_.ShowFaceText();
 
@@ -114,15 +130,25 @@ void CheckCycle::AccountTimerFired(int index) {
     if (settings_.AutoKillMethod & kKillWhenNoMail) host_.TerminateAutoExecApplications();
   }
 
+  const int cause = accounts_.ErrorCause(index);
+  const bool retrying = result != 0 && accounts_.State(index) == AccountCodes::RetryWait;
   if (Schedulable(index)) {
-    if (accounts_.InEmergency(index)) {
+    if (retrying && network_.wakeWindow &&
+        (cause == AccountCodes::CauseDns || cause == AccountCodes::CauseConnection)) {
+      // Right after a wake-up the network comes back in stages: try again soon.
+      LogWrite("待機ﾓｰﾄﾞへ遷移(ｽﾘｰﾌﾟ復帰直後).  次回更新[%u秒]後.\n", kWakeRetryMs / 1000);
+      ArmAccountTimer(index, kWakeRetryMs);
+    } else if (accounts_.InEmergency(index)) {
       LogWrite("待機ﾓｰﾄﾞへ遷移(緊急ﾓｰﾄﾞ).   次回更新[30秒]後.\n");
       ArmAccountTimer(index, kEmergencyPeriodMs);
     } else {
       ArmNextCheck(index);
     }
+    if (retrying && cause == AccountCodes::CauseNetworkDown)
+      host_.ArmTimer(kNetworkPollTimerId, kNetworkPollMs);
   }
   host_.SetButtonPressed(false);
+  lastCheck_ = before;
 }
 
 void CheckCycle::SweepTimerFired() {
@@ -158,6 +184,13 @@ void CheckCycle::StopAccountTimers() {
 
 void CheckCycle::CheckNow() {
   LogWrite("今すぐ更新開始.\n");
+  lastCheck_.index = -1;
+  // The user does not wait for the network: the checks start now.
+  if (power_ == Power::WaitingForNetwork) {
+    power_ = Power::Awake;
+    host_.KillTimer(kNetworkWaitTimerId);
+    SetWakeWindow(true);
+  }
   state_.sweepPending = 1;
   StopAccountTimers();
   // A server that refused us is asked again: its account is scheduled too.
@@ -192,19 +225,132 @@ void CheckCycle::ResetErrors() {
   host_.ShowFaceText();
 }
 
+void CheckCycle::TakeGeometry() {
+  if (!settings_.KeepGeometry) return;
+  int left = 0, top = 0, width = 0, height = 0;
+  if (host_.WindowRectangle(left, top, width, height)) {
+    settings_.windowX = left;
+    settings_.windowY = top;
+    settings_.windowWidthSetting = width;
+    settings_.windowHeightSetting = height;
+  }
+}
+
 bool CheckCycle::ExitCommand() {
   if (!host_.AskYesNo("Bellwickを終了しますか?", "Bellwick")) return false;
-  if (settings_.KeepGeometry) {
-    int left = 0, top = 0, width = 0, height = 0;
-    if (host_.WindowRectangle(left, top, width, height)) {
-      settings_.windowX = left;
-      settings_.windowY = top;
-      settings_.windowWidthSetting = width;
-      settings_.windowHeightSetting = height;
-    }
-  }
+  TakeGeometry();
   host_.PostQuit(0);
   return true;
+}
+
+void CheckCycle::OnEndSession() {
+  LogWrite("ｾｯｼｮﾝ終了検出.\n");
+  TakeGeometry();
+  host_.PostQuit(0);
+}
+
+void CheckCycle::SetWakeWindow(bool open) {
+  network_.wakeWindow = open;
+  if (open) {
+    host_.ArmTimer(kWakeWindowTimerId, kWakeWindowMs);
+  } else {
+    host_.KillTimer(kWakeWindowTimerId);
+  }
+}
+
+void CheckCycle::OnSuspend() {
+  if (power_ == Power::Asleep) return;
+  LogWrite("ｽﾘｰﾌﾟ検出.  確認を停止.\n");
+  // A check in flight when the machine slept ends only after the wake-up,
+  // and the notice of the sleep is the first thing handled after it: what
+  // it found says nothing about the account.
+  if (lastCheck_.index >= 0 && lastCheck_.index < accounts_.Count() &&
+      host_.Now() - lastCheck_.end <= 2) {
+    accounts_.SetState(lastCheck_.index, lastCheck_.state);
+    accounts_.SetErrorCause(lastCheck_.index, lastCheck_.cause);
+    Recount();
+  }
+  lastCheck_.index = -1;
+  power_ = Power::Asleep;
+  StopAccountTimers();
+  for (unsigned id : {unsigned{kSweepTimerId}, unsigned{kNetworkWaitTimerId}, unsigned{kNetworkPollTimerId}})
+    host_.KillTimer(id);
+  SetWakeWindow(false);
+  host_.SetButtonPressed(false);
+  host_.ShowFaceText();
+}
+
+void CheckCycle::OnResume() {
+  // Windows may send two notices for one wake-up; and a wake-up without a
+  // sleep notice (a critical sleep) is a wake-up all the same.
+  if (power_ == Power::WaitingForNetwork || (power_ == Power::Awake && network_.wakeWindow)) return;
+  lastCheck_.index = -1;
+  if (power_ == Power::Awake) {
+    StopAccountTimers();
+    host_.KillTimer(kSweepTimerId);
+  }
+  if (host_.NetworkUp()) {
+    LogWrite("ｽﾘｰﾌﾟ復帰.  全接続先を確認.\n");
+    CheckAfterWake();
+    return;
+  }
+  LogWrite("ｽﾘｰﾌﾟ復帰.  ﾈｯﾄﾜｰｸ待ち.\n");
+  power_ = Power::WaitingForNetwork;
+  host_.ArmTimer(kNetworkWaitTimerId, kNetworkWaitLimitMs);
+  host_.ArmTimer(kNetworkPollTimerId, kNetworkPollMs);
+}
+
+void CheckCycle::CheckAfterWake() {
+  power_ = Power::Awake;
+  host_.KillTimer(kNetworkWaitTimerId);
+  host_.KillTimer(kNetworkPollTimerId);
+  // The minute counts from when the checks start: the address may come
+  // back long before the route or the name service.
+  SetWakeWindow(true);
+  state_.sweepPending = 1;
+  ArmAtStartup();
+}
+
+bool CheckCycle::AnyAccountWaitsForNetwork() const {
+  for (int i = 0; i < TimedAccounts(); ++i)
+    if (accounts_.State(i) == AccountCodes::RetryWait &&
+        accounts_.ErrorCause(i) == AccountCodes::CauseNetworkDown)
+      return true;
+  return false;
+}
+
+void CheckCycle::NetworkBack() {
+  host_.KillTimer(kNetworkPollTimerId);
+  if (power_ == Power::WaitingForNetwork) {
+    LogWrite("ﾈｯﾄﾜｰｸ復帰.  全接続先を確認.\n");
+    CheckAfterWake();
+    return;
+  }
+  LogWrite("ﾈｯﾄﾜｰｸ復帰.  ﾈｯﾄﾜｰｸ切断中の接続先を確認.\n");
+  std::int64_t turn = 0;
+  for (int i = 0; i < TimedAccounts(); ++i) {
+    if (accounts_.State(i) != AccountCodes::RetryWait ||
+        accounts_.ErrorCause(i) != AccountCodes::CauseNetworkDown)
+      continue;
+    ArmAccountTimer(i, turn);
+    turn += Seconds(settings_.Consecutive_Sec);
+  }
+}
+
+void CheckCycle::OnNetworkChanged() {
+  if (power_ == Power::Asleep) return;
+  if (power_ != Power::WaitingForNetwork && !AnyAccountWaitsForNetwork()) return;
+  if (host_.NetworkUp()) NetworkBack();
+}
+
+void CheckCycle::PollNetworkTimerFired() {
+  if (power_ == Power::Asleep) return;
+  if (power_ != Power::WaitingForNetwork && !AnyAccountWaitsForNetwork()) return;
+  if (host_.NetworkUp()) {
+    NetworkBack();
+  } else {
+    host_.ArmTimer(kNetworkPollTimerId, kNetworkPollMs);
+  }
 }
 
 void CheckCycle::OnClose() {

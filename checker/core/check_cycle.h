@@ -12,19 +12,32 @@
 #include <string>
 #include <vector>
 
+#include "checker/core/check_outcome.h"
 #include "checker/core/check_state.h"
 #include "common/core/controller_record.h"
 #include "platform/platform_family.h"
 
 namespace bw {
 
-// Timer ids of the cycle; all its timers are one-shot. Ids above the sweep
-// timer's are the window's own (its bury animation) and never reach the
-// cycle.
+// Timer ids of the cycle; all its timers are one-shot. Ids above the
+// network poll's are the window's own (its bury animation) and never reach
+// the cycle.
 enum : unsigned {
   kAccountTimerLimit = 256,    // ids 0..255: the account at that position
   kSweepTimerId = 256,         // end of the staggered first checks
+  kNetworkWaitTimerId = 257,   // the longest wait for the network after a wake-up
+  kWakeWindowTimerId = 258,    // end of the minute after a wake-up
+  kNetworkPollTimerId = 259,   // next look at the address list while the network is away
 };
+
+// After a wake-up: the longest wait for a network address, how long failed
+// look-ups and connects are taken as the network coming back, how soon
+// such a failure is tried again, and how often the address list is looked
+// at while the network is away (the address-change notice may never come).
+constexpr unsigned kNetworkWaitLimitMs = 60000;
+constexpr unsigned kWakeWindowMs = 60000;
+constexpr unsigned kWakeRetryMs = 5000;
+constexpr unsigned kNetworkPollMs = 2000;
 
 // Emergency-mode accounts are checked this often.
 constexpr unsigned kEmergencyPeriodMs = 30000;
@@ -64,6 +77,13 @@ class CycleAccounts {
   virtual void EndEmergency(int index) = 0;
   virtual int CycleMinutes(int index) const = 0;
   virtual std::string ConnectionName(int index) const = 0;
+  // The error cause, and putting one back (with SetState: a check the
+  // machine's sleep cut short leaves nothing behind).
+  virtual int ErrorCause(int index) const {
+    (void)index;
+    return 0;
+  }
+  virtual void SetErrorCause(int index, int cause) { (void)index, (void)cause; }
 };
 
 // What the cycle asks of the checker's window and the platform. Every call
@@ -108,6 +128,8 @@ class CycleHost {
   virtual void DestroyWindow() = 0;
   // Current time in seconds since 1970.
   virtual std::time_t Now() = 0;
+  // The machine has a usable network address.
+  virtual bool NetworkUp() { return true; }
 };
 
 // The connecting face of an account: its name and "\r\n接続中".
@@ -120,8 +142,10 @@ unsigned TimerPeriod(std::int64_t milliseconds);
 class CheckCycle {
  public:
   // Settings are read at each use, so the menu toggles act at once.
+  // `network`, when given, is the one the accounts ask; the cycle opens and
+  // closes its wake-up window.
   CheckCycle(AncestryPop3Controller& settings, CycleAccounts& accounts, CycleHost& host,
-             CycleState& state);
+             CycleState& state, NetworkConditions* network = nullptr);
 
   // Start-up arming: the first checks staggered from InitSleep_Sec by
   // Consecutive_Sec, and the sweep timer after the last of them.
@@ -153,11 +177,38 @@ class CheckCycle {
 
   bool ScreenSaverRunning();
 
+  // The machine goes to sleep: no check starts until it wakes, and a check
+  // the sleep cut short (its end the event just before this one) is undone.
+  void OnSuspend();
+  // The machine woke up: once the network is back (or after the longest
+  // wait) every account is checked as at start-up, and for a minute failed
+  // look-ups and connects are retried within seconds. A second notice of
+  // the same wake-up changes nothing.
+  void OnResume();
+  // The address list changed: the wait after a wake-up ends, or accounts
+  // that found the network down are checked again, when it is usable.
+  void OnNetworkChanged();
+  // Windows ends the session: the checker ends as the exit command ends it,
+  // without asking.
+  void OnEndSession();
+  bool Sleeping() const { return power_ != Power::Awake; }
+
   // Whether shutdown writes the window geometry back into the file.
   bool SaveGeometryAtExit() const;
 
  private:
+  enum class Power { Awake, Asleep, WaitingForNetwork };
+
   bool Schedulable(int index) const;
+  // Window rectangle into the settings, when the geometry is kept.
+  void TakeGeometry();
+  void SetWakeWindow(bool open);
+  // Every schedulable account checked, staggered as at start-up, with the
+  // wake-up window open.
+  void CheckAfterWake();
+  void NetworkBack();
+  bool AnyAccountWaitsForNetwork() const;
+  void PollNetworkTimerFired();
   // How many accounts have a timer: those at positions below kAccountTimerLimit.
   int TimedAccounts() const;
   // Kills the account timers and drops the queued timer messages.
@@ -175,6 +226,17 @@ class CheckCycle {
   CycleAccounts& accounts_;
   CycleHost& host_;
   CycleState& state_;
+  NetworkConditions ownNetwork_;
+  NetworkConditions& network_;
+  Power power_ = Power::Awake;
+  // The last check until another event of the cycle: what it changed, to
+  // undo when the machine's sleep turns out to have cut it short.
+  struct LastCheck {
+    int index = -1;
+    int state = 0;
+    int cause = 0;
+    std::time_t end = 0;
+  } lastCheck_;
 };
 
 }  // namespace bw

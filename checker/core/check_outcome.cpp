@@ -91,4 +91,24 @@ CheckOutcome StepOutcome(CheckStep step, int code, bool continueTimeout, bool co
   return suspended;
 }
 
+CheckOutcome NetworkAdjusted(CheckOutcome usual, CheckStep step, int code, NetworkCircumstance network) {
+  using C = AccountCodes;
+  if (network == NetworkCircumstance::Usual || code == 0) return usual;
+  bool passing = false;
+  switch (step) {
+    case CheckStep::HostLookup:
+    case CheckStep::ServiceLookup:
+      passing = code == LookupNotFound || code == LookupTimedOut;
+      break;
+    case CheckStep::Connect:
+      passing = code == ConnectNotMade || code == ConnectTimedOut;
+      break;
+    default:
+      break;
+  }
+  if (!passing) return usual;
+  if (network == NetworkCircumstance::Down) return {C::RetryWait, C::CauseNetworkDown};
+  return {C::RetryWait, usual.cause};
+}
+
 }  // namespace bw

@@ -80,4 +80,31 @@ struct CheckOutcome {
 // service look-up that ends a resolution (Ready).
 CheckOutcome StepOutcome(CheckStep step, int code, bool continueTimeout, bool continueConnectER);
 
+// The machine's network when a step failed.
+enum class NetworkCircumstance {
+  Usual,      // up, and no wake-up lately
+  AfterWake,  // within the first minute after a wake-up: it comes back in stages
+  Down,       // no usable network address
+};
+
+// A failed look-up, or a connect that was refused or timed out, says nothing
+// about the account while the network is down or just coming back: it waits
+// to be retried (the cause saying the network is down where it is) instead
+// of suspending the account, whatever ContinueTimeout and ContinueConnectER
+// say. Every other outcome is `usual`.
+CheckOutcome NetworkAdjusted(CheckOutcome usual, CheckStep step, int code, NetworkCircumstance network);
+
+// What an account asks about the machine's network when a step fails. The
+// checker shares one among its accounts; the check cycle opens and closes
+// the wake-up window.
+struct NetworkConditions {
+  bool wakeWindow = false;
+  // True when the machine has a usable network address; empty: always.
+  bool (*addressUsable)() = nullptr;
+  NetworkCircumstance Now() const {
+    if (addressUsable && !addressUsable()) return NetworkCircumstance::Down;
+    return wakeWindow ? NetworkCircumstance::AfterWake : NetworkCircumstance::Usual;
+  }
+};
+
 }  // namespace bw

@@ -22,6 +22,7 @@ struct AccountCodes {
     CauseConnection = 3,
     CauseAccount = 4,
     CauseTransfer = 5,
+    CauseNetworkDown = 6,  // no usable network address when a look-up or connect failed
   };
 };
 

@@ -69,4 +69,13 @@ std::string Pop3CycleAccounts::ConnectionName(int index) const {
   return a ? a->ConnectionName : std::string();
 }
 
+int Pop3CycleAccounts::ErrorCause(int index) const {
+  Pop3Checker* a = At(index);
+  return a ? a->ErrorCause : 0;
+}
+
+void Pop3CycleAccounts::SetErrorCause(int index, int cause) {
+  if (Pop3Checker* a = At(index)) a->ErrorCause = cause;
+}
+
 }  // namespace bw

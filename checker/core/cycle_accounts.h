@@ -27,6 +27,8 @@ class Pop3CycleAccounts : public CycleAccounts {
   void EndEmergency(int index) override;
   int CycleMinutes(int index) const override;
   std::string ConnectionName(int index) const override;
+  int ErrorCause(int index) const override;
+  void SetErrorCause(int index, int cause) override;
 
  private:
   Pop3Checker* At(int index) const;

@@ -252,8 +252,16 @@ void Pop3Checker::ResetCounts() {
 }
 
 bool Pop3Checker::Take(StepResult result) {
-  const CheckOutcome outcome = StepOutcome(result.step, result.code, ContinueTimeout != 0,
-                                           ContinueConnectER != 0);
+  CheckOutcome outcome = StepOutcome(result.step, result.code, ContinueTimeout != 0,
+                                     ContinueConnectER != 0);
+  if (network && !result.ok()) {
+    NetworkCircumstance circumstance = network->Now();
+    // A server on this machine is reached without any network.
+    if (circumstance == NetworkCircumstance::Down && result.step == CheckStep::Connect &&
+        ResolvedAddress[0] == 127)
+      circumstance = NetworkCircumstance::Usual;
+    outcome = NetworkAdjusted(outcome, result.step, result.code, circumstance);
+  }
   if (outcome.state != kUnchanged) CheckState = outcome.state;
   if (outcome.cause != kUnchanged) ErrorCause = outcome.cause;
   return result.ok();

@@ -132,6 +132,9 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // The HTTPS client and token saving of OAuth accounts; made on first
   // use (no extra CA, nothing saved) when the program gave none.
   std::shared_ptr<OAuthAccess> oauth;
+  // The machine's network, asked when a look-up or connect fails; none:
+  // failures are taken as they are.
+  std::shared_ptr<const NetworkConditions> network;
 
  private:
   using Clock = std::chrono::steady_clock;

@@ -22,6 +22,13 @@ class ButtonEvents {
   virtual void OnClose() = 0;
   // A quit request was delivered to the window itself.
   virtual void OnQuitMessage() = 0;
+  // WM_POWERBROADCAST with its event (PBT_...).
+  virtual void OnPowerBroadcast(WPARAM event) = 0;
+  // Windows ends the session (sign-out, shutdown): the program must be done
+  // by the time this returns.
+  virtual void OnEndSession() = 0;
+  // The machine's address list changed.
+  virtual void OnAddressChange() = 0;
   // The face the button shows when no account is being checked.
   virtual std::string FaceText() const = 0;
   // A dialog of the application is open: clicks and drags are ignored.

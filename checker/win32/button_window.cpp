@@ -221,6 +221,18 @@ LRESULT ButtonWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUIT:
       events_.OnQuitMessage();
       break;
+    case WM_POWERBROADCAST:
+      events_.OnPowerBroadcast(wParam);
+      return TRUE;
+    case WM_QUERYENDSESSION:
+      // The session may end: nothing here needs asking first.
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam) events_.OnEndSession();
+      return 0;
+    case kAddressChangedMessage:
+      events_.OnAddressChange();
+      return 0;
     case WM_SETCURSOR: {
       const UINT mouse = HIWORD(lParam);
       if (buried_ && (mouse == WM_LBUTTONDOWN || mouse == WM_MBUTTONDOWN || mouse == WM_RBUTTONDOWN)) {

@@ -19,6 +19,9 @@ enum : unsigned {
   kBuryTimerLast = 10010,
 };
 
+// Posted to the window when the machine's address list changes.
+constexpr UINT kAddressChangedMessage = WM_APP + 1;
+
 class ButtonWindow {
  public:
   explicit ButtonWindow(ButtonEvents& events) : events_(events) {}

@@ -17,7 +17,10 @@
 
 namespace bw {
 
-CheckerApplication::CheckerApplication(HINSTANCE instance) : instance_(instance) {}
+CheckerApplication::CheckerApplication(HINSTANCE instance)
+    : instance_(instance), network_(std::make_shared<NetworkConditions>()) {
+  network_->addressUsable = &AddressWatch::UsableAddress;
+}
 
 CheckerApplication::~CheckerApplication() = default;
 
@@ -39,6 +42,7 @@ int CheckerApplication::InitializeInstance() {
     WalkRing(accountHead, [this, &oauth](AncestryPop3Checker* a) {
       accounts_.push_back(static_cast<Pop3Checker*>(a));
       accounts_.back()->oauth = oauth;
+      accounts_.back()->network = network_;
     });
     for (Pop3Checker* account : accounts_)
       if (account->Resolve() >= 0) ++resolved;
@@ -54,7 +58,7 @@ int CheckerApplication::InitializeInstance() {
   menu_.Load(instance_);
   state_ = CycleState{};
   cycleAccounts_ = std::make_unique<Pop3CycleAccounts>(*this);
-  cycle_ = std::make_unique<CheckCycle>(*this, *cycleAccounts_, host_, state_);
+  cycle_ = std::make_unique<CheckCycle>(*this, *cycleAccounts_, host_, state_, network_.get());
 
   if (windowWidthSetting < 16) windowWidthSetting = 32;
   if (windowHeightSetting < 16) windowHeightSetting = 32;
@@ -94,6 +98,7 @@ int CheckerApplication::Run() {
   if (StartupBuried) window_.BuryAtOnce();
   ApplyPriorities();
   cycle_->ArmAtStartup();
+  addressWatch_.Start(window_.Handle(), kAddressChangedMessage);
   // GetMessageW answers -1 when it fails (an invalid window handle, which
   // this loop never passes): the loop ends then too, so that it cannot spin.
   MSG msg;
@@ -104,10 +109,40 @@ int CheckerApplication::Run() {
   return 0;
 }
 
-void CheckerApplication::Shutdown() {
+void CheckerApplication::EndRun(int exitCode) {
+  if (ended_) return;
+  ended_ = true;
   if (cycle_ && cycle_->SaveGeometryAtExit()) SaveGeometry(*this, parameterPath_);
+  LogWrite("--- Program End Code=%d ---\n", exitCode);
+}
+
+void CheckerApplication::Shutdown(int exitCode) {
+  EndRun(exitCode);
+  addressWatch_.Stop();
   LinkCheckerLibraries(false);
   window_.Destroy();
+}
+
+void CheckerApplication::OnPowerBroadcast(WPARAM event) {
+  switch (event) {
+    case PBT_APMSUSPEND:
+      cycle_->OnSuspend();
+      break;
+    case PBT_APMRESUMEAUTOMATIC:
+    case PBT_APMRESUMESUSPEND:
+    case PBT_APMRESUMECRITICAL:
+      cycle_->OnResume();
+      break;
+    default:
+      break;
+  }
+}
+
+// Windows may end the process as soon as this returns: the run ends here,
+// as the exit command ends it, and the message loop only winds down after.
+void CheckerApplication::OnEndSession() {
+  cycle_->OnEndSession();
+  EndRun(0);
 }
 
 std::string CheckerApplication::FaceText() const { return BuildDisplayValue(display_, "CP"); }

@@ -16,6 +16,7 @@
 #include "checker/core/cycle_accounts.h"
 #include "checker/core/display_values.h"
 #include "checker/core/pop3_checker.h"
+#include "checker/win32/address_watch.h"
 #include "checker/win32/button_events.h"
 #include "checker/win32/button_window.h"
 #include "checker/win32/popup_menu.h"
@@ -45,9 +46,9 @@ class CheckerApplication : public AncestryPop3Controller, private ButtonEvents {
   // Links the process and input-method libraries, then the face, start-up
   // burying, priorities, first timers and the message loop.
   int Run();
-  // Geometry write-back when asked for, the libraries released, then the
-  // end of the window.
-  void Shutdown();
+  // The end of the run (see EndRun), the libraries released, then the end
+  // of the window.
+  void Shutdown(int exitCode);
 
  private:
   // The core's view of the checker's state for the display values.
@@ -86,6 +87,7 @@ class CheckerApplication : public AncestryPop3Controller, private ButtonEvents {
     void PostQuit(int exitCode) override;
     void DestroyWindow() override;
     std::time_t Now() override;
+    bool NetworkUp() override { return AddressWatch::UsableAddress(); }
 
    private:
     CheckerApplication& app_;
@@ -96,12 +98,18 @@ class CheckerApplication : public AncestryPop3Controller, private ButtonEvents {
   void OnTimer(unsigned id) override { cycle_->OnTimer(id); }
   void OnClose() override { cycle_->OnClose(); }
   void OnQuitMessage() override { cycle_->OnQuitMessage(); }
+  void OnPowerBroadcast(WPARAM event) override;
+  void OnEndSession() override;
+  void OnAddressChange() override { cycle_->OnNetworkChanged(); }
   std::string FaceText() const override;
   bool DialogOpen() const override { return dialogOpen_; }
   bool HasPopupMenu() const override { return menu_.Loaded(); }
   void ShowPopupMenu() override;
 
   void ApplyPriorities();
+  // Geometry write-back when asked for and the end line in the log; once,
+  // whether the run ends by its message loop or with the session.
+  void EndRun(int exitCode);
   Pop3Checker* AccountAt(int index) const;
   // Runs a dialog owned by the window; clicks on the window wait meanwhile.
   INT_PTR RunDialog(Dialog& dialog);
@@ -114,6 +122,7 @@ class CheckerApplication : public AncestryPop3Controller, private ButtonEvents {
   std::string parameterPath_;
   bool configuratorPresent_ = true;
   bool dialogOpen_ = false;
+  bool ended_ = false;
 
   CycleState state_;
   std::vector<Pop3Checker*> accounts_;
@@ -124,6 +133,10 @@ class CheckerApplication : public AncestryPop3Controller, private ButtonEvents {
   ButtonWindow window_{*this};
   PopupMenu menu_;
   std::unique_ptr<Pop3CycleAccounts> cycleAccounts_;
+  // What every account asks about the network when a look-up or connect
+  // fails; the cycle opens its wake-up window.
+  std::shared_ptr<NetworkConditions> network_;
+  AddressWatch addressWatch_;
   std::unique_ptr<CheckCycle> cycle_;
 };
 

@@ -11,7 +11,6 @@
 #include "checker/core/startup.h"
 #include "checker/win32/checker_application.h"
 #include "common/core/command_line.h"
-#include "common/core/log.h"
 #include "common/core/sjis.h"
 #include "common/win32/process_start.h"
 #include "common/win32/program_names.h"
@@ -72,8 +71,7 @@ int MainRoutine(HINSTANCE instance, const char* commandLine) {
 
   if (app->InitializeInstance() != 0) return 0;
   const int exitCode = app->Run();
-  app->Shutdown();
-  LogWrite("--- Program End Code=%d ---\n", exitCode);
+  app->Shutdown(exitCode);
   return exitCode;
 }
 

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 #include <netdb.h>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -196,6 +198,20 @@ std::uint16_t LookupServiceByPort(std::uint16_t portNetOrder) {
   if (getservbyport_r(portNetOrder, "tcp", &entry, buffer, sizeof buffer, &result) != 0 || !result)
     return 0;
   return static_cast<std::uint16_t>(result->s_port);
+}
+
+bool UsableIpv4Address() {
+  ifaddrs* list = nullptr;
+  if (getifaddrs(&list) != 0) return true;
+  bool usable = false;
+  for (ifaddrs* i = list; i && !usable; i = i->ifa_next) {
+    if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET || !(i->ifa_flags & IFF_UP)) continue;
+    std::uint8_t address[4];
+    std::memcpy(address, &reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr, 4);
+    usable = UsableIpv4(address);
+  }
+  freeifaddrs(list);
+  return usable;
 }
 
 }  // namespace bw::net

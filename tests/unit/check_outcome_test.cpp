@@ -74,4 +74,40 @@ TEST(StepOutcome, EachStepAndCodeGivesItsStateAndCause) {
   }
 }
 
+// Faults: a look-up or connect failure right after a wake-up or without a
+// network suspends the account; the rule reaches steps where a server did
+// answer, or a worker the process could not make; the cause hides that the
+// network is down.
+TEST(NetworkAdjusted, LookupsAndConnectsWaitWhileTheNetworkIsDownOrComingBack) {
+  using N = bw::NetworkCircumstance;
+  struct Row {
+    CheckStep step;
+    int code;
+    N network;
+    int state, cause;
+  };
+  const Row rows[] = {
+      {CheckStep::HostLookup, bw::LookupNotFound, N::Usual, C::Suspended, C::CauseDns},
+      {CheckStep::HostLookup, bw::LookupNotFound, N::AfterWake, C::RetryWait, C::CauseDns},
+      {CheckStep::HostLookup, bw::LookupTimedOut, N::Down, C::RetryWait, C::CauseNetworkDown},
+      {CheckStep::ServiceLookup, bw::LookupNotFound, N::Down, C::RetryWait, C::CauseNetworkDown},
+      {CheckStep::Connect, bw::ConnectNotMade, N::AfterWake, C::RetryWait, C::CauseConnection},
+      {CheckStep::Connect, bw::ConnectTimedOut, N::Down, C::RetryWait, C::CauseNetworkDown},
+      {CheckStep::Connect, bw::ConnectNotMade, N::Usual, C::Suspended, C::CauseConnection},
+      // No worker thread: the process is short of room, whatever the network.
+      {CheckStep::HostLookup, bw::LookupNoWorker, N::Down, C::Suspended, C::CauseSocket},
+      {CheckStep::Connect, bw::ConnectNoWorker, N::AfterWake, C::Suspended, C::CauseSocket},
+      // Once a server answered, the network was there.
+      {CheckStep::Greeting, bw::LineClosed, N::Down, C::Suspended, C::CauseConnection},
+      {CheckStep::ImapLogin, bw::LineNegativeReply, N::AfterWake, C::Suspended, C::CauseAccount},
+      {CheckStep::Connect, bw::ConnectDone, N::Down, C::Communicating, bw::kUnchanged},
+  };
+  for (const Row& row : rows) {
+    const bw::CheckOutcome outcome = bw::NetworkAdjusted(
+        bw::StepOutcome(row.step, row.code, false, false), row.step, row.code, row.network);
+    EXPECT_EQ(outcome.state, row.state) << "step " << int(row.step) << " code " << row.code;
+    EXPECT_EQ(outcome.cause, row.cause) << "step " << int(row.step) << " code " << row.code;
+  }
+}
+
 }  // namespace

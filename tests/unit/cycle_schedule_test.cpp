@@ -28,6 +28,11 @@ struct FakeAccount {
   int cycle = 15;
   int result = 0;                  // the next check's result
   int stateAfterFailure = bw::AccountCodes::Suspended;
+  int cause = 0;
+  int causeAfterFailure = bw::AccountCodes::CauseConnection;
+  // The failing step and its code, as the account would take them.
+  bw::CheckStep failStep = bw::CheckStep::Stat;
+  int failCode = 1;
   Times checkedAt;
 };
 
@@ -88,7 +93,13 @@ class Cycle : public bw_test::ScratchTest, public bw::CycleAccounts, public bw::
     FakeAccount& a = A(i);
     a.checkedAt.push_back(now);
     if (a.result != 0) {
-      a.state = a.stateAfterFailure;
+      bw::NetworkCircumstance circumstance =
+          !networkUp ? bw::NetworkCircumstance::Down
+                     : network.wakeWindow ? bw::NetworkCircumstance::AfterWake : bw::NetworkCircumstance::Usual;
+      const bw::CheckOutcome outcome = bw::NetworkAdjusted({a.stateAfterFailure, a.causeAfterFailure},
+                                                           a.failStep, a.failCode, circumstance);
+      a.state = outcome.state;
+      a.cause = outcome.cause;
       a.emergency = false;
       return a.result;
     }
@@ -116,6 +127,8 @@ class Cycle : public bw_test::ScratchTest, public bw::CycleAccounts, public bw::
   }
   int CycleMinutes(int i) const override { return accounts[static_cast<size_t>(i)].cycle; }
   std::string ConnectionName(int i) const override { return "acct" + std::to_string(i); }
+  int ErrorCause(int i) const override { return accounts[static_cast<size_t>(i)].cause; }
+  void SetErrorCause(int i, int cause) override { A(i).cause = cause; }
 
   // CycleHost
   void ArmTimer(unsigned id, unsigned ms) override { timers[id] = Timer{now + ms, ms}; }
@@ -151,6 +164,7 @@ class Cycle : public bw_test::ScratchTest, public bw::CycleAccounts, public bw::
   void PostQuit(int code) override { journal.push_back("quit " + std::to_string(code)); }
   void DestroyWindow() override { journal.push_back("destroy"); }
   std::time_t Now() override { return kEpoch + now / 1000; }
+  bool NetworkUp() override { return networkUp; }
 
   bw::AncestryPop3Controller settings;
   std::vector<FakeAccount> accounts;
@@ -161,8 +175,10 @@ class Cycle : public bw_test::ScratchTest, public bw::CycleAccounts, public bw::
   int family = bw::kFamilyNt;
   bool saver = false;
   int answer = bw::kIdNo;
+  bool networkUp = true;
   bw::CycleState state;
-  bw::CheckCycle cycle{settings, *this, *this, state};
+  bw::NetworkConditions network;
+  bw::CheckCycle cycle{settings, *this, *this, state, &network};
 };
 
 TEST_F(Cycle, StartupStaggersFirstChecksAndSweepsAfterTheLast) {
@@ -454,6 +470,134 @@ TEST_F(Cycle, CloseFromOutsideEndsTheProcessWithoutRewritingTheFile) {
   EXPECT_EQ(Log(), Crlf("WM_CLOSE Detected.\n"));
   EXPECT_EQ(journal, (std::vector<std::string>{"destroy", "quit 0"}));
   EXPECT_FALSE(cycle.SaveGeometryAtExit());
+}
+
+// Faults: a failure of the check the sleep cut short sticks (the account
+// suspended for good), an older check's failure is undone too, or timers
+// keep firing while the machine sleeps.
+TEST_F(Cycle, SleepUndoesOnlyTheCheckItCutShortAndStopsEveryTimer) {
+  Accounts(2);
+  cycle.ArmAtStartup();
+  RunUntil(20000);
+  A(0).result = -30;
+  RunUntil(5000 + 15 * 60000);
+  EXPECT_EQ(A(0).state, bw::AccountCodes::Suspended);
+  now += 600000;  // the machine sleeps ten minutes after that check
+  cycle.OnSuspend();
+  EXPECT_EQ(A(0).state, bw::AccountCodes::Suspended);
+  EXPECT_TRUE(timers.empty());
+  EXPECT_TRUE(cycle.Sleeping());
+
+  cycle.OnResume();
+  A(1).result = -10;
+  RunUntil(Due(1));
+  EXPECT_EQ(A(1).state, bw::AccountCodes::Suspended);
+  // The sleep notice comes right after the check it cut short.
+  cycle.OnSuspend();
+  EXPECT_EQ(A(1).state, bw::AccountCodes::Ready);
+  EXPECT_EQ(A(1).cause, 0);
+  EXPECT_TRUE(timers.empty());
+  RunUntil(now + 10 * 3600000LL);
+  EXPECT_EQ(A(1).checkedAt.size(), 2u);
+}
+
+// Faults: no check after the wake-up; the second notice of one wake-up
+// postpones the checks; a look-up failing in the first minute suspends the
+// account or waits a whole cycle; the minute never ends.
+TEST_F(Cycle, WakeUpChecksAsAtStartupAndRetriesNetworkFailuresForAMinute) {
+  Accounts(2);
+  A(0).result = -4;
+  A(0).failStep = bw::CheckStep::HostLookup;
+  A(0).failCode = bw::LookupNotFound;
+  A(0).causeAfterFailure = bw::AccountCodes::CauseDns;
+  cycle.OnSuspend();
+  now = 100000;
+  cycle.OnResume();
+  now = 101000;
+  cycle.OnResume();  // PBT_APMRESUMESUSPEND after PBT_APMRESUMEAUTOMATIC
+  EXPECT_EQ(Due(0), 105000);
+  EXPECT_EQ(Due(1), 110000);
+  EXPECT_EQ(Due(bw::kSweepTimerId), 115000);
+  EXPECT_EQ(Due(bw::kWakeWindowTimerId), 160000);
+  RunUntil(114999);
+  EXPECT_EQ(A(0).state, bw::AccountCodes::RetryWait);
+  EXPECT_EQ(A(0).checkedAt, (Times{105000, 110000}));
+  A(0).result = 0;
+  RunUntil(115000);
+  EXPECT_EQ(A(0).state, bw::AccountCodes::Ready);
+  EXPECT_NE(Log().find(Crlf("待機ﾓｰﾄﾞへ遷移(ｽﾘｰﾌﾟ復帰直後).  次回更新[5秒]後.\n")), std::string::npos);
+  RunUntil(160000);
+  EXPECT_FALSE(network.wakeWindow);
+  // After the minute the usual rules hold again.
+  A(0).result = -4;
+  RunUntil(115000 + 15 * 60000);
+  EXPECT_EQ(A(0).state, bw::AccountCodes::Suspended);
+}
+
+// Faults: the checks start before any address is back, the wait never
+// ends, or the address-change notice is not heeded.
+TEST_F(Cycle, WakeUpWithoutANetworkWaitsForAnAddressAtMostAMinute) {
+  Accounts(1);
+  networkUp = false;
+  cycle.OnSuspend();
+  cycle.OnResume();
+  RunUntil(30000);
+  EXPECT_TRUE(A(0).checkedAt.empty());
+  EXPECT_FALSE(network.wakeWindow);
+  networkUp = true;
+  now = 30500;
+  cycle.OnNetworkChanged();
+  EXPECT_EQ(Due(0), 35500);
+  EXPECT_EQ(Due(bw::kNetworkWaitTimerId), -1);
+  RunUntil(40000);
+  EXPECT_EQ(A(0).checkedAt, Times{35500});
+
+  // A network that never comes back: the checks start after the minute.
+  networkUp = false;
+  cycle.OnSuspend();
+  now = 1000000;
+  cycle.OnResume();
+  RunUntil(1059999);
+  EXPECT_EQ(A(0).checkedAt.size(), 1u);
+  RunUntil(1065000);
+  EXPECT_EQ(A(0).checkedAt.size(), 2u);
+  EXPECT_NE(Log().find(Crlf("ﾈｯﾄﾜｰｸ待ち時間切れ.  全接続先を確認.\n")), std::string::npos);
+}
+
+// Faults: an account that found the network down waits its whole cycle
+// after the address comes back, or one that failed for another reason is
+// checked again with it.
+TEST_F(Cycle, AccountsThatFoundTheNetworkDownAreCheckedWhenAnAddressReturns) {
+  Accounts(3);
+  networkUp = false;
+  for (int i : {0, 1}) {
+    A(i).result = -10;
+    A(i).failStep = bw::CheckStep::Connect;
+    A(i).failCode = bw::ConnectNotMade;
+  }
+  A(2).result = -30;  // a server answered: not the network
+  cycle.ArmAtStartup();
+  RunUntil(20000);
+  EXPECT_EQ(A(0).cause, bw::AccountCodes::CauseNetworkDown);
+  EXPECT_EQ(A(2).state, bw::AccountCodes::Suspended);
+  A(0).result = A(1).result = 0;
+  networkUp = true;
+  RunUntil(30000);  // the next look at the address list
+  EXPECT_EQ(A(0).state, bw::AccountCodes::Ready);
+  EXPECT_EQ(A(0).checkedAt.size(), 2u);
+  EXPECT_EQ(A(1).checkedAt.back() - A(0).checkedAt.back(), 5000);
+  EXPECT_EQ(A(2).checkedAt.size(), 1u);
+}
+
+// Faults: the end of the session asks the exit question, loses the
+// geometry, or leaves the run going.
+TEST_F(Cycle, EndOfSessionEndsWithoutAskingAndKeepsTheGeometry) {
+  settings.KeepGeometry = 1;
+  cycle.OnEndSession();
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(journal, std::vector<std::string>{"quit 0"});
+  EXPECT_EQ(settings.windowWidthSetting, 64);
+  EXPECT_TRUE(cycle.SaveGeometryAtExit());
 }
 
 }  // namespace

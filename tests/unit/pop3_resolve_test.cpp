@@ -198,4 +198,30 @@ TEST_F(Resolve, SimulationSucceedsWithoutLookingAnythingUp) {
   EXPECT_EQ(account.ResolvedPort, 0);
 }
 
+bool g_addressUsable = true;
+
+// Faults: the account does not ask the network, or a server on this
+// machine is taken as out of reach when the network is down.
+TEST_F(Resolve, FailuresWithoutANetworkWaitAndSaySoButALoopbackServerStillCounts) {
+  auto network = std::make_shared<bw::NetworkConditions>();
+  network->addressUsable = [] { return g_addressUsable; };
+  account.network = network;
+  g_addressUsable = false;
+  lookup->hostKnown = false;
+  EXPECT_EQ(account.Resolve(), Pop3Checker::ResolveTimeoutRetry);
+  EXPECT_EQ(account.CheckState, Pop3Checker::RetryWait);
+  std::string status;
+  account.StatusText(status);
+  EXPECT_EQ(status, "home:ﾘﾄﾗｲ待ち (ﾈｯﾄﾜｰｸ切断中)");
+
+  // A refused connect to this machine is the server's, network or not.
+  account.HostName = "127.0.0.1";
+  account.ServiceName = "1";  // tcpmux: nothing listens there
+  account.TOofConnect_Sec = 5;
+  EXPECT_EQ(account.Check(), Pop3Checker::CheckConnectFailed);
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+  EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseConnection);
+  g_addressUsable = true;
+}
+
 }  // namespace

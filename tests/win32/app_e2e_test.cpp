@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -333,6 +334,55 @@ TEST_F(CheckerApp, MailStartsTheAutoExecAppAfterTheSweepAndAnEmptyMailboxEndsIt)
       << Text(checker.window);
   SendMessageA(checker.window, WM_CLOSE, 0, 0);
   EXPECT_TRUE(checker.Ended());
+}
+
+// Faults: the sleep notices are not heeded (no check until the next
+// cycle), or a connect refused right after the wake-up suspends the account
+// (the face says 停止 and the count never comes back).
+TEST_F(CheckerApp, WakeUpWithTheServerAwayAFewSecondsRetriesUntilItAnswers) {
+  auto server = std::make_unique<bw_test::TinyPop3Server>(2);
+  const int port = server->Port();
+  WriteFileBytes(File("b.ini"), ParameterFile(ServerAccount(port), "\tInitSleep_Sec\t1\r\n"));
+  Checker checker(dir, "-p b.ini");
+  ASSERT_TRUE(checker.window);
+  ASSERT_TRUE(WaitFor([&] { return Text(checker.window).substr(5) == "\r\n未読数=2"; })) << Log();
+  server.reset();
+  SendMessageA(checker.window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+  SendMessageA(checker.window, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+  SendMessageA(checker.window, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+  bool stopped = false;
+  ASSERT_TRUE(WaitFor([&] {
+    stopped = stopped || Text(checker.window) == "停止";
+    return Log().find("(ｽﾘｰﾌﾟ復帰直後)") != std::string::npos;
+  })) << Log();
+  server = std::make_unique<bw_test::TinyPop3Server>(3, port);
+  EXPECT_TRUE(WaitFor([&] {
+    stopped = stopped || Text(checker.window) == "停止";
+    return Text(checker.window).substr(5) == "\r\n未読数=3";
+  })) << Text(checker.window) << Log();
+  EXPECT_FALSE(stopped);
+  SendMessageA(checker.window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(checker.Ended());
+}
+
+// Faults: the end of the session asks the exit question, or leaves the
+// geometry and the end line to a message loop Windows never lets finish.
+TEST_F(CheckerApp, EndOfTheSessionWritesTheGeometryAndTheEndLineBeforeItReturns) {
+  WriteFileBytes(File("b.ini"), ParameterFile(kDemoAccount, ""));
+  Checker checker(dir, "-s -p b.ini");
+  ASSERT_TRUE(checker.window);
+  SetWindowPos(checker.window, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  EXPECT_EQ(SendMessageA(checker.window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  SendMessageA(checker.window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  const std::string file = ReadFileBytes(File("b.ini"));
+  EXPECT_NE(file.find("\tWindowPosition\t300,200\r\n"), std::string::npos) << file;
+  const std::string log = Log();
+  const std::string end = "--- Program End Code=0 ---\r\n";
+  ASSERT_GE(log.size(), end.size());
+  EXPECT_EQ(log.substr(log.size() - end.size()), end);
+  ASSERT_TRUE(checker.Ended());
+  EXPECT_EQ(checker.ExitCode(), 0u);
+  EXPECT_EQ(Log(), log);  // ended once
 }
 
 TEST_F(CheckerApp, TinyWindowSizeBecomes32AndClicksWaitWhileADialogIsOpen) {

@@ -153,13 +153,19 @@ DWORD WINAPI FakeRunningChecker::Thread(void* self) {
   return 0;
 }
 
-TinyPop3Server::TinyPop3Server(int messages) : messages_(messages) {
+TinyPop3Server::TinyPop3Server(int messages) : TinyPop3Server(messages, 0) {}
+
+TinyPop3Server::TinyPop3Server(int messages, int port) : messages_(messages) {
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
   SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  // The closed connections of an earlier server on the port may linger.
+  const BOOL reuse = TRUE;
+  if (port) setsockopt(s, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof reuse);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<u_short>(port));
   bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
   int length = sizeof address;
   getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);

@@ -61,6 +61,8 @@ class FakeRunningChecker {
 class TinyPop3Server {
  public:
   explicit TinyPop3Server(int messages);
+  // On a given port, such as one an earlier server of the test had.
+  TinyPop3Server(int messages, int port);
   ~TinyPop3Server();
   TinyPop3Server(const TinyPop3Server&) = delete;
   TinyPop3Server& operator=(const TinyPop3Server&) = delete;
