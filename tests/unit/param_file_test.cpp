@@ -282,6 +282,27 @@ TEST_F(GeometryRewrite, TokenSaveChangesOnlyTheAccountsTokenLines) {
   EXPECT_EQ(ReadBytes(Path("t.ini")), expected);
 }
 
+// A token that would end the block or the file early, add a key or cut the
+// text is never written: the file stays exactly as it was.
+TEST_F(GeometryRewrite, TokenThatWouldNotReadBackLeavesTheFileUntouched) {
+  const std::string original = Crlf(kExampleFile);
+  WriteBytes(Path("t.ini"), original);
+  for (const std::string& bad : {std::string("t\n\t}\n}\n--EOF--"), std::string("t\r\n\t\tPassword\tx"),
+                                 std::string("t\x1Au"), std::string("t\0u", 3), std::string("}")}) {
+    EXPECT_FALSE(bw::SaveAccountToken(Path("t.ini"), "Office", "pop.example.com", "user", bad));
+    EXPECT_EQ(ReadBytes(Path("t.ini")), original);
+  }
+  // The configurator's save refuses such a value too, with its usual message.
+  bw::ParameterFileHeader header;
+  auto controller = bw::LoadParameterFile(Path("t.ini"), &header);
+  ASSERT_TRUE(controller);
+  controller->accountHead->Password = "}";
+  EXPECT_FALSE(bw::SaveParameterFile(Path("t.ini"), "", 100, *controller));
+  EXPECT_EQ(ReadBytes(Path("t.ini")), original);
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().text, Path("t.ini") + " ファイルが作成できません.");
+}
+
 TEST_F(GeometryRewrite, InsertsMissingLinesBeforeTheFirstChildAndKeepsOtherLineEnds) {
   WriteBytes(Path("g.ini"),
              "AncestryPop3Controller::RingListClass\t{\n\tAnimateTimer\t100\n"
