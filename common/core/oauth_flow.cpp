@@ -251,10 +251,18 @@ int LoopbackRedirect::Wait(int timeoutMs, const std::function<bool()>& cancelled
     }
     if (ready > 0) {
       const net::SocketHandle s = net::Accept(listener_);
-      if (s != net::kInvalidSocket && open.size() < kMaxConnections)
+      if (s != net::kInvalidSocket) {
+        // Full: the oldest connection that has sent nothing yet (else the
+        // oldest of all) makes room, so that idle connections cannot shut
+        // the real redirect out. Whoever sends first still needs our state.
+        if (open.size() >= kMaxConnections) {
+          auto idle = std::find_if(open.begin(), open.end(), [](const Connection& c) { return c.head.empty(); });
+          if (idle == open.end()) idle = open.begin();
+          net::Close(idle->socket);
+          open.erase(idle);
+        }
         open.push_back({s, std::string(), Clock::now() + std::chrono::seconds(10)});
-      else if (s != net::kInvalidSocket)
-        net::Close(s);
+      }
     }
     for (std::size_t i = 0; i < open.size() && !chosen;) {
       Connection& c = open[i];

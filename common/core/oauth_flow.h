@@ -82,8 +82,9 @@ class LoopbackRedirect {
 
   // Waits up to `timeoutMs` for the browser's request: the first whole
   // request head (at most 8 KiB, within 10 seconds of its connection; up to
-  // four connections held at once, as a browser may open one ahead) is
-  // taken, and every other connection is closed. Only its request line
+  // four connections held at once, as a browser may open one ahead, a new
+  // one pushing out the oldest idle one) is taken, and every other
+  // connection is closed. Only its request line
   // counts. `cancelled`, asked about every 200 ms, ends the wait early. See
   // RedirectResult. The browser waits for its page until Answer.
   int Wait(int timeoutMs, const std::function<bool()>& cancelled, const std::string& expectedState,

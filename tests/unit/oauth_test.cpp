@@ -102,6 +102,32 @@ TEST(OAuthLoopback, TheFirstWholeRequestIsAnsweredEvenBehindAnIdleConnection) {
   EXPECT_EQ(page.compare(0, 15, "HTTP/1.1 200 OK"), 0) << page;
 }
 
+// Connections that never send fill the listener; the real redirect comes
+// on a fifth one and is still taken, at once.
+TEST(OAuthLoopback, IdleConnectionsCannotShutOutTheRedirect) {
+  LoopbackRedirect listener;
+  ASSERT_TRUE(listener.Open());
+  std::vector<bw::net::SocketHandle> idle;
+  std::string page;
+  std::thread browser([&] {
+    for (int i = 0; i < 6; ++i) idle.push_back(ConnectTo(listener.Port()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const bw::net::SocketHandle s = ConnectTo(listener.Port());
+    const std::string request = "GET /?code=c1&state=s HTTP/1.1\r\n\r\n";
+    bw::net::Send(s, request.data(), static_cast<int>(request.size()));
+    page = ReadAll(s);
+    bw::net::Close(s);
+  });
+  Redirect r;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(listener.Wait(20000, nullptr, "s", &r), kRedirectOk);
+  listener.Answer(true, std::string());
+  browser.join();
+  for (bw::net::SocketHandle s : idle) bw::net::Close(s);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(page.compare(0, 15, "HTTP/1.1 200 OK"), 0) << page;
+}
+
 bw::net::HttpsReply Reply(int status, const std::string& body) {
   bw::net::HttpsReply reply;
   reply.code = bw::net::kHttpsOk;
