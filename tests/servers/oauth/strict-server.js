@@ -11,6 +11,8 @@
 //   GET  /test/secrets           every code and token issued (the tests make
 //                                sure none of them reaches a log)
 //   GET  /test/stats             counts of the token requests by grant type
+//   POST /trickle                a token endpoint that answers 200 and then
+//                                one byte of a chunked body every 0.5 s
 'use strict';
 const fs = require('node:fs');
 const https = require('node:https');
@@ -133,6 +135,13 @@ async function handle(req, res) {
     return answer(res, 200, secrets);
   } else if (url.pathname === '/test/stats') {
     return answer(res, 200, stats);
+  } else if (url.pathname === '/trickle') {
+    // Every wait of the client is short, the whole answer never ends.
+    res.writeHead(200, { 'Content-Type': 'application/json' });
+    res.write('{');
+    const timer = setInterval(() => res.write(' '), 500);
+    res.on('close', () => clearInterval(timer));
+    return;
   }
   return service.requestHandler(req, res);
 }
