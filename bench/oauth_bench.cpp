@@ -13,7 +13,7 @@
 #include "checker/core/pop3_checker.h"
 #include "common/core/log.h"
 #include "common/core/param_file.h"
-#include "net/tls.h"
+#include "platform/tls.h"
 
 namespace {
 

@@ -29,8 +29,8 @@
 #include "checker/core/pop3_checker.h"
 #include "checker/core/resolve.h"
 #include "common/core/log.h"
-#include "net/stream.h"
-#include "net/tls.h"
+#include "platform/stream.h"
+#include "platform/tls.h"
 #include "tests/servers/scripted_pop3.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "common/core/command_line.h"
 #include "common/core/param_file.h"
-#include "common/core/platform.h"
+#include "platform/message_box.h"
 
 namespace {
 int SilentBox(void*, const std::string&, const std::string&, unsigned) { return bw::kIdOk; }

@@ -19,8 +19,8 @@
 #include "checker/core/pop3_checker.h"
 #include "checker/core/resolve_worker.h"
 #include "common/core/log.h"
-#include "common/core/platform.h"
-#include "net/stream.h"
+#include "platform/message_box.h"
+#include "platform/stream.h"
 
 namespace {
 

@@ -7,15 +7,20 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "checker/core/header_text.h"
 #include "checker/core/pop3_checker.h"
 #include "checker/core/simulation.h"
 #include "checker/core/socket_library.h"
 #include "common/core/log.h"
 #include "common/core/oauth_sign_in.h"
 #include "common/core/param_file.h"
-#include "common/core/platform.h"
-#include "net/tls.h"
+#include "common/core/param_rewrite.h"
+#include "platform/console_text.h"
+#include "platform/message_box.h"
+#include "platform/tls.h"
+#include "tools/print_box.h"
 
 namespace {
 
@@ -24,11 +29,6 @@ class CheckController : public bw::AncestryPop3Controller {
  public:
   bw::AncestryPop3Checker* CreateAccount() override { return new bw::Pop3Checker; }
 };
-
-int PrintBox(void*, const std::string& text, const std::string&, unsigned) {
-  std::fprintf(stderr, "%s\n", bw::Cp932ToUtf8(text).c_str());
-  return bw::kIdOk;
-}
 
 int Usage() {
   std::fprintf(stderr,
@@ -42,6 +42,8 @@ int Usage() {
                "  -l LOGFILE  log to LOGFILE instead of the file's LogFileName\n"
                "  -v          print the result and the message and new counts,\n"
                "              tab-separated, before each status line\n"
+               "  --headers   after the status lines, print each fetched header of\n"
+               "              new mail as ACCOUNT<TAB>FROM<TAB>SUBJECT<TAB>DATE (UTF-8)\n"
                "  --ca-file FILE  trust the CA certificates of this PEM file as well\n"
                "              as the system's, for accounts with UseTLS (test and\n"
                "              private servers; not used by the Windows build, which\n"
@@ -91,12 +93,13 @@ int SignIn(const char* paramFile, CheckController& controller, const std::string
 }  // namespace
 
 int main(int argc, char** argv) {
-  bw::SetMessageBoxHandler(PrintBox, nullptr);
+  bw::SetMessageBoxHandler(bw::PrintBox, nullptr);
   bool simulate = false;
   int times = 1;
   const char* logFile = nullptr;
   const char* paramFile = nullptr;
   bool verbose = false;
+  bool headers = false;
   std::string caFile;
   const char* signInName = nullptr;
   std::string browser;
@@ -105,6 +108,8 @@ int main(int argc, char** argv) {
       simulate = true;
     } else if (std::strcmp(argv[i], "-v") == 0) {
       verbose = true;
+    } else if (std::strcmp(argv[i], "--headers") == 0) {
+      headers = true;
     } else if (std::strcmp(argv[i], "-p") == 0 && i + 1 < argc && !paramFile) {
       paramFile = argv[++i];
     } else if (std::strcmp(argv[i], "-n") == 0 && i + 1 < argc) {
@@ -140,10 +145,7 @@ int main(int argc, char** argv) {
   // OAuth accounts share one HTTPS client; a rotated refresh token goes
   // back into the file at once.
   auto oauth = std::make_shared<bw::OAuthAccess>(caFile);
-  const std::string path = paramFile;
-  oauth->saveToken = [path](const bw::AncestryPop3Checker& account, const std::string& stored) {
-    return bw::SaveAccountToken(path, account.ConnectionName, account.HostName, account.UserID, stored);
-  };
+  oauth->SaveTokensIn(paramFile);
 
   // Resolve every account once, as the checker does at start-up.
   auto* head = controller.accountHead;
@@ -162,6 +164,8 @@ int main(int argc, char** argv) {
   }
 
   int status = 0;
+  // One line per fetched header, in check order, each check's newest first.
+  std::vector<std::string> headerLines;
   for (int round = 0; round < times; ++round) {
     a = head;
     do {
@@ -172,9 +176,14 @@ int main(int argc, char** argv) {
       if (verbose) std::printf("%d\t%u\t%d\t", result, account->MessageCount, account->NewCount);
       std::printf("%s\n", bw::Cp932ToUtf8(line.result).c_str());
       if (result != 0) status = 1;
+      for (const bw::MailHeader& h : account->FetchedHeaders)
+        headerLines.push_back(bw::Utf16ToUtf8(bw::Cp932Text(account->ConnectionName)) + "\t" + bw::Utf16ToUtf8(h.from) + "\t" +
+                              bw::Utf16ToUtf8(h.subject) + "\t" + bw::Utf16ToUtf8(h.date));
       a = a->NextAccount();
     } while (a && a != head);
   }
+  if (headers)
+    for (const std::string& line : headerLines) std::printf("%s\n", line.c_str());
   std::fflush(stdout);
   return status;
 }

@@ -7,15 +7,13 @@
 #include "checker/core/startup.h"
 #include "common/core/log.h"
 #include "common/core/param_file.h"
-#include "common/core/platform.h"
+#include "common/core/param_rewrite.h"
 #include "common/core/text_file.h"
+#include "platform/console_text.h"
+#include "platform/message_box.h"
+#include "tools/print_box.h"
 
 namespace {
-
-int PrintBox(void*, const std::string& text, const std::string&, unsigned) {
-  std::fprintf(stderr, "%s\n", bw::Cp932ToUtf8(text).c_str());
-  return bw::kIdOk;
-}
 
 int Usage() {
   std::fprintf(stderr,
@@ -36,7 +34,7 @@ bool ParseInt(const char* text, int* value) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bw::SetMessageBoxHandler(PrintBox, nullptr);
+  bw::SetMessageBoxHandler(bw::PrintBox, nullptr);
   if (argc < 2) return Usage();
   std::string command = argv[1];
 

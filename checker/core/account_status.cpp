@@ -48,7 +48,8 @@ void AccountStatusText(const AncestryPop3Checker& record, const AccountLive& liv
         break;
       }
       char piece[64];
-      if (record.UseUIDL)
+      // An IMAP account always knows its new messages.
+      if (record.UseUIDL || record.UsesImap())
         std::snprintf(piece, sizeof piece, "%s 未読数=%u(%d)", LocalHourMinute(live.lastCheckTime).c_str(),
                       live.messageCount, live.newCount);
       else

@@ -39,22 +39,32 @@ bool CheckCycle::Schedulable(int index) const {
   return CheckableState(accounts_.State(index));
 }
 
+int CheckCycle::TimedAccounts() const { return std::min<int>(accounts_.Count(), kAccountTimerLimit); }
+
 void CheckCycle::ArmAccountTimer(int index, std::int64_t milliseconds) {
   host_.ArmTimer(static_cast<unsigned>(index), TimerPeriod(milliseconds));
 }
 
-void CheckCycle::ArmAtStartup() {
-  std::int64_t offset = Seconds(settings_.InitSleep_Sec);
-  std::int64_t count = 0;
-  int n = std::min<int>(accounts_.Count(), kAccountTimerLimit);
+void CheckCycle::ArmNextCheck(int index) {
+  const int minutes = accounts_.CycleMinutes(index);
+  LogWrite("待機ﾓｰﾄﾞへ遷移.  次回更新[%d分]後.\n", minutes);
+  ArmAccountTimer(index, Minutes(minutes));
+}
+
+std::int64_t CheckCycle::ArmStaggered(std::int64_t first,
+                                      const std::function<std::int64_t(int)>& later) {
+  std::int64_t turn = first;
+  const int n = TimedAccounts();
   for (int i = 0; i < n; ++i) {
     if (!Schedulable(i)) continue;
-    ArmAccountTimer(i, offset);
-    ++count;
-    offset += Seconds(settings_.Consecutive_Sec);
+    ArmAccountTimer(i, turn + (later ? later(i) : 0));
+    turn += Seconds(settings_.Consecutive_Sec);
   }
-  host_.ArmTimer(kSweepTimerId, TimerPeriod(Seconds(settings_.InitSleep_Sec) +
-                                            count * Seconds(settings_.Consecutive_Sec)));
+  return turn;
+}
+
+void CheckCycle::ArmAtStartup() {
+  host_.ArmTimer(kSweepTimerId, TimerPeriod(ArmStaggered(Seconds(settings_.InitSleep_Sec), nullptr)));
 }
 
 void CheckCycle::OnTimer(unsigned id) {
@@ -76,9 +86,7 @@ void CheckCycle::AccountTimerFired(int index) {
   if (settings_.StopDuringSSaving && !accounts_.InEmergency(index) && ScreenSaverRunning()) {
     LogWrite("--- [%s] --- ｽｸﾘｰﾝｾｰﾊﾞ稼働中 更新ｽｷｯﾌﾟ %s", name.c_str(),
              AsctimeText(host_.Now()).c_str());
-    int minutes = accounts_.CycleMinutes(index);
-    LogWrite("待機ﾓｰﾄﾞへ遷移.  次回更新[%d分]後.\n", minutes);
-    ArmAccountTimer(index, Minutes(minutes));
+    ArmNextCheck(index);
     return;
   }
 
@@ -111,9 +119,7 @@ void CheckCycle::AccountTimerFired(int index) {
       LogWrite("待機ﾓｰﾄﾞへ遷移(緊急ﾓｰﾄﾞ).   次回更新[30秒]後.\n");
       ArmAccountTimer(index, kEmergencyPeriodMs);
     } else {
-      int minutes = accounts_.CycleMinutes(index);
-      LogWrite("待機ﾓｰﾄﾞへ遷移.  次回更新[%d分]後.\n", minutes);
-      ArmAccountTimer(index, Minutes(minutes));
+      ArmNextCheck(index);
     }
   }
   host_.SetButtonPressed(false);
@@ -144,7 +150,7 @@ void CheckCycle::Recount() {
 }
 
 void CheckCycle::StopAccountTimers() {
-  int n = std::min<int>(accounts_.Count(), kAccountTimerLimit);
+  const int n = TimedAccounts();
   for (int i = 0; i < n; ++i) host_.KillTimer(static_cast<unsigned>(i));
   for (int removed = host_.RemoveQueuedTimerMessages(); removed > 0; --removed)
     LogWrite("Remove WM_TIMER Event.\n");
@@ -154,36 +160,26 @@ void CheckCycle::CheckNow() {
   LogWrite("今すぐ更新開始.\n");
   state_.sweepPending = 1;
   StopAccountTimers();
-  std::int64_t offset = 0;
-  std::int64_t count = 0;
-  int n = std::min<int>(accounts_.Count(), kAccountTimerLimit);
-  for (int i = 0; i < n; ++i) {
+  // A server that refused us is asked again: its account is scheduled too.
+  const int n = TimedAccounts();
+  for (int i = 0; i < n; ++i)
     if (accounts_.State(i) == AccountCodes::ServerRefused) accounts_.SetState(i, AccountCodes::RetryWait);
-    if (!Schedulable(i)) continue;
-    ArmAccountTimer(i, offset);
-    ++count;
-    offset += Seconds(settings_.Consecutive_Sec);
-  }
-  host_.ArmTimer(kSweepTimerId, TimerPeriod(count * Seconds(settings_.Consecutive_Sec)));
+  host_.ArmTimer(kSweepTimerId, TimerPeriod(ArmStaggered(0, nullptr)));
 }
 
 void CheckCycle::SetEmergencyMode(const std::vector<int>& positions) {
   StopAccountTimers();
-  std::int64_t offset = 0;
   int any = 0;
-  int n = std::min<int>(accounts_.Count(), kAccountTimerLimit);
-  for (int i = 0; i < n; ++i) {
-    if (!Schedulable(i)) continue;
+  // A chosen account is checked at its turn, every other one a cycle later.
+  ArmStaggered(0, [&](int i) -> std::int64_t {
     if (std::find(positions.begin(), positions.end(), i) != positions.end()) {
       accounts_.StartEmergency(i, host_.Now());
-      ArmAccountTimer(i, offset);
       any = 1;
-    } else {
-      accounts_.EndEmergency(i);
-      ArmAccountTimer(i, Minutes(accounts_.CycleMinutes(i)) + offset);
+      return 0;
     }
-    offset += Seconds(settings_.Consecutive_Sec);
-  }
+    accounts_.EndEmergency(i);
+    return Minutes(accounts_.CycleMinutes(i));
+  });
   state_.anyEmergency = any;
   host_.ShowFaceText();
 }

@@ -8,12 +8,13 @@
 #pragma once
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "checker/core/check_state.h"
 #include "common/core/controller_record.h"
-#include "common/core/platform_family.h"
+#include "platform/platform_family.h"
 
 namespace bw {
 
@@ -157,9 +158,18 @@ class CheckCycle {
 
  private:
   bool Schedulable(int index) const;
+  // How many accounts have a timer: those at positions below kAccountTimerLimit.
+  int TimedAccounts() const;
   // Kills the account timers and drops the queued timer messages.
   void StopAccountTimers();
   void ArmAccountTimer(int index, std::int64_t milliseconds);
+  // Logs the wait and arms the account's timer one check cycle ahead.
+  void ArmNextCheck(int index);
+  // Arms the timers of the schedulable accounts (ids below
+  // kAccountTimerLimit) one Consecutive_Sec apart from `first`; `later`, if
+  // given, runs for each account before its timer is armed and says how
+  // much after its turn the check comes. Returns the turn after the last.
+  std::int64_t ArmStaggered(std::int64_t first, const std::function<std::int64_t(int)>& later);
 
   AncestryPop3Controller& settings_;
   CycleAccounts& accounts_;

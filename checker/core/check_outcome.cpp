@@ -3,7 +3,7 @@
 
 #include "checker/core/line_reader.h"
 #include "common/core/oauth_tokens.h"
-#include "net/tls.h"
+#include "platform/tls.h"
 
 namespace bw {
 
@@ -65,6 +65,19 @@ CheckOutcome StepOutcome(CheckStep step, int code, bool continueTimeout, bool co
       return timeoutRule(code == LineTimeout, C::CauseTransfer);
     case CheckStep::UidlCommand:
       return timeoutRule(code == LineTimeout, C::CauseAccount);
+    case CheckStep::ImapCapability:
+      if (code == ImapBadReply) return {C::Suspended, C::CauseTransfer};
+      return timeoutRule(code == LineTimeout, C::CauseConnection);
+    case CheckStep::ImapLogin:
+      if (code == LoginTemporaryRefusal) return {C::RetryWait, C::CauseAccount};
+      // BAD means the server did not take the command as sent: its fault
+      // or ours, never the account's password.
+      if (code == ImapBadReply) return {C::Suspended, C::CauseTransfer};
+      return timeoutRule(code == LineTimeout, C::CauseAccount);
+    case CheckStep::ImapFolders:
+      if (code == LoginTemporaryRefusal) return {C::RetryWait, C::CauseTransfer};
+      if (code == NoFolderReadable) return {C::Suspended, C::CauseAccount};
+      return timeoutRule(code == LineTimeout, C::CauseTransfer);
     case CheckStep::Query:
       // Whatever the query left: ContinueTimeout has no effect on it.
       return suspended;

@@ -32,6 +32,14 @@ enum class CheckStep {
   UidlCommand,    // a LineResult
   UidlListing,    // a LineResult, or ListingRefused
   Query,          // the check after a failed mailbox query: any code
+  // IMAP accounts (greeting and STARTTLS as Greeting and Stls above):
+  ImapCapability,  // CAPABILITY: a LineResult, ImapBadReply or ReplyTooLong
+  ImapLogin,       // AUTHENTICATE or LOGIN: a LineResult (LineNegativeReply for
+                   // NO), LoginTemporaryRefusal, ImapBadReply, ReplyTooLong,
+                   // LoginDisabled or Xoauth2Refused
+  ImapFolders,     // STATUS, EXAMINE and SEARCH: a LineResult,
+                   // LoginTemporaryRefusal, ImapBadReply, ReplyTooLong or
+                   // NoFolderReadable
 };
 
 // Codes of the look-ups and the connect (0 is success for each).
@@ -45,6 +53,11 @@ enum StepCode : int {
   StatUnparsable = 1004,         // a STAT reply without a usable count
   ListingRefused = 1005,         // a UIDL listing beyond its limits
   Xoauth2Refused = 1006,         // the server refused the access token
+  ReplyTooLong = 1007,           // an IMAP line or literal beyond its limit
+  ImapBadReply = 1008,           // a tagged BAD, or a reply the client cannot read
+  LoginDisabled = 1009,          // no login without TLS, and none offered
+  NoFolderReadable = 1010,       // not one of the account's folders could be read
+  FolderMissing = 1011,          // STATUS refused for one folder (not an outcome: the folder is skipped)
 };
 
 // A step and the code it ended with.

@@ -52,17 +52,11 @@ bool Pop3CycleAccounts::InEmergency(int index) const {
 }
 
 void Pop3CycleAccounts::StartEmergency(int index, std::time_t start) {
-  if (Pop3Checker* a = At(index)) {
-    a->Emergency = 1;
-    a->EmergencyStart = start;
-  }
+  if (Pop3Checker* a = At(index)) a->StartEmergency(start);
 }
 
 void Pop3CycleAccounts::EndEmergency(int index) {
-  if (Pop3Checker* a = At(index)) {
-    a->Emergency = 0;
-    a->EmergencyStart = 0;
-  }
+  if (Pop3Checker* a = At(index)) a->EndEmergency();
 }
 
 int Pop3CycleAccounts::CycleMinutes(int index) const {

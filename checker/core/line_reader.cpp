@@ -49,11 +49,17 @@ int LineReader::Left(Clock::time_point end) {
   return left > 0 ? static_cast<int>(left) : 0;
 }
 
+int LineReader::WaitBytes(Clock::time_point end, const char* failurePrefix) {
+  if (start_ < end_) return 0;
+  return Fill(Left(end), failurePrefix);
+}
+
 int LineReader::ReceiveLine(char* line, int timeoutMs, bool logLine) {
   // A quiet read writes the line's prefix only with a failure, so a failed
   // read logs the same bytes either way.
-  const char* failurePrefix = logLine ? "" : "POP3 -> ";
-  if (logLine) LogWrite("POP3 -> ");
+  const std::string quietPrefix = std::string(logName_) + " -> ";
+  const char* failurePrefix = logLine ? "" : quietPrefix.c_str();
+  if (logLine) LogWrite("%s -> ", logName_);
   // The time-out bounds the whole line: a server trickling bytes cannot
   // stretch one line beyond it.
   const Clock::time_point lineEnd = Clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -62,36 +68,7 @@ int LineReader::ReceiveLine(char* line, int timeoutMs, bool logLine) {
   bool complete = false;
   line[0] = '\0';
   while (length < kPop3LineMax && !complete) {
-    if (start_ == end_) {
-      net::SetLastError(0);
-      const int left = Left(lineEnd);
-      int ready = 0;
-      if (!stream_) {
-        net::SetLastError(net::kErrBadSocket);
-        ready = -1;
-      } else if (left > 0) {
-        ready = stream_->WaitReadable(left);
-      }
-      if (ready < 0) {
-        LogWrite("%s--- SOCKET ERROR (select).  ErrCode=%d.\n", failurePrefix, net::LastError());
-        return LineSelectFailed;
-      }
-      if (ready == 0) {
-        LogWrite("%s--- Timeout.\n", failurePrefix);
-        return LineTimeout;
-      }
-      const int n = stream_->Receive(buffer_, kBufferSize);
-      if (n < 0) {
-        LogWrite("%s--- SOCKET ERROR.  ErrCode=%d.\n", failurePrefix, net::LastError());
-        return LineRecvFailed;
-      }
-      if (n == 0) {
-        LogWrite("%s--- No Data.\n", failurePrefix);
-        return LineClosed;
-      }
-      start_ = 0;
-      end_ = n;
-    }
+    if (int rc = WaitBytes(lineEnd, failurePrefix)) return rc;
     // Take bytes up to the end of the line; the rest stays for the next one.
     while (start_ < end_ && length < kPop3LineMax) {
       const char c = buffer_[start_++];
@@ -113,10 +90,85 @@ int LineReader::ReceiveLine(char* line, int timeoutMs, bool logLine) {
   if (logLine) {
     LogLine(line);
   } else if (result != 0) {
-    LogWrite("POP3 -> ");
+    LogWrite("%s -> ", logName_);
     LogLine(line);
   }
   return result;
+}
+
+int LineReader::Fill(int waitMs, const char* failurePrefix) {
+  net::SetLastError(0);
+  int ready = 0;
+  if (!stream_) {
+    net::SetLastError(net::kErrBadSocket);
+    ready = -1;
+  } else if (waitMs > 0) {
+    ready = stream_->WaitReadable(waitMs);
+  }
+  if (ready < 0) {
+    LogWrite("%s--- SOCKET ERROR (select).  ErrCode=%d.\n", failurePrefix, net::LastError());
+    return LineSelectFailed;
+  }
+  if (ready == 0) {
+    LogWrite("%s--- Timeout.\n", failurePrefix);
+    return LineTimeout;
+  }
+  const int n = stream_->Receive(buffer_, kBufferSize);
+  if (n < 0) {
+    LogWrite("%s--- SOCKET ERROR.  ErrCode=%d.\n", failurePrefix, net::LastError());
+    return LineRecvFailed;
+  }
+  if (n == 0) {
+    LogWrite("%s--- No Data.\n", failurePrefix);
+    return LineClosed;
+  }
+  start_ = 0;
+  end_ = n;
+  return 0;
+}
+
+int LineReader::ReceiveBody(std::string* kept, std::size_t keepLimit, std::size_t readLimit,
+                            const std::function<int()>& waitLimitMs) {
+  // Where the reader stands: at a line's start, after a dot there, after
+  // that dot's CR, inside a line, or after a CR inside a line.
+  enum { LineStart, Dot, DotCr, Inside, Cr } at = LineStart;
+  std::size_t read = 0;
+  auto keep = [&](char c) {
+    if (kept->size() < keepLimit) *kept += c;
+  };
+  while (true) {
+    if (start_ == end_) {
+      if (const int rc = Fill(waitLimitMs(), "POP3 -> ")) return rc;
+    }
+    while (start_ < end_) {
+      const char c = buffer_[start_++];
+      if (++read > readLimit) return LineBodyTooLong;
+      switch (at) {
+        case LineStart:
+          if (c == '.') {
+            at = Dot;
+            continue;
+          }
+          break;
+        case Dot:
+          if (c == '\r') {
+            at = DotCr;
+            continue;
+          }
+          break;  // a stuffed dot: the one taken away, the byte after it kept
+        case DotCr:
+          if (c == '\n') return 0;  // the terminating line
+          keep('\r');
+          break;
+        case Inside:
+        case Cr:
+          break;
+      }
+      keep(c);
+      if (c == '\n' && (at == Cr || at == DotCr)) at = LineStart;
+      else at = c == '\r' ? Cr : Inside;
+    }
+  }
 }
 
 void LineReader::LogLine(const char* line) const {
@@ -134,7 +186,7 @@ void LineReader::LogLine(const char* line) const {
 }
 
 void LineReader::LogLastLine(const char* line) const {
-  LogWrite("POP3 -> ");
+  LogWrite("%s -> ", logName_);
   LogLine(line);
 }
 
@@ -148,11 +200,11 @@ bool LineReader::SendAll(const char* data, int size) {
   return true;
 }
 
-int LineReader::SendLine(const char* text, const char* logged, int timeoutMs) {
+int LineReader::SendLine(const char* text, const char* logged, int timeoutMs, bool refuseUnread) {
   net::SetLastError(0);
   // Anything the server sent that no reply has taken would otherwise be
   // read as the answer to this command.
-  if (UnreadBytes() > 0) {
+  if (refuseUnread && UnreadBytes() > 0) {
     LogWrite("Protocol Error.\n");
     return LineUnreadData;
   }
@@ -178,7 +230,7 @@ int LineReader::SendLine(const char* text, const char* logged, int timeoutMs) {
   if (int rc = waitWritable("--- SOCKET ERROR (select 1).  ErrCode=%d.\n", "--- Timeout 1.\n"))
     return rc;
   const bool sent = SendAll(text, length);
-  LogWrite("POP3 <- %s", logged);
+  LogWrite("%s <- %s", logName_, logged);
   if (!sent) {
     LogWrite("--- SOCKET ERROR(send 1).  ErrCode=%d.\n", net::LastError());
     return LineSendFailed;

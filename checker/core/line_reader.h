@@ -6,10 +6,11 @@
 #pragma once
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
-#include "net/stream.h"
+#include "platform/stream.h"
 
 namespace bw {
 
@@ -22,6 +23,7 @@ enum LineResult : int {
   LineTerminator = 1,
   LineTooLong = 2,
   LineUnreadData = 3,  // bytes of the server still unread: nothing sent
+  LineBodyTooLong = 4,  // a multi-line reply beyond its limit: the rest unread
   LineTimeout = 100,
   LineNegativeReply = 200,
   LineSelectFailed = -1,
@@ -56,17 +58,41 @@ class LineReader {
   // `logLine` a line read with result 0 is not logged (LogLastLine may log
   // it later); failures, the terminator and an over-long line still are.
   int ReceiveLine(char* line, int timeoutMs, bool logLine = true);
+  // Reads the body of a multi-line reply (after its status line) through
+  // its terminating line, undoing the dot-stuffing. The first `keepLimit`
+  // bytes go to `kept`, the rest is read past; nothing read is logged, only
+  // a failure. Each wait gets `waitLimitMs()`. 0, LineBodyTooLong after
+  // `readLimit` bytes without the end, or a failure LineResult.
+  int ReceiveBody(std::string* kept, std::size_t keepLimit, std::size_t readLimit,
+                  const std::function<int()>& waitLimitMs);
   // Logs the line the last ReceiveLine read into `line`, as it would have.
   void LogLastLine(const char* line) const;
   // Sends `text` and CR LF, logging `logged` and its length in place of the
   // text's (the password and the APOP digest are masked). 0, or
   // LineUnreadData, LineSelectFailed, LineTimeout, LineSendFailed,
   // LineSendCrlfFailed.
-  int SendLine(const char* text, const char* logged, int timeoutMs);
+  // `refuseUnread` false lets a command go out while bytes are unread (IMAP
+  // servers may send untagged data at any time).
+  int SendLine(const char* text, const char* logged, int timeoutMs, bool refuseUnread = true);
+
+  // The protocol named in the log lines ("POP3 -> ", "IMAP <- ").
+  void SetLogName(const char* name) { logName_ = name; }
+  const char* LogName() const { return logName_; }
+  // Byte access for readers with framing of their own: WaitBytes makes at
+  // least one byte available before `end` (0), or fails as ReceiveLine
+  // does, logging its failure after `failurePrefix`; Buffered gives the
+  // UnreadBytes() bytes received, and Consume takes `n` of them.
+  int WaitBytes(Clock::time_point end, const char* failurePrefix);
+  const char* Buffered() const { return buffer_ + start_; }
+  void Consume(int n) { start_ += n; }
 
  private:
   // Milliseconds left until `end`, rounded up.
   static int Left(Clock::time_point end);
+  // Waits at most `waitMs` for bytes and receives what came into the
+  // buffer (which must be empty); 0, or the failure, logged after
+  // `failurePrefix`.
+  int Fill(int waitMs, const char* failurePrefix);
   // The logged form of the last line read, without the "POP3 -> " prefix.
   void LogLine(const char* line) const;
   bool SendAll(const char* data, int size);
@@ -78,6 +104,7 @@ class LineReader {
   int start_ = 0;
   int end_ = 0;
   int lastLength_ = 0;  // bytes of the last line read, CR LF included
+  const char* logName_ = "POP3";
 };
 
 }  // namespace bw

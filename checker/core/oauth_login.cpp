@@ -2,7 +2,8 @@
 #include "checker/core/oauth_login.h"
 
 #include "common/core/log.h"
-#include "net/secret.h"
+#include "common/core/param_rewrite.h"
+#include "platform/secret.h"
 
 namespace bw {
 namespace {
@@ -33,6 +34,12 @@ const char* RefreshFailureFormat(int status) {
 net::HttpsClient& OAuthAccess::Https() {
   if (!https_) https_ = net::HttpsClient::Create(extraCaFile_);
   return *https_;
+}
+
+void OAuthAccess::SaveTokensIn(const std::string& parameterPath) {
+  saveToken = [parameterPath](const AncestryPop3Checker& account, const std::string& stored) {
+    return SaveAccountToken(parameterPath, account.ConnectionName, account.HostName, account.UserID, stored);
+  };
 }
 
 StepResult CheckOAuthSettings(const AncestryPop3Checker& account) {

@@ -9,7 +9,7 @@
 #include "checker/core/check_outcome.h"
 #include "common/core/account_record.h"
 #include "common/core/oauth_tokens.h"
-#include "net/https.h"
+#include "platform/https.h"
 
 namespace bw {
 
@@ -23,6 +23,10 @@ class OAuthAccess {
   // Saves the account's new refresh token, in its stored form; true when
   // saved. None: nothing is saved (the token then lives for this run only).
   std::function<bool(const AncestryPop3Checker& account, const std::string& stored)> saveToken;
+  // Makes saveToken write the token into the account's block of the
+  // parameter file at `parameterPath` (the block found by its name, server
+  // and user).
+  void SaveTokensIn(const std::string& parameterPath);
   // A test replaces the client.
   void SetHttps(std::unique_ptr<net::HttpsClient> https) { https_ = std::move(https); }
 

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "checker/core/header_fetch.h"
 #include "checker/core/resolve_connect.h"
 #include "checker/core/resolve_worker.h"
 #include "checker/core/simulation.h"
@@ -35,16 +36,17 @@ bool EmergencyRunOut(std::time_t now, std::time_t start) {
 
 Pop3Checker::Pop3Checker()
     : lookup(std::make_shared<NameLookup>()),
-      session_(*this, [this] { return WaitLimitMs(TOofSendRecv_Sec); }) {
+      session_(*this, [this] { return WaitLimitMs(TOofSendRecv_Sec); }),
+      imap_(*this, [this] { return WaitLimitMs(TOofSendRecv_Sec); }) {
   CheckState = Unprocessed;
   ErrorCause = CauseNone;
 }
 
 Pop3Checker::~Pop3Checker() { Disconnect(); }
 
-void Pop3Checker::StartEmergency() {
+void Pop3Checker::StartEmergency(std::time_t start) {
   Emergency = 1;
-  EmergencyStart = std::time(nullptr);
+  EmergencyStart = start;
 }
 
 void Pop3Checker::EndEmergency() {
@@ -102,6 +104,7 @@ int Pop3Checker::CheckOnline() {
   }
   if (ResolvedPort == 0 && Resolve() != ResolveOk) return CheckResolveFailed;
 
+  FetchedHeaders.clear();
   std::string accessToken;
   if (UsesOAuth()) {
     if (!oauth) oauth = std::make_shared<OAuthAccess>();
@@ -113,6 +116,8 @@ int Pop3Checker::CheckOnline() {
       return CheckLoginFailed;
     }
   }
+
+  if (UsesImap()) return CheckImap(accessToken);
 
   char line[kPop3LineBufferSize];
   const Clock::time_point start = Clock::now();
@@ -138,7 +143,9 @@ int Pop3Checker::CheckOnline() {
   } else {
     query = QueryStat(line);
   }
-  if (query == QueryOk && DisconnectNoQuit == 0) session_.Quit(line);
+  bool inStep = true;
+  if (query == QueryOk && FetchHeaders != 0) inStep = FetchNewHeaders(line, useUidl, previous);
+  if (query == QueryOk && inStep && DisconnectNoQuit == 0) session_.Quit(line);
   Disconnect();
   const Clock::time_point end = Clock::now();
 
@@ -156,6 +163,32 @@ int Pop3Checker::CheckOnline() {
   }
   FinishSuccessfulCheck(useUidl, previous);
   return CheckOk;
+}
+
+bool Pop3Checker::FetchNewHeaders(char* line, bool usedUidl, const UidlList& previous) {
+  const std::vector<std::string> numbers =
+      usedUidl ? NewMessagesByUidl(UidlMemory, previous) : NewMessagesByStat(MessageCount, NewCount);
+  if (numbers.empty()) return true;
+  bool inStep = true;
+  std::string block;
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    const int rc = session_.TopHeader(line, numbers[i], &block, kHeaderKeepBytes, kHeaderReadPastBytes);
+    if (rc == LineNegativeReply && i == 0) {
+      // A server without TOP: the count is all this account gets.
+      if (!topRefusalLogged_)
+        LogWrite("%s : ｻｰﾊﾞがTOPｺﾏﾝﾄﾞを受け付けないため, 新着ﾍｯﾀﾞは取得しません.\n", ConnectionName.c_str());
+      topRefusalLogged_ = true;
+      return true;
+    }
+    if (rc == LineNegativeReply) continue;  // gone meanwhile
+    if (rc != 0) {
+      inStep = false;
+      break;
+    }
+    FetchedHeaders.push_back(DecodeMailHeader(block));
+  }
+  LogWrite("%s : 新着ﾍｯﾀﾞ %u件\n", ConnectionName.c_str(), static_cast<unsigned>(FetchedHeaders.size()));
+  return inStep;
 }
 
 int Pop3Checker::SimulatedCheck() {
@@ -213,6 +246,7 @@ void Pop3Checker::ResetCounts() {
   NewCount = 0;
   LastCheckTime = 0;
   UidlMemory.clear();
+  ImapMemory.clear();
   CheckState = Ready;
 }
 
@@ -291,7 +325,10 @@ int Pop3Checker::SendCommand(const char* command, char* line) { return session_.
 
 int Pop3Checker::ReceiveLine(char* line) { return session_.ReceiveLine(line); }
 
-void Pop3Checker::Disconnect() { session_.Close(true); }
+void Pop3Checker::Disconnect() {
+  session_.Close(true);
+  imap_.Close(true);
+}
 
 void Pop3Checker::TakeChallenge(char* greeting) { bw::TakeChallenge(greeting, Challenge); }
 

@@ -9,18 +9,22 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "checker/core/check_state.h"
 #include "checker/core/account_status.h"
 #include "checker/core/check_outcome.h"
+#include "checker/core/imap_counts.h"
+#include "checker/core/imap_session.h"
 #include "checker/core/line_reader.h"
+#include "checker/core/mail_header.h"
 #include "checker/core/oauth_login.h"
 #include "checker/core/pop3_dialogue.h"
 #include "checker/core/pop3_session.h"
 #include "checker/core/resolve.h"
 #include "checker/core/uidl_list.h"
 #include "common/core/account_record.h"
-#include "net/stream.h"
+#include "platform/stream.h"
 
 namespace bw {
 
@@ -97,8 +101,9 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // Bytes received on the current connection that no line has taken yet.
   int UnreadBytes() const { return session_.UnreadBytes(); }
 
-  // Emergency mode, switched by the check cycle.
-  void StartEmergency();
+  // Emergency mode, switched by the check cycle (started at `start`) and
+  // ended by a check that fails or finds mail; the one place either is done.
+  void StartEmergency(std::time_t start);
   void EndEmergency();
   bool InEmergency() const { return Emergency != 0; }
   // The live values the status line shows.
@@ -110,12 +115,17 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   std::time_t LastCheckTime = 0;
   std::string Challenge;
   UidlList UidlMemory;
+  std::vector<ImapFolderMemory> ImapMemory;
   int Emergency = 0;
   std::time_t EmergencyStart = 0;
   // Resolved server: port in network byte order (0 = unresolved), IPv4
   // address in network order.
   std::int32_t ResolvedPort = 0;
   std::uint8_t ResolvedAddress[4] = {0, 0, 0, 0};
+
+  // The headers the last check fetched (FetchHeaders), newest first; in
+  // memory only.
+  std::vector<MailHeader> FetchedHeaders;
 
   // Look-ups used by Resolve; replaceable for tests and tools.
   std::shared_ptr<NameLookup> lookup;
@@ -137,15 +147,29 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // no further than the end of the running check.
   int WaitLimitMs(int seconds) const;
 
+  // After a query that found new messages: the headers of the newest of
+  // them. Changes neither counts nor state; false when the connection is
+  // out of step afterwards (no QUIT then).
+  bool FetchNewHeaders(char* line, bool usedUidl, const UidlList& previous);
+
   // The OAuth steps before the connection; CheckOk, or the check's result.
   int PrepareOAuth(std::string* accessToken);
 
+  // IMAP accounts (imap_checker.cpp): the check after the token, the
+  // connection up to the login, and the counts over the folders. The
+  // session stays open after the counts; the check logs out.
+  int CheckImap(const std::string& accessToken);
+  int ImapOpen(const std::string& accessToken);
+  int ImapCount();
   Pop3Session session_;
+  ImapSession imap_;
   // The access token kept between checks (OAuth accounts).
   oauth::AccessTokenCache accessToken_;
   // While a check runs, no wait of it goes beyond this.
   Clock::time_point checkDeadline_{};
   bool checkBounded_ = false;
+  // The server's refusal of TOP is logged once while the program runs.
+  bool topRefusalLogged_ = false;
 };
 
 }  // namespace bw

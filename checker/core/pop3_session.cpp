@@ -237,6 +237,13 @@ StepResult Pop3Session::Stat(char* line, std::uint32_t* count) {
   return {CheckStep::Stat, 0};
 }
 
+int Pop3Session::TopHeader(char* line, const std::string& number, std::string* header, std::size_t keepLimit,
+                           std::size_t readLimit) {
+  header->clear();
+  if (const int rc = SendCommand(("TOP " + number + " 0").c_str(), line)) return rc;
+  return reader_.ReceiveBody(header, keepLimit, readLimit, replyLimitMs_);
+}
+
 StepResult Pop3Session::Uidl(char* line, UidlList& memory) {
   int rc = SendCommand("UIDL", line);
   if (rc != 0) return {CheckStep::UidlCommand, rc};

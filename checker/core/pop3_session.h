@@ -13,7 +13,7 @@
 #include "checker/core/line_reader.h"
 #include "checker/core/uidl_list.h"
 #include "common/core/account_record.h"
-#include "net/tls_stream.h"
+#include "platform/tls_stream.h"
 
 namespace bw {
 
@@ -58,6 +58,12 @@ class Pop3Session {
   // UIDL: the listing into `memory` (emptied first).
   StepResult Uidl(char* line, UidlList& memory);
   void Quit(char* line) { SendCommand("QUIT", line); }
+  // TOP `number` 0: the header block of that message into `header`, its
+  // first `keepLimit` bytes kept and at most `readLimit` read. 0,
+  // LineNegativeReply, LineBodyTooLong or another LineResult. The block
+  // never reaches the log.
+  int TopHeader(char* line, const std::string& number, std::string* header, std::size_t keepLimit,
+                std::size_t readLimit);
 
   // Sends one command and reads its reply into `line`; 0, LineNegativeReply
   // or another LineResult. Bytes the server sent ahead of the command fail

@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "net/tls_stream.h"
+#include "platform/tls_stream.h"
 
 namespace bw {
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "net/socket.h"
+#include "platform/socket.h"
 
 namespace bw {
 

@@ -119,14 +119,14 @@ StepResult ResolveServer(const AncestryPop3Checker& account, std::shared_ptr<Nam
 }
 
 StepResult OpenConnection(const std::uint8_t address[4], std::int32_t port, int timeoutMs,
-                          const char* connectionName, net::SocketHandle* socket) {
+                          const char* connectionName, net::SocketHandle* socket, const char* protocol) {
   *socket = net::kInvalidSocket;
   net::SocketHandle s = net::OpenTcp();
   if (s == net::kInvalidSocket) {
     LogWrite("socket() Failed.  ErrCode=%d.\n", net::LastError());
     return {CheckStep::Socket, 1};
   }
-  LogWrite("POP3 <- <CONNECT>\n");
+  LogWrite("%s <- <CONNECT>\n", protocol);
 
   auto result = std::make_shared<ConnectOutcome>();
   std::uint8_t to[4];
@@ -155,7 +155,7 @@ StepResult OpenConnection(const std::uint8_t address[4], std::int32_t port, int 
     if (finished && result->error == net::kErrTimedOut)
       LogWrite("OS Level Timeout.  ｻｰﾊﾞﾉｰﾄﾞがﾀﾞｳﾝしていると思われます.\n");
     else if (finished && result->error == net::kErrConnRefused)
-      LogWrite("Connection Refused.  ｻｰﾊﾞ機は稼働中ですが、POP3ｻｰﾋﾞｽが有効でないと思われます.\n");
+      LogWrite("Connection Refused.  ｻｰﾊﾞ機は稼働中ですが、%sｻｰﾋﾞｽが有効でないと思われます.\n", protocol);
     net::Close(s);
     LogWrite(finished ? "connect() Failed.\n" : "connect() Timeout.\n");
     return {CheckStep::Connect, finished ? ConnectNotMade : ConnectTimedOut};

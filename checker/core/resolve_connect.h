@@ -9,7 +9,7 @@
 #include "checker/core/check_outcome.h"
 #include "checker/core/resolve.h"
 #include "common/core/account_record.h"
-#include "net/stream.h"
+#include "platform/stream.h"
 
 namespace bw {
 
@@ -23,8 +23,8 @@ StepResult ResolveServer(const AncestryPop3Checker& account, std::shared_ptr<Nam
 // Makes a socket and connects it to `address` and `port` (network order)
 // within `timeoutMs`, lingering off. Ends with Socket, or Connect and a
 // ConnectCode; `*socket` holds the connection only on success (a failed
-// one is closed here).
+// one is closed here). `protocol` names the service in the log lines.
 StepResult OpenConnection(const std::uint8_t address[4], std::int32_t port, int timeoutMs,
-                          const char* connectionName, net::SocketHandle* socket);
+                          const char* connectionName, net::SocketHandle* socket, const char* protocol = "POP3");
 
 }  // namespace bw

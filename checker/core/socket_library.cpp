@@ -2,7 +2,7 @@
 #include "checker/core/socket_library.h"
 
 #include "common/core/log.h"
-#include "net/socket.h"
+#include "platform/socket.h"
 
 namespace bw {
 

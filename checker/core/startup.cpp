@@ -2,8 +2,8 @@
 #include "checker/core/startup.h"
 
 #include "common/core/param_file.h"
-#include "common/core/platform.h"
 #include "common/core/text_file.h"
+#include "platform/message_box.h"
 
 namespace bw {
 

@@ -126,7 +126,13 @@ UidlEntry UidlList::operator[](std::size_t index) const {
   return {std::string_view(at + 2 + numberLength, uidLength), std::string_view(at + 2, numberLength)};
 }
 
-std::int32_t CountNewUids(const UidlList& current, const UidlList& previous) {
+namespace {
+
+// Calls `fresh` with the position of every entry of `current` whose UID
+// `previous` lacks, in listing order; false (nothing called) when the
+// table cannot be had.
+template <class Fresh>
+bool ForEachNewUid(const UidlList& current, const UidlList& previous, Fresh fresh) {
   // An open-addressed table of positions in `previous` keeps large
   // mailboxes linear at four bytes a slot.
   std::size_t slots = 16;
@@ -136,7 +142,7 @@ std::int32_t CountNewUids(const UidlList& current, const UidlList& previous) {
     table.assign(slots, 0);
   } catch (const std::bad_alloc&) {
     LogWrite("メモリ不足発生.\n");
-    return static_cast<std::int32_t>(current.size());
+    return false;
   }
   const std::size_t mask = slots - 1;
   std::hash<std::string_view> hash;
@@ -145,19 +151,47 @@ std::int32_t CountNewUids(const UidlList& current, const UidlList& previous) {
     while (table[s] != 0) s = (s + 1) & mask;
     table[s] = static_cast<std::uint32_t>(i + 1);  // 0 marks a free slot
   }
-  std::int32_t fresh = 0;
-  for (UidlEntry e : current) {
-    std::size_t s = hash(e.uid) & mask;
+  for (std::size_t i = 0; i < current.size(); ++i) {
+    const std::string_view uid = current[i].uid;
+    std::size_t s = hash(uid) & mask;
     bool seen = false;
     for (; table[s] != 0; s = (s + 1) & mask) {
-      if (previous[table[s] - 1].uid == e.uid) {
+      if (previous[table[s] - 1].uid == uid) {
         seen = true;
         break;
       }
     }
-    if (!seen) ++fresh;
+    if (!seen) fresh(i);
   }
-  return fresh;
+  return true;
+}
+
+}  // namespace
+
+std::int32_t CountNewUids(const UidlList& current, const UidlList& previous) {
+  std::int32_t count = 0;
+  if (!ForEachNewUid(current, previous, [&count](std::size_t) { ++count; }))
+    return static_cast<std::int32_t>(current.size());
+  return count;
+}
+
+std::vector<std::size_t> NewestNewUids(const UidlList& current, const UidlList& previous, std::size_t limit) {
+  // The last `limit` found, kept in a ring as the listing is walked.
+  std::vector<std::size_t> ring;
+  std::size_t found = 0;
+  auto keep = [&](std::size_t i) {
+    if (ring.size() < limit) ring.push_back(i);
+    else if (limit > 0) ring[found % limit] = i;
+    ++found;
+  };
+  if (!ForEachNewUid(current, previous, keep)) {
+    ring.clear();
+    found = 0;
+    for (std::size_t i = 0; i < current.size(); ++i) keep(i);
+  }
+  std::vector<std::size_t> newest;
+  for (std::size_t k = 0; k < ring.size(); ++k) newest.push_back(ring[(found - 1 - k) % ring.size()]);
+  return newest;
 }
 
 }  // namespace bw

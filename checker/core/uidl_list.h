@@ -86,5 +86,9 @@ class UidlList {
 // How many entries of `current` have a UID that `previous` lacks (exact
 // byte comparison), in time linear in both lists.
 std::int32_t CountNewUids(const UidlList& current, const UidlList& previous);
+// The positions in `current` of the last `limit` entries whose UID
+// `previous` lacks, the last first (all entries count as new when there is
+// no memory to compare them).
+std::vector<std::size_t> NewestNewUids(const UidlList& current, const UidlList& previous, std::size_t limit);
 
 }  // namespace bw

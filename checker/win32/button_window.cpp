@@ -4,7 +4,7 @@
 #include <windowsx.h>
 
 #include "checker/win32/platform_query.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw {
 namespace {

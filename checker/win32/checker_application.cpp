@@ -11,9 +11,9 @@
 #include "checker/core/time_text.h"
 #include "checker/win32/platform_query.h"
 #include "common/core/log.h"
-#include "common/core/param_file.h"
+#include "common/core/param_rewrite.h"
 #include "common/win32/program_names.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw {
 
@@ -35,10 +35,7 @@ int CheckerApplication::InitializeInstance() {
     // OAuth accounts share one HTTPS client; a refresh token the provider
     // rotates goes back into the parameter file at once.
     auto oauth = std::make_shared<OAuthAccess>();
-    const std::string path = parameterPath_;
-    oauth->saveToken = [path](const AncestryPop3Checker& account, const std::string& stored) {
-      return SaveAccountToken(path, account.ConnectionName, account.HostName, account.UserID, stored);
-    };
+    oauth->SaveTokensIn(parameterPath_);
     WalkRing(accountHead, [this, &oauth](AncestryPop3Checker* a) {
       accounts_.push_back(static_cast<Pop3Checker*>(a));
       accounts_.back()->oauth = oauth;

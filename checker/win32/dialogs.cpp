@@ -7,7 +7,7 @@
 #include "checker/win32/emergency_dialog_ids.h"
 #include "checker/win32/status_dialog_ids.h"
 #include "checker/win32/version_dialog_ids.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw {
 

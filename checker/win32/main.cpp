@@ -15,7 +15,7 @@
 #include "common/core/sjis.h"
 #include "common/win32/process_start.h"
 #include "common/win32/program_names.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw {
 namespace {

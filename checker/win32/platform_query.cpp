@@ -1,7 +1,7 @@
 // Platform family and working-set trim (see platform_query.h).
 #include "checker/win32/platform_query.h"
 
-#include "common/win32/system_libraries.h"
+#include "platform/win32/system_libraries.h"
 
 namespace bw {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "checker/win32/bellwick_ids.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw {
 namespace {

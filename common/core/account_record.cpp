@@ -38,33 +38,36 @@ const KeyTableEntry<A> kAccountKeyTable[] = {
     {"OAuthTokenURL", kOAuthTokenURL, false, "", TextField(&A::OAuthTokenURL)},
     {"OAuthScope", kOAuthScope, false, "", TextField(&A::OAuthScope)},
     {"OAuthToken", kOAuthToken, false, "", TextField(&A::OAuthToken)},
-    {nullptr, 23, false, nullptr, KeptField<A>()},
+    {"Protocol", kProtocol, false, "0", IntField(&A::Protocol, 0)},
+    {"ImapFolders", kImapFolders, false, "", TextField(&A::ImapFolders)},
+    {"FetchHeaders", kFetchHeaders, false, "1", FlagField(&A::FetchHeaders, 1)},
+    {nullptr, 26, false, nullptr, KeptField<A>()},
 };
 
 namespace {
 const BlockRules kAccountRules = {"POP3 Checker : KeyWord[%s]は、認識できません.\n",
                                   "メモリ不足です.\n", NestedBlock::kNotice};
-// The controller writes accounts at depth 1, so their key lines carry two tabs.
-constexpr int kAccountLineDepth = 2;
 // The key whose value is written in pieces, the later ones numbered from 2.
 constexpr const char* kPiecedKey = "OAuthToken";
 constexpr std::size_t kPiecedKeyLength = 10;
+// The controller writes accounts at depth 1, so their key lines carry two tabs.
+constexpr int kAccountLineDepth = 2;
 
-// The number of a piece key ("OAuthToken2" gives 2); 0 for any other key.
-int PieceNumber(const char* key) {
+bool PasswordRequired(const PropertyList& properties) {
+  return AtoiValue(properties.FindValue("OAuthProvider")) == 0;
+}
+}  // namespace
+
+int ValuePieceNumber(const char* key) {
   if (std::strncmp(key, kPiecedKey, kPiecedKeyLength) != 0) return 0;
   const char* digits = key + kPiecedKeyLength;
+  if (*digits == '\0') return 1;
   if (*digits < '1' || *digits > '9' || std::strlen(digits) > 4) return 0;
   for (const char* d = digits; *d; ++d)
     if (*d < '0' || *d > '9') return 0;
   const int number = std::atoi(digits);
   return number >= 2 ? number : 0;
 }
-
-bool PasswordRequired(const PropertyList& properties) {
-  return AtoiValue(properties.FindValue("OAuthProvider")) == 0;
-}
-}  // namespace
 
 bool SplitValuePieces(const std::string& text, std::size_t pieceLength, std::vector<std::string>* pieces) {
   pieces->clear();
@@ -100,13 +103,13 @@ int A::ReadBlock(TextInput& in) {
   std::string twice;  // the first piece key given more than once
   int tokenLines = 0;
   if (ReadBlockLines(in, kAccountRules, [this, &pieces, &twice, &tokenLines](const char* key, const char* value) {
-        if (const int number = PieceNumber(key)) {
+        if (const int number = ValuePieceNumber(key); number >= 2) {
           if (pieces.count(number) && twice.empty()) twice = key;
           pieces[number] = value;
           return 1;
         }
         if (std::strcmp(key, kPiecedKey) == 0 && ++tokenLines == 2 && twice.empty()) twice = key;
-        return AddTableKeyLine(kAccountKeyTable, properties, key, value);
+        return AddKeyLine(key, value);
       }) < 0)
     return -1;
   // The pieces follow the first one in number order. A piece without every
@@ -134,7 +137,7 @@ int A::ReadBlock(TextInput& in) {
   } else if (token) {
     for (int number = 2; pieces.count(number); ++number) token->value += pieces[number];
   }
-  if (CheckTableRequired(kAccountKeyTable, properties, "%sが定義されていません.\n") < 0) return -10;
+  if (CheckRequired("%sが定義されていません.\n") < 0) return -10;
   if (PasswordRequired(properties) && properties.FindValue("Password").empty()) {
     LogWrite("%sが定義されていません.\n", "Password");
     return -10;
@@ -145,7 +148,7 @@ int A::ReadBlock(TextInput& in) {
 }
 
 int A::WriteBlock(TextOutput& out, int depth) {
-  FoldTableValues(kAccountKeyTable, *this, properties);
+  FoldValues();
   WriteBlockOpen(out, depth, "AncestryPop3Checker::RingListClass");
   // The entries as usual, but the long value in its pieces.
   PropertyList lines;
@@ -164,35 +167,24 @@ int A::WriteBlock(TextOutput& out, int depth) {
   return 0;
 }
 
-void A::ParseValues() {
-  ParseTableValues(kAccountKeyTable, *this, properties, AbsentKey::kReadsEmpty);
-}
-void A::ApplyDefaults() { AppendTableDefaults(kAccountKeyTable, properties); }
-void A::ResetToDefault(int id) { ResetTableKey(kAccountKeyTable, *this, properties, id); }
-const char* A::KeyName(int id) const { return TableKeyName(kAccountKeyTable, id); }
-const char* A::DefaultText(int id) const { return TableDefaultText(kAccountKeyTable, id); }
-
-bool A::KeyText(int id, std::string* text) const {
-  return GetTableKeyText(kAccountKeyTable, *this, properties, id, text);
-}
 int A::SetKeyText(int id, const std::string& text) {
   if (id == kPassword && OAuthProvider == 0) {
     std::string normal = text;
-    if (NormaliseValueText("Password", kAccountLineDepth, &normal) && normal.empty()) return kSetRequiredEmpty;
+    if (NormaliseValueText("Password", kLineDepth, &normal) && normal.empty()) return kSetRequiredEmpty;
   }
   if (id == kOAuthToken) {
     // Stored in pieces, so any length will do, as long as the pieces read
     // back as they were written.
     if (text.find_first_of(std::string("\r\n\0\x1A", 4)) != std::string::npos) return kSetUnstorable;
     std::string normal = text;
-    NormaliseValueText(kPiecedKey, kAccountLineDepth, &normal);  // trims; the length is no matter here
+    NormaliseValueText(kPiecedKey, kLineDepth, &normal);  // trims; the length is no matter here
     std::vector<std::string> pieces;
     if (!SplitValuePieces(normal, kValuePieceLength, &pieces)) return kSetUnstorable;
     OAuthToken = normal;
     properties.SetOrAppend(kPiecedKey, normal);
     return kSetOk;
   }
-  return SetTableKeyText(kAccountKeyTable, *this, properties, id, text, kAccountLineDepth);
+  return TableRecord::SetKeyText(id, text);
 }
 
 }  // namespace bw

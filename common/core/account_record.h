@@ -8,6 +8,7 @@
 #include "common/core/param_syntax.h"
 #include "common/core/property_list.h"
 #include "common/core/ring_list.h"
+#include "common/core/table_record.h"
 #include "common/core/text_file.h"
 
 namespace bw {
@@ -37,6 +38,11 @@ enum AccountKey {
   kOAuthTokenURL = 20,
   kOAuthScope = 21,
   kOAuthToken = 22,
+  // IMAP accounts, after the OAuth keys; each written only when set.
+  kProtocol = 23,
+  kImapFolders = 24,
+  // Fetching the headers of new messages; written only when turned off.
+  kFetchHeaders = 25,
 };
 
 // A long value (the stored refresh token) is written in pieces of at most
@@ -48,8 +54,20 @@ constexpr std::size_t kValuePieceLength = 256;
 // passes ValueReadsBack (no line end, NUL or Ctrl-Z, not "{" or "}"). False
 // when the text cannot be cut that way.
 bool SplitValuePieces(const std::string& text, std::size_t pieceLength, std::vector<std::string>* pieces);
+// Which piece of that value a key names: 1 for "OAuthToken", 2 to 9999 for
+// "OAuthToken2" to "OAuthToken9999" written without leading zeros, 0 for any
+// other key ("OAuthToken1", "OAuthToken02" and "OAuthToken12345" included:
+// the reader takes those for unknown keys, and a rewrite keeps them).
+int ValuePieceNumber(const char* key);
 
-class AncestryPop3Checker : public RingListClass {
+class AncestryPop3Checker;
+extern const KeyTableEntry<AncestryPop3Checker> kAccountKeyTable[];
+
+// The controller writes accounts at depth 1, so their key lines carry two
+// tabs; an absent key reads as the empty text.
+class AncestryPop3Checker
+    : public RingListClass,
+      public TableRecord<AncestryPop3Checker, kAccountKeyTable, 2, AbsentKey::kReadsEmpty> {
  public:
   AncestryPop3Checker() = default;
   ~AncestryPop3Checker() override = default;
@@ -58,22 +76,11 @@ class AncestryPop3Checker : public RingListClass {
   // before the block closed) or -10 (a required key is missing).
   virtual int ReadBlock(TextInput& in);
   virtual int WriteBlock(TextOutput& out, int depth);
-  virtual const char* KeyName(int id) const;
-  virtual void ApplyDefaults();
-  virtual void ParseValues();
-  virtual void ResetToDefault(int id);
-  virtual const char* DefaultText(int id) const;
 
-  // Field access by key id for the configurator's dialogs. KeyText gives the
-  // field's value as text ("15" for the default CycleMinutes, which the file
-  // leaves out); false for an unknown id. SetKeyText stores a dialog's text
-  // as reading it from the file would: 0 (kSetOk), kSetUnknownKey,
-  // kSetUnstorable (a line break, NUL or Ctrl-Z, or a line too long to be
-  // read back whole) or kSetRequiredEmpty (HostName, UserID, and Password
-  // unless OAuthProvider is set). OAuthToken takes any length: it is
-  // written in pieces.
-  bool KeyText(int id, std::string* text) const;
-  int SetKeyText(int id, const std::string& text);
+  // As the table's (HostName and UserID are required), but Password is
+  // required too unless OAuthProvider is set, and OAuthToken takes any
+  // length: it is written in pieces.
+  int SetKeyText(int id, const std::string& text) override;
 
   AncestryPop3Checker* NextAccount() const {
     return static_cast<AncestryPop3Checker*>(Next());
@@ -81,7 +88,6 @@ class AncestryPop3Checker : public RingListClass {
 
   int CheckState = 0;
   int ErrorCause = 0;
-  PropertyList properties;
   std::string ConnectionName;
   std::string HostName;
   std::string ServiceName;
@@ -109,10 +115,17 @@ class AncestryPop3Checker : public RingListClass {
   std::string OAuthScope;
   // The refresh token as stored (net::ProtectSecret), pieces joined.
   std::string OAuthToken;
+  // 0 POP3, 1 IMAP; written only when not 0.
+  int Protocol = 0;
+  // The IMAP folders to watch as the user names them, separated by ","
+  // (ImapFolderList); empty watches INBOX. Written only when not empty.
+  std::string ImapFolders;
+  // 1: after a check that found new messages, fetch their headers (held in
+  // memory only); written only when 0.
+  int FetchHeaders = 1;
 
   bool UsesOAuth() const { return OAuthProvider != 0; }
+  bool UsesImap() const { return Protocol == 1; }
 };
-
-extern const KeyTableEntry<AncestryPop3Checker> kAccountKeyTable[];
 
 }  // namespace bw

@@ -33,7 +33,6 @@ const KeyTableEntry<C> kControllerKeyTable[] = {
 namespace {
 const BlockRules kControllerRules = {"Controller : KeyWord[%s]は、認識できません.\n",
                                      "メモリ不足です.\n", NestedBlock::kChild};
-constexpr int kControllerLineDepth = 1;
 }  // namespace
 
 AncestryPop3Controller::~AncestryPop3Controller() {
@@ -75,34 +74,29 @@ template <typename T>
 void MoveHeadToFirst(T*& head) {
   if (head && head->Next()) head = static_cast<T*>(head->Next());
 }
+// Reads a child block into a new `record`: one that reads whole is handed
+// to `link`, any other is dropped. False when no record could be made.
+template <typename T, typename Link>
+bool ReadChildRecord(T* record, TextInput& in, Link link) {
+  if (!record) return false;
+  if (record->ReadBlock(in) != 0) {
+    delete record;
+  } else {
+    link(record);
+  }
+  return true;
+}
 }  // namespace
 
 bool AncestryPop3Controller::ReadChild(const char* className, TextInput& in) {
-  if (std::strcmp(className, "AncestryPop3Checker::RingListClass") == 0) {
-    AncestryPop3Checker* account = CreateAccount();
-    if (!account) return false;
-    if (account->ReadBlock(in) != 0) {
-      delete account;
-    } else {
-      AddAccount(account);
-    }
-  } else if (std::strcmp(className, "Executant::RingListClass") == 0) {
-    Executant* record = new (std::nothrow) Executant();
-    if (!record) return false;
-    if (record->ReadBlock(in) != 0) {
-      delete record;
-    } else {
-      AppendToRing(autoExecHead, record);
-    }
-  } else if (std::strcmp(className, "MenuExecutant::Executant::RingListClass") == 0) {
-    MenuExecutant* record = new (std::nothrow) MenuExecutant();
-    if (!record) return false;
-    if (record->ReadBlock(in) != 0) {
-      delete record;
-    } else {
-      AppendToRing(menuHead, record);
-    }
-  }
+  if (std::strcmp(className, "AncestryPop3Checker::RingListClass") == 0)
+    return ReadChildRecord(CreateAccount(), in, [this](AncestryPop3Checker* a) { AddAccount(a); });
+  if (std::strcmp(className, "Executant::RingListClass") == 0)
+    return ReadChildRecord(new (std::nothrow) Executant(), in,
+                           [this](Executant* e) { AppendToRing(autoExecHead, e); });
+  if (std::strcmp(className, "MenuExecutant::Executant::RingListClass") == 0)
+    return ReadChildRecord(new (std::nothrow) MenuExecutant(), in,
+                           [this](MenuExecutant* m) { AppendToRing(menuHead, m); });
   // Any other class name is ignored silently; its lines are then read as
   // the controller's own.
   return true;
@@ -112,7 +106,7 @@ int AncestryPop3Controller::ReadBlock(TextInput& in) {
   const int result = ReadBlockLines(
       in, kControllerRules,
       [this](const char* key, const char* value) {
-        return AddTableKeyLine(kControllerKeyTable, properties, key, value);
+        return AddKeyLine(key, value);
       },
       [this](const char* className, TextInput& input) { return ReadChild(className, input); });
   // Also after a truncated block: whatever was read keeps its file order,
@@ -126,23 +120,8 @@ int AncestryPop3Controller::ReadBlock(TextInput& in) {
   return result;
 }
 
-void C::ParseValues() {
-  ParseTableValues(kControllerKeyTable, *this, properties, AbsentKey::kReadsEmpty);
-}
-void C::ApplyDefaults() { AppendTableDefaults(kControllerKeyTable, properties); }
-void C::ResetToDefault(int id) { ResetTableKey(kControllerKeyTable, *this, properties, id); }
-const char* C::KeyName(int id) const { return TableKeyName(kControllerKeyTable, id); }
-const char* C::DefaultText(int id) const { return TableDefaultText(kControllerKeyTable, id); }
-
-bool C::KeyText(int id, std::string* text) const {
-  return GetTableKeyText(kControllerKeyTable, *this, properties, id, text);
-}
-int C::SetKeyText(int id, const std::string& text) {
-  return SetTableKeyText(kControllerKeyTable, *this, properties, id, text, kControllerLineDepth);
-}
-
 int AncestryPop3Controller::WriteBlock(TextOutput& out, int depth) {
-  FoldTableValues(kControllerKeyTable, *this, properties);
+  FoldValues();
   WriteBlockOpen(out, depth, "AncestryPop3Controller::RingListClass");
   WriteEntries(out, depth + 1, properties);
   WalkRing(accountHead, [&](AncestryPop3Checker* a) { a->WriteBlock(out, depth + 1); });

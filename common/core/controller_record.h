@@ -5,6 +5,7 @@
 
 #include "common/core/account_record.h"
 #include "common/core/executant_record.h"
+#include "common/core/table_record.h"
 
 namespace bw {
 
@@ -36,11 +37,19 @@ enum : int {
   kKillOnMenuExec = 0x0040,
 };
 
-class AncestryPop3Controller {
+class AncestryPop3Controller;
+extern const KeyTableEntry<AncestryPop3Controller> kControllerKeyTable[];
+
+// The controller's key lines carry one tab; an absent key reads as the
+// empty text. Its field access (KeyText, SetKeyText) gives "64,64" for
+// WindowPosition and "0x0072" for AutoKillMethod, and reads a WindowSize
+// without two numbers as 128,64, as the block reader does.
+class AncestryPop3Controller
+    : public TableRecord<AncestryPop3Controller, kControllerKeyTable, 1, AbsentKey::kReadsEmpty> {
  public:
   AncestryPop3Controller() = default;
   // Destroys every record of the three rings.
-  virtual ~AncestryPop3Controller();
+  ~AncestryPop3Controller() override;
   AncestryPop3Controller(const AncestryPop3Controller&) = delete;
   AncestryPop3Controller& operator=(const AncestryPop3Controller&) = delete;
 
@@ -50,28 +59,14 @@ class AncestryPop3Controller {
   virtual int RemoveAccount(AncestryPop3Checker* account);
   // Links an account in after the head; the head then stands on it.
   virtual int AddAccount(AncestryPop3Checker* account);
-  virtual const char* KeyName(int id) const;
-  virtual void ApplyDefaults();
-  virtual void ParseValues();
-  virtual void ResetToDefault(int id);
-  virtual const char* DefaultText(int id) const;
   virtual int AccountCount() const;
   // The account factory the block reader calls for every account block; the
   // checker overrides it to create its run-time account object.
   virtual AncestryPop3Checker* CreateAccount();
 
-  // Field access by key id for the configurator's dialogs, as on the account
-  // record (see AncestryPop3Checker::KeyText and SetKeyText): KeyText gives
-  // "64,64" for WindowPosition, "0x0072" for AutoKillMethod; SetKeyText reads
-  // the text as the block reader does (a WindowSize without two numbers
-  // takes 128,64) and refuses what cannot stand on one line.
-  bool KeyText(int id, std::string* text) const;
-  int SetKeyText(int id, const std::string& text);
-
   AncestryPop3Checker* accountHead = nullptr;
   Executant* autoExecHead = nullptr;
   MenuExecutant* menuHead = nullptr;
-  PropertyList properties;
   int AnimateTimer = 100;
   int ExecuteSequence = 0;
   int ExecutionDelay = 500;
@@ -92,7 +87,5 @@ class AncestryPop3Controller {
   // Reads one child block; false when the record could not be created.
   bool ReadChild(const char* className, TextInput& in);
 };
-
-extern const KeyTableEntry<AncestryPop3Controller> kControllerKeyTable[];
 
 }  // namespace bw

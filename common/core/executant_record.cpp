@@ -33,9 +33,6 @@ const KeyTableEntry<M> kMenuExecutantKeyTable[] = {
 };
 
 namespace {
-// The controller writes these records at depth 1: their key lines carry two tabs.
-constexpr int kExecutantLineDepth = 2;
-
 // CompleteRecord's two steps over one table: the required keys, then the
 // missing keys with their default texts.
 template <class R>
@@ -67,29 +64,10 @@ int E::ReadBlock(TextInput& in) {
   return ReadRecord(in, "Executer : KeyWord[%s]は、認識できません.", "メモリ不足です.");
 }
 
-int E::AddKeyLine(const char* key, const char* value) {
-  return AddTableKeyLine(kExecutantKeyTable, properties, key, value);
-}
-
-int E::CompleteExecutantKeys() { return CompleteTableKeys(kExecutantKeyTable, properties); }
-int E::CompleteRecord() { return CompleteExecutantKeys(); }
-
-void E::ParseExecutantValues() {
-  ParseTableValues(kExecutantKeyTable, *this, properties, AbsentKey::kReadsDefault);
-}
-void E::ParseValues() { ParseExecutantValues(); }
-
-const char* E::KeyName(int id) const { return TableKeyName(kExecutantKeyTable, id); }
-
-bool E::KeyText(int id, std::string* text) const {
-  return GetTableKeyText(kExecutantKeyTable, *this, properties, id, text);
-}
-int E::SetKeyText(int id, const std::string& text) {
-  return SetTableKeyText(kExecutantKeyTable, *this, properties, id, text, kExecutantLineDepth);
-}
+int E::CompleteRecord() { return CompleteTableKeys(kExecutantKeyTable, properties); }
 
 int E::WriteBlock(TextOutput& out, int depth, bool header) {
-  FoldTableValues(kExecutantKeyTable, *this, properties);
+  FoldValues();
   if (header) WriteBlockOpen(out, depth, "Executant::RingListClass");
   WriteEntries(out, depth + 1, properties);
   if (header) WriteBlockClose(out, depth);
@@ -108,12 +86,12 @@ int M::AddKeyLine(const char* key, const char* value) {
 
 int M::CompleteRecord() {
   const int r = CompleteTableKeys(kMenuExecutantKeyTable, properties);
-  return r < 0 ? r : CompleteExecutantKeys();
+  return r < 0 ? r : Executant::CompleteRecord();
 }
 
 void M::ParseValues() {
   ParseTableValues(kMenuExecutantKeyTable, *this, properties, AbsentKey::kReadsDefault);
-  ParseExecutantValues();
+  Executant::ParseValues();
 }
 
 int M::WriteMenuBlock(TextOutput& out, int depth) {
@@ -135,8 +113,7 @@ bool M::MenuKeyText(int id, std::string* text) const {
          KeyText(id, text);
 }
 int M::SetMenuKeyText(int id, const std::string& text) {
-  const int r = SetTableKeyText(kMenuExecutantKeyTable, *this, properties, id, text,
-                                kExecutantLineDepth);
+  const int r = SetTableKeyText(kMenuExecutantKeyTable, *this, properties, id, text, kLineDepth);
   return r != kSetUnknownKey ? r : SetKeyText(id, text);
 }
 

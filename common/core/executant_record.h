@@ -9,6 +9,7 @@
 #include "common/core/param_syntax.h"
 #include "common/core/property_list.h"
 #include "common/core/ring_list.h"
+#include "common/core/table_record.h"
 #include "common/core/text_file.h"
 
 namespace bw {
@@ -28,7 +29,18 @@ enum ExecutantKey {
 };
 enum MenuExecutantKey { kMenuExecutionName = 0 };
 
-class Executant : public RingListClass {
+class Executant;
+extern const KeyTableEntry<Executant> kExecutantKeyTable[];
+
+// The controller writes these records at depth 1, so their key lines carry
+// two tabs; an absent key reads as its default text (an absent
+// ExecutionInputTO means 5000, an empty one 0). In the field access the keys
+// without a typed field (ExecutionPath, ExecutionShowMode,
+// ExecutionDisableIME, ExecutionInitialOnce) read and write their
+// property-list entry, an absent one reading as its default text;
+// ExecutionPosition and ExecutionSize read "" when not given.
+class Executant : public RingListClass,
+                  public TableRecord<Executant, kExecutantKeyTable, 2, AbsentKey::kReadsDefault> {
  public:
   Executant() = default;
   ~Executant() override;
@@ -38,25 +50,11 @@ class Executant : public RingListClass {
   // Writes the entries at depth + 1; with the header flag, inside its own
   // "Executant::RingListClass" block at depth.
   virtual int WriteBlock(TextOutput& out, int depth, bool header);
-  virtual const char* KeyName(int id) const;
   // Required-key check and defaults: 0, -1 (no memory) or -10.
   virtual int CompleteRecord();
-  virtual void ParseValues();
-  // 1 added, 0 unknown key, -1 out of memory.
-  virtual int AddKeyLine(const char* key, const char* value);
-
-  // Field access by key id (the Executant table) for the configurator's
-  // dialogs, as on the account record (see AncestryPop3Checker::KeyText and
-  // SetKeyText). The keys without a typed field (ExecutionPath,
-  // ExecutionShowMode, ExecutionDisableIME, ExecutionInitialOnce) read and
-  // write their property-list entry; an absent one reads as its default text.
-  // ExecutionPosition and ExecutionSize read "" when not given.
-  bool KeyText(int id, std::string* text) const;
-  int SetKeyText(int id, const std::string& text);
 
   Executant* NextExecutant() const { return static_cast<Executant*>(Next()); }
 
-  PropertyList properties;
   std::string ExecutionFileName;  // held lower-cased
   std::string ExecutionArguments;
   int positionGiven = 0;
@@ -71,8 +69,6 @@ class Executant : public RingListClass {
  protected:
   // The block's lines, then CompleteRecord and ParseValues.
   int ReadRecord(TextInput& in, const char* unknownFormat, const char* noMemoryText);
-  int CompleteExecutantKeys();
-  void ParseExecutantValues();
 };
 
 class MenuExecutant : public Executant {
@@ -96,7 +92,6 @@ class MenuExecutant : public Executant {
   std::string MenuExecutionName;
 };
 
-extern const KeyTableEntry<Executant> kExecutantKeyTable[];
 extern const KeyTableEntry<MenuExecutant> kMenuExecutantKeyTable[];
 
 }  // namespace bw

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "common/core/platform.h"
+#include "platform/files.h"
 
 namespace bw {
 namespace {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "common/core/base64.h"
-#include "net/crypto.h"
-#include "net/socket.h"
+#include "platform/crypto.h"
+#include "platform/socket.h"
 
 namespace bw::oauth {
 namespace {

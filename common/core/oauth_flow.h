@@ -1,6 +1,6 @@
 // Signing in with OAuth 2.0: the providers' endpoints, the authorization-code
 // flow with PKCE (S256) and the loopback redirect (http://127.0.0.1:PORT/).
-// Portable: the HTTPS, random bytes and the browser come from net/.
+// Portable: the HTTPS, random bytes and the browser come from platform/.
 #pragma once
 #include <cstdint>
 #include <functional>

@@ -3,8 +3,8 @@
 
 #include "common/core/oauth_flow.h"
 #include "common/core/oauth_tokens.h"
-#include "net/browser.h"
-#include "net/secret.h"
+#include "platform/browser.h"
+#include "platform/secret.h"
 
 namespace bw::oauth {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/core/account_record.h"
-#include "net/https.h"
+#include "platform/https.h"
 
 namespace bw::oauth {
 

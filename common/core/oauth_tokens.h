@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/core/oauth_flow.h"
-#include "net/https.h"
+#include "platform/https.h"
 
 namespace bw::oauth {
 

@@ -1,22 +1,19 @@
-// Parameter file as a whole: start-up reading, loading, saving, geometry.
+// Parameter file as a whole: start-up reading, loading, saving.
 #include "common/core/param_file.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <vector>
 
 #include "common/core/log.h"
 #include "common/core/param_syntax.h"
-#include "common/core/platform.h"
+#include "platform/message_box.h"
 
 namespace bw {
 namespace {
 
 const char kControllerClass[] = "AncestryPop3Controller::RingListClass";
-const char kCheckerCaption[] = "Bellwick";
 const char kConfiguratorCaption[] = "Knobset";
 
 void ShowConfiguratorBox(const std::string& text, unsigned style = kMbOk) {
@@ -151,179 +148,10 @@ bool SaveParameterFile(const std::string& path, const std::string& logFileName,
   return true;
 }
 
-namespace {
-
-// The line as the checker's reader sees its first piece: a CR LF pair counts
-// as one byte, the rest is cut at the rewrite's buffer, and the text ends at
-// a NUL like any C text. Whether the last byte is CR or LF does not matter:
-// the tokenizer trims both.
-void FirstPiece(const std::string& bytes, size_t begin, size_t end, char* piece, size_t size) {
-  size_t length = end - begin;
-  if (length >= 2 && bytes[end - 2] == '\r' && bytes[end - 1] == '\n') --length;
-  if (length > size - 1) length = size - 1;
-  std::memcpy(piece, bytes.data() + begin, length);
-  piece[length] = '\0';
-}
-
-}  // namespace
-
-void SaveGeometry(const AncestryPop3Controller& controller, const std::string& path) {
-  std::string bytes;
-  // Without the original there is nothing to rewrite, and replacing it with
-  // an empty file would lose the configuration.
-  if (!ReadFileBytes(path, &bytes)) return;
-  FileReplacement replacement(path);
-  if (!replacement.Open()) {
-    ShowMessageBox("ジオメトリ保存失敗[" + replacement.WorkPath() + "]", kCheckerCaption,
-                   kMbTaskModal);
-    return;
-  }
-  TextOutput& out = replacement.Out();
-  char position[64], size[64];
-  std::snprintf(position, sizeof position, "\tWindowPosition\t%d,%d\n", controller.windowX,
-                controller.windowY);
-  std::snprintf(size, sizeof size, "\tWindowSize\t%d,%d\n", controller.windowWidthSetting,
-                controller.windowHeightSetting);
-
-  // Every physical line is copied byte for byte (NUL bytes, lone CRs, LF-only
-  // line ends and over-long lines included) unless it is one of the two
-  // geometry lines; the lines are only told apart as the reader reads them.
-  // Text mode ends the text at a Ctrl-Z: what follows is copied unread.
-  const size_t textEnd = std::min(bytes.find('\x1A'), bytes.size());
-  int depth = 0;
-  bool positionWritten = false, sizeWritten = false;
-  for (size_t begin = 0; begin < bytes.size();) {
-    size_t end = bytes.find('\n', begin);
-    end = end == std::string::npos ? bytes.size() : end + 1;
-    if (begin >= textEnd) {
-      out.WriteRaw(bytes.data() + begin, bytes.size() - begin);
-      break;
-    }
-    char piece[388];
-    FirstPiece(bytes, begin, std::min(end, textEnd), piece, sizeof piece);
-    const char* key;
-    const char* value;
-    TokenizeLine(piece, &key, &value);
-    if (std::strcmp(value, "{") == 0) ++depth;
-
-    if (depth == 1 && std::strcmp(key, "WindowPosition") == 0) {
-      out.Write(position);
-      positionWritten = true;
-    } else if (depth == 1 && std::strcmp(key, "WindowSize") == 0) {
-      out.Write(size);
-      sizeWritten = true;
-    } else {
-      if (depth == 2) {
-        if (!positionWritten) out.Write(position);
-        if (!sizeWritten) out.Write(size);
-        positionWritten = sizeWritten = true;
-      }
-      out.WriteRaw(bytes.data() + begin, end - begin);
-    }
-    if (std::strcmp(key, "}") == 0 || std::strcmp(value, "}") == 0) --depth;
-    begin = end;
-  }
-  // The work file replaces the original only when it was written whole; a
-  // failed move is not reported.
-  replacement.Commit();
-}
-
 bool HoldsToken(const AncestryPop3Controller& controller) {
   bool holds = false;
   WalkRing(controller.accountHead, [&holds](AncestryPop3Checker* a) { holds = holds || !a->OAuthToken.empty(); });
   return holds;
-}
-
-bool SaveAccountToken(const std::string& path, const std::string& connectionName, const std::string& hostName,
-                      const std::string& userId, const std::string& stored) {
-  std::string bytes;
-  if (!ReadFileBytes(path, &bytes)) return false;
-  std::vector<std::string> pieces;
-  if (!SplitValuePieces(stored, kValuePieceLength, &pieces)) return false;
-
-  // The lines as the reader sees them, with the account block each is in.
-  struct Line {
-    size_t begin, end;
-    int account;  // index of the account block holding the line, or -1
-    std::string key, value;
-  };
-  std::vector<Line> lines;
-  const size_t textEnd = std::min(bytes.find('\x1A'), bytes.size());
-  int depth = 0;
-  int accounts = 0;
-  int inAccount = -1;
-  for (size_t begin = 0; begin < textEnd;) {
-    size_t end = bytes.find('\n', begin);
-    end = end == std::string::npos ? bytes.size() : end + 1;
-    char piece[388];
-    FirstPiece(bytes, begin, std::min(end, textEnd), piece, sizeof piece);
-    const char* key = "";
-    const char* value = "";
-    if (!IsCommentLine(piece)) TokenizeLine(piece, &key, &value);
-    if (std::strcmp(value, "{") == 0) {
-      ++depth;
-      if (depth == 2 && std::strcmp(key, "AncestryPop3Checker::RingListClass") == 0) inAccount = accounts++;
-    }
-    lines.push_back({begin, std::min(end, textEnd), depth == 2 ? inAccount : -1, key, value});
-    if (std::strcmp(key, "}") == 0 || std::strcmp(value, "}") == 0) {
-      if (depth == 2) lines.back().account = inAccount;
-      --depth;
-      if (depth < 2) inAccount = -1;
-    }
-    begin = end;
-  }
-  // The account's block: the one that names it (first lines of a key count,
-  // as for the reader).
-  std::vector<std::vector<std::string>> names(accounts, std::vector<std::string>(3));
-  std::vector<std::vector<bool>> seen(accounts, std::vector<bool>(3, false));
-  const char* const kNameKeys[] = {"ConnectionName", "HostName", "UserID"};
-  for (const Line& l : lines) {
-    if (l.account < 0) continue;
-    for (int k = 0; k < 3; ++k) {
-      if (l.key == kNameKeys[k] && !seen[l.account][k]) {
-        names[l.account][k] = l.value;
-        seen[l.account][k] = true;
-      }
-    }
-  }
-  int accountIndex = -1;
-  for (int i = 0; i < accounts; ++i) {
-    if (names[i] != std::vector<std::string>{connectionName, hostName, userId}) continue;
-    if (accountIndex >= 0) return false;  // two alike: which one is meant is not known
-    accountIndex = i;
-  }
-  if (accountIndex < 0) return false;
-
-  auto isTokenKey = [](const std::string& key) {
-    if (key.compare(0, 10, "OAuthToken") != 0) return false;
-    for (size_t i = 10; i < key.size(); ++i)
-      if (key[i] < '0' || key[i] > '9') return false;
-    return key.size() == 10 || key[10] != '0';
-  };
-  FileReplacement replacement(path);
-  if (!replacement.Open(!stored.empty())) return false;
-  TextOutput& out = replacement.Out();
-  auto writeToken = [&]() {
-    for (size_t i = 0; i < pieces.size(); ++i)
-      out.Printf("\t\tOAuthToken%s\t%s\n", i == 0 ? "" : std::to_string(i + 1).c_str(), pieces[i].c_str());
-  };
-  bool written = false;
-  for (size_t n = 0; n < lines.size(); ++n) {
-    const Line& l = lines[n];
-    const bool closes = l.account == accountIndex && (l.key == "}" || l.value == "}");
-    if (l.account == accountIndex && isTokenKey(l.key)) {
-      if (!written) writeToken();
-      written = true;
-      continue;
-    }
-    if (closes && !written) {
-      writeToken();
-      written = true;
-    }
-    out.WriteRaw(bytes.data() + l.begin, l.end - l.begin);
-  }
-  if (textEnd < bytes.size()) out.WriteRaw(bytes.data() + textEnd, bytes.size() - textEnd);
-  return replacement.Commit();
 }
 
 }  // namespace bw

@@ -1,5 +1,6 @@
-// Whole-file operations on the parameter file: the checker's start-up reader
-// and geometry rewrite, the configurator's loader and writer.
+// Whole-file operations on the parameter file: the checker's start-up reader,
+// the configurator's loader and writer. (The rewrites of single lines are in
+// param_rewrite.h.)
 #pragma once
 #include <memory>
 #include <string>
@@ -42,20 +43,6 @@ bool CheckListLimits(const AncestryPop3Controller& controller);
 bool SaveParameterFile(const std::string& path, const std::string& logFileName,
                        int logFileLimit, AncestryPop3Controller& controller,
                        void (*afterSave)(void*) = nullptr, void* context = nullptr);
-
-// Rewrites only the controller's WindowPosition and WindowSize lines with
-// the controller's values. The new file is written beside the old one and
-// moved over it only when complete, so the file is never left half written.
-void SaveGeometry(const AncestryPop3Controller& controller, const std::string& path);
-
-// Rewrites only the OAuthToken lines (and their pieces) of the one account
-// block with this ConnectionName, HostName and UserID; every other byte stays. The new value goes where
-// the old one stood, or at the end of the block; an empty one removes it. The
-// same atomic save as the others, and the file for its owner alone where
-// the token is kept in the clear. False, with the file untouched, when the
-// account is not found or the file cannot be written.
-bool SaveAccountToken(const std::string& path, const std::string& connectionName, const std::string& hostName,
-                      const std::string& userId, const std::string& stored);
 
 // True when any account keeps an OAuth token.
 bool HoldsToken(const AncestryPop3Controller& controller);

@@ -4,7 +4,7 @@
 #include <cstdarg>
 #include <vector>
 
-#include "common/core/platform.h"
+#include "platform/files.h"
 
 namespace bw {
 

@@ -5,11 +5,11 @@
 #include <cstdio>
 
 #include "common/core/sjis.h"
-#include "common/win32/handles.h"
 #include "common/win32/launch_win32.h"
-#include "common/win32/process_names.h"
-#include "common/win32/system_libraries.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/process_names.h"
+#include "platform/win32/system_libraries.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw {
 

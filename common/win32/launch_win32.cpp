@@ -1,7 +1,7 @@
 // Starting, finding and ending the user's applications (see launch_win32.h).
 #include "common/win32/launch_win32.h"
-#include "common/win32/process_names.h"
 #include "common/win32/process_start.h"
+#include "platform/win32/process_names.h"
 
 #include <shellapi.h>
 #include <tlhelp32.h>
@@ -17,10 +17,10 @@
 #include "common/core/executant_record.h"
 #include "common/core/log.h"
 #include "common/core/sjis.h"
-#include "common/win32/handles.h"
-#include "common/win32/system_error.h"
-#include "common/win32/system_libraries.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/system_error.h"
+#include "platform/win32/system_libraries.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/core/launch.h"
-#include "common/win32/handles.h"
+#include "platform/win32/handles.h"
 
 namespace bw {
 

@@ -6,8 +6,8 @@
 
 #include "common/core/log.h"
 #include "common/core/sjis.h"
-#include "common/win32/system_error.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/system_error.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw {
 

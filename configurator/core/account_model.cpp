@@ -2,7 +2,7 @@
 #include "configurator/core/account_model.h"
 
 #include "common/core/account_record.h"
-#include "configurator/win32/account_dialog_ids.h"
+#include "configurator/ids/account_dialog_ids.h"
 
 namespace bw {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "common/core/field_binding.h"
+#include "configurator/core/field_binding.h"
 
 namespace bw {
 

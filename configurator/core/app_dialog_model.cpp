@@ -7,7 +7,7 @@
 #include "common/core/param_syntax.h"
 #include "configurator/core/field_text.h"
 #include "configurator/core/options_model.h"
-#include "configurator/win32/app_dialog_ids.h"
+#include "configurator/ids/app_dialog_ids.h"
 
 namespace bw {
 

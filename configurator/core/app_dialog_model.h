@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/core/executant_record.h"
-#include "common/core/field_binding.h"
+#include "configurator/core/field_binding.h"
 #include "configurator/core/executable_extensions.h"
 
 namespace bw {

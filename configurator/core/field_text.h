@@ -1,11 +1,11 @@
-// Helpers the configurator's dialog models share: reading number boxes with
-// their validation messages (those of the binding rows, field_binding.h),
-// and the working folder of a program. The path rules themselves are the
+// Two path texts the configurator's dialog models share: the working folder
+// of a program chosen by path, and the lower-cased copy by which program
+// names and extensions are compared. The path rules themselves are the
 // shared ones of common/core/sjis.h.
 #pragma once
 #include <string>
 
-#include "common/core/field_binding.h"
+#include "configurator/core/field_binding.h"
 #include "common/core/sjis.h"
 
 namespace bw {

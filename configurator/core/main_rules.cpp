@@ -8,20 +8,6 @@
 
 namespace bw {
 
-MainEnabling ComputeMainEnabling(const std::string& saveFileName, int selectedRows, int tab,
-                                 int rows) {
-  MainEnabling e;
-  e.ok = saveFileName.size() > 5;
-  e.update = e.remove = selectedRows > 0;
-  e.capture = DescribeTab(tab).capture != TabCapture::kNone;
-  e.add = rows < DescribeTab(tab).limit;
-  return e;
-}
-
-std::string TabLabel(int tab, bool listEmpty) {
-  return std::string(listEmpty ? "  " : "●") + DescribeTab(tab).name;
-}
-
 namespace {
 
 // Drops one final "\" that is a character of its own, even a root's: the

@@ -1,25 +1,9 @@
-// The main window's rules that need no window: the enabling of its buttons,
-// the tab labels, the cell texts of the application rows, the validation of
-// number boxes and the paths and command lines it derives.
+// The main window's texts that need neither a window nor the tabs: the cell
+// texts of the application rows, and the paths and command lines it derives.
 #pragma once
 #include <string>
 
-#include "configurator/core/main_tabs.h"
-
 namespace bw {
-
-struct MainEnabling {
-  bool ok = false;       // the hidden default button (Enter runs Update)
-  bool update = false;   // "更新[Ret]..."
-  bool remove = false;   // "削除(&D)"
-  bool capture = false;  // "ｷｬﾌﾟﾁｬ(&C)..."
-  bool add = false;      // "追加(&A)..."
-};
-MainEnabling ComputeMainEnabling(const std::string& saveFileName, int selectedRows, int tab,
-                                 int rows);
-
-// "●接続先" for a list with records, "  接続先" for an empty one.
-std::string TabLabel(int tab, bool listEmpty);
 
 // Cell texts of the application rows, from their keys' value texts (a
 // position or size "" when not given).

@@ -1,10 +1,10 @@
 // The three tab descriptions (see main_tabs.h).
 #include "configurator/core/main_tabs.h"
 
-#include "common/core/field_binding.h"
+#include "configurator/core/field_binding.h"
 #include "configurator/core/main_rules.h"
 #include "configurator/core/record_fields.h"
-#include "configurator/win32/main_window_ids.h"
+#include "configurator/ids/main_window_ids.h"
 
 namespace bw {
 namespace {
@@ -99,5 +99,19 @@ const BindingTable kMainWindowBindings = {kMainWindowRows,
                                           sizeof kMainWindowRows / sizeof kMainWindowRows[0]};
 
 const TabDescription& DescribeTab(int tab) { return kTabs[tab]; }
+
+MainEnabling ComputeMainEnabling(const std::string& saveFileName, int selectedRows, int tab,
+                                 int rows) {
+  MainEnabling e;
+  e.ok = saveFileName.size() > 5;
+  e.update = e.remove = selectedRows > 0;
+  e.capture = DescribeTab(tab).capture != TabCapture::kNone;
+  e.add = rows < DescribeTab(tab).limit;
+  return e;
+}
+
+std::string TabLabel(int tab, bool listEmpty) {
+  return std::string(listEmpty ? "  " : "●") + DescribeTab(tab).name;
+}
 
 }  // namespace bw

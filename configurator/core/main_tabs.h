@@ -1,13 +1,14 @@
 // What the main window shows of each of its three tabs, told once per tab:
 // the label, the list limit, the columns, the cells of one row, where the
-// list's head lives and the record Add starts with. The window asks the
-// description instead of asking which tab it shows.
+// list's head lives and the record Add starts with; and what the window's
+// buttons allow on each. The window asks the description instead of asking
+// which tab it shows.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "common/core/controller_record.h"
-#include "common/core/field_binding.h"
+#include "configurator/core/field_binding.h"
 #include "common/core/ring_list.h"
 
 namespace bw {
@@ -46,6 +47,21 @@ struct TabDescription {
 
 // The description of `tab` (a ConfiguratorTab).
 const TabDescription& DescribeTab(int tab);
+
+// What the window's buttons allow on `tab`, whose list holds `rows`
+// records, `selectedRows` of them chosen.
+struct MainEnabling {
+  bool ok = false;       // the hidden default button (Enter runs Update)
+  bool update = false;   // "更新[Ret]..."
+  bool remove = false;   // "削除(&D)"
+  bool capture = false;  // "ｷｬﾌﾟﾁｬ(&C)..."
+  bool add = false;      // "追加(&A)..."
+};
+MainEnabling ComputeMainEnabling(const std::string& saveFileName, int selectedRows, int tab,
+                                 int rows);
+
+// "●接続先" for a list with records, "  接続先" for an empty one.
+std::string TabLabel(int tab, bool listEmpty);
 
 // The main window's bound field: the log's size limit, 0..9999 (a value of
 // the file's header, not of a record: its draft holds it under this key).

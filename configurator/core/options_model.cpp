@@ -5,8 +5,8 @@
 #include <climits>
 
 #include "common/core/param_syntax.h"
-#include "configurator/win32/auto_exec_control_dialog_ids.h"
-#include "configurator/win32/options_dialog_ids.h"
+#include "configurator/ids/auto_exec_control_dialog_ids.h"
+#include "configurator/ids/options_dialog_ids.h"
 
 namespace bw {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/core/controller_record.h"
-#include "common/core/field_binding.h"
+#include "configurator/core/field_binding.h"
 
 namespace bw {
 

@@ -11,9 +11,9 @@
 #include "common/core/oauth_sign_in.h"
 #include "common/core/param_syntax.h"
 #include "configurator/core/record_fields.h"
+#include "configurator/ids/account_dialog_ids.h"
 #include "configurator/win32/knobset_box.h"
-#include "configurator/win32/account_dialog_ids.h"
-#include "net/https.h"
+#include "platform/https.h"
 
 namespace bw {
 namespace {

@@ -8,19 +8,19 @@
 #include <map>
 
 #include "common/core/account_record.h"
-#include "common/win32/dialog.h"
 #include "configurator/core/account_model.h"
+#include "configurator/ids/account_dialog_ids.h"
+#include "configurator/win32/bound_dialog.h"
 #include "configurator/win32/paged_dialog.h"
-#include "configurator/win32/account_dialog_ids.h"
 
 namespace bw {
 
 // One page: its rows of the binding table, the masking of its masked rows
 // (the "「*」表示にする" box) and the radios of its choice rows.
-class AccountTabPage : public Dialog {
+class AccountTabPage : public BoundDialog {
  public:
   AccountTabPage(int templateId, int page, RecordDraft& draft)
-      : Dialog(GetModuleHandleW(nullptr), templateId), page_(page), draft_(draft) {}
+      : BoundDialog(GetModuleHandleW(nullptr), templateId), page_(page), draft_(draft) {}
   // Reads the page into the draft; the refused row (after its message), or
   // none.
   const FieldBinding* Read();

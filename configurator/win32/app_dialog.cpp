@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "common/win32/system_error.h"
+#include "platform/win32/system_error.h"
 #include "configurator/core/field_text.h"
 #include "configurator/win32/knobset_box.h"
 #include "configurator/win32/file_chooser.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw {
 namespace {

@@ -7,9 +7,9 @@
 #include <windows.h>
 
 #include "configurator/core/app_dialog_model.h"
-#include "common/win32/dialog.h"
+#include "configurator/ids/app_dialog_ids.h"
+#include "configurator/win32/bound_dialog.h"
 #include "configurator/win32/paged_dialog.h"
-#include "configurator/win32/app_dialog_ids.h"
 
 namespace bw {
 
@@ -18,10 +18,10 @@ class ApplicationDialog;
 // One page of the application dialog: it fills and reads the dialog's rows
 // standing on it, and asks the dialog to refresh its enabling when one of
 // its boxes changes.
-class AppPage : public Dialog {
+class AppPage : public BoundDialog {
  public:
   AppPage(int templateId, int page, RecordDraft& draft, ApplicationDialog& owner)
-      : Dialog(GetModuleHandleW(nullptr), templateId), page_(page), draft_(draft), owner_(owner) {}
+      : BoundDialog(GetModuleHandleW(nullptr), templateId), page_(page), draft_(draft), owner_(owner) {}
   BoundRefusal Read();
   virtual void ApplyEnabling(const AppDialogEnabling& enabling) = 0;
 

@@ -5,19 +5,19 @@
 
 #include <vector>
 
-#include "common/core/platform_family.h"
+#include "platform/platform_family.h"
 #include "common/core/ring_list.h"
-#include "common/win32/handles.h"
-#include "common/win32/process_names.h"
-#include "common/win32/system_error.h"
-#include "common/win32/system_libraries.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/process_names.h"
+#include "platform/win32/system_error.h"
+#include "platform/win32/system_libraries.h"
+#include "platform/win32/wide_text.h"
 #include "configurator/core/record_list.h"
 #include "configurator/core/capture_model.h"
 #include "common/win32/dialog.h"
 #include "configurator/win32/knobset_box.h"
 #include "configurator/win32/main_paths.h"
-#include "configurator/win32/capture_dialog_ids.h"
+#include "configurator/ids/capture_dialog_ids.h"
 
 namespace bw {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "common/core/executant_record.h"
-#include "common/win32/handles.h"
-#include "configurator/win32/capture_dialog_ids.h"
+#include "configurator/ids/capture_dialog_ids.h"
+#include "platform/win32/handles.h"
 
 namespace bw {
 

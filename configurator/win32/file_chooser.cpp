@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "common/win32/wide_text.h"
 #include "configurator/win32/knobset_box.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw {
 

@@ -13,7 +13,7 @@
 #include "configurator/win32/main_window.h"
 #include "configurator/win32/simple_dialogs.h"
 #include "common/win32/process_start.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};

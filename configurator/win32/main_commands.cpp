@@ -9,8 +9,8 @@
 
 #include "common/win32/process_start.h"
 #include "common/win32/program_names.h"
-#include "common/win32/system_error.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/system_error.h"
+#include "platform/win32/wide_text.h"
 #include "configurator/core/main_rules.h"
 #include "configurator/win32/main_paths.h"
 #include "configurator/win32/simple_dialogs.h"

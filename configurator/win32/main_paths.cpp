@@ -3,7 +3,7 @@
 #include "configurator/win32/main_paths.h"
 
 #include "common/win32/process_start.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw {
 

@@ -6,18 +6,18 @@
 #include <shellapi.h>
 
 #include "common/win32/program_names.h"
-#include "common/win32/wide_text.h"
+#include "configurator/core/field_text.h"
+#include "platform/win32/wide_text.h"
 #include "configurator/core/main_rules.h"
 #include "configurator/core/main_tabs.h"
-#include "configurator/core/field_text.h"
 #include "configurator/core/record_list.h"
+#include "configurator/ids/knobset_ids.h"
 #include "configurator/win32/account_dialog.h"
 #include "configurator/win32/app_dialog.h"
+#include "configurator/win32/knobset_box.h"
 #include "configurator/win32/main_paths.h"
 #include "configurator/win32/options_dialogs.h"
 #include "configurator/win32/simple_dialogs.h"
-#include "configurator/win32/knobset_box.h"
-#include "configurator/win32/knobset_ids.h"
 
 namespace bw {
 namespace {
@@ -42,7 +42,7 @@ void SetCell(HWND list, int row, int column, const std::string& text) {
 
 MainWindow::MainWindow(std::string saveFileName, const ParameterFileHeader& header,
                        std::unique_ptr<AncestryPop3Controller> controller)
-    : Dialog(GetModuleHandleW(nullptr), IDD_MAIN),
+    : BoundDialog(GetModuleHandleW(nullptr), IDD_MAIN),
       saveFileName_(std::move(saveFileName)),
       logFileName_(header.logFileName),
       logFileLimit_(header.logFileLimit),

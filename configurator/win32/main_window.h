@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "common/core/param_file.h"
-#include "common/win32/dialog.h"
+#include "configurator/ids/main_window_ids.h"
+#include "configurator/win32/bound_dialog.h"
 #include "configurator/win32/capture.h"
-#include "configurator/win32/main_window_ids.h"
 
 namespace bw {
 
@@ -32,7 +32,7 @@ class ImageList {
   HIMAGELIST list_ = nullptr;
 };
 
-class MainWindow : public Dialog {
+class MainWindow : public BoundDialog {
  public:
   MainWindow(std::string saveFileName, const ParameterFileHeader& header,
              std::unique_ptr<AncestryPop3Controller> controller);

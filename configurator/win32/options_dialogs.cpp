@@ -4,10 +4,10 @@
 #include "configurator/win32/options_dialogs.h"
 
 #include "configurator/core/options_model.h"
-#include "common/win32/dialog.h"
+#include "configurator/ids/auto_exec_control_dialog_ids.h"
+#include "configurator/ids/options_dialog_ids.h"
+#include "configurator/win32/bound_dialog.h"
 #include "configurator/win32/knobset_box.h"
-#include "configurator/win32/auto_exec_control_dialog_ids.h"
-#include "configurator/win32/options_dialog_ids.h"
 
 namespace bw {
 namespace {
@@ -20,10 +20,10 @@ void Refuse(Dialog& dialog, const std::string& message, int id) {
   SendMessageW(dialog.Item(id), EM_SETSEL, 0, -1);
 }
 
-class OptionsDialog : public Dialog {
+class OptionsDialog : public BoundDialog {
  public:
   explicit OptionsDialog(AncestryPop3Controller& controller)
-      : Dialog(GetModuleHandleW(nullptr), IDD_OPTIONS),
+      : BoundDialog(GetModuleHandleW(nullptr), IDD_OPTIONS),
         controller_(controller),
         draft_(DraftOf(kOptionsBindings, controller)) {}
 
@@ -43,10 +43,10 @@ class OptionsDialog : public Dialog {
   RecordDraft draft_;
 };
 
-class AutoExecControlDialog : public Dialog {
+class AutoExecControlDialog : public BoundDialog {
  public:
   explicit AutoExecControlDialog(AncestryPop3Controller& controller)
-      : Dialog(GetModuleHandleW(nullptr), IDD_AUTO_EXEC_CONTROL),
+      : BoundDialog(GetModuleHandleW(nullptr), IDD_AUTO_EXEC_CONTROL),
         controller_(controller),
         draft_(OpenAutoExecControl(controller)) {}
 

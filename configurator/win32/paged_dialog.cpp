@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw {
 namespace {
@@ -16,7 +16,7 @@ PagedDialog* g_navigating = nullptr;
 }  // namespace
 
 PagedDialog::PagedDialog(int templateId, int tabsId)
-    : Dialog(GetModuleHandleW(nullptr), templateId), tabsId_(tabsId) {}
+    : BoundDialog(GetModuleHandleW(nullptr), templateId), tabsId_(tabsId) {}
 
 PagedDialog::~PagedDialog() {
   if (filter_) UnhookWindowsHookEx(filter_);

@@ -8,11 +8,11 @@
 
 #include <vector>
 
-#include "common/win32/dialog.h"
+#include "configurator/win32/bound_dialog.h"
 
 namespace bw {
 
-class PagedDialog : public Dialog {
+class PagedDialog : public BoundDialog {
  public:
   PagedDialog(int templateId, int tabsId);
   ~PagedDialog() override;

@@ -3,11 +3,11 @@
 
 #include <string>
 
-#include "common/core/platform.h"
 #include "common/win32/dialog.h"
-#include "common/win32/wide_text.h"
-#include "configurator/win32/about_dialog_ids.h"
-#include "configurator/win32/first_use_dialog_ids.h"
+#include "configurator/ids/about_dialog_ids.h"
+#include "configurator/ids/first_use_dialog_ids.h"
+#include "platform/message_box.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw {
 namespace {

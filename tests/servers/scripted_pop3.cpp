@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "net/socket.h"
+#include "platform/socket.h"
 
 namespace bw_test {
 namespace {

@@ -13,8 +13,8 @@
 #include <cstring>
 #include <string>
 
-#include "net/socket.h"
-#include "net/tls.h"
+#include "platform/socket.h"
+#include "platform/tls.h"
 
 namespace net = bw::net;
 

@@ -5,7 +5,7 @@
 #include "checker/core/check_outcome.h"
 #include "checker/core/line_reader.h"
 #include "common/core/oauth_tokens.h"
-#include "net/tls.h"
+#include "platform/tls.h"
 
 namespace {
 
@@ -46,6 +46,19 @@ TEST(StepOutcome, EachStepAndCodeGivesItsStateAndCause) {
       {CheckStep::TokenRefresh, bw::oauth::kTokenInvalidGrant, true, true, C::Suspended, C::CauseAccount},
       {CheckStep::OAuthSetting, 1, true, true, C::Suspended, C::CauseAccount},
       {CheckStep::Xoauth2, bw::Xoauth2Refused, true, true, C::Suspended, C::CauseAccount},
+      // IMAP: [UNAVAILABLE] or [INUSE] waits for the next cycle; a refused
+      // login, LOGINDISABLED and a folder list with no folder the server
+      // has are the account's; BAD is a server error.
+      {CheckStep::ImapLogin, bw::LoginTemporaryRefusal, false, false, C::RetryWait, C::CauseAccount},
+      {CheckStep::ImapLogin, bw::LineNegativeReply, true, true, C::Suspended, C::CauseAccount},
+      {CheckStep::ImapLogin, bw::LoginDisabled, true, true, C::Suspended, C::CauseAccount},
+      {CheckStep::ImapLogin, bw::ImapBadReply, true, true, C::Suspended, C::CauseTransfer},
+      {CheckStep::ImapFolders, bw::LoginTemporaryRefusal, false, false, C::RetryWait, C::CauseTransfer},
+      {CheckStep::ImapFolders, bw::NoFolderReadable, true, true, C::Suspended, C::CauseAccount},
+      {CheckStep::ImapFolders, bw::LineTimeout, true, false, C::RetryWait, C::CauseTransfer},
+      {CheckStep::ImapFolders, bw::ReplyTooLong, true, true, C::Suspended, C::CauseTransfer},
+      {CheckStep::ImapCapability, bw::ImapBadReply, true, true, C::Suspended, C::CauseTransfer},
+      {CheckStep::ImapCapability, bw::LineClosed, true, true, C::Suspended, C::CauseConnection},
       // A failed query suspends whatever its step said, keeping the cause.
       {CheckStep::Query, -10, true, true, C::Suspended, bw::kUnchanged},
       // Successes: only the connect and the end of a resolution move the state.

@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "common/core/field_binding.h"
+#include "configurator/core/field_binding.h"
 #include "common/core/key_table.h"
 #include "common/core/param_file.h"
-#include "common/core/platform.h"
 #include "configurator/core/account_model.h"
 #include "configurator/core/main_rules.h"
 #include "configurator/core/main_tabs.h"
 #include "configurator/core/record_fields.h"
 #include "configurator/core/record_list.h"
+#include "platform/message_box.h"
 
 namespace bw {
 namespace {

@@ -8,7 +8,7 @@
 #include "checker/core/check_cycle.h"
 #include "checker/core/time_text.h"
 #include "common/core/log.h"
-#include "common/core/platform.h"
+#include "platform/message_box.h"
 #include "tests/unit/test_support.h"
 
 namespace {

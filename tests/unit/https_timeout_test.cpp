@@ -5,8 +5,8 @@
 #include <chrono>
 #include <string>
 
-#include "net/https.h"
-#include "net/socket.h"
+#include "platform/https.h"
+#include "platform/socket.h"
 #include "tests/unit/test_support.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #endif
 
 #include "checker/core/resolve.h"
-#include "net/socket.h"
+#include "platform/socket.h"
 #include "tests/unit/test_support.h"
 
 namespace {

@@ -19,8 +19,8 @@
 #include "common/core/oauth_sign_in.h"
 #include "common/core/oauth_tokens.h"
 #include "common/core/param_syntax.h"
-#include "net/secret.h"
-#include "net/socket.h"
+#include "platform/secret.h"
+#include "platform/socket.h"
 #include "tests/unit/test_support.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// Whole-file reading, loading, saving and the geometry rewrite.
+// Whole-file reading, loading, saving, and the geometry and token rewrites.
 #include <filesystem>
 #include <string>
 
@@ -11,6 +11,7 @@
 
 #include "common/core/log.h"
 #include "common/core/param_file.h"
+#include "common/core/param_rewrite.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -303,6 +304,95 @@ TEST_F(GeometryRewrite, TokenThatWouldNotReadBackLeavesTheFileUntouched) {
   EXPECT_EQ(boxes.back().text, Path("t.ini") + " ファイルが作成できません.");
 }
 
+// The token rewrite's files: accounts of one server that differ in their
+// UserID, each with `lines` before its close (LF line ends; Crlf stores them).
+std::string TokenAccount(const std::string& user, const std::string& lines) {
+  return "\tAncestryPop3Checker::RingListClass\t{\n\t\tConnectionName\tOffice\n"
+         "\t\tHostName\tpop.example.com\n\t\tUserID\t" + user + "\n\t\tPassword\tpw\n" + lines + "\t}\n";
+}
+std::string TokenFile(const std::string& accounts) {
+  return "FileVersion\t0x0110\nAncestryPop3Controller::RingListClass\t{\n" + accounts + "}\n--EOF--\n";
+}
+// The token the configurator's loader reads for the first account.
+std::string LoadedToken(const std::string& path) {
+  bw::ParameterFileHeader header;
+  auto controller = bw::LoadParameterFile(path, &header);
+  return controller && controller->accountHead ? controller->accountHead->OAuthToken : "(none)";
+}
+
+using TokenRewrite = ParameterFile;
+
+TEST_F(TokenRewrite, TwoAlikeAccountsAreRefusedAndOnlyTheNamedAccountsLinesChange) {
+  const std::string original =
+      Crlf(TokenFile(TokenAccount("a", "\t\tOAuthToken\tfirst\n") + TokenAccount("a", "\t\tOAuthToken\tsecond\n") +
+                     TokenAccount("b", "\t\tOAuthToken\tbold\n\t\tOAuthToken2\tbold2\n")));
+  WriteBytes(Path("t.ini"), original);
+  EXPECT_FALSE(bw::SaveAccountToken(Path("t.ini"), "Office", "pop.example.com", "a", "new"));
+  EXPECT_EQ(ReadBytes(Path("t.ini")), original);
+  ASSERT_TRUE(bw::SaveAccountToken(Path("t.ini"), "Office", "pop.example.com", "b", "bnew"));
+  std::string expected = original;
+  const std::string old = "bold\r\n\t\tOAuthToken2\tbold2\r\n";
+  expected.replace(expected.find(old), old.size(), "bnew\r\n");
+  EXPECT_EQ(ReadBytes(Path("t.ini")), expected);
+}
+
+// The reader's text ends at a Ctrl-Z, here one inside the controller block.
+TEST_F(TokenRewrite, TextAfterCtrlZIsCopiedUnreadAndHoldsNoAccount) {
+  const std::string head = Crlf("AncestryPop3Controller::RingListClass\t{\n" +
+                                TokenAccount("a", "\t\tOAuthToken\told\n"));
+  const std::string tail = "\x1A\r\n" + Crlf(TokenAccount("z", "\t\tOAuthToken\tzold\n") + "}\n--EOF--\n");
+  WriteBytes(Path("t.ini"), head + tail);
+  EXPECT_FALSE(bw::SaveAccountToken(Path("t.ini"), "Office", "pop.example.com", "z", "new"));
+  ASSERT_TRUE(bw::SaveAccountToken(Path("t.ini"), "Office", "pop.example.com", "a", "new"));
+  std::string expected = head;
+  expected.replace(expected.find("old"), 3, "new");
+  EXPECT_EQ(ReadBytes(Path("t.ini")), expected + tail);
+}
+
+// A comment is no line of the block, even one that reads like its close, and
+// a key that only begins like the token's is no piece of it.
+TEST_F(TokenRewrite, CommentsAndUnknownKeysStayAndACommentClosesNoBlock) {
+  const std::string lines = "\t\tOAuthTokenURL\thttps://auth.example.com/token\n"
+                            "#OAuthToken\tcommented\n\t\tMystery\tm\n;\t}\n";
+  const std::string original = Crlf(TokenFile(TokenAccount("a", lines)));
+  WriteBytes(Path("t.ini"), original);
+  ASSERT_TRUE(bw::SaveAccountToken(Path("t.ini"), "Office", "pop.example.com", "a", "new"));
+  std::string expected = original;
+  expected.insert(expected.find(";\t}\r\n") + 5, "\t\tOAuthToken\tnew\r\n");
+  EXPECT_EQ(ReadBytes(Path("t.ini")), expected);
+}
+
+// The rewrite drops exactly the lines the reader takes for the token's
+// pieces, stray ones too, and the new token goes where the first stood.
+TEST_F(TokenRewrite, StrayPiecesGoAndKeysTheReaderDoesNotTakeForPiecesStay) {
+  const std::string kept = "\t\tOAuthToken1\tone\n\t\tOAuthToken02\tzero\n\t\tOAuthToken12345\tfive\n";
+  WriteBytes(Path("t.ini"),
+             Crlf(TokenFile(TokenAccount("a", "\t\tOAuthToken3\tstray\n" + kept +
+                                                   "\t\tOAuthToken\told\n\t\tOAuthToken9999\tlast\n"))));
+  ASSERT_TRUE(bw::SaveAccountToken(Path("t.ini"), "Office", "pop.example.com", "a", "new"));
+  EXPECT_EQ(ReadBytes(Path("t.ini")), Crlf(TokenFile(TokenAccount("a", "\t\tOAuthToken\tnew\n" + kept))));
+  EXPECT_EQ(LoadedToken(Path("t.ini")), "new");
+}
+
+TEST_F(TokenRewrite, LongerShorterAndEmptyTokensReplaceEveryPieceInPlace) {
+  const std::string after = "\t\tCycleMinutes\t5\n";
+  WriteBytes(Path("t.ini"), Crlf(TokenFile(TokenAccount(
+                                "a", "\t\tOAuthToken\t" + std::string(256, 'a') + "\n\t\tOAuthToken2\t" +
+                                         std::string(256, 'a') + "\n\t\tOAuthToken3\ta\n" + after))));
+  ASSERT_TRUE(bw::SaveAccountToken(Path("t.ini"), "Office", "pop.example.com", "a", "short"));
+  EXPECT_EQ(ReadBytes(Path("t.ini")), Crlf(TokenFile(TokenAccount("a", "\t\tOAuthToken\tshort\n" + after))));
+
+  ASSERT_TRUE(bw::SaveAccountToken(Path("t.ini"), "Office", "pop.example.com", "a", std::string(600, 'L')));
+  EXPECT_EQ(ReadBytes(Path("t.ini")),
+            Crlf(TokenFile(TokenAccount("a", "\t\tOAuthToken\t" + std::string(256, 'L') + "\n\t\tOAuthToken2\t" +
+                                                 std::string(256, 'L') + "\n\t\tOAuthToken3\t" +
+                                                 std::string(88, 'L') + "\n" + after))));
+  EXPECT_EQ(LoadedToken(Path("t.ini")), std::string(600, 'L'));
+
+  ASSERT_TRUE(bw::SaveAccountToken(Path("t.ini"), "Office", "pop.example.com", "a", ""));
+  EXPECT_EQ(ReadBytes(Path("t.ini")), Crlf(TokenFile(TokenAccount("a", after))));
+}
+
 TEST_F(GeometryRewrite, InsertsMissingLinesBeforeTheFirstChildAndKeepsOtherLineEnds) {
   WriteBytes(Path("g.ini"),
              "AncestryPop3Controller::RingListClass\t{\n\tAnimateTimer\t100\n"
@@ -333,6 +423,18 @@ TEST_F(GeometryRewrite, NulBytesLoneCrsLongLinesAndTextAfterCtrlZSurviveByteForB
   bw::SaveGeometry(c, Path("g.ini"));
   EXPECT_EQ(ReadBytes(Path("g.ini")),
             head + "\tWindowSize\t3,4\r\n\tWindowPosition\t1,2\r\n" + tail);
+}
+
+// The reader's text ends at the Ctrl-Z inside the WindowSize line: the line
+// is replaced as read, and the Ctrl-Z with all that follows stays, a
+// geometry line there included.
+TEST_F(GeometryRewrite, CtrlZInsideAGeometryLineKeepsTheTailAfterIt) {
+  const std::string tail = "\x1A junk\r\n\tWindowPosition\t7,7\r\n}\r\n--EOF--\r\n";
+  WriteBytes(Path("g.ini"), "AncestryPop3Controller::RingListClass\t{\r\n\tWindowSize\t1,1" + tail);
+  bw::AncestryPop3Controller c;
+  Place(c);
+  bw::SaveGeometry(c, Path("g.ini"));
+  EXPECT_EQ(ReadBytes(Path("g.ini")), "AncestryPop3Controller::RingListClass\t{\r\n\tWindowSize\t3,4\r\n" + tail);
 }
 
 TEST_F(GeometryRewrite, MissingFileIsNeverReplacedAndUncreatableWorkFileIsReported) {

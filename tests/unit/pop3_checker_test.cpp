@@ -79,7 +79,7 @@ TEST_F(Account, NewAccountIsUnprocessedAndNotCheckable) {
 TEST_F(Account, SuspendedOrRefusedAccountIsSkippedAndLeavesEmergency) {
   for (int state : {Pop3Checker::Suspended, Pop3Checker::ServerRefused, Pop3Checker::Communicating}) {
     account.CheckState = state;
-    account.StartEmergency();
+    account.StartEmergency(std::time(nullptr));
     EXPECT_EQ(account.Check(), -1);
     EXPECT_FALSE(account.InEmergency());
     EXPECT_EQ(account.EmergencyStart, 0);
@@ -93,7 +93,7 @@ TEST_F(Account, StatusTextShowsTimeCountsCycleAndEmergency) {
   account.MessageCount = 3;
   account.NewCount = 1;
   account.UseUIDL = 1;
-  account.StartEmergency();
+  account.StartEmergency(std::time(nullptr));
   EXPECT_EQ(Status(), "(緊急)home:12:05 未読数=3(1) [15分周期]");
   account.EndEmergency();
   account.UseUIDL = 0;
@@ -200,14 +200,14 @@ TEST_F(Account, EmergencyEndsOnMailOrAfterFifteenMinutes) {
   Simulate({0, 0, 1});
   account.CheckState = Pop3Checker::Ready;
   account.UseUIDL = 1;
-  account.StartEmergency();
+  account.StartEmergency(std::time(nullptr));
   account.EmergencyStart -= 899;
   ASSERT_EQ(account.Check(), 0);
   EXPECT_TRUE(account.InEmergency());  // empty mailbox, not yet 900 s
   account.EmergencyStart -= 2;
   ASSERT_EQ(account.Check(), 0);
   EXPECT_FALSE(account.InEmergency());  // more than 900 s
-  account.StartEmergency();
+  account.StartEmergency(std::time(nullptr));
   ASSERT_EQ(account.Check(), 0);
   EXPECT_FALSE(account.InEmergency());  // mail seen
   EXPECT_EQ(account.EmergencyStart, 0);

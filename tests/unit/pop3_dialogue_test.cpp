@@ -13,7 +13,7 @@
 #include "checker/core/resolve.h"
 #include "checker/core/resolve_worker.h"
 #include "common/core/log.h"
-#include "net/socket.h"
+#include "platform/socket.h"
 #include "tests/unit/pop3_server_test.h"
 
 namespace {
@@ -242,7 +242,7 @@ TEST_F(Dialogue, GreetingProblemsEndInTheirOwnStates) {
   Point(server);
   account.TOofSendRecv_Sec = 1;
   account.ContinueTimeout = 1;
-  account.StartEmergency();
+  account.StartEmergency(std::time(nullptr));
   EXPECT_EQ(account.Check(), -10);
   EXPECT_EQ(account.CheckState, Pop3Checker::ServerRefused);
   EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseConnection);

@@ -7,7 +7,7 @@
 #include "checker/core/pop3_checker.h"
 #include "checker/core/resolve_worker.h"
 #include "common/core/log.h"
-#include "net/socket.h"
+#include "platform/socket.h"
 #include "tests/unit/pop3_server_test.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "checker/core/pop3_checker.h"
 #include "checker/core/resolve.h"
 #include "checker/core/resolve_worker.h"
-#include "net/socket.h"
+#include "platform/socket.h"
 #include "checker/core/simulation.h"
 #include "tests/unit/test_support.h"
 

@@ -6,7 +6,7 @@
 
 #include "checker/core/pop3_checker.h"
 #include "checker/core/resolve_worker.h"
-#include "net/socket.h"
+#include "platform/socket.h"
 #include "tests/servers/scripted_pop3.h"
 #include "tests/unit/test_support.h"
 
@@ -28,7 +28,8 @@ class Pop3ServerTest : public ScratchTest {
     bw::net::Cleanup();
     ScratchTest::TearDown();
   }
-  // USER/PASS as taro, STAT, 2-second time-outs.
+  // USER/PASS as taro, STAT, 2-second time-outs, no header fetch (the
+  // header tests turn it on).
   void Point(const ScriptedPop3Server& server) { PointAt("127.0.0.1", server.service()); }
   void PointAt(const std::string& host, const std::string& service) {
     account.ConnectionName = "home";
@@ -40,6 +41,7 @@ class Pop3ServerTest : public ScratchTest {
     account.UseAPOP = 2;
     account.TOofSendRecv_Sec = 2;
     account.TOofConnect_Sec = 2;
+    account.FetchHeaders = 0;
     account.CheckState = bw::Pop3Checker::Ready;
   }
   bool Logged(const std::string& text) const { return LogText().find(Crlf(text)) != std::string::npos; }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/core/controller_record.h"
+#include "common/core/imap_folders.h"
 #include "common/core/log.h"
 #include "tests/unit/test_support.h"
 
@@ -157,8 +158,29 @@ TEST_F(AccountRecord, UseTlsIsWrittenLastAndOnlyWhenSetSoOlderFilesStayByteForBy
     EXPECT_NE(out.find("\t\tServiceName\t110\r\n\t\tUseTLS\t" + text + "\r\n\t}"), std::string::npos) << out;
   }
   bw::AncestryPop3Checker off;
-  ASSERT_EQ(ReadFrom(off, std::string("\t\tUseTLS\t0\n") + kMinimalAccount), 0);
+  ASSERT_EQ(ReadFrom(off, std::string("\t\tUseTLS\t0\n\t\tProtocol\t0\n\t\tImapFolders\t\n") + kMinimalAccount), 0);
   EXPECT_EQ(Written(off).find("UseTLS"), std::string::npos);
+  EXPECT_EQ(Written(off).find("Protocol"), std::string::npos);
+  EXPECT_EQ(Written(off).find("ImapFolders"), std::string::npos);
+}
+
+// The IMAP keys come after the OAuth keys, each only when set, and read
+// back as written (a Shift_JIS name with a 0x5C trail byte included).
+TEST_F(AccountRecord, ImapKeysFollowTheOAuthKeysAndOnlyWhenSet) {
+  bw::AncestryPop3Checker a;
+  ASSERT_EQ(ReadFrom(a, std::string("\t\tOAuthScope\ts\n") + kMinimalAccount), 0);
+  ASSERT_EQ(a.SetKeyText(bw::kImapFolders, "INBOX,\x95\x5C,a\\,b"), bw::kSetOk);
+  ASSERT_EQ(a.SetKeyText(bw::kProtocol, "1"), bw::kSetOk);
+  const std::string out = Written(a);
+  EXPECT_NE(out.find("\t\tPassword\tp\r\n\t\tServiceName\t110\r\n\t\tProtocol\t1\r\n"
+                     "\t\tImapFolders\tINBOX,\x95\x5C,a\\,b\r\n\t}"),
+            std::string::npos)
+      << out;
+  bw::AncestryPop3Checker b;
+  ASSERT_EQ(ReadFrom(b, out.substr(out.find("\r\n") + 2)), 0);
+  EXPECT_TRUE(b.UsesImap());
+  EXPECT_EQ(b.ImapFolders, "INBOX,\x95\x5C,a\\,b");
+  EXPECT_EQ(Written(b), out);
 }
 
 // A refresh token longer than a line is written in pieces after UseTLS and
@@ -410,11 +432,27 @@ TEST_F(ControllerRecord, EndOfInputInsideAChildFailsTheController) {
 
 using FieldAccess = ScratchTest;
 
+// The ids of every key of a table, read to its end: a key added to a table
+// is covered by the tests that walk them without editing them.
+template <class R>
+std::vector<int> IdsOf(const bw::KeyTableEntry<R>* table) {
+  std::vector<int> ids;
+  for (const bw::KeyTableEntry<R>* k = table; k->name; ++k) ids.push_back(k->id);
+  return ids;
+}
+
 // Every key of every record: a text set through the table is written and
 // read back as the same field value. (A negative number in a hexadecimal key
 // is written as 0x8... and reads back saturated, as the Windows C runtime
 // reads it; no text here is negative.)
 TEST_F(FieldAccess, EveryKeySetByTextSurvivesWritingAndReadingBack) {
+  const std::vector<int> accountIds = IdsOf(bw::kAccountKeyTable);
+  const std::vector<int> controllerIds = IdsOf(bw::kControllerKeyTable);
+  // A menu record's ids: its own table, then the Executant's (whose id 0,
+  // ExecutionFileName, the menu's id 0 hides; it is set below).
+  std::vector<int> menuIds = IdsOf(bw::kMenuExecutantKeyTable);
+  for (int id : IdsOf(bw::kExecutantKeyTable))
+    if (id >= static_cast<int>(menuIds.size())) menuIds.push_back(id);
   const char* texts[] = {"7", "0", "2147483647", "0x0031", "10,20", "Viewer", " lead space"};
   for (const char* text : texts) {
     bw::AncestryPop3Checker a;
@@ -423,17 +461,9 @@ TEST_F(FieldAccess, EveryKeySetByTextSurvivesWritingAndReadingBack) {
     ASSERT_EQ(ReadFrom(c, "}\n"), 0);
     bw::MenuExecutant m;
     ASSERT_EQ(ReadFrom(m, "\t\tExecutionFileName\tv.exe\n\t}\n"), 0);
-    for (int id = 0; id < 15; ++id) {
-      if (a.KeyName(id)) {
-        EXPECT_EQ(a.SetKeyText(id, text), bw::kSetOk) << id;
-      }
-      if (c.KeyName(id)) {
-        EXPECT_EQ(c.SetKeyText(id, text), bw::kSetOk) << id;
-      }
-      if (m.MenuKeyName(id)) {
-        EXPECT_EQ(m.SetMenuKeyText(id, text), bw::kSetOk) << id;
-      }
-    }
+    for (int id : accountIds) EXPECT_EQ(a.SetKeyText(id, text), bw::kSetOk) << id;
+    for (int id : controllerIds) EXPECT_EQ(c.SetKeyText(id, text), bw::kSetOk) << id;
+    for (int id : menuIds) EXPECT_EQ(m.SetMenuKeyText(id, text), bw::kSetOk) << id;
     EXPECT_EQ(m.SetKeyText(bw::kExecutionFileName, text), bw::kSetOk);
 
     bw::AncestryPop3Checker a2;
@@ -443,19 +473,17 @@ TEST_F(FieldAccess, EveryKeySetByTextSurvivesWritingAndReadingBack) {
     ASSERT_EQ(ReadFrom(c2, Crlf(Written(c).substr(Written(c).find('\n') + 1))), 0) << text;
     ASSERT_EQ(ReadFrom(m2, Crlf(Written(m).substr(Written(m).find('\n') + 1))), 0) << text;
     std::string before, after;
-    for (int id = 0; id < 15; ++id) {
-      if (a.KeyText(id, &before)) {
-        ASSERT_TRUE(a2.KeyText(id, &after));
-        EXPECT_EQ(after, before) << a.KeyName(id) << " " << text;
-      }
-      if (c.KeyText(id, &before)) {
-        ASSERT_TRUE(c2.KeyText(id, &after));
-        EXPECT_EQ(after, before) << c.KeyName(id) << " " << text;
-      }
-      if (m.MenuKeyText(id, &before)) {
-        ASSERT_TRUE(m2.MenuKeyText(id, &after));
-        EXPECT_EQ(after, before) << m.MenuKeyName(id) << " " << text;
-      }
+    for (int id : accountIds) {
+      ASSERT_TRUE(a.KeyText(id, &before) && a2.KeyText(id, &after)) << id;
+      EXPECT_EQ(after, before) << a.KeyName(id) << " " << text;
+    }
+    for (int id : controllerIds) {
+      ASSERT_TRUE(c.KeyText(id, &before) && c2.KeyText(id, &after)) << id;
+      EXPECT_EQ(after, before) << c.KeyName(id) << " " << text;
+    }
+    for (int id : menuIds) {
+      ASSERT_TRUE(m.MenuKeyText(id, &before) && m2.MenuKeyText(id, &after)) << id;
+      EXPECT_EQ(after, before) << m.MenuKeyName(id) << " " << text;
     }
     ASSERT_TRUE(m2.KeyText(bw::kExecutionFileName, &after));
     EXPECT_EQ(after, std::string(text) == "Viewer" ? "viewer" : text);
@@ -528,6 +556,24 @@ TEST(RingList, InsertUnlinkAndWalkKeepTheRingConsistent) {
   delete c;
   bw::DestroyRing(head);
   EXPECT_EQ(head, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// A name with "," or "\" of its own goes through escaped; a Shift_JIS trail
+// byte 0x5C is no escape, and blanks and empty names are dropped.
+TEST(ImapFolderList, EscapesOnlySingleByteCommasAndBackslashes) {
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(bw::ImapFolderList(""), Names{"INBOX"});
+  EXPECT_EQ(bw::ImapFolderList(" , ,"), Names{"INBOX"});
+  EXPECT_EQ(bw::ImapFolderList("INBOX, Sent ,,\x8E\x64\x8E\x96"), (Names{"INBOX", "Sent", "\x8E\x64\x8E\x96"}));
+  // 表 ends in 0x5C: followed by "," it still ends the name.
+  EXPECT_EQ(bw::ImapFolderList("\x95\x5C,a\\,b,c\\\\,d\\x,e\\"), (Names{"\x95\x5C", "a,b", "c\\", "d\\x", "e\\"}));
+  const Names names{"a,b", "c\\", "\x95\x5C", "\x95\x5C,"};
+  EXPECT_EQ(bw::JoinImapFolderList(names), "a\\,b,c\\\\,\x95\x5C,\x95\x5C\\,");
+  EXPECT_EQ(bw::ImapFolderList(bw::JoinImapFolderList(names)), names);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "common/core/log.h"
-#include "common/core/platform.h"
+#include "platform/message_box.h"
 
 namespace bw_test {
 

@@ -26,8 +26,8 @@
 
 #include "checker/core/pop3_checker.h"
 #include "common/core/log.h"
-#include "net/socket.h"
-#include "net/tls.h"
+#include "platform/socket.h"
+#include "platform/tls.h"
 #include "tests/unit/pop3_server_test.h"
 #include "tests/unit/test_support.h"
 

@@ -13,7 +13,7 @@
 #include "checker/win32/bellwick_ids.h"
 #include "checker/win32/emergency_dialog_ids.h"
 #include "common/win32/program_names.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 #include "tests/win32/driver.h"
 
 namespace {

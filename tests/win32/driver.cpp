@@ -4,7 +4,7 @@
 #include "tests/win32/driver.h"
 
 #include "common/win32/program_names.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -211,6 +211,10 @@ void TinyPop3Server::Serve(UINT_PTR client) {
       for (int i = 1; i <= messages; ++i)
         listing += std::to_string(i) + " uid" + std::to_string(i) + "\r\n";
       reply(listing + ".\r\n");
+    } else if (command == "TOP ") {
+      // No message bodies here: the checker's header fetch must take the
+      // refusal and keep the count.
+      reply("-ERR no TOP here\r\n");
     } else if (command == "QUIT") {
       reply("+OK bye\r\n");
       return;

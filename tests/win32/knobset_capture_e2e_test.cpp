@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "configurator/win32/capture_dialog_ids.h"
-#include "configurator/win32/main_window_ids.h"
+#include "configurator/ids/capture_dialog_ids.h"
+#include "configurator/ids/main_window_ids.h"
 #include "tests/win32/driver.h"
 #include "tests/win32/knobset_driver.h"
 #include "tests/win32/knobset_fixture.h"

@@ -23,11 +23,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "common/win32/wide_text.h"
-#include "configurator/win32/account_dialog_ids.h"
-#include "configurator/win32/app_dialog_ids.h"
-#include "configurator/win32/knobset_ids.h"
-#include "configurator/win32/main_window_ids.h"
+#include "configurator/ids/account_dialog_ids.h"
+#include "configurator/ids/app_dialog_ids.h"
+#include "configurator/ids/knobset_ids.h"
+#include "configurator/ids/main_window_ids.h"
+#include "platform/win32/wide_text.h"
 #include "tests/win32/knobset_driver.h"
 
 namespace {

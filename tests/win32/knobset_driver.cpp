@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "common/win32/program_names.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw_test {
 namespace {

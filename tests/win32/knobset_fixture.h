@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include "common/win32/wide_text.h"
-#include "configurator/win32/knobset_ids.h"
-#include "configurator/win32/main_window_ids.h"
+#include "configurator/ids/knobset_ids.h"
+#include "configurator/ids/main_window_ids.h"
+#include "platform/win32/wide_text.h"
 #include "tests/win32/driver.h"
 #include "tests/win32/knobset_driver.h"
 

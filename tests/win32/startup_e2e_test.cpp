@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "checker/core/startup.h"
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 #include "tests/win32/driver.h"
 #include "tests/win32/knobset_driver.h"
 

@@ -14,7 +14,7 @@
 #include "common/core/executant_record.h"
 #include "common/core/log.h"
 #include "common/win32/launch_win32.h"
-#include "common/win32/system_libraries.h"
+#include "platform/win32/system_libraries.h"
 #include "tests/unit/test_support.h"
 
 namespace {

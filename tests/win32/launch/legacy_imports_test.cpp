@@ -1,10 +1,10 @@
 // The stand-in behind the GetTickCount64 import slot that every Windows
-// program links (common/win32/legacy_imports.cpp).
+// program links (platform/win32/legacy_imports.cpp).
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include "common/win32/legacy_imports.h"
+#include "platform/win32/legacy_imports.h"
 
 namespace {
 

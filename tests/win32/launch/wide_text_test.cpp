@@ -1,9 +1,9 @@
-// The conversions at the Windows boundary (common/win32/wide_text.cpp).
+// The conversions at the Windows boundary (platform/win32/wide_text.cpp).
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "common/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace {
 
