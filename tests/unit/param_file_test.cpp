@@ -1,5 +1,7 @@
 // Whole-file reading, loading, saving, and the geometry and token rewrites.
 #include <filesystem>
+#include <functional>
+#include <vector>
 #include <string>
 
 #ifdef _WIN32
@@ -451,6 +453,40 @@ TEST_F(GeometryRewrite, MissingFileIsNeverReplacedAndUncreatableWorkFileIsReport
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "ジオメトリ保存失敗[" + Path("g.ini_new") + "]");
   EXPECT_EQ(boxes[0].caption, "Bellwick");
+}
+
+// A save cut off between the old file's removal and the work file's move
+// leaves only the work file. Every reader and writer takes a complete one
+// back before anything else; a cut-off one (no end marker, a block left
+// open) is no copy of the settings and stays where it is.
+TEST_F(GeometryRewrite, OnlyACompleteWorkFileIsTakenBackWhenTheFileIsGone) {
+  const std::string whole = Crlf(kExampleFile);
+  bw::AncestryPop3Controller placed;
+  Place(placed);
+  bw::ParameterFileHeader header;
+  const std::vector<std::function<bool(const std::string&)>> readersAndWriters = {
+      [&](const std::string& p) { bw::AncestryPop3Controller c; return bw::ReadParameterFile(p, c, &header) == 0; },
+      [&](const std::string& p) { return bw::LoadParameterFile(p, &header) != nullptr; },
+      [&](const std::string& p) { return bw::SaveGeometry(placed, p) == bw::GeometrySave::kSaved; },
+      [&](const std::string& p) { return bw::SaveAccountToken(p, "Office", "pop.example.com", "user", "tok"); },
+  };
+  for (const auto& use : readersAndWriters) {
+    std::filesystem::remove(Path("w.ini"));
+    WriteBytes(Path("w.ini_new"), whole);
+    EXPECT_TRUE(use(Path("w.ini")));
+    EXPECT_FALSE(bw_test::FileExists(Path("w.ini_new")));
+    const std::string taken = ReadBytes(Path("w.ini"));
+    EXPECT_NE(taken.find("HostName\tpop.example.com"), std::string::npos);
+    EXPECT_NE(taken.find("--EOF--"), std::string::npos);
+  }
+  const std::string cut = whole.substr(0, whole.find("\tExecutant"));
+  for (const std::string& partial : {cut, whole.substr(0, whole.find("--EOF--")), cut + "--EOF--\r\n"}) {
+    std::filesystem::remove(Path("w.ini"));
+    WriteBytes(Path("w.ini_new"), partial);
+    EXPECT_EQ(bw::SaveGeometry(placed, Path("w.ini")), bw::GeometrySave::kNoFile);
+    EXPECT_FALSE(bw_test::FileExists(Path("w.ini")));
+    EXPECT_EQ(ReadBytes(Path("w.ini_new")), partial);
+  }
 }
 
 // A save replaces the file by a work file beside it. Every writer goes
