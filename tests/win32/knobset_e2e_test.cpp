@@ -144,6 +144,19 @@ TEST_F(KnobsetE2eTest, AddedAccountIsListedAndSavedWithExactlyItsKeys) {
   EXPECT_EQ(refused.text, "この欄にShift_JISで表せない文字があります.");
   ASSERT_TRUE(IsWindow(account));
   TypeText(account, IDC_CONNECTION_NAME, "My Mail");
+  // A masked box keeps such text exactly as typed (no "?" in its place, no
+  // placeholder), so a second OK refuses it again.
+  TypeWideText(account, IDC_USER_ID, L"us\u00e9r");
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    PressButton(account, IDOK);
+    ASSERT_TRUE(knobset.AnswerBox(IDOK, &refused)) << attempt;
+    EXPECT_EQ(refused.text, "この欄にShift_JISで表せない文字があります.");
+    ASSERT_TRUE(IsWindow(account));
+    wchar_t kept[16] = {};
+    GetWindowTextW(FindControl(account, IDC_USER_ID), kept, 16);
+    EXPECT_EQ(std::wstring(kept), L"us\u00e9r");
+  }
+  TypeText(account, IDC_USER_ID, "bob");
   TypeText(account, IDC_CYCLE, "7");
   PressButton(account, IDOK);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));
