@@ -209,6 +209,10 @@ TokenReply ParseTokenReply(const net::HttpsReply& reply, const std::vector<std::
     case net::kHttpsTimedOut:
       token.status = kTokenUnreachable;
       return token;
+    case net::kHttpsCutOff:
+      // An answer cut off is a passing fault of the endpoint, like a 5xx.
+      token.status = kTokenUnavailable;
+      return token;
     case net::kHttpsTlsFailed:
       token.status = kTokenTlsFailed;
       return token;

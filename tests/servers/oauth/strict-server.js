@@ -13,6 +13,8 @@
 //   GET  /test/stats             counts of the token requests by grant type
 //   POST /trickle                a token endpoint that answers 200 and then
 //                                one byte of a chunked body every 0.5 s
+//   POST /cut                    one whose answer ends half-way: its length
+//                                promised, part of it sent, the connection closed
 'use strict';
 const fs = require('node:fs');
 const https = require('node:https');
@@ -135,6 +137,11 @@ async function handle(req, res) {
     return answer(res, 200, secrets);
   } else if (url.pathname === '/test/stats') {
     return answer(res, 200, stats);
+  } else if (url.pathname === '/cut') {
+    res.writeHead(200, { 'Content-Type': 'application/json', 'Content-Length': '200' });
+    res.write('{"access_token":"');
+    setTimeout(() => res.socket.destroy(), 200);
+    return;
   } else if (url.pathname === '/trickle') {
     // Every wait of the client is short, the whole answer never ends.
     res.writeHead(200, { 'Content-Type': 'application/json' });
