@@ -152,10 +152,16 @@ TEST_F(KnobsetE2eTest, AddedAccountIsListedAndSavedWithExactlyItsKeys) {
     ASSERT_TRUE(knobset.AnswerBox(IDOK, &refused)) << attempt;
     EXPECT_EQ(refused.text, "この欄にShift_JISで表せない文字があります.");
     ASSERT_TRUE(IsWindow(account));
-    wchar_t kept[16] = {};
-    GetWindowTextW(FindControl(account, IDC_USER_ID), kept, 16);
-    EXPECT_EQ(std::wstring(kept), L"us\u00e9r");
   }
+  // Unmasked (a password box hides its text from other programs), the box
+  // still holds what was typed.
+  ClickControl(account, IDC_MASKING);
+  EXPECT_TRUE(WaitFor([&] {
+    wchar_t kept[16] = {};
+    SendMessageW(FindControl(account, IDC_USER_ID), WM_GETTEXT, 16, reinterpret_cast<LPARAM>(kept));
+    return std::wstring(kept) == L"us\u00e9r";
+  }, 5000));
+  ClickControl(account, IDC_MASKING);
   TypeText(account, IDC_USER_ID, "bob");
   TypeText(account, IDC_CYCLE, "7");
   PressButton(account, IDOK);
