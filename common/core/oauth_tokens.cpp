@@ -2,10 +2,15 @@
 // nlohmann/json; the access token kept between checks.
 #include "common/core/oauth_tokens.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
+#include <unordered_map>
 
 #include <nlohmann/json.hpp>
+
+#include "platform/charset.h"
 
 namespace bw::oauth {
 namespace {
@@ -93,7 +98,27 @@ bool DecodeUtf8(const std::string& text, std::size_t i, unsigned* codePoint, std
 std::string Cp932Character(unsigned codePoint) {
   if (codePoint >= 0xFF61 && codePoint <= 0xFF9F)  // half-width katakana
     return std::string(1, static_cast<char>(codePoint - 0xFF61 + 0xA1));
-  return std::string();
+  if (codePoint < 0x80 || codePoint > 0xFFFF) return std::string();
+  // The platform's code page 932 read backwards, built once: every
+  // double-byte code and the character it gives. Where two codes give one
+  // character (the NEC and IBM extensions), the first one stays.
+  static const std::unordered_map<char16_t, std::uint16_t> table = [] {
+    std::unordered_map<char16_t, std::uint16_t> t;
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+      if (lead > 0x9F && lead < 0xE0) continue;
+      for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+        if (trail == 0x7F) continue;
+        const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        std::u16string one;
+        if (net::ConvertToUtf16(net::kCodePageCp932, std::string_view(pair, 2), &one) && one.size() == 1)
+          t.emplace(one[0], static_cast<std::uint16_t>(lead << 8 | trail));
+      }
+    }
+    return t;
+  }();
+  const auto it = table.find(static_cast<char16_t>(codePoint));
+  if (it == table.end()) return std::string();
+  return std::string{static_cast<char>(it->second >> 8), static_cast<char>(it->second & 0xFF)};
 }
 
 std::string Text(const nlohmann::json& object, const char* name) {

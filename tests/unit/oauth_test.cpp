@@ -190,6 +190,8 @@ TEST(OAuthProviderText, SecretsMaskedControlsEscapedUtf8Decoded) {
   // UTF-8 half-width katakana become their Shift_JIS bytes; what Shift_JIS
   // lacks is named, bytes that are no UTF-8 are escaped.
   EXPECT_EQ(ProviderText("\xEF\xBD\xB1 \xF0\x9F\x98\x80 \xFF", {}), "\xB1 [U+1F600] \\xFF");
+  // Japanese (kana, kanji, full-width signs) reaches the log as Shift_JIS.
+  EXPECT_EQ(ProviderText(u8"認証コードが無効です（期限切れ）", {}), "認証コードが無効です（期限切れ）");
   EXPECT_EQ(ProviderText(std::string(200, 'a'), {}, 10), "aaaaaaaaaa...");
 }
 
