@@ -61,7 +61,15 @@ int ReadParameterFile(const std::string& path, AncestryPop3Controller& controlle
     header->logFileLimit = 16384;
     return -1;
   }
-  return ReadParameterFile(in, controller, header);
+  const int result = ReadParameterFile(in, controller, header);
+  // A refresh token in the clear is as good as a password: warned about as
+  // ssh warns about a key file others can read (saves make it owner-only).
+  unsigned mode = 0;
+  if (result >= 0 && HoldsToken(controller) && PlatformOthersMayRead(path, &mode))
+    LogWrite("パラメータファイル %s は他のﾕｰｻﾞも読めます(ﾓｰﾄﾞ%04o). OAuthのﾄｰｸﾝを守るため, 所有者だけが読めるようにしてください"
+             "(chmod 600).\n",
+             path.c_str(), mode);
+  return result;
 }
 
 int ReadParameterFile(TextInput& in, AncestryPop3Controller& controller,

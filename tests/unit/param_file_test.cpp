@@ -102,6 +102,31 @@ TEST_F(ParameterFile, CheckerReaderSetsUpTheLogAtTheFirstBlockOnly) {
             Crlf("クラス [Other::RingListClass] は認識できません.\n"));
 }
 
+#ifndef _WIN32
+// A token in a file others may read is used, with a warning in the log; a
+// file without a token, or one for its owner alone, says nothing.
+TEST_F(ParameterFile, TokenInAFileOthersMayReadIsWarnedAbout) {
+  const std::string account = "\tAncestryPop3Checker::RingListClass\t{\n\t\tHostName\th\n\t\tUserID\tu\n"
+                              "\t\tOAuthProvider\t1\n";
+  auto read = [&](const std::string& file, mode_t mode) {
+    WriteBytes(Path("p.ini"), "LogFileName\tp.log\nLogFileLimit\t4\nAncestryPop3Controller::RingListClass\t{\n" +
+                                  file + "\t}\n}\n--EOF--\n");
+    chmod(Path("p.ini").c_str(), mode);
+    std::filesystem::remove(Path("p.log"));
+    bw::AncestryPop3Controller c;
+    bw::ParameterFileHeader header;
+    EXPECT_EQ(bw::ReadParameterFile(Path("p.ini"), c, &header), 0);
+    return bw_test::FileExists(Path("p.log")) ? ReadBytes(Path("p.log")) : std::string();
+  };
+  EXPECT_EQ(read(account + "\t\tOAuthToken\ttok\n", 0644),
+            Crlf("パラメータファイル " + Path("p.ini") + " は他のﾕｰｻﾞも読めます(ﾓｰﾄﾞ0644). OAuthのﾄｰｸﾝを守るため, "
+                 "所有者だけが読めるようにしてください(chmod 600).\n"));
+  EXPECT_NE(read(account + "\t\tOAuthToken\ttok\n", 0640), "");
+  EXPECT_EQ(read(account + "\t\tOAuthToken\ttok\n", 0600), "");
+  EXPECT_EQ(read(account, 0644), "");
+}
+#endif
+
 TEST_F(ParameterFile, CheckerReaderResultsForTruncatedAndEarlyEndFiles) {
   bw::AncestryPop3Controller a, b, c, d;
   bw::ParameterFileHeader header;
