@@ -47,6 +47,11 @@ bool PlatformReplaceFile(const std::string& from, const std::string& to);
 // leaves the file as it is.
 bool PlatformRestrictToOwner(std::FILE* file);
 
+// True when users other than the owner may read `path` (a group or others
+// permission bit), with its permission bits in *mode. Always false on
+// Windows, where the secret in the file is protected itself.
+bool PlatformOthersMayRead(const std::string& path, unsigned* mode);
+
 // Flushes a written file's data to the disk before it is renamed into place.
 bool PlatformSyncFile(std::FILE* file);
 

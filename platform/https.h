@@ -14,6 +14,7 @@ enum HttpsCode : int {
   kHttpsCertificate = -4,   // certificate refused
   kHttpsSetupFailed = -5,
   kHttpsTooLarge = -6,      // reply body over the limit (64 KiB)
+  kHttpsCutOff = -7,        // the connection ended before the whole answer came
 };
 
 struct HttpsReply {

@@ -196,14 +196,13 @@ int SignIn(const char* paramFile, CheckController& controller, const std::string
     std::printf("%s\n", url.c_str());
     std::fflush(stdout);
   };
+  options.store = [paramFile, account](const std::string& stored) {
+    return bw::SaveAccountToken(paramFile, account->ConnectionName, account->HostName, account->UserID, stored)
+               ? std::string()
+               : std::string(paramFile) + " ファイルにトークンを保存できません.";
+  };
   auto https = bw::net::HttpsClient::Create(caFile);
-  bw::oauth::SignInResult result = bw::oauth::SignIn(*account, *https, options);
-  if (result.status == bw::oauth::kSignInOk &&
-      !bw::SaveAccountToken(paramFile, account->ConnectionName, account->HostName, account->UserID,
-                            result.storedToken)) {
-    result.status = bw::oauth::kSignInNotStored;
-    result.message = std::string(paramFile) + " ファイルにトークンを保存できません.";
-  }
+  const bw::oauth::SignInResult result = bw::oauth::SignIn(*account, *https, options);
   bw::LogWrite("%s : %s\n", account->ConnectionName.c_str(), result.message.c_str());
   std::fprintf(result.status == bw::oauth::kSignInOk ? stdout : stderr, "%s\n",
                bw::Cp932ToUtf8(result.message).c_str());

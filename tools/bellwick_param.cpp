@@ -19,7 +19,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: bellwick-param load-save IN OUT\n"
                "       bellwick-param check IN\n"
-               "       bellwick-param geometry FILE X Y W H\n");
+               "       bellwick-param geometry FILE X Y W H [TIMES]\n");
   return 2;
 }
 
@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
     bw::AncestryPop3Controller controller;
     bw::ParameterFileHeader header;
     bw::TextInput probe;
+    bw::RecoverParameterFile(argv[2]);
     if (!probe.Open(argv[2])) {
       std::printf("%s\n", bw::Cp932ToUtf8(std::string(argv[2]) + " が読めません.").c_str());
       return 1;
@@ -68,13 +69,30 @@ int main(int argc, char** argv) {
     std::printf("accounts=%d\n", controller.AccountCount());
     return 0;
   }
-  if (command == "geometry" && argc == 7) {
+  // TIMES repeats the rewrite (the kill test interrupts it at random).
+  if (command == "geometry" && (argc == 7 || argc == 8)) {
     bw::AncestryPop3Controller controller;
+    int times = 1;
     if (!ParseInt(argv[3], &controller.windowX) || !ParseInt(argv[4], &controller.windowY) ||
         !ParseInt(argv[5], &controller.windowWidthSetting) ||
-        !ParseInt(argv[6], &controller.windowHeightSetting))
+        !ParseInt(argv[6], &controller.windowHeightSetting) || (argc == 8 && !ParseInt(argv[7], &times)) ||
+        times < 1)
       return Usage();
-    bw::SaveGeometry(controller, argv[2]);
+    const std::string path = argv[2];
+    for (int i = 0; i < times; ++i) {
+      switch (bw::SaveGeometry(controller, path)) {
+        case bw::GeometrySave::kSaved:
+          continue;
+        case bw::GeometrySave::kNoFile:
+          std::fprintf(stderr, "%s\n", bw::Cp932ToUtf8(path + " が読めません.").c_str());
+          return 1;
+        case bw::GeometrySave::kNotCreated:  // the save has printed its box
+          return 1;
+        case bw::GeometrySave::kNotWritten:
+          std::fprintf(stderr, "%s\n", bw::Cp932ToUtf8("ジオメトリ保存失敗[" + path + "_new]").c_str());
+          return 1;
+      }
+    }
     return 0;
   }
   return Usage();

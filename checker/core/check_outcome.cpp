@@ -45,10 +45,11 @@ CheckOutcome StepOutcome(CheckStep step, int code, bool continueTimeout, bool co
       if (code == StlsTrailingData || code == LineNegativeReply) return {C::Suspended, C::CauseAccount};
       return timeoutRule(code == LineTimeout, C::CauseConnection);
     case CheckStep::TokenRefresh:
-      // An endpoint out of reach is a passing fault; a refused grant, a
+      // An endpoint out of reach, or one that cannot answer for now (HTTP
+      // 5xx or 429, an answer cut off), is a passing fault; a refused grant, a
       // refused certificate or a client the provider does not know are the
       // account's to settle (sign in again, or mend the settings).
-      if (code == oauth::kTokenUnreachable) return {C::RetryWait, C::CauseConnection};
+      if (code == oauth::kTokenUnreachable || code == oauth::kTokenUnavailable) return {C::RetryWait, C::CauseConnection};
       if (code == oauth::kTokenTlsFailed) return {C::Suspended, C::CauseConnection};
       return {C::Suspended, C::CauseAccount};
     case CheckStep::User:

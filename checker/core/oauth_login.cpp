@@ -14,6 +14,8 @@ const char* RefreshFailureFormat(int status) {
   switch (status) {
     case oauth::kTokenUnreachable:
       return "%s : ﾄｰｸﾝ発行元に接続できません(%s). 次回の更新で再試行します.\n";
+    case oauth::kTokenUnavailable:
+      return "%s : ﾄｰｸﾝ発行元が一時的に応答できません(%s). 次回の更新で再試行します.\n";
     case oauth::kTokenTlsFailed:
       return "%s : ﾄｰｸﾝ発行元とTLSで接続できません(%s). OAuthにはTLS 1.2が必要です.\n";
     case oauth::kTokenCertificate:
@@ -85,16 +87,27 @@ StepResult ObtainAccessToken(AncestryPop3Checker& account, OAuthAccess& access, 
   }
   *accessToken = reply.accessToken;
   cache.Put(reply.accessToken, reply.expiresIn, now);
-  LogWrite("%s : ｱｸｾｽﾄｰｸﾝを取得しました(有効期間%lld秒).\n", name, reply.expiresIn);
+  if (reply.expiresIn < 0)
+    LogWrite("%s : ｱｸｾｽﾄｰｸﾝを取得しました(有効期間の指定なし. 1時間とみなします).\n", name);
+  else if (reply.expiresClamped)
+    LogWrite("%s : ｱｸｾｽﾄｰｸﾝを取得しました(有効期間%lld秒. 応答の値は0秒から1年の範囲外のため収めました).\n", name,
+             reply.expiresIn);
+  else
+    LogWrite("%s : ｱｸｾｽﾄｰｸﾝを取得しました(有効期間%lld秒).\n", name, reply.expiresIn);
   if (!reply.refreshToken.empty() && reply.refreshToken != refreshToken) {
     std::string stored;
-    const bool saved = net::ProtectSecret(reply.refreshToken, &stored) &&
-                       account.SetKeyText(kOAuthToken, stored) == kSetOk && access.saveToken &&
-                       access.saveToken(account, stored);
-    if (saved)
+    std::vector<std::string> pieces;
+    // Checked before the account takes it, so that a token the file cannot
+    // hold never replaces the one in memory.
+    if (!net::ProtectSecret(reply.refreshToken, &stored) || !SplitValuePieces(stored, kValuePieceLength, &pieces)) {
+      LogWrite("%s : 新しいﾘﾌﾚｯｼｭﾄｰｸﾝはﾊﾟﾗﾒｰﾀﾌｧｲﾙに書けない形(%s)のため保存しません.\n", name,
+               oauth::UnstorableTokenText(reply.refreshToken));
+    } else if (account.SetKeyText(kOAuthToken, stored) == kSetOk && access.saveToken &&
+               access.saveToken(account, stored)) {
       LogWrite("%s : 新しいﾘﾌﾚｯｼｭﾄｰｸﾝを保存しました.\n", name);
-    else
+    } else {
       LogWrite("%s : 新しいﾘﾌﾚｯｼｭﾄｰｸﾝをﾊﾟﾗﾒｰﾀﾌｧｲﾙに保存できませんでした.\n", name);
+    }
   }
   return {CheckStep::TokenRefresh, oauth::kTokenOk};
 }

@@ -108,9 +108,10 @@ int Pop3Checker::CheckOnline() {
   std::string accessToken;
   if (UsesOAuth()) {
     if (!oauth) oauth = std::make_shared<OAuthAccess>();
-    // The token endpoint's answer, like every wait of the check, ends by
-    // the check's deadline.
-    if (!Take(ObtainAccessToken(*this, *oauth, accessToken_, std::max(1, WaitLimitMs(0)), &accessToken))) {
+    // The token request as a whole gets the account's send and receive
+    // time-out, as a TLS handshake does, and ends by the check's deadline.
+    if (!Take(ObtainAccessToken(*this, *oauth, accessToken_, std::max(1, WaitLimitMs(TOofSendRecv_Sec)),
+                                &accessToken))) {
       EndEmergency();
       return CheckLoginFailed;
     }

@@ -67,6 +67,8 @@ StartupResult RunStartup(const char* commandLine, StartupHost& host) {
 
   std::string path = options.Value("-p");
   if (path.empty()) path = kDefaultParameterFile;
+  // A save cut off at the last moment may have left only its work file.
+  RecoverParameterFile(path);
   TextInput probe;
   if (!probe.Open(path)) {
     if (path != kDefaultParameterFile) {

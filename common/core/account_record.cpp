@@ -50,6 +50,8 @@ const BlockRules kAccountRules = {"POP3 Checker : KeyWord[%s]は、認識でき�
 // The key whose value is written in pieces, the later ones numbered from 2.
 constexpr const char* kPiecedKey = "OAuthToken";
 constexpr std::size_t kPiecedKeyLength = 10;
+// The controller writes accounts at depth 1, so their key lines carry two tabs.
+constexpr int kAccountLineDepth = 2;
 
 bool PasswordRequired(const PropertyList& properties) {
   return AtoiValue(properties.FindValue("OAuthProvider")) == 0;
@@ -74,14 +76,23 @@ bool SplitValuePieces(const std::string& text, std::size_t pieceLength, std::vec
   std::vector<bool> starts(text.size() + 1, true);
   for (std::size_t i = 0; i < text.size(); ++i)
     if (IsLeadByte(byte(i)) && i + 1 < text.size()) starts[++i] = false;
+  // A last piece of just "{" or "}" would read as a block's opening or end.
+  auto structural = [&](std::size_t begin) {
+    return text.size() - begin == 1 && (text[begin] == '{' || text[begin] == '}');
+  };
   std::size_t begin = 0;
   while (begin < text.size()) {
     std::size_t end = std::min(text.size(), begin + pieceLength);
     while (end > begin && end < text.size() &&
-           (!starts[end] || byte(end - 1) <= 0x20 || byte(end) < 0x20))
+           (!starts[end] || byte(end - 1) <= 0x20 || byte(end) < 0x20 || structural(end)))
       --end;
-    if (end == begin || byte(end - 1) <= 0x20 || byte(begin) < 0x20) return false;
-    pieces->push_back(text.substr(begin, end - begin));
+    if (end == begin) return false;
+    const std::string piece = text.substr(begin, end - begin);
+    // Each piece must come back from its line as it went in.
+    const std::string key = pieces->empty() ? std::string(kPiecedKey)
+                                            : kPiecedKey + std::to_string(pieces->size() + 1);
+    if (!ValueReadsBack(kAccountLineDepth, key, piece)) return false;
+    pieces->push_back(piece);
     begin = end;
   }
   return true;
@@ -89,25 +100,43 @@ bool SplitValuePieces(const std::string& text, std::size_t pieceLength, std::vec
 
 int A::ReadBlock(TextInput& in) {
   std::map<int, std::string> pieces;
-  if (ReadBlockLines(in, kAccountRules, [this, &pieces](const char* key, const char* value) {
-        const int number = ValuePieceNumber(key);
-        if (number >= 2) {
+  std::string twice;  // the first piece key given more than once
+  int tokenLines = 0;
+  if (ReadBlockLines(in, kAccountRules, [this, &pieces, &twice, &tokenLines](const char* key, const char* value) {
+        if (const int number = ValuePieceNumber(key); number >= 2) {
+          if (pieces.count(number) && twice.empty()) twice = key;
           pieces[number] = value;
           return 1;
         }
+        if (std::strcmp(key, kPiecedKey) == 0 && ++tokenLines == 2 && twice.empty()) twice = key;
         return AddKeyLine(key, value);
       }) < 0)
     return -1;
-  // The pieces follow the first one in number order; one without every
-  // piece before it is no part of the value.
-  if (PropertyEntry* token = properties.FindEntry(kPiecedKey)) {
-    for (int number = 2; pieces.count(number); ++number) {
-      token->value += pieces[number];
-      pieces.erase(number);
+  // The pieces follow the first one in number order. A piece without every
+  // piece before it, or a piece given twice, leaves a token that cannot be
+  // the one the provider issued: it is named in the log and dropped, and
+  // the account asks for a new sign-in instead of sending a cut token.
+  std::string damage;
+  PropertyEntry* token = properties.FindEntry(kPiecedKey);
+  if (!twice.empty()) {
+    damage = twice + "が2回あります";
+  } else if (!pieces.empty()) {
+    // The first piece missing before the last one given.
+    std::string missing = kPiecedKey;
+    if (token) {
+      int number = 2;
+      while (pieces.count(number)) ++number;
+      missing = number < pieces.rbegin()->first ? kPiecedKey + std::to_string(number) : std::string();
     }
+    if (!missing.empty()) damage = missing + "がありません";
   }
-  for (const auto& stray : pieces)
-    LogWrite(kAccountRules.unknownKeyFormat, (kPiecedKey + std::to_string(stray.first)).c_str());
+  if (!damage.empty()) {
+    LogWrite("%s : 保存されたOAuthのﾄｰｸﾝが壊れています(%s). もう一度サインインしてください.\n",
+             properties.FindValue("ConnectionName").c_str(), damage.c_str());
+    properties.ClearValues(kPiecedKey);
+  } else if (token) {
+    for (int number = 2; pieces.count(number); ++number) token->value += pieces[number];
+  }
   if (CheckRequired("%sが定義されていません.\n") < 0) return -10;
   if (PasswordRequired(properties) && properties.FindValue("Password").empty()) {
     LogWrite("%sが定義されていません.\n", "Password");

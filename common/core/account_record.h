@@ -50,8 +50,9 @@ enum AccountKey {
 constexpr std::size_t kValuePieceLength = 256;
 // Splits `text` into such pieces so that each reads back whole: none ends
 // with a byte of 0x20 or below (trimmed by the reader), none begins with a
-// control byte (skipped), no Shift_JIS character is cut. False when the text
-// cannot be cut that way.
+// control byte (skipped), no Shift_JIS character is cut, and each line
+// passes ValueReadsBack (no line end, NUL or Ctrl-Z, not "{" or "}"). False
+// when the text cannot be cut that way.
 bool SplitValuePieces(const std::string& text, std::size_t pieceLength, std::vector<std::string>* pieces);
 // Which piece of that value a key names: 1 for "OAuthToken", 2 to 9999 for
 // "OAuthToken2" to "OAuthToken9999" written without leading zeros, 0 for any

@@ -102,10 +102,10 @@ bool NormaliseValueText(const char* key, int depth, std::string* text) {
   size_t begin = 0;
   while (begin < end && static_cast<unsigned char>((*text)[begin]) < 0x20) ++begin;
   *text = text->substr(begin, end - begin);
-  // The line is depth tabs, the key, a tab, the value and the line end; all
-  // of it must fit one piece of the reader's line buffer.
-  const size_t line = static_cast<size_t>(depth) + std::strlen(key) + 1 + text->size() + 1;
-  return line <= static_cast<size_t>(kLineBufferSize - 1);
+  // An empty value is not written at all; any other must come back from
+  // its line as it is (within one piece of the buffer, and neither "{" nor
+  // "}", which would open or close a block).
+  return text->empty() || ValueReadsBack(depth, key, *text);
 }
 
 }  // namespace bw

@@ -136,14 +136,15 @@ enum class AbsentKey { kReadsEmpty, kReadsDefault };
 enum : int {
   kSetOk = 0,
   kSetUnknownKey = -1,
-  kSetUnstorable = -2,  // a line break, NUL or Ctrl-Z, or too long for one line
+  kSetUnstorable = -2,  // a line break, NUL or Ctrl-Z, "{" or "}", or too long for one line
   kSetRequiredEmpty = -10,
 };
 
 // Normalises a dialog's text as reading it back from the file would (trailing
 // bytes of 0x20 and below and leading control bytes dropped). False when the
 // text cannot be stored in one parameter-file line: it holds a line break, a
-// NUL or a Ctrl-Z, or its line at `depth` tabs would be read in pieces.
+// NUL or a Ctrl-Z, its line at `depth` tabs would be read in pieces, or it
+// is "{" or "}", which the reader takes for a block's opening or closing.
 bool NormaliseValueText(const char* key, int depth, std::string* text);
 
 template <class R>

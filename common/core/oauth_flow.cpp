@@ -56,11 +56,23 @@ bool RandomText(std::size_t bytes, std::string* text) {
   return true;
 }
 
-// The page the browser shows after the redirect (Shift_JIS).
-std::string Page(bool signedIn) {
-  const char* body = signedIn
-                         ? "<p>サインインしました. このページを閉じてください.</p>"
-                         : "<p>サインインできませんでした. 設定画面のメッセージをご覧ください.</p>";
+// The page the browser shows after the sign-in (Shift_JIS): success, or
+// the failure with the program's message, escaped for HTML.
+std::string Page(bool signedIn, const std::string& message) {
+  std::string body = signedIn ? "<p>サインインしました. このページを閉じてください.</p>"
+                              : "<p>サインインできませんでした.</p><p>";
+  if (!signedIn) {
+    for (char c : message) {
+      switch (c) {
+        case '<': body += "&lt;"; break;
+        case '>': body += "&gt;"; break;
+        case '&': body += "&amp;"; break;
+        case '"': body += "&quot;"; break;
+        default: body += c;
+      }
+    }
+    body += "</p>";
+  }
   std::string html = std::string("<!DOCTYPE html><html><head><meta charset=\"Shift_JIS\">"
                                  "<title>Bellwick</title></head><body>") + body + "</body></html>";
   char head[256];
@@ -186,6 +198,7 @@ int ParseRedirectLine(const std::string& requestLine, const std::string& expecte
 }
 
 LoopbackRedirect::~LoopbackRedirect() {
+  Answer(false, "サインインは途中で終わりました.");
   if (listener_ != net::kInvalidSocket) {
     net::Close(listener_);
     net::Cleanup();
@@ -241,10 +254,18 @@ int LoopbackRedirect::Wait(int timeoutMs, const std::function<bool()>& cancelled
     }
     if (ready > 0) {
       const net::SocketHandle s = net::Accept(listener_);
-      if (s != net::kInvalidSocket && open.size() < kMaxConnections)
+      if (s != net::kInvalidSocket) {
+        // Full: the oldest connection that has sent nothing yet (else the
+        // oldest of all) makes room, so that idle connections cannot shut
+        // the real redirect out. Whoever sends first still needs our state.
+        if (open.size() >= kMaxConnections) {
+          auto idle = std::find_if(open.begin(), open.end(), [](const Connection& c) { return c.head.empty(); });
+          if (idle == open.end()) idle = open.begin();
+          net::Close(idle->socket);
+          open.erase(idle);
+        }
         open.push_back({s, std::string(), Clock::now() + std::chrono::seconds(10)});
-      else if (s != net::kInvalidSocket)
-        net::Close(s);
+      }
     }
     for (std::size_t i = 0; i < open.size() && !chosen;) {
       Connection& c = open[i];
@@ -277,9 +298,18 @@ int LoopbackRedirect::Wait(int timeoutMs, const std::function<bool()>& cancelled
   result = complete ? ParseRedirectLine(chosen->head.substr(0, lineEnd), expectedState, redirect)
                     : kRedirectMalformed;
   if (!complete) *redirect = Redirect();
-  const net::SocketHandle s = chosen->socket;
   closeAll(chosen);
-  const std::string page = Page(result == kRedirectOk);
+  // The page waits for the code exchange, so that it tells the outcome.
+  Answer(false, std::string());
+  browser_ = chosen->socket;
+  return result;
+}
+
+void LoopbackRedirect::Answer(bool signedIn, const std::string& message) {
+  if (browser_ == net::kInvalidSocket) return;
+  const net::SocketHandle s = browser_;
+  browser_ = net::kInvalidSocket;
+  const std::string page = Page(signedIn, message);
   for (std::size_t sent = 0; sent < page.size();) {
     if (net::WaitWritable(s, 2000) <= 0) break;
     const int n = net::Send(s, page.data() + sent, static_cast<int>(page.size() - sent));
@@ -288,7 +318,6 @@ int LoopbackRedirect::Wait(int timeoutMs, const std::function<bool()>& cancelled
   }
   net::Shutdown(s, 1);
   net::Close(s);
-  return result;
 }
 
 }  // namespace bw::oauth

@@ -82,15 +82,21 @@ class LoopbackRedirect {
 
   // Waits up to `timeoutMs` for the browser's request: the first whole
   // request head (at most 8 KiB, within 10 seconds of its connection; up to
-  // four connections held at once, as a browser may open one ahead) is
-  // answered with a short page, and every connection is closed. Only its
-  // request line counts. `cancelled`, asked about every 200 ms, ends the
-  // wait early. See RedirectResult.
+  // four connections held at once, as a browser may open one ahead, a new
+  // one pushing out the oldest idle one) is taken, and every other
+  // connection is closed. Only its request line
+  // counts. `cancelled`, asked about every 200 ms, ends the wait early. See
+  // RedirectResult. The browser waits for its page until Answer.
   int Wait(int timeoutMs, const std::function<bool()>& cancelled, const std::string& expectedState,
            Redirect* redirect);
+  // Answers the browser's request taken by Wait with a short page: success,
+  // or the failure with `message` (CP932, one line), and closes it. Without
+  // a call the browser is told of a failure when the listener ends.
+  void Answer(bool signedIn, const std::string& message);
 
  private:
   std::uintptr_t listener_ = ~std::uintptr_t(0);
+  std::uintptr_t browser_ = ~std::uintptr_t(0);  // the request awaiting its page
   std::uint16_t port_ = 0;
 };
 

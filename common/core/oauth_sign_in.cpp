@@ -61,10 +61,16 @@ SignInResult SignIn(const AncestryPop3Checker& account, net::HttpsClient& https,
 
   Redirect redirect;
   const int got = listener.Wait(options.timeoutMs, options.cancelled, state, &redirect);
+  // The browser's page waits for the outcome and then tells it.
+  auto finish = [&listener](const SignInResult& result) {
+    listener.Answer(result.status == kSignInOk, result.message);
+    return result;
+  };
   if (got != kRedirectOk) {
     std::string message = RedirectMessage(got);
-    if (got == kRedirectDenied && redirect.error.size() < 64) message += "(" + redirect.error + ")";
-    return Failure(kSignInRedirect, got, message);
+    // The provider's error, as outside text: escaped, and nothing of ours in it.
+    if (got == kRedirectDenied) message += "(" + ProviderText(redirect.error, {state, verifier}, 64) + ")";
+    return finish(Failure(kSignInRedirect, got, message));
   }
 
   const TokenReply reply = ExchangeCode(https, endpoints, account.OAuthClientID, account.OAuthClientSecret,
@@ -73,17 +79,28 @@ SignInResult SignIn(const AncestryPop3Checker& account, net::HttpsClient& https,
     std::string message = "トークンを受け取れませんでした(" + reply.reason + ").";
     if (reply.status == kTokenTlsFailed)
       message += " トークン発行元にはTLS 1.2が必要です. このシステムでは使えない可能性があります.";
-    return Failure(kSignInToken, reply.status, message);
+    return finish(Failure(kSignInToken, reply.status, message));
   }
   if (reply.refreshToken.empty())
-    return Failure(kSignInNoRefreshToken, 0,
-                   "リフレッシュトークンが発行されませんでした. スコープ(offline_access など)を確認してください.");
+    return finish(Failure(kSignInNoRefreshToken, 0,
+                          "リフレッシュトークンが発行されませんでした. スコープ(offline_access など)を確認してください."));
   SignInResult result;
   if (!net::ProtectSecret(reply.refreshToken, &result.storedToken))
-    return Failure(kSignInNotStored, 0, "トークンを保護して保存することができません.");
+    return finish(Failure(kSignInNotStored, 0, "トークンを保護して保存することができません."));
+  // Natively the token is stored as it came; one the file cannot hold is
+  // named here, not blamed on the file.
+  std::vector<std::string> pieces;
+  if (!SplitValuePieces(result.storedToken, kValuePieceLength, &pieces))
+    return finish(Failure(kSignInNotStored, 0,
+                          std::string("発行されたリフレッシュトークンはパラメータファイルに書けない形です(") +
+                              UnstorableTokenText(reply.refreshToken) + ")."));
+  if (options.store) {
+    const std::string failed = options.store(result.storedToken);
+    if (!failed.empty()) return finish(Failure(kSignInNotStored, 0, failed));
+  }
   result.status = kSignInOk;
   result.message = "サインインしました.";
-  return result;
+  return finish(result);
 }
 
 }  // namespace bw::oauth

@@ -20,7 +20,7 @@ enum SignInStatus : int {
   kSignInRedirect = 5,      // the redirect was refused, wrong, late or cancelled
   kSignInToken = 6,         // the code exchange failed
   kSignInNoRefreshToken = 7,  // the provider gave no refresh token
-  kSignInNotStored = 8,     // the token could not be protected
+  kSignInNotStored = 8,     // the token could not be protected or stored
 };
 
 struct SignInOptions {
@@ -28,6 +28,10 @@ struct SignInOptions {
   int timeoutMs = 5 * 60 * 1000;
   std::function<bool()> cancelled;                    // asked while waiting
   std::function<void(const std::string& url)> showUrl;  // before the browser starts
+  // Stores the token (in its stored form) before the browser is answered,
+  // so that the page tells the whole outcome; returns the failure's message
+  // (CP932), or empty when stored. None: the caller keeps it for later.
+  std::function<std::string(const std::string& storedToken)> store;
 };
 
 struct SignInResult {

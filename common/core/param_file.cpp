@@ -8,6 +8,7 @@
 
 #include "common/core/log.h"
 #include "common/core/param_syntax.h"
+#include "platform/files.h"
 #include "platform/message_box.h"
 
 namespace bw {
@@ -20,10 +21,39 @@ void ShowConfiguratorBox(const std::string& text, unsigned style = kMbOk) {
   ShowMessageBox(text, kConfiguratorCaption, style);
 }
 
+// Whether `bytes` read as a whole file: every block opened is closed, the
+// controller block among them, and the end marker stands after them.
+bool IsCompleteParameterText(std::string bytes) {
+  TextInput in(std::move(bytes));
+  BlockLine line;
+  int depth = 0;
+  bool controllerRead = false;
+  while (ReadBlockLine(in, &line)) {
+    if (std::strcmp(line.key, "--EOF--") == 0) return depth == 0 && controllerRead;
+    if (std::strcmp(line.value, "{") == 0) {
+      if (depth++ == 0 && std::strcmp(line.key, kControllerClass) == 0) controllerRead = true;
+    } else if (std::strcmp(line.key, "}") == 0 || std::strcmp(line.value, "}") == 0) {
+      if (--depth < 0) return false;
+    }
+  }
+  return false;
+}
+
 }  // namespace
+
+bool RecoverParameterFile(const std::string& path) {
+  const std::string target = PlatformResolveLinks(path);
+  std::uint64_t size;
+  if (PlatformFileSize(target, &size)) return false;
+  const std::string work = target + "_new";
+  std::string bytes;
+  if (!ReadFileBytes(work, &bytes) || !IsCompleteParameterText(std::move(bytes))) return false;
+  return PlatformReplaceFile(work, target);
+}
 
 int ReadParameterFile(const std::string& path, AncestryPop3Controller& controller,
                       ParameterFileHeader* header) {
+  RecoverParameterFile(path);
   TextInput in;
   if (!in.Open(path)) {
     header->fileVersion.clear();
@@ -31,7 +61,15 @@ int ReadParameterFile(const std::string& path, AncestryPop3Controller& controlle
     header->logFileLimit = 16384;
     return -1;
   }
-  return ReadParameterFile(in, controller, header);
+  const int result = ReadParameterFile(in, controller, header);
+  // A refresh token in the clear is as good as a password: warned about as
+  // ssh warns about a key file others can read (saves make it owner-only).
+  unsigned mode = 0;
+  if (result >= 0 && HoldsToken(controller) && PlatformOthersMayRead(path, &mode))
+    LogWrite("パラメータファイル %s は他のﾕｰｻﾞも読めます(ﾓｰﾄﾞ%04o). OAuthのﾄｰｸﾝを守るため, 所有者だけが読めるようにしてください"
+             "(chmod 600).\n",
+             path.c_str(), mode);
+  return result;
 }
 
 int ReadParameterFile(TextInput& in, AncestryPop3Controller& controller,
@@ -70,6 +108,7 @@ std::unique_ptr<AncestryPop3Controller> LoadParameterFile(const std::string& pat
   header->logFileName.clear();
   header->logFileLimit = 0;
 
+  RecoverParameterFile(path);
   TextInput in;
   if (!in.Open(path)) return nullptr;
   BlockLine line;
@@ -122,6 +161,7 @@ bool SaveParameterFile(const std::string& path, const std::string& logFileName,
                        int logFileLimit, AncestryPop3Controller& controller,
                        void (*afterSave)(void*), void* context) {
   if (!CheckListLimits(controller)) return false;
+  RecoverParameterFile(path);
   // The new file is written beside the old one and moved over it only when
   // complete, so a failed or interrupted save never leaves a cut-off file.
   FileReplacement replacement(path);

@@ -27,6 +27,15 @@ int ReadParameterFile(const std::string& path, AncestryPop3Controller& controlle
 int ReadParameterFile(TextInput& in, AncestryPop3Controller& controller,
                       ParameterFileHeader* header);
 
+// A save that was cut off after the old file was gone but before the work
+// file took its place leaves the work file ("FILE_new") as the only copy.
+// When `path` (or the file its links lead to) is missing and that work file
+// is complete (its blocks close and the end marker follows them), the work
+// file is moved back into place; true when it was. Every reader and writer
+// of the parameter file calls this first, so no save deletes the copy as a
+// leftover.
+bool RecoverParameterFile(const std::string& path);
+
 // The configurator's loader: the controller read from the file, or none when
 // the file cannot be opened or holds no controller block.
 std::unique_ptr<AncestryPop3Controller> LoadParameterFile(const std::string& path,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/core/account_record.h"
+#include "common/core/param_file.h"
 #include "common/core/param_syntax.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
@@ -123,15 +124,16 @@ int FindAccount(const std::vector<ScannedLine>& lines, const std::vector<int>& a
 
 }  // namespace
 
-void SaveGeometry(const AncestryPop3Controller& controller, const std::string& path) {
+GeometrySave SaveGeometry(const AncestryPop3Controller& controller, const std::string& path) {
   std::string bytes;
   // Without the original there is nothing to rewrite, and replacing it with
   // an empty file would lose the configuration.
-  if (!ReadFileBytes(path, &bytes)) return;
+  RecoverParameterFile(path);
+  if (!ReadFileBytes(path, &bytes)) return GeometrySave::kNoFile;
   FileReplacement replacement(path);
   if (!replacement.Open()) {
     ShowMessageBox("ジオメトリ保存失敗[" + replacement.WorkPath() + "]", "Bellwick", kMbTaskModal);
-    return;
+    return GeometrySave::kNotCreated;
   }
   TextOutput& out = replacement.Out();
   char position[64], size[64];
@@ -162,14 +164,15 @@ void SaveGeometry(const AncestryPop3Controller& controller, const std::string& p
     }
   }
   CopyTail(out, bytes);
-  // The work file replaces the original only when it was written whole; a
-  // failed move is not reported.
-  replacement.Commit();
+  // The work file replaces the original only when it was written whole; the
+  // checker does not report a failed write or move at exit.
+  return replacement.Commit() ? GeometrySave::kSaved : GeometrySave::kNotWritten;
 }
 
 bool SaveAccountToken(const std::string& path, const std::string& connectionName, const std::string& hostName,
                       const std::string& userId, const std::string& stored) {
   std::string bytes;
+  RecoverParameterFile(path);
   if (!ReadFileBytes(path, &bytes)) return false;
   std::vector<std::string> pieces;
   if (!SplitValuePieces(stored, kValuePieceLength, &pieces)) return false;

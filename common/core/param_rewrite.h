@@ -12,7 +12,10 @@ namespace bw {
 // Rewrites only the controller's WindowPosition and WindowSize lines with
 // the controller's values. The new file is written beside the old one and
 // moved over it only when complete, so the file is never left half written.
-void SaveGeometry(const AncestryPop3Controller& controller, const std::string& path);
+// kNotCreated has shown "ジオメトリ保存失敗[work file]"; the other failures
+// show nothing (the checker leaves them unreported at exit).
+enum class GeometrySave { kSaved, kNoFile, kNotCreated, kNotWritten };
+GeometrySave SaveGeometry(const AncestryPop3Controller& controller, const std::string& path);
 
 // Rewrites only the OAuthToken lines (and their pieces) of the one account
 // block with this ConnectionName, HostName and UserID; every other byte stays. The new value goes where

@@ -27,6 +27,25 @@ void TokenizeLine(char* line, const char** key, const char** value) {
   *value = p;
 }
 
+bool ValueReadsBack(int depth, const std::string& key, const std::string& value) {
+  if (key.empty() || value.empty()) return false;
+  const std::string bad("\0\r\n\x1A", 4);
+  if (key.find_first_of(bad) != std::string::npos || value.find_first_of(bad) != std::string::npos) return false;
+  // The line and its line feed fill at most one piece of the buffer.
+  const std::size_t length = static_cast<std::size_t>(depth) + key.size() + 1 + value.size() + 1;
+  if (length > static_cast<std::size_t>(kLineBufferSize - 1)) return false;
+  char line[kLineBufferSize];
+  std::memset(line, '\t', static_cast<std::size_t>(depth));
+  std::snprintf(line + depth, sizeof line - static_cast<std::size_t>(depth), "%s\t%s", key.c_str(), value.c_str());
+  if (IsCommentLine(line)) return false;
+  const char* readKey;
+  const char* readValue;
+  TokenizeLine(line, &readKey, &readValue);
+  for (const char* structural : {"{", "}"})
+    if (std::strcmp(readKey, structural) == 0 || std::strcmp(readValue, structural) == 0) return false;
+  return key == readKey && value == readValue && key != "--EOF--";
+}
+
 bool ReadBlockLine(TextInput& in, BlockLine* line) {
   for (;;) {
     const bool continuation = !in.AtLineStart();

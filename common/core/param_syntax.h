@@ -21,6 +21,13 @@ inline bool IsCommentLine(const char* line) {
 // spaces) are skipped and the rest of the line is the value.
 void TokenizeLine(char* line, const char** key, const char** value);
 
+// True when the key line "<depth tabs>key<tab>value" reads back as exactly
+// this key and this value: no line end, NUL or Ctrl-Z in it, nothing the
+// tokenizer trims or skips, the whole line within one piece of the reader's
+// buffer, not a comment, and not a line that opens or closes a block ("{" or
+// "}" as key or value) or ends the file. Every writer of a value asks this.
+bool ValueReadsBack(int depth, const std::string& key, const std::string& value);
+
 // One line of a block, read, comment-filtered and tokenized.
 struct BlockLine {
   char buffer[kLineBufferSize];

@@ -29,6 +29,13 @@ class PropertyList {
   // appended. This is how records fold their typed fields in before writing.
   void SetOrAppend(const std::string& key, const std::string& value);
 
+  // Every entry with the key gets an empty value, so none of them is
+  // written (duplicates included).
+  void ClearValues(const std::string& key) {
+    for (PropertyEntry& e : entries_)
+      if (e.key == key) e.value.clear();
+  }
+
   void Clear() { entries_.clear(); }
   int Count() const { return static_cast<int>(entries_.size()); }
   const std::deque<PropertyEntry>& Entries() const { return entries_; }

@@ -50,6 +50,14 @@ void WriteBlockOpen(TextOutput& out, int depth, const char* className) {
 void WriteEntries(TextOutput& out, int depth, const PropertyList& properties) {
   for (const PropertyEntry& e : properties.Entries()) {
     if (e.value.empty()) continue;
+    // A value that would come back otherwise (cut, joined with the next
+    // line, or taken for a block's end) fails the whole save: the file
+    // stays as it was rather than lose what follows it.
+    if (!ValueReadsBack(depth, e.key, e.value)) {
+      LogWrite("%sの値はﾌｧｲﾙに書くと読み戻せないため保存しません.\n", e.key.c_str());
+      out.Refuse();
+      continue;
+    }
     WriteTabs(out, depth);
     out.Printf("%s\t", e.key.c_str());
     out.Printf("%s\n", e.value.c_str());

@@ -39,6 +39,8 @@ int ReadBlockLines(TextInput& in, const BlockRules& rules, const AddKeyLineFn& a
 
 // Block writing: the opening line "<tabs>Class\t{", the entries with a value
 // (entries with an empty value are not written at all), the closing "}".
+// An entry whose value would not read back as it is (ValueReadsBack) is
+// logged by its key and refuses the output (TextOutput::Refuse).
 void WriteBlockOpen(TextOutput& out, int depth, const char* className);
 void WriteEntries(TextOutput& out, int depth, const PropertyList& properties);
 void WriteBlockClose(TextOutput& out, int depth);

@@ -61,6 +61,9 @@ class TextOutput {
   bool Close(bool sync = false);
 
   bool Failed() const { return failed_; }
+  // Marks the output as failed, as a write error would: the text must not
+  // replace the file (a value that would not read back as it is).
+  void Refuse() { failed_ = true; }
   // The bytes written so far when writing to memory.
   const std::string& Bytes() const { return bytes_; }
 

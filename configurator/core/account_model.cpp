@@ -14,6 +14,7 @@ const char kMaskPlaceholder[] = "------------------------------------------";
 void MaskedField::Open(const std::string& value, bool masking) {
   real_ = value;
   focused_ = false;
+  holdable_ = true;
   ApplyMasking(masking);
 }
 
@@ -23,11 +24,12 @@ void MaskedField::ApplyMasking(bool masking) {
   shown_ = masking_ && !focused_ && !real_.empty() ? kMaskPlaceholder : real_;
 }
 
-void MaskedField::Changed(const std::string& boxText) {
+void MaskedField::Changed(const std::string& boxText, bool holdable) {
   // The window layer does not report the texts it sets itself, so every
   // change reported here is the user's own.
   real_ = boxText;
   shown_ = boxText;
+  holdable_ = holdable;
 }
 
 void MaskedField::FocusGained() {
@@ -35,9 +37,10 @@ void MaskedField::FocusGained() {
   shown_ = real_;
 }
 
-void MaskedField::FocusLost(const std::string& boxText) {
+void MaskedField::FocusLost(const std::string& boxText, bool holdable) {
   focused_ = false;
   real_ = boxText;
+  holdable_ = holdable;
   ApplyMasking(masking_);
 }
 

@@ -17,21 +17,28 @@ class MaskedField {
   // The masking check box changed: plain values, or the placeholder.
   void ApplyMasking(bool masking);
   // The user typed: the real value follows the box while it has the focus.
-  void Changed(const std::string& boxText);
+  // `holdable` false: the box holds text Shift_JIS cannot carry (boxText is
+  // its lossy form); see TypedTextKept.
+  void Changed(const std::string& boxText, bool holdable = true);
   // The box gained the focus: it shows the real value to edit.
   void FocusGained();
   // The box lost the focus holding `boxText`.
-  void FocusLost(const std::string& boxText);
+  void FocusLost(const std::string& boxText, bool holdable = true);
 
   const std::string& Real() const { return real_; }
   const std::string& Shown() const { return shown_; }
   bool Masking() const { return masking_; }
+  // True while the box holds text Shift_JIS cannot carry: the box must keep
+  // exactly what the user typed (never the lossy Shown(), nor the
+  // placeholder), so that every OK finds and refuses it until it is edited.
+  bool TypedTextKept() const { return !holdable_; }
 
  private:
   std::string real_;
   std::string shown_;
   bool masking_ = true;
   bool focused_ = false;
+  bool holdable_ = true;
 };
 
 // The account dialog's pages, in tab order ("ｱｶｳﾝﾄ", "ﾀｲﾑｱｳﾄ", "ﾌﾟﾛﾄｺﾙ",

@@ -14,6 +14,7 @@
 #include "configurator/ids/account_dialog_ids.h"
 #include "configurator/win32/knobset_box.h"
 #include "platform/https.h"
+#include "platform/win32/wide_text.h"
 
 namespace bw {
 namespace {
@@ -110,7 +111,7 @@ void AccountTabPage::ShowMasking() {
   settingText_ = true;
   for (const auto& [id, field] : masked_) {
     SendItem(id, EM_SETPASSWORDCHAR, static_cast<WPARAM>(passwordChar));
-    SetItemText(id, field.Shown());
+    if (!field.TypedTextKept()) SetItemText(id, field.Shown());
     InvalidateRect(Item(id), nullptr, TRUE);
   }
   settingText_ = false;
@@ -145,23 +146,37 @@ bool AccountTabPage::OnCommand(int id, int code) {
   auto masked = masked_.find(id);
   if (masked == masked_.end()) return false;
   MaskedField& field = masked->second;
+  // The box's text, and whether Shift_JIS holds it: text it cannot hold
+  // stays in the box exactly as typed, for the refusal at every OK.
+  bool holdable = true;
+  auto boxText = [&] {
+    HWND box = Item(id);
+    std::vector<wchar_t> wide(static_cast<size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+    const int n = GetWindowTextW(box, wide.data(), static_cast<int>(wide.size()));
+    return Narrow(wide.data(), n > 0 ? static_cast<size_t>(n) : 0, &holdable);
+  };
   switch (code) {
     case EN_CHANGE:
-      if (!settingText_) field.Changed(ItemText(id));
+      if (!settingText_) {
+        const std::string text = boxText();
+        field.Changed(text, holdable);
+      }
       return true;
     case EN_SETFOCUS:
       field.FocusGained();
       settingText_ = true;
-      SetItemText(id, field.Shown());
+      if (!field.TypedTextKept()) SetItemText(id, field.Shown());
       settingText_ = false;
       SendItem(id, EM_SETSEL, 0, -1);
       return true;
-    case EN_KILLFOCUS:
-      field.FocusLost(ItemText(id));
+    case EN_KILLFOCUS: {
+      const std::string text = boxText();
+      field.FocusLost(text, holdable);
       settingText_ = true;
-      SetItemText(id, field.Shown());
+      if (!field.TypedTextKept()) SetItemText(id, field.Shown());
       settingText_ = false;
       return true;
+    }
     default:
       return false;
   }

@@ -87,6 +87,13 @@ bool PlatformReplaceFile(const std::string& from, const std::string& to) {
 
 bool PlatformRestrictToOwner(std::FILE* file) { return ::fchmod(fileno(file), 0600) == 0; }
 
+bool PlatformOthersMayRead(const std::string& path, unsigned* mode) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return false;
+  *mode = static_cast<unsigned>(st.st_mode & 07777);
+  return (st.st_mode & (S_IRGRP | S_IROTH)) != 0;
+}
+
 bool PlatformSyncFile(std::FILE* file) {
   return std::fflush(file) == 0 && ::fsync(fileno(file)) == 0;
 }

@@ -112,6 +112,9 @@ class CurlHttps : public HttpsClient {
       case CURLE_GOT_NOTHING:
         reply.code = kHttpsUnreachable;
         return reply;
+      case CURLE_PARTIAL_FILE:
+        reply.code = kHttpsCutOff;
+        return reply;
       case CURLE_OPERATION_TIMEDOUT:
         reply.code = kHttpsTimedOut;
         return reply;

@@ -78,8 +78,14 @@ void Cleanup() {}
 int LastError() { return lastError; }
 void SetLastError(int error) { lastError = error; }
 
+// Every socket is closed on exec: a program started meanwhile (the browser
+// of a sign-in) must never hold the sign-in's listener or a mail connection.
+namespace {
+int NewSocket() { return socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0); }
+}  // namespace
+
 SocketHandle OpenTcp() {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  int fd = NewSocket();
   if (fd < 0) {
     Fail();
     return kInvalidSocket;
@@ -132,7 +138,7 @@ int SetLingerOff(SocketHandle s) {
 }
 
 SocketHandle ListenLoopback(std::uint16_t* port, int backlog) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  int fd = NewSocket();
   if (fd < 0) {
     Fail();
     return kInvalidSocket;
@@ -156,7 +162,7 @@ SocketHandle ListenLoopback(std::uint16_t* port, int backlog) {
 
 SocketHandle Accept(SocketHandle listener) {
   for (;;) {
-    int fd = accept(Fd(listener), nullptr, nullptr);
+    int fd = accept4(Fd(listener), nullptr, nullptr, SOCK_CLOEXEC);
     if (fd >= 0) return static_cast<SocketHandle>(fd);
     if (errno != EINTR) {
       Fail();

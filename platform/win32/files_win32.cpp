@@ -147,6 +147,8 @@ bool PlatformReplaceFile(const std::string& fromPath, const std::string& toPath)
 
 bool PlatformRestrictToOwner(std::FILE*) { return true; }
 
+bool PlatformOthersMayRead(const std::string&, unsigned*) { return false; }
+
 bool PlatformSyncFile(std::FILE* file) {
   if (std::fflush(file) != 0) return false;
   HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));

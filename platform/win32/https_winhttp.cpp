@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -37,6 +39,7 @@ struct WinHttp {
   decltype(&::WinHttpSendRequest) SendRequest = nullptr;
   decltype(&::WinHttpReceiveResponse) ReceiveResponse = nullptr;
   decltype(&::WinHttpQueryHeaders) QueryHeaders = nullptr;
+  decltype(&::WinHttpQueryDataAvailable) QueryDataAvailable = nullptr;
   decltype(&::WinHttpReadData) ReadData = nullptr;
   decltype(&::WinHttpCloseHandle) CloseHandle = nullptr;
 };
@@ -65,6 +68,7 @@ const WinHttp* LoadWinHttp() {
     ok = Link(module, "WinHttpSendRequest", &f.SendRequest) && ok;
     ok = Link(module, "WinHttpReceiveResponse", &f.ReceiveResponse) && ok;
     ok = Link(module, "WinHttpQueryHeaders", &f.QueryHeaders) && ok;
+    ok = Link(module, "WinHttpQueryDataAvailable", &f.QueryDataAvailable) && ok;
     ok = Link(module, "WinHttpReadData", &f.ReadData) && ok;
     ok = Link(module, "WinHttpCloseHandle", &f.CloseHandle) && ok;
     if (!ok) {
@@ -76,20 +80,64 @@ const WinHttp* LoadWinHttp() {
   return loaded;
 }
 
+// One WinHTTP handle. Close may come from another thread (the request's
+// deadline) while this one still uses the handle: a call on a closed handle
+// fails, and the handle is closed exactly once.
 class Handle {
  public:
   Handle(const WinHttp& f, HINTERNET h) : f_(f), h_(h) {}
-  ~Handle() {
-    if (h_) f_.CloseHandle(h_);
-  }
+  ~Handle() { Close(); }
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
-  HINTERNET get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
+  HINTERNET get() const { return h_.load(); }
+  explicit operator bool() const { return h_.load() != nullptr; }
+  void Close() {
+    if (HINTERNET h = h_.exchange(nullptr)) f_.CloseHandle(h);
+  }
 
  private:
   const WinHttp& f_;
-  HINTERNET h_;
+  std::atomic<HINTERNET> h_;
+};
+
+// WinHTTP's time-outs bound each wait, not the request: a body trickling in
+// a byte at a time would run on past every limit. The deadline closes the
+// request handle from a thread of its own when the request's whole time has
+// passed, which ends any call pending on it at once.
+class RequestDeadline {
+ public:
+  RequestDeadline(Handle& request, DWORD ms) : request_(request), ms_(ms) {
+    stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (stop_) thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+  }
+  ~RequestDeadline() {
+    if (thread_) {
+      SetEvent(stop_);
+      WaitForSingleObject(thread_, INFINITE);
+      CloseHandle(thread_);
+    }
+    if (stop_) CloseHandle(stop_);
+  }
+  RequestDeadline(const RequestDeadline&) = delete;
+  RequestDeadline& operator=(const RequestDeadline&) = delete;
+  // True once the deadline has closed the request.
+  bool Passed() const { return passed_.load(); }
+
+ private:
+  static DWORD WINAPI Run(void* self) {
+    auto* deadline = static_cast<RequestDeadline*>(self);
+    if (WaitForSingleObject(deadline->stop_, deadline->ms_) == WAIT_TIMEOUT) {
+      deadline->passed_ = true;
+      deadline->request_.Close();
+    }
+    return 0;
+  }
+
+  Handle& request_;
+  DWORD ms_;
+  HANDLE stop_ = nullptr;
+  HANDLE thread_ = nullptr;
+  std::atomic<bool> passed_{false};
 };
 
 // What the status callback saw of one request: how far it came, and the
@@ -319,6 +367,8 @@ HttpsReply WinHttpClient::PostForm(const std::string& url, const std::string& fo
                        0);
 
   int wait = static_cast<int>(Remaining(start, timeoutMs));
+  if (wait == 0) return Failed(kHttpsTimedOut, "time-out");
+  const RequestDeadline deadline(request, static_cast<DWORD>(wait));
   f->SetTimeouts(request.get(), wait, wait, wait, wait);
   // Some WinHTTPs (Wine's) bound the TLS handshake by this one, which
   // WinHttpSetTimeouts leaves alone; older ones do not know it.
@@ -327,6 +377,7 @@ HttpsReply WinHttpClient::PostForm(const std::string& url, const std::string& fo
   const DWORD bodyLength = static_cast<DWORD>(formBody.size());
   auto fail = [&]() {
     const DWORD error = GetLastError();
+    if (deadline.Passed()) return Failed(kHttpsTimedOut, "time-out");
     return Failure(error, progress, endpoint, tls12, static_cast<int>(Remaining(start, timeoutMs)));
   };
   if (!f->SendRequest(request.get(), kHeaders, static_cast<DWORD>(-1),
@@ -346,19 +397,34 @@ HttpsReply WinHttpClient::PostForm(const std::string& url, const std::string& fo
   DWORD size = sizeof status;
   if (!f->QueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                        WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX))
-    return Failed(kHttpsUnreachable, "no HTTP status");
+    return deadline.Passed() ? Failed(kHttpsTimedOut, "time-out") : Failed(kHttpsUnreachable, "no HTTP status");
+  // The body is read as it comes: each read takes only what has arrived,
+  // so no read waits for a full buffer while the request's time runs out.
   std::vector<char> buffer(8192);
   for (;;) {
     wait = static_cast<int>(Remaining(start, timeoutMs));
-    if (wait == 0) return Failed(kHttpsTimedOut, "time-out");
+    if (wait == 0 || deadline.Passed()) return Failed(kHttpsTimedOut, "time-out");
     f->SetOption(request.get(), WINHTTP_OPTION_RECEIVE_TIMEOUT, &wait, sizeof wait);
+    DWORD available = 0;
+    if (!f->QueryDataAvailable(request.get(), &available)) return fail();
+    if (available == 0) break;
     DWORD got = 0;
-    if (!f->ReadData(request.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got))
+    if (!f->ReadData(request.get(), buffer.data(),
+                     static_cast<DWORD>(std::min<std::size_t>(available, buffer.size())), &got))
       return fail();
     if (got == 0) break;
     if (reply.body.size() + got > kMaxBody) return Failed(kHttpsTooLarge, "reply over 64 KiB");
     reply.body.append(buffer.data(), got);
   }
+  if (deadline.Passed()) return Failed(kHttpsTimedOut, "time-out");
+  // A connection that ended before the promised length is an answer cut
+  // off, not a short one.
+  DWORD promised = 0;
+  size = sizeof promised;
+  if (f->QueryHeaders(request.get(), WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+                      WINHTTP_HEADER_NAME_BY_INDEX, &promised, &size, WINHTTP_NO_HEADER_INDEX) &&
+      reply.body.size() < promised)
+    return Failed(kHttpsCutOff, "answer cut off");
   reply.code = kHttpsOk;
   reply.status = static_cast<int>(status);
   return reply;

@@ -40,8 +40,19 @@ void Cleanup() { WSACleanup(); }
 int LastError() { return WSAGetLastError(); }
 void SetLastError(int error) { WSASetLastError(error); }
 
+// Every socket is kept from child processes: a program started meanwhile
+// (the browser of a sign-in) must never hold the sign-in's listener or a mail
+// connection. WSA_FLAG_NO_HANDLE_INHERIT is newer than the systems this
+// runs on, so the handle's flag is cleared instead.
+namespace {
+SOCKET NotInherited(SOCKET s) {
+  if (s != INVALID_SOCKET) SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+  return s;
+}
+}  // namespace
+
 SocketHandle OpenTcp() {
-  SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+  SOCKET s = NotInherited(socket(AF_INET, SOCK_STREAM, 0));
   if (s == INVALID_SOCKET) return kInvalidSocket;
   // Without it the line end, sent on its own after a command, waits for the
   // server's delayed acknowledgement of the command (some 200 ms) before the
@@ -86,7 +97,7 @@ int SetLingerOff(SocketHandle s) {
 }
 
 SocketHandle ListenLoopback(std::uint16_t* port, int backlog) {
-  SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+  SOCKET s = NotInherited(socket(AF_INET, SOCK_STREAM, 0));
   if (s == INVALID_SOCKET) return kInvalidSocket;
   sockaddr_in sa;
   std::memset(&sa, 0, sizeof sa);
@@ -104,7 +115,7 @@ SocketHandle ListenLoopback(std::uint16_t* port, int backlog) {
 }
 
 SocketHandle Accept(SocketHandle listener) {
-  SOCKET s = accept(Sock(listener), nullptr, nullptr);
+  SOCKET s = NotInherited(accept(Sock(listener), nullptr, nullptr));
   return s == INVALID_SOCKET ? kInvalidSocket : static_cast<SocketHandle>(s);
 }
 

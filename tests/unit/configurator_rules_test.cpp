@@ -133,6 +133,19 @@ TEST(MaskingTest, PlaceholderHidesTheLengthUntilTheBoxHasTheFocus) {
   EXPECT_EQ(f.Shown(), std::string(42, '-'));
 }
 
+// Text Shift_JIS cannot hold stays in the box as typed (the window sets no
+// Shown() over it) through focus and masking changes, until it is edited.
+TEST(MaskingTest, TextShiftJisCannotHoldIsKeptAsTypedUntilEdited) {
+  MaskedField f;
+  f.Open("bob", true);
+  f.FocusLost("us?r", false);
+  f.ApplyMasking(false);
+  f.FocusGained();
+  EXPECT_TRUE(f.TypedTextKept());
+  f.Changed("user");
+  EXPECT_FALSE(f.TypedTextKept());
+}
+
 TEST(MaskingTest, UnmaskingShowsRealValuesAndEmptyValuesShowNoPlaceholder) {
   MaskedField f;
   f.Open("", true);

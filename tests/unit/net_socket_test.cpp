@@ -6,6 +6,7 @@
 #ifdef _WIN32
 #include <winsock.h>
 #else
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -40,6 +41,33 @@ TEST_F(NetSocket, ConnectToClosedPortReportsConnectionRefused) {
   EXPECT_EQ(net::ConnectIPv4(s, kLoopback, bw::PortToNetwork(port)), -1);
   EXPECT_EQ(net::LastError(), net::kErrConnRefused);
   net::Close(s);
+}
+
+// A socket a started program inherits (the sign-in's browser) keeps the
+// listener open there: a later visit to its port hangs.
+bool Inheritable(net::SocketHandle s) {
+#ifdef _WIN32
+  DWORD flags = 0;
+  return !GetHandleInformation(reinterpret_cast<HANDLE>(s), &flags) || (flags & HANDLE_FLAG_INHERIT) != 0;
+#else
+  const int flags = fcntl(static_cast<int>(s), F_GETFD);
+  return flags < 0 || (flags & FD_CLOEXEC) == 0;
+#endif
+}
+
+TEST_F(NetSocket, NoSocketPassesToAStartedProgram) {
+  std::uint16_t port = 0;
+  const net::SocketHandle listener = net::ListenLoopback(&port, 1);
+  ASSERT_NE(listener, net::kInvalidSocket);
+  const net::SocketHandle client = net::OpenTcp();
+  ASSERT_NE(client, net::kInvalidSocket);
+  ASSERT_EQ(net::ConnectIPv4(client, kLoopback, bw::PortToNetwork(port)), 0);
+  const net::SocketHandle accepted = net::Accept(listener);
+  ASSERT_NE(accepted, net::kInvalidSocket);
+  EXPECT_FALSE(Inheritable(listener));
+  EXPECT_FALSE(Inheritable(client));
+  EXPECT_FALSE(Inheritable(accepted));
+  for (net::SocketHandle s : {accepted, client, listener}) net::Close(s);
 }
 
 TEST_F(NetSocket, BytesTravelAndReadinessWaitsTimeOut) {

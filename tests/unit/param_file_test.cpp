@@ -1,5 +1,7 @@
 // Whole-file reading, loading, saving, and the geometry and token rewrites.
 #include <filesystem>
+#include <functional>
+#include <vector>
 #include <string>
 
 #ifdef _WIN32
@@ -99,6 +101,31 @@ TEST_F(ParameterFile, CheckerReaderSetsUpTheLogAtTheFirstBlockOnly) {
   EXPECT_EQ(ReadBytes(Path("old.log")),
             Crlf("クラス [Other::RingListClass] は認識できません.\n"));
 }
+
+#ifndef _WIN32
+// A token in a file others may read is used, with a warning in the log; a
+// file without a token, or one for its owner alone, says nothing.
+TEST_F(ParameterFile, TokenInAFileOthersMayReadIsWarnedAbout) {
+  const std::string account = "\tAncestryPop3Checker::RingListClass\t{\n\t\tHostName\th\n\t\tUserID\tu\n"
+                              "\t\tOAuthProvider\t1\n";
+  auto read = [&](const std::string& file, mode_t mode) {
+    WriteBytes(Path("p.ini"), "LogFileName\tp.log\nLogFileLimit\t4\nAncestryPop3Controller::RingListClass\t{\n" +
+                                  file + "\t}\n}\n--EOF--\n");
+    chmod(Path("p.ini").c_str(), mode);
+    std::filesystem::remove(Path("p.log"));
+    bw::AncestryPop3Controller c;
+    bw::ParameterFileHeader header;
+    EXPECT_EQ(bw::ReadParameterFile(Path("p.ini"), c, &header), 0);
+    return bw_test::FileExists(Path("p.log")) ? ReadBytes(Path("p.log")) : std::string();
+  };
+  EXPECT_EQ(read(account + "\t\tOAuthToken\ttok\n", 0644),
+            Crlf("パラメータファイル " + Path("p.ini") + " は他のﾕｰｻﾞも読めます(ﾓｰﾄﾞ0644). OAuthのﾄｰｸﾝを守るため, "
+                 "所有者だけが読めるようにしてください(chmod 600).\n"));
+  EXPECT_NE(read(account + "\t\tOAuthToken\ttok\n", 0640), "");
+  EXPECT_EQ(read(account + "\t\tOAuthToken\ttok\n", 0600), "");
+  EXPECT_EQ(read(account, 0644), "");
+}
+#endif
 
 TEST_F(ParameterFile, CheckerReaderResultsForTruncatedAndEarlyEndFiles) {
   bw::AncestryPop3Controller a, b, c, d;
@@ -283,6 +310,27 @@ TEST_F(GeometryRewrite, TokenSaveChangesOnlyTheAccountsTokenLines) {
   EXPECT_EQ(ReadBytes(Path("t.ini")), expected);
 }
 
+// A token that would end the block or the file early, add a key or cut the
+// text is never written: the file stays exactly as it was.
+TEST_F(GeometryRewrite, TokenThatWouldNotReadBackLeavesTheFileUntouched) {
+  const std::string original = Crlf(kExampleFile);
+  WriteBytes(Path("t.ini"), original);
+  for (const std::string& bad : {std::string("t\n\t}\n}\n--EOF--"), std::string("t\r\n\t\tPassword\tx"),
+                                 std::string("t\x1Au"), std::string("t\0u", 3), std::string("}")}) {
+    EXPECT_FALSE(bw::SaveAccountToken(Path("t.ini"), "Office", "pop.example.com", "user", bad));
+    EXPECT_EQ(ReadBytes(Path("t.ini")), original);
+  }
+  // The configurator's save refuses such a value too, with its usual message.
+  bw::ParameterFileHeader header;
+  auto controller = bw::LoadParameterFile(Path("t.ini"), &header);
+  ASSERT_TRUE(controller);
+  controller->accountHead->Password = "}";
+  EXPECT_FALSE(bw::SaveParameterFile(Path("t.ini"), "", 100, *controller));
+  EXPECT_EQ(ReadBytes(Path("t.ini")), original);
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().text, Path("t.ini") + " ファイルが作成できません.");
+}
+
 // The token rewrite's files: accounts of one server that differ in their
 // UserID, each with `lines` before its close (LF line ends; Crlf stores them).
 std::string TokenAccount(const std::string& user, const std::string& lines) {
@@ -430,6 +478,40 @@ TEST_F(GeometryRewrite, MissingFileIsNeverReplacedAndUncreatableWorkFileIsReport
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "ジオメトリ保存失敗[" + Path("g.ini_new") + "]");
   EXPECT_EQ(boxes[0].caption, "Bellwick");
+}
+
+// A save cut off between the old file's removal and the work file's move
+// leaves only the work file. Every reader and writer takes a complete one
+// back before anything else; a cut-off one (no end marker, a block left
+// open) is no copy of the settings and stays where it is.
+TEST_F(GeometryRewrite, OnlyACompleteWorkFileIsTakenBackWhenTheFileIsGone) {
+  const std::string whole = Crlf(kExampleFile);
+  bw::AncestryPop3Controller placed;
+  Place(placed);
+  bw::ParameterFileHeader header;
+  const std::vector<std::function<bool(const std::string&)>> readersAndWriters = {
+      [&](const std::string& p) { bw::AncestryPop3Controller c; return bw::ReadParameterFile(p, c, &header) == 0; },
+      [&](const std::string& p) { return bw::LoadParameterFile(p, &header) != nullptr; },
+      [&](const std::string& p) { return bw::SaveGeometry(placed, p) == bw::GeometrySave::kSaved; },
+      [&](const std::string& p) { return bw::SaveAccountToken(p, "Office", "pop.example.com", "user", "tok"); },
+  };
+  for (const auto& use : readersAndWriters) {
+    std::filesystem::remove(Path("w.ini"));
+    WriteBytes(Path("w.ini_new"), whole);
+    EXPECT_TRUE(use(Path("w.ini")));
+    EXPECT_FALSE(bw_test::FileExists(Path("w.ini_new")));
+    const std::string taken = ReadBytes(Path("w.ini"));
+    EXPECT_NE(taken.find("HostName\tpop.example.com"), std::string::npos);
+    EXPECT_NE(taken.find("--EOF--"), std::string::npos);
+  }
+  const std::string cut = whole.substr(0, whole.find("\tExecutant"));
+  for (const std::string& partial : {cut, whole.substr(0, whole.find("--EOF--")), cut + "--EOF--\r\n"}) {
+    std::filesystem::remove(Path("w.ini"));
+    WriteBytes(Path("w.ini_new"), partial);
+    EXPECT_EQ(bw::SaveGeometry(placed, Path("w.ini")), bw::GeometrySave::kNoFile);
+    EXPECT_FALSE(bw_test::FileExists(Path("w.ini")));
+    EXPECT_EQ(ReadBytes(Path("w.ini_new")), partial);
+  }
 }
 
 // A save replaces the file by a work file beside it. Every writer goes

@@ -213,6 +213,50 @@ TEST_F(AccountRecord, OAuthKeysFollowUseTLSAndALongTokenGoesInPieces) {
   EXPECT_EQ(c.SetKeyText(bw::kPassword, " "), bw::kSetRequiredEmpty);
 }
 
+// A token whose pieces do not join up (one missing, one given twice) is no
+// token the provider issued: it is named when read, dropped, and the account
+// asks for a new sign-in instead of a save losing it silently.
+TEST_F(AccountRecord, DamagedTokenPiecesAreNamedAndTheTokenDropped) {
+  StartLog();
+  const std::string head = "\t\tConnectionName\tmail\n\t\tHostName\th\n\t\tUserID\tu\n\t\tOAuthProvider\t1\n";
+  struct Case {
+    const char* lines;
+    const char* named;
+  } cases[] = {{"\t\tOAuthToken\taaa\n\t\tOAuthToken3\tccc\n", "OAuthToken2がありません"},
+               {"\t\tOAuthToken2\tbbb\n", "OAuthTokenがありません"},
+               {"\t\tOAuthToken\taaa\n\t\tOAuthToken2\tbbb\n\t\tOAuthToken2\tbbb\n", "OAuthToken2が2回あります"},
+               {"\t\tOAuthToken\taaa\n\t\tOAuthToken\taaa\n", "OAuthTokenが2回あります"}};
+  for (const Case& c : cases) {
+    bw::LogReset();
+    StartLog();
+    bw::AncestryPop3Checker a;
+    ASSERT_EQ(ReadFrom(a, head + c.lines + "\t}\n"), 0) << c.lines;
+    EXPECT_EQ(a.OAuthToken, "") << c.lines;
+    EXPECT_EQ(LogText(), std::string("mail : 保存されたOAuthのﾄｰｸﾝが壊れています(") + c.named +
+                             "). もう一度サインインしてください.\r\n");
+    EXPECT_EQ(Written(a).find("OAuthToken"), std::string::npos) << c.lines;
+  }
+}
+
+// No value goes into the file that the reader would read back otherwise:
+// one that closes or opens a block, ends the file early, or adds a line.
+TEST_F(AccountRecord, ValuesThatWouldNotReadBackAreRefused) {
+  bw::AncestryPop3Checker a;
+  ASSERT_EQ(ReadFrom(a, kMinimalAccount), 0);
+  for (const char* bad : {"}", "{", "x\n\t}\n}\n--EOF--", "x\r\n\t\tPassword\tx"}) {
+    EXPECT_EQ(a.SetKeyText(bw::kPassword, bad), bw::kSetUnstorable) << bad;
+    EXPECT_EQ(a.SetKeyText(bw::kOAuthToken, bad), bw::kSetUnstorable) << bad;
+  }
+  // A field set around SetKeyText still never reaches the text.
+  a.Password = "}";
+  bw::TextOutput out;
+  a.WriteBlock(out, 1);
+  EXPECT_TRUE(out.Failed());
+  std::vector<std::string> pieces;
+  EXPECT_TRUE(bw::SplitValuePieces(std::string(256, 'a') + "}", 256, &pieces));
+  EXPECT_EQ(pieces.back(), "a}");
+}
+
 // A cut never leaves a piece ending in a blank, which the reader would trim.
 TEST(ValuePieces, NoPieceEndsInABlankOrStartsWithAControlByte) {
   std::vector<std::string> pieces;

@@ -89,6 +89,15 @@ TEST_F(Startup, MissingDefaultFileStartsTheConfiguratorOrAsksForSettings) {
   EXPECT_EQ(Texts(), std::vector<std::string>{"設定が未定義です.ｺﾝﾌｫｸﾞﾚｰﾀで設定して下さい."});
 }
 
+// The existence probe must not shut out a save's complete work file.
+TEST_F(Startup, OnlyTheWorkFileOfACutOffSaveStartsTheCheckerWithIt) {
+  WriteBytes(Path("Bellwick.ini_new"), Accounts(2));
+  bw::StartupResult started = Run("");
+  ASSERT_TRUE(started.application);
+  EXPECT_EQ(started.application->AccountCount(), 2);
+  EXPECT_TRUE(host.calls.empty());
+}
+
 TEST_F(Startup, UnreadableExplicitFileShowsItsNameThenTheUsage) {
   EXPECT_FALSE(Run("-p \"my file.ini\"").application);
   EXPECT_EQ(Texts(), (std::vector<std::string>{"my file.ini が読めません.", bw::kUsageText}));

@@ -144,6 +144,25 @@ TEST_F(KnobsetE2eTest, AddedAccountIsListedAndSavedWithExactlyItsKeys) {
   EXPECT_EQ(refused.text, "この欄にShift_JISで表せない文字があります.");
   ASSERT_TRUE(IsWindow(account));
   TypeText(account, IDC_CONNECTION_NAME, "My Mail");
+  // A masked box keeps such text exactly as typed (no "?" in its place, no
+  // placeholder), so a second OK refuses it again.
+  TypeWideText(account, IDC_USER_ID, L"us\u00e9r");
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    PressButton(account, IDOK);
+    ASSERT_TRUE(knobset.AnswerBox(IDOK, &refused)) << attempt;
+    EXPECT_EQ(refused.text, "この欄にShift_JISで表せない文字があります.");
+    ASSERT_TRUE(IsWindow(account));
+  }
+  // Unmasked (a password box hides its text from other programs), the box
+  // still holds what was typed.
+  ClickControl(account, IDC_MASKING);
+  EXPECT_TRUE(WaitFor([&] {
+    wchar_t kept[16] = {};
+    SendMessageW(FindControl(account, IDC_USER_ID), WM_GETTEXT, 16, reinterpret_cast<LPARAM>(kept));
+    return std::wstring(kept) == L"us\u00e9r";
+  }, 5000));
+  ClickControl(account, IDC_MASKING);
+  TypeText(account, IDC_USER_ID, "bob");
   TypeText(account, IDC_CYCLE, "7");
   PressButton(account, IDOK);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));

@@ -11,6 +11,10 @@
 //   GET  /test/secrets           every code and token issued (the tests make
 //                                sure none of them reaches a log)
 //   GET  /test/stats             counts of the token requests by grant type
+//   POST /trickle                a token endpoint that answers 200 and then
+//                                one byte of a chunked body every 0.5 s
+//   POST /cut                    one whose answer ends half-way: its length
+//                                promised, part of it sent, the connection closed
 'use strict';
 const fs = require('node:fs');
 const https = require('node:https');
@@ -133,6 +137,18 @@ async function handle(req, res) {
     return answer(res, 200, secrets);
   } else if (url.pathname === '/test/stats') {
     return answer(res, 200, stats);
+  } else if (url.pathname === '/cut') {
+    res.writeHead(200, { 'Content-Type': 'application/json', 'Content-Length': '200' });
+    res.write('{"access_token":"');
+    setTimeout(() => res.socket.destroy(), 200);
+    return;
+  } else if (url.pathname === '/trickle') {
+    // Every wait of the client is short, the whole answer never ends.
+    res.writeHead(200, { 'Content-Type': 'application/json' });
+    res.write('{');
+    const timer = setInterval(() => res.write(' '), 500);
+    res.on('close', () => clearInterval(timer));
+    return;
   }
   return service.requestHandler(req, res);
 }
