@@ -175,6 +175,20 @@ TEST_F(ImapCheck, NewCountsFollowUidNextAcrossChecksAndFolders) {
   EXPECT_EQ(rule.fromUid, 10u);
 }
 
+// A folder's STATUS is known by its name however the server writes it: a
+// quoted string with \" and \\, a literal of the {n+} form; a STATUS of
+// another folder on the way is not taken for it.
+TEST_F(ImapCheck, StatusNameQuotedWithEscapesOrNonSyncLiteralAndOthersIgnored) {
+  ScriptedPop3Server server({With(
+      LoggedIn(), {Hear(), Reply(StatusReply("\"a\\\"b\\\\c\"", 3, 1, 4)), Reply(StatusReply("Other", 9, 9, 10)),
+                   Reply("a2 OK"), Hear(), Say("* STATUS {4+}\r\nWork (MESSAGES 2 UNSEEN 2 UIDNEXT 3 UIDVALIDITY 5)\r\n"),
+                   Reply("a3 OK"), Hear(), Reply("a4 OK")})});
+  PointImap(server, "a\"b\\\\c,Work");
+  ASSERT_EQ(account.Check(), 0) << LogText();
+  EXPECT_EQ(account.MessageCount, 3u);
+  EXPECT_EQ(server.Transcript()[1], "a2 STATUS \"a\\\"b\\\\c\" (MESSAGES UNSEEN UIDNEXT UIDVALIDITY)");
+}
+
 // Untagged lines between every step and around every reply change
 // nothing; [ALERT] text is logged; a "* BYE" in the middle ends the check
 // as a closed connection would.
