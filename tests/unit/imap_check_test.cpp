@@ -2,11 +2,15 @@
 // login kind with its transcript, the outcome of each refusal, the counts
 // over folders and checks, and servers that misbehave.
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "checker/core/imap_counts.h"
+#include "checker/core/imap_session.h"
 #include "checker/core/pop3_checker.h"
+#include "checker/core/resolve.h"
+#include "common/core/base64.h"
 #include "common/core/log.h"
 #include "tests/unit/pop3_server_test.h"
 
@@ -90,6 +94,40 @@ TEST_F(ImapCheck, PlainWithInitialResponseAndLoginDisabledSendsNothing) {
   const Lines heard = server.Transcript();
   ASSERT_EQ(heard.size(), 3u);
   EXPECT_EQ(heard[0], "a1 AUTHENTICATE PLAIN AHRhcm8Ac2VjcmV0");
+}
+
+// XOAUTH2 without SASL-IR waits for the "+" before the token goes out; a
+// refusal that comes as a "+" challenge is answered with an empty line, its
+// status logged, and reported as a refused token (which is then dropped).
+// The token never reaches the log.
+TEST_F(ImapCheck, Xoauth2WaitsForTheContinuationAndAnswersARefusalWithAnEmptyLine) {
+  ScriptedPop3Server server(
+      {{Reply("* OK [CAPABILITY IMAP4rev1 AUTH=XOAUTH2] ready"), Hear(), Reply("+ "), Hear(), Reply("a1 OK in")},
+       {Reply("* OK [CAPABILITY IMAP4rev1 SASL-IR AUTH=XOAUTH2] ready"), Hear(),
+        Reply("+ eyJzdGF0dXMiOiI0MDEiLCJzY2hlbWVzIjoiYmVhcmVyIiwic2NvcGUiOiJtYWlsIn0="), Hear(),
+        Reply("a1 NO [AUTHENTICATIONFAILED] no")}});
+  Point(server);
+  account.Protocol = 1;
+  account.OAuthProvider = 3;
+  auto login = [&] {
+    bw::ImapSession session(account, [] { return 2000; });
+    const bw::net::SocketHandle s = bw::net::OpenTcp();
+    const std::uint8_t loopback[4] = {127, 0, 0, 1};
+    EXPECT_EQ(bw::net::ConnectIPv4(s, loopback, bw::PortToNetwork(server.port())), 0);
+    EXPECT_TRUE(session.Start(s).ok());
+    EXPECT_TRUE(session.Greeting().ok());
+    EXPECT_TRUE(session.Capabilities().ok());
+    const int code = session.Login("tok-SECRET").code;
+    session.Close(false);
+    return code;
+  };
+  EXPECT_EQ(login(), 0) << LogText();
+  EXPECT_EQ(login(), bw::Xoauth2Refused) << LogText();
+  const std::string response = bw::Base64Encode(bw::Xoauth2Line("taro", "tok-SECRET"));
+  EXPECT_EQ(server.Transcript(),
+            (Lines{"a1 AUTHENTICATE XOAUTH2", response, "a1 AUTHENTICATE XOAUTH2 " + response, ""}));
+  EXPECT_TRUE(Logged("home : ｻｰﾊﾞがXOAUTH2の認証を拒否しました(status=401).\n")) << LogText();
+  EXPECT_EQ(LogText().find(response), std::string::npos);
 }
 
 // Each tagged refusal of the login leaves its own state: [UNAVAILABLE] and
