@@ -1,7 +1,8 @@
 // bellwick-check: the checker's core without the window. Reads a parameter
 // file (which sets up the log), resolves every account once as at start-up,
 // checks every account once in list order and prints each account's status
-// line. For cron jobs, status bars, trying out server settings and tests.
+// line, POP3 and IMAP accounts alike. For cron jobs, status bars, trying
+// out server settings and tests.
 // With --sign-in it signs one OAuth account in instead and stores its token.
 // With --watch it stays after the first round and runs the checker's cycle.
 #include <chrono>
@@ -173,6 +174,8 @@ int Usage() {
                "              the browser's redirect and stores the token in the file\n"
                "  --browser COMMAND  open the URL with COMMAND (the URL its one\n"
                "              argument) instead of the system's browser\n"
+               "Checks POP3 and IMAP accounts (Protocol 1); an IMAP account counts\n"
+               "the unseen messages of its folders (ImapFolders, else INBOX).\n"
                "Prints each account's status line per check. Exit status 0 when\n"
                "every check succeeded, 1 otherwise, 2 for a usage or\n"
                "parameter-file error.\n");

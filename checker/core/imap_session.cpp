@@ -101,7 +101,7 @@ int ImapSession::Next(std::string* raw, ImapReply* reply) {
 }
 
 int ImapSession::Send(const std::string& text, const std::string& logged) {
-  return reader_.SendLine(text.c_str(), logged.c_str(), replyLimitMs_(), false);
+  return reader_.SendLineWhole(text, logged.c_str(), replyLimitMs_());
 }
 
 int ImapSession::Command(const std::vector<Piece>& pieces, ImapReply* done,

@@ -247,4 +247,30 @@ int LineReader::SendLine(const char* text, const char* logged, int timeoutMs, bo
   return 0;
 }
 
+int LineReader::SendLineWhole(const std::string& text, const char* logged, int timeoutMs) {
+  net::SetLastError(0);
+  int ready = -1;
+  if (!stream_)
+    net::SetLastError(net::kErrBadSocket);
+  else
+    ready = stream_->WaitWritable(timeoutMs);
+  if (ready < 0) {
+    LogWrite("--- SOCKET ERROR (select 1).  ErrCode=%d.\n", net::LastError());
+    return LineSelectFailed;
+  }
+  if (ready == 0) {
+    LogWrite("--- Timeout 1.\n");
+    return LineTimeout;
+  }
+  const std::string line = text + "\r\n";
+  const bool sent = SendAll(line.data(), static_cast<int>(line.size()));
+  LogWrite("%s <- %s", logName_, logged);
+  if (!sent) {
+    LogWrite("--- SOCKET ERROR(send 1).  ErrCode=%d.\n", net::LastError());
+    return LineSendFailed;
+  }
+  LogWrite("(%d+%d Bytes)\n", static_cast<int>(std::strlen(logged)), 2);
+  return 0;
+}
+
 }  // namespace bw

@@ -74,6 +74,11 @@ class LineReader {
   // `refuseUnread` false lets a command go out while bytes are unread (IMAP
   // servers may send untagged data at any time).
   int SendLine(const char* text, const char* logged, int timeoutMs, bool refuseUnread = true);
+  // The same with the text and CR LF in one send, for IMAP: one packet and
+  // one system call a command (SendLine's two sends keep the POP3 log's
+  // "send 2" lines). Bytes left unread are no reason to refuse. 0, or
+  // LineSelectFailed, LineTimeout, LineSendFailed.
+  int SendLineWhole(const std::string& text, const char* logged, int timeoutMs);
 
   // The protocol named in the log lines ("POP3 -> ", "IMAP <- ").
   void SetLogName(const char* name) { logName_ = name; }

@@ -2,11 +2,15 @@
 // login kind with its transcript, the outcome of each refusal, the counts
 // over folders and checks, and servers that misbehave.
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "checker/core/imap_counts.h"
+#include "checker/core/imap_session.h"
 #include "checker/core/pop3_checker.h"
+#include "checker/core/resolve.h"
+#include "common/core/base64.h"
 #include "common/core/log.h"
 #include "tests/unit/pop3_server_test.h"
 
@@ -92,6 +96,40 @@ TEST_F(ImapCheck, PlainWithInitialResponseAndLoginDisabledSendsNothing) {
   EXPECT_EQ(heard[0], "a1 AUTHENTICATE PLAIN AHRhcm8Ac2VjcmV0");
 }
 
+// XOAUTH2 without SASL-IR waits for the "+" before the token goes out; a
+// refusal that comes as a "+" challenge is answered with an empty line, its
+// status logged, and reported as a refused token (which is then dropped).
+// The token never reaches the log.
+TEST_F(ImapCheck, Xoauth2WaitsForTheContinuationAndAnswersARefusalWithAnEmptyLine) {
+  ScriptedPop3Server server(
+      {{Reply("* OK [CAPABILITY IMAP4rev1 AUTH=XOAUTH2] ready"), Hear(), Reply("+ "), Hear(), Reply("a1 OK in")},
+       {Reply("* OK [CAPABILITY IMAP4rev1 SASL-IR AUTH=XOAUTH2] ready"), Hear(),
+        Reply("+ eyJzdGF0dXMiOiI0MDEiLCJzY2hlbWVzIjoiYmVhcmVyIiwic2NvcGUiOiJtYWlsIn0="), Hear(),
+        Reply("a1 NO [AUTHENTICATIONFAILED] no")}});
+  Point(server);
+  account.Protocol = 1;
+  account.OAuthProvider = 3;
+  auto login = [&] {
+    bw::ImapSession session(account, [] { return 2000; });
+    const bw::net::SocketHandle s = bw::net::OpenTcp();
+    const std::uint8_t loopback[4] = {127, 0, 0, 1};
+    EXPECT_EQ(bw::net::ConnectIPv4(s, loopback, bw::PortToNetwork(server.port())), 0);
+    EXPECT_TRUE(session.Start(s).ok());
+    EXPECT_TRUE(session.Greeting().ok());
+    EXPECT_TRUE(session.Capabilities().ok());
+    const int code = session.Login("tok-SECRET").code;
+    session.Close(false);
+    return code;
+  };
+  EXPECT_EQ(login(), 0) << LogText();
+  EXPECT_EQ(login(), bw::Xoauth2Refused) << LogText();
+  const std::string response = bw::Base64Encode(bw::Xoauth2Line("taro", "tok-SECRET"));
+  EXPECT_EQ(server.Transcript(),
+            (Lines{"a1 AUTHENTICATE XOAUTH2", response, "a1 AUTHENTICATE XOAUTH2 " + response, ""}));
+  EXPECT_TRUE(Logged("home : ｻｰﾊﾞがXOAUTH2の認証を拒否しました(status=401).\n")) << LogText();
+  EXPECT_EQ(LogText().find(response), std::string::npos);
+}
+
 // Each tagged refusal of the login leaves its own state: [UNAVAILABLE] and
 // [INUSE] wait for the next cycle, [AUTHENTICATIONFAILED] and a plain NO
 // stop the account, BAD is a server error with its text in the log; a
@@ -173,6 +211,20 @@ TEST_F(ImapCheck, NewCountsFollowUidNextAcrossChecksAndFolders) {
   const bw::ImapNewRule rule = bw::NewMessagesRule(memory, "INBOX", status);
   EXPECT_EQ(rule.kind, bw::ImapNewRule::SearchFrom);
   EXPECT_EQ(rule.fromUid, 10u);
+}
+
+// A folder's STATUS is known by its name however the server writes it: a
+// quoted string with \" and \\, a literal of the {n+} form; a STATUS of
+// another folder on the way is not taken for it.
+TEST_F(ImapCheck, StatusNameQuotedWithEscapesOrNonSyncLiteralAndOthersIgnored) {
+  ScriptedPop3Server server({With(
+      LoggedIn(), {Hear(), Reply(StatusReply("\"a\\\"b\\\\c\"", 3, 1, 4)), Reply(StatusReply("Other", 9, 9, 10)),
+                   Reply("a2 OK"), Hear(), Say("* STATUS {4+}\r\nWork (MESSAGES 2 UNSEEN 2 UIDNEXT 3 UIDVALIDITY 5)\r\n"),
+                   Reply("a3 OK"), Hear(), Reply("a4 OK")})});
+  PointImap(server, "a\"b\\\\c,Work");
+  ASSERT_EQ(account.Check(), 0) << LogText();
+  EXPECT_EQ(account.MessageCount, 3u);
+  EXPECT_EQ(server.Transcript()[1], "a2 STATUS \"a\\\"b\\\\c\" (MESSAGES UNSEEN UIDNEXT UIDVALIDITY)");
 }
 
 // Untagged lines between every step and around every reply change

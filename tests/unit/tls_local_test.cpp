@@ -120,6 +120,8 @@ class LocalTlsServer {
     Stls,          // greeting in the clear, STLS, TLS, then POP3
     StlsInjected,  // STLS answered with a second reply in the same packet
     CloseNotify,   // POP3S greeting, then close_notify with the TCP kept open
+    ImapInjected,  // IMAP STARTTLS answered with an untagged line in the same packet
+    ImapRefused,   // IMAP STARTTLS answered NO
   };
 
   LocalTlsServer(std::vector<Mode> modes, X509* cert, X509* chain) {
@@ -185,6 +187,18 @@ class LocalTlsServer {
   void Play(int fd, Mode mode) {
     auto plainByte = [fd](char* c) { return recv(fd, c, 1, 0) == 1; };
     std::string line;
+    if (mode == ImapInjected || mode == ImapRefused) {
+      const std::string greeting = "* OK [CAPABILITY IMAP4rev1 STARTTLS AUTH=PLAIN] ready\r\n";
+      send(fd, greeting.data(), greeting.size(), MSG_NOSIGNAL);
+      if (!ReadLine(plainByte, &line)) return;
+      heard_.push_back(line);
+      const std::string reply = mode == ImapRefused ? "a1 NO not now\r\n" : "a1 OK begin TLS\r\n* OK injected\r\n";
+      send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
+      if (mode == ImapRefused) {
+        while (ReadLine(plainByte, &line)) heard_.push_back(line);
+        return;
+      }
+    }
     if (mode == Stls || mode == StlsInjected) {
       send(fd, kGreeting, sizeof kGreeting - 1, MSG_NOSIGNAL);
       if (!ReadLine(plainByte, &line)) return;
@@ -295,6 +309,23 @@ TEST_F(LocalTls, BytesAfterTheStlsReplyEndTheCheckBeforeTheHandshake) {
   EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseAccount);
   EXPECT_TRUE(Logged("home : STLSの応答の後に余分なﾃﾞｰﾀがあります. 認証情報は送信しません.\n")) << LogText();
   EXPECT_EQ(server.Heard(), (Lines{"STLS", "# handshake failed"}));
+}
+
+// The same for an IMAP account's STARTTLS, and a STARTTLS refused: either
+// way no credential goes out, in the clear or otherwise.
+TEST_F(LocalTls, ImapStarttlsRefusedOrFollowedByBytesSendsNoCredential) {
+  LocalTlsServer server({LocalTlsServer::ImapInjected, LocalTlsServer::ImapRefused}, Pki().good.get(), nullptr);
+  Point(server, 2);
+  account.Protocol = 1;
+  EXPECT_LT(account.Check(), 0);
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+  EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseAccount);
+  EXPECT_TRUE(Logged("home : STARTTLSの応答の後に余分なﾃﾞｰﾀがあります. 認証情報は送信しません.\n")) << LogText();
+  account.CheckState = Pop3Checker::Ready;
+  EXPECT_LT(account.Check(), 0);
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+  EXPECT_TRUE(Logged("home : ｻｰﾊﾞがSTARTTLSを拒否しました. 認証情報は送信しません.\n")) << LogText();
+  EXPECT_EQ(server.Heard(), (Lines{"a1 STARTTLS", "# handshake failed", "a1 STARTTLS"}));
 }
 
 // A server that ends its TLS session and leaves the TCP connection open has
