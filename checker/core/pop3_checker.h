@@ -161,6 +161,14 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   int CheckImap(const std::string& accessToken);
   int ImapOpen(const std::string& accessToken);
   int ImapCount();
+  // After the counts found new messages: the headers of the newest of them
+  // (imap_header_fetch.cpp), folder by folder. Changes neither counts nor
+  // state; a failure only ends the fetch.
+  struct ImapNewFolder {
+    std::string folder;
+    std::uint32_t fromUid;  // the new messages are the unseen from this UID on
+  };
+  void ImapFetchHeaders(const std::vector<ImapNewFolder>& folders);
   Pop3Session session_;
   ImapSession imap_;
   // The access token kept between checks (OAuth accounts).
