@@ -151,6 +151,8 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // them. Changes neither counts nor state; false when the connection is
   // out of step afterwards (no QUIT then).
   bool FetchNewHeaders(char* line, bool usedUidl, const UidlList& previous);
+  // The TOP commands after the first sent at once, then their answers.
+  bool FetchPipelined(char* line, const std::vector<std::string>& numbers);
 
   // The OAuth steps before the connection; CheckOk, or the check's result.
   int PrepareOAuth(std::string* accessToken);
@@ -178,6 +180,9 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   bool checkBounded_ = false;
   // The server's refusal of TOP is logged once while the program runs.
   bool topRefusalLogged_ = false;
+  // Whether the server takes pipelined commands (CAPA), asked once.
+  bool capabilitiesAsked_ = false;
+  bool pipelining_ = false;
 };
 
 }  // namespace bw
