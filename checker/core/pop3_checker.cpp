@@ -169,14 +169,21 @@ bool Pop3Checker::FetchNewHeaders(char* line, bool usedUidl, const UidlList& pre
       usedUidl ? NewMessagesByUidl(UidlMemory, previous) : NewMessagesByStat(MessageCount, NewCount);
   if (numbers.empty()) return true;
   bool inStep = true;
+  // A server known to take pipelined commands gets all of them at once.
+  if (pipelining_ && numbers.size() > 1) {
+    inStep = FetchPipelined(line, numbers, 0);
+    if (inStep && FetchedHeaders.empty() && topRefused_) {
+      LogTopRefusal();
+      return true;
+    }
+    LogWrite("%s : 新着ﾍｯﾀﾞ %u件\n", ConnectionName.c_str(), static_cast<unsigned>(FetchedHeaders.size()));
+    return inStep;
+  }
   std::string block;
   for (std::size_t i = 0; i < numbers.size(); ++i) {
     const int rc = session_.TopHeader(line, numbers[i], &block, kHeaderKeepBytes, kHeaderReadPastBytes);
     if (rc == LineNegativeReply && i == 0) {
-      // A server without TOP: the count is all this account gets.
-      if (!topRefusalLogged_)
-        LogWrite("%s : ｻｰﾊﾞがTOPｺﾏﾝﾄﾞを受け付けないため, 新着ﾍｯﾀﾞは取得しません.\n", ConnectionName.c_str());
-      topRefusalLogged_ = true;
+      LogTopRefusal();
       return true;
     }
     if (rc == LineNegativeReply) continue;  // gone meanwhile
@@ -197,7 +204,7 @@ bool Pop3Checker::FetchNewHeaders(char* line, bool usedUidl, const UidlList& pre
         }
       }
       if (pipelining_) {
-        inStep = FetchPipelined(line, numbers);
+        inStep = FetchPipelined(line, numbers, 1);
         break;
       }
     }
@@ -206,13 +213,26 @@ bool Pop3Checker::FetchNewHeaders(char* line, bool usedUidl, const UidlList& pre
   return inStep;
 }
 
-bool Pop3Checker::FetchPipelined(char* line, const std::vector<std::string>& numbers) {
-  for (std::size_t i = 1; i < numbers.size(); ++i)
+void Pop3Checker::LogTopRefusal() {
+  // A server without TOP: the count is all this account gets.
+  if (!topRefusalLogged_)
+    LogWrite("%s : ｻｰﾊﾞがTOPｺﾏﾝﾄﾞを受け付けないため, 新着ﾍｯﾀﾞは取得しません.\n", ConnectionName.c_str());
+  topRefusalLogged_ = true;
+}
+
+bool Pop3Checker::FetchPipelined(char* line, const std::vector<std::string>& numbers, std::size_t from) {
+  topRefused_ = false;
+  for (std::size_t i = from; i < numbers.size(); ++i)
     if (session_.SendTop(numbers[i]) != 0) return false;
   std::string block;
-  for (std::size_t i = 1; i < numbers.size(); ++i) {
+  // Every answer is read, refusals too, so that the connection stays in
+  // step for QUIT.
+  for (std::size_t i = from; i < numbers.size(); ++i) {
     const int rc = session_.TopAnswer(line, &block, kHeaderKeepBytes, kHeaderReadPastBytes);
-    if (rc == LineNegativeReply) continue;  // gone meanwhile
+    if (rc == LineNegativeReply) {  // gone meanwhile, or no TOP at all
+      if (i == 0) topRefused_ = true;
+      continue;
+    }
     if (rc != 0) return false;
     FetchedHeaders.push_back(DecodeMailHeader(block));
   }

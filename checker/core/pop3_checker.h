@@ -151,8 +151,9 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // them. Changes neither counts nor state; false when the connection is
   // out of step afterwards (no QUIT then).
   bool FetchNewHeaders(char* line, bool usedUidl, const UidlList& previous);
-  // The TOP commands after the first sent at once, then their answers.
-  bool FetchPipelined(char* line, const std::vector<std::string>& numbers);
+  // The TOP commands from `from` on sent at once, then their answers.
+  bool FetchPipelined(char* line, const std::vector<std::string>& numbers, std::size_t from);
+  void LogTopRefusal();
 
   // The OAuth steps before the connection; CheckOk, or the check's result.
   int PrepareOAuth(std::string* accessToken);
@@ -183,6 +184,7 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // Whether the server takes pipelined commands (CAPA), asked once.
   bool capabilitiesAsked_ = false;
   bool pipelining_ = false;
+  bool topRefused_ = false;  // the first pipelined TOP was refused
 };
 
 }  // namespace bw

@@ -96,20 +96,28 @@ TEST_F(HeaderFetch, AThousandNewMessagesFetchOnlyTheNewestTwenty) {
   for (int i = 1; i < 20; ++i) script.push_back(Say(TopAnswer("a@example.jp", "n" + std::to_string(1000 - i))));
   script.push_back(Hear());
   script.push_back(Reply("+OK"));
-  ScriptedPop3Server server({script});
+  // The next check, two more: both TOP commands at once, CAPA not again.
+  const Pop3Script next = With(LoggedIn(), {Hear(), Reply("+OK 1002 100"), Hear(), Hear(),
+                                            Say(TopAnswer("a@example.jp", "n1002")),
+                                            Say(TopAnswer("a@example.jp", "n1001")), Hear(), Reply("+OK")});
+  ScriptedPop3Server server({script, next});
   Point(server);
   ASSERT_EQ(account.Check(), 0);
   EXPECT_EQ(account.MessageCount, 1000u);
   EXPECT_EQ(account.NewCount, 1000);
+  ASSERT_EQ(account.FetchedHeaders.size(), 20u);
+  EXPECT_EQ(Subject(19), "n981");
+  ASSERT_EQ(account.Check(), 0) << LogText();
+  ASSERT_EQ(account.FetchedHeaders.size(), 2u);
+  EXPECT_EQ(Subject(1), "n1001");
   const auto heard = server.Transcript();
-  ASSERT_EQ(heard.size(), 25u);
+  ASSERT_EQ(heard.size(), 25u + 6u);  // then USER, PASS, STAT, two TOP, QUIT
   EXPECT_EQ(heard[3], "TOP 1000 0");
   EXPECT_EQ(heard[4], "CAPA");
   EXPECT_EQ(heard[5], "TOP 999 0");
   EXPECT_EQ(heard[23], "TOP 981 0");
   EXPECT_EQ(heard[24], "QUIT");
-  ASSERT_EQ(account.FetchedHeaders.size(), 20u);
-  EXPECT_EQ(Subject(19), "n981");
+  EXPECT_EQ(heard[28], "TOP 1002 0");
   // Above the previous count only.
   EXPECT_EQ(bw::NewMessagesByStat(7, 2), (std::vector<std::string>{"7", "6"}));
   EXPECT_TRUE(bw::NewMessagesByStat(7, 0).empty());
