@@ -7,6 +7,7 @@
 
 #include "checker/core/jis_decode.h"
 #include "common/core/sjis.h"
+#include "common/core/base64.h"
 #include "platform/charset.h"
 
 namespace bw {
@@ -76,33 +77,15 @@ Kind CharsetKind(std::string_view charset, unsigned* codePage) {
   return Kind::Unknown;
 }
 
-int Base64Value(char c) {
-  if (c >= 'A' && c <= 'Z') return c - 'A';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-  if (c >= '0' && c <= '9') return c - '0' + 52;
-  if (c == '+') return 62;
-  if (c == '/') return 63;
-  return -1;
-}
-
 // B encoding; missing padding is forgiven (encoders that split words leave
 // it off), any byte outside the alphabet before the padding is not.
 bool DecodeB(std::string_view text, std::string* bytes) {
-  unsigned bits = 0;
-  int count = 0;
-  std::size_t i = 0;
-  for (; i < text.size() && text[i] != '='; ++i) {
-    const int v = Base64Value(text[i]);
-    if (v < 0) return false;
-    bits = (bits << 6) | static_cast<unsigned>(v);
-    count += 6;
-    if (count >= 8) {
-      count -= 8;
-      *bytes += static_cast<char>((bits >> count) & 0xFF);
-    }
-  }
-  for (; i < text.size(); ++i)
-    if (text[i] != '=') return false;
+  const std::size_t end = text.find_last_not_of('=');
+  std::string padded(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
+  padded.append((4 - padded.size() % 4) % 4, '=');
+  std::string decoded;
+  if (!Base64Decode(padded, &decoded)) return false;
+  *bytes += decoded;
   return true;
 }
 

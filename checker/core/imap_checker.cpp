@@ -72,6 +72,7 @@ int Pop3Checker::ImapCount() {
   std::vector<ImapFolderMemory> memory;
   std::uint64_t unseen = 0;
   std::uint64_t fresh = 0;
+  std::vector<ImapNewFolder> withNew;
   for (const std::string& folder : folders) {
     ImapFolderStatus status;
     StepResult result = imap_.Status(folder, &status);
@@ -94,6 +95,8 @@ int Pop3Checker::ImapCount() {
     }
     unseen += status.unseen;
     fresh += std::min(arrived, status.unseen);
+    if (std::min(arrived, status.unseen) > 0)
+      withNew.push_back({folder, rule.kind == ImapNewRule::SearchFrom ? rule.fromUid : 1});
     memory.push_back({folder, status.uidValidity, status.uidNext});
   }
   if (memory.empty()) {
@@ -105,6 +108,7 @@ int Pop3Checker::ImapCount() {
   MessageCount = static_cast<std::uint32_t>(std::min<std::uint64_t>(unseen, INT32_MAX));
   NewCount = static_cast<std::int32_t>(std::min<std::uint64_t>(fresh, INT32_MAX));
   ImapMemory = std::move(memory);
+  if (FetchHeaders != 0 && !withNew.empty()) ImapFetchHeaders(withNew);
   return CheckOk;
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 
 #include "common/core/log.h"
@@ -44,6 +45,10 @@ bool LiteralSize(const std::string& raw, std::size_t lineStart, unsigned long lo
 }  // namespace
 
 int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw) {
+  return ReadImapResponse(reader, timeoutMs, raw, ImapLiteralBound());
+}
+
+int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw, const ImapLiteralBound& bound) {
   raw->clear();
   const std::string prefix = std::string(reader.LogName()) + " -> ";
   const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -52,7 +57,13 @@ int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw) {
   // The log shows the first line as far as it is plain text (the literals'
   // bytes never), and the byte count of the whole response.
   auto logResponse = [&] {
-    const std::size_t length = std::min({firstLineEnd, raw->size(), std::size_t(kPop3LineMax)});
+    std::size_t length = std::min({firstLineEnd, raw->size(), std::size_t(kPop3LineMax)});
+    // A FETCH response may carry a message's text even outside a literal
+    // (a quoted header): the log shows it up to the word FETCH only.
+    const std::size_t fetch = raw->find(" FETCH ");
+    if (raw->compare(0, 2, "* ") == 0 && fetch != std::string::npos && fetch < length &&
+        raw->find_first_not_of("0123456789", 2) == fetch)
+      length = fetch + 6;
     std::size_t cut = 0;
     for (std::size_t i = 1; i < length; ++i) {
       const unsigned char c = static_cast<unsigned char>((*raw)[i]);
@@ -99,18 +110,28 @@ int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw) {
       return 0;
     }
     // The size is checked before a byte of the literal is kept.
-    if (size > kImapLiteralMax || raw->size() + 2 + size > kImapResponseMax) {
+    const std::size_t keepLimit = std::min(bound.keep, kImapLiteralMax);
+    const unsigned long long kept = std::min<unsigned long long>(size, keepLimit);
+    if ((size > keepLimit && size > bound.readPast) || raw->size() + 2 + kept > kImapResponseMax) {
       logResponse();
       LogWrite("IMAP応答のﾘﾃﾗﾙ(%.0fﾊﾞｲﾄ)が上限%uﾊﾞｲﾄを超えたため読むのをやめました.\n", static_cast<double>(size),
-               static_cast<unsigned>(kImapLiteralMax));
+               static_cast<unsigned>(std::max(keepLimit, bound.readPast)));
       return ReplyTooLong;
+    }
+    if (kept < size) {
+      // What stays of the literal is announced as what it is.
+      raw->erase(raw->rfind('{'));
+      *raw += "{" + std::to_string(kept) + "}";
     }
     *raw += "\r\n";
     std::size_t left = static_cast<std::size_t>(size);
+    std::size_t keepLeft = static_cast<std::size_t>(kept);
     while (left > 0) {
       if (int rc = reader.WaitBytes(end, prefix.c_str())) return rc;
       const std::size_t take = std::min(left, static_cast<std::size_t>(reader.UnreadBytes()));
-      raw->append(reader.Buffered(), take);
+      const std::size_t keep = std::min(take, keepLeft);
+      raw->append(reader.Buffered(), keep);
+      keepLeft -= keep;
       reader.Consume(static_cast<int>(take));
       received += take;
       left -= take;
@@ -316,6 +337,129 @@ bool ParseImapEsearch(const std::string& raw, std::size_t at, std::uint32_t* min
     } else {
       std::string skipped;  // ALL, MAX and others: a value this client did not ask for
       if (!t.String(&skipped)) return false;
+    }
+  }
+}
+
+bool ParseImapEsearchAll(const std::string& raw, std::size_t at, std::string* set) {
+  set->clear();
+  ImapTokens t(raw, at);
+  t.Blanks();
+  if (t.Take('(')) {  // the correlator: (TAG "x")
+    while (!t.AtEnd() && !t.Take(')')) {
+      std::string skipped;
+      t.Blanks();
+      if (!t.String(&skipped)) return false;
+    }
+  }
+  for (;;) {
+    t.Blanks();
+    if (t.AtEnd()) return true;
+    std::string name;
+    if (!t.Atom(&name)) return false;
+    name = Upper(name);
+    if (name == "UID") continue;
+    t.Blanks();
+    std::string value;
+    if (!t.String(&value)) return false;
+    if (name == "ALL") *set = value;
+  }
+}
+
+bool NewestOfSequenceSet(const std::string& set, std::uint32_t from, std::size_t most,
+                         std::vector<std::uint32_t>* numbers) {
+  numbers->clear();
+  struct Range {
+    std::uint32_t low, high;
+  };
+  std::vector<Range> ranges;
+  ImapTokens t(set);
+  while (!t.AtEnd()) {
+    std::uint32_t a = 0, b = 0;
+    if (!t.Number(&a)) return false;
+    b = a;
+    if (t.Take(':') && !t.Number(&b)) return false;
+    ranges.push_back({std::min(a, b), std::max(a, b)});
+    if (!t.AtEnd() && !t.Take(',')) return false;
+  }
+  // Walks down from the highest number without spelling out the ranges,
+  // which may hold millions.
+  std::uint32_t below = UINT32_MAX;  // every number taken so far is above this
+  bool any = false;
+  while (numbers->size() < most) {
+    bool found = false;
+    std::uint32_t best = 0;
+    for (const Range& r : ranges) {
+      if (r.low > below || (any && r.low == below)) continue;
+      const std::uint32_t top = any ? std::min<std::uint32_t>(r.high, below - 1) : r.high;
+      if (!found || top > best) best = top;
+      found = true;
+    }
+    if (!found || best < from) break;
+    numbers->push_back(best);
+    below = best;
+    any = true;
+    if (best == 0) break;
+  }
+  return true;
+}
+
+namespace {
+
+// Passes over one value of a FETCH item: a parenthesised list (nested), a
+// string, a literal or an atom.
+bool SkipFetchValue(ImapTokens& t, int depth) {
+  t.Blanks();
+  if (!t.Take('(')) {
+    std::string skipped;
+    return t.String(&skipped);
+  }
+  if (depth > 32) return false;
+  for (;;) {
+    t.Blanks();
+    if (t.Take(')')) return true;
+    if (t.AtEnd() || !SkipFetchValue(t, depth + 1)) return false;
+  }
+}
+
+}  // namespace
+
+bool ParseImapFetchHeader(const std::string& raw, std::size_t at, std::uint32_t* uid, std::string* block) {
+  *uid = 0;
+  block->clear();
+  bool hasUid = false, hasBlock = false;
+  ImapTokens t(raw, at);
+  t.Blanks();
+  if (!t.Take('(')) return false;
+  for (;;) {
+    t.Blanks();
+    if (t.Take(')')) return hasUid && hasBlock;
+    std::string name;
+    if (!t.Atom(&name)) return false;
+    name = Upper(name);
+    bool section = false;
+    if (t.Peek() == '[') {
+      const std::size_t close = raw.find(']', t.Offset());
+      if (close == std::string::npos) return false;
+      t.Seek(close + 1);
+      section = true;
+      if (t.Peek() == '<') {
+        const std::size_t origin = raw.find('>', t.Offset());
+        if (origin == std::string::npos) return false;
+        t.Seek(origin + 1);
+      }
+    }
+    t.Blanks();
+    if (name == "UID") {
+      if (!t.Number(uid)) return false;
+      hasUid = true;
+    } else if (section && (name == "BODY" || name == "BINARY")) {
+      const bool atom = t.Peek() != '"' && t.Peek() != '{';
+      if (!t.String(block)) return false;
+      if (atom && Upper(*block) == "NIL") block->clear();
+      hasBlock = true;
+    } else if (!SkipFetchValue(t, 0)) {
+      return false;
     }
   }
 }

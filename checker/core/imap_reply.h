@@ -26,6 +26,17 @@ constexpr std::size_t kImapResponseMax = kImapLiteralMax + 2 * kImapLineMax;
 // connection, whatever is still on the way is never read).
 int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw);
 
+// How the literals of a response are bounded when they may be long and only
+// their beginning matters (a message's header): a literal of up to `keep`
+// bytes is kept whole; one of up to `readPast` bytes keeps its first `keep`
+// bytes, the rest is read and dropped, and `raw` announces the kept size;
+// a longer one ends the reading as above.
+struct ImapLiteralBound {
+  std::size_t keep = kImapLiteralMax;
+  std::size_t readPast = 0;
+};
+int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw, const ImapLiteralBound& bound);
+
 // Walks the tokens of a response.
 class ImapTokens {
  public:
@@ -84,5 +95,17 @@ bool ParseImapSearch(const std::string& raw, std::size_t at, std::vector<std::ui
 // MIN and COUNT of "* ESEARCH (TAG "x") UID MIN 7 COUNT 3" data (0 when
 // absent).
 bool ParseImapEsearch(const std::string& raw, std::size_t at, std::uint32_t* min, std::uint32_t* count);
+// The data of "* 3 FETCH (UID 7 BODY[HEADER.FIELDS (FROM SUBJECT DATE)] {n}
+// ...)": the UID and the section's text (empty for NIL); items in any order,
+// others passed over. False when it cannot be read or lacks either.
+bool ParseImapFetchHeader(const std::string& raw, std::size_t at, std::uint32_t* uid, std::string* block);
+// The sequence set of "* ESEARCH (TAG "x") UID ALL 3:5,9" data ("" when
+// nothing matched).
+bool ParseImapEsearchAll(const std::string& raw, std::size_t at, std::string* set);
+// The highest `most` numbers of a sequence set ("3:5,9", ranges either way
+// round; "*" is not allowed in an answer) that are `from` or above, highest
+// first; false when it cannot be read.
+bool NewestOfSequenceSet(const std::string& set, std::uint32_t from, std::size_t most,
+                         std::vector<std::uint32_t>* numbers);
 
 }  // namespace bw

@@ -75,7 +75,7 @@ std::string ImapSession::NextTag() {
 }
 
 int ImapSession::Next(std::string* raw, ImapReply* reply) {
-  int rc = ReadImapResponse(reader_, replyLimitMs_(), raw);
+  int rc = ReadImapResponse(reader_, replyLimitMs_(), raw, bound_);
   if (rc != 0) {
     // Where the reading stopped, the next byte is no reply's start: the
     // connection is of no further use.

@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "checker/core/check_outcome.h"
 #include "checker/core/imap_reply.h"
@@ -56,6 +57,16 @@ class ImapSession {
   // The unseen messages of `folder` whose UID is `fromUid` or above:
   // EXAMINE (read only: nothing changes) and UID SEARCH.
   StepResult UnseenFrom(const std::string& folder, std::uint32_t fromUid, std::uint32_t* count);
+  // The UIDs of the unseen messages of `folder` from `fromUid` on, the
+  // highest `most` of them, highest first (EXAMINE: read only).
+  StepResult NewestUnseen(const std::string& folder, std::uint32_t fromUid, std::size_t most,
+                          std::vector<std::uint32_t>* uids);
+  // The From, Subject and Date lines of the messages `uids` of the folder
+  // NewestUnseen examined (BODY.PEEK: nothing is marked seen), in the order
+  // of `uids`; each block kept to `bound.keep` bytes and read past up to
+  // `bound.readPast`. Messages the server did not answer for are left out.
+  StepResult FetchHeaderFields(const std::vector<std::uint32_t>& uids, const ImapLiteralBound& bound,
+                               std::vector<std::string>* blocks);
   // LOGOUT; the reply is read but never matters.
   void Logout();
 
@@ -100,6 +111,7 @@ class ImapSession {
   bool utf8_ = false;
   unsigned tagNumber_ = 0;
   std::string selected_;  // the folder EXAMINE selected last
+  ImapLiteralBound bound_;  // of the literals Next reads
 };
 
 }  // namespace bw

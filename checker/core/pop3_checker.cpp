@@ -170,14 +170,21 @@ bool Pop3Checker::FetchNewHeaders(char* line, bool usedUidl, const UidlList& pre
       usedUidl ? NewMessagesByUidl(UidlMemory, previous) : NewMessagesByStat(MessageCount, NewCount);
   if (numbers.empty()) return true;
   bool inStep = true;
+  // A server known to take pipelined commands gets all of them at once.
+  if (pipelining_ && numbers.size() > 1) {
+    inStep = FetchPipelined(line, numbers, 0);
+    if (inStep && FetchedHeaders.empty() && topRefused_) {
+      LogTopRefusal();
+      return true;
+    }
+    LogWrite("%s : 新着ﾍｯﾀﾞ %u件\n", ConnectionName.c_str(), static_cast<unsigned>(FetchedHeaders.size()));
+    return inStep;
+  }
   std::string block;
   for (std::size_t i = 0; i < numbers.size(); ++i) {
     const int rc = session_.TopHeader(line, numbers[i], &block, kHeaderKeepBytes, kHeaderReadPastBytes);
     if (rc == LineNegativeReply && i == 0) {
-      // A server without TOP: the count is all this account gets.
-      if (!topRefusalLogged_)
-        LogWrite("%s : ｻｰﾊﾞがTOPｺﾏﾝﾄﾞを受け付けないため, 新着ﾍｯﾀﾞは取得しません.\n", ConnectionName.c_str());
-      topRefusalLogged_ = true;
+      LogTopRefusal();
       return true;
     }
     if (rc == LineNegativeReply) continue;  // gone meanwhile
@@ -186,9 +193,51 @@ bool Pop3Checker::FetchNewHeaders(char* line, bool usedUidl, const UidlList& pre
       break;
     }
     FetchedHeaders.push_back(DecodeMailHeader(block));
+    if (i == 0 && numbers.size() > 1) {
+      // The rest go at once where the server takes pipelined commands:
+      // one round trip instead of one each. Asked once while the program
+      // runs.
+      if (!capabilitiesAsked_) {
+        capabilitiesAsked_ = true;
+        if (session_.Capabilities(line, &pipelining_) != 0) {
+          inStep = false;
+          break;
+        }
+      }
+      if (pipelining_) {
+        inStep = FetchPipelined(line, numbers, 1);
+        break;
+      }
+    }
   }
   LogWrite("%s : 新着ﾍｯﾀﾞ %u件\n", ConnectionName.c_str(), static_cast<unsigned>(FetchedHeaders.size()));
   return inStep;
+}
+
+void Pop3Checker::LogTopRefusal() {
+  // A server without TOP: the count is all this account gets.
+  if (!topRefusalLogged_)
+    LogWrite("%s : ｻｰﾊﾞがTOPｺﾏﾝﾄﾞを受け付けないため, 新着ﾍｯﾀﾞは取得しません.\n", ConnectionName.c_str());
+  topRefusalLogged_ = true;
+}
+
+bool Pop3Checker::FetchPipelined(char* line, const std::vector<std::string>& numbers, std::size_t from) {
+  topRefused_ = false;
+  for (std::size_t i = from; i < numbers.size(); ++i)
+    if (session_.SendTop(numbers[i]) != 0) return false;
+  std::string block;
+  // Every answer is read, refusals too, so that the connection stays in
+  // step for QUIT.
+  for (std::size_t i = from; i < numbers.size(); ++i) {
+    const int rc = session_.TopAnswer(line, &block, kHeaderKeepBytes, kHeaderReadPastBytes);
+    if (rc == LineNegativeReply) {  // gone meanwhile, or no TOP at all
+      if (i == 0) topRefused_ = true;
+      continue;
+    }
+    if (rc != 0) return false;
+    FetchedHeaders.push_back(DecodeMailHeader(block));
+  }
+  return true;
 }
 
 int Pop3Checker::SimulatedCheck() {

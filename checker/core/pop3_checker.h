@@ -154,6 +154,9 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // them. Changes neither counts nor state; false when the connection is
   // out of step afterwards (no QUIT then).
   bool FetchNewHeaders(char* line, bool usedUidl, const UidlList& previous);
+  // The TOP commands from `from` on sent at once, then their answers.
+  bool FetchPipelined(char* line, const std::vector<std::string>& numbers, std::size_t from);
+  void LogTopRefusal();
 
   // The OAuth steps before the connection; CheckOk, or the check's result.
   int PrepareOAuth(std::string* accessToken);
@@ -164,6 +167,14 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   int CheckImap(const std::string& accessToken);
   int ImapOpen(const std::string& accessToken);
   int ImapCount();
+  // After the counts found new messages: the headers of the newest of them
+  // (imap_header_fetch.cpp), folder by folder. Changes neither counts nor
+  // state; a failure only ends the fetch.
+  struct ImapNewFolder {
+    std::string folder;
+    std::uint32_t fromUid;  // the new messages are the unseen from this UID on
+  };
+  void ImapFetchHeaders(const std::vector<ImapNewFolder>& folders);
   Pop3Session session_;
   ImapSession imap_;
   // The access token kept between checks (OAuth accounts).
@@ -173,6 +184,10 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   bool checkBounded_ = false;
   // The server's refusal of TOP is logged once while the program runs.
   bool topRefusalLogged_ = false;
+  // Whether the server takes pipelined commands (CAPA), asked once.
+  bool capabilitiesAsked_ = false;
+  bool pipelining_ = false;
+  bool topRefused_ = false;  // the first pipelined TOP was refused
 };
 
 }  // namespace bw

@@ -244,6 +244,34 @@ int Pop3Session::TopHeader(char* line, const std::string& number, std::string* h
   return reader_.ReceiveBody(header, keepLimit, readLimit, replyLimitMs_);
 }
 
+int Pop3Session::Capabilities(char* line, bool* pipelining) {
+  *pipelining = false;
+  int rc = SendCommand("CAPA", line);
+  if (rc == LineNegativeReply) return 0;
+  if (rc != 0) return rc;
+  // A bounded listing: a real one has a dozen lines.
+  for (int lines = 0; lines < 100 && (rc = ReceiveLine(line)) == 0; ++lines)
+    if (std::strncmp(line, "PIPELINING", 10) == 0 && std::strchr(" \r\n", line[10])) *pipelining = true;
+  return rc == LineTerminator ? 0 : rc == 0 ? LineBodyTooLong : rc;
+}
+
+int Pop3Session::SendTop(const std::string& number) {
+  const std::string command = "TOP " + number + " 0";
+  return reader_.SendLine(command.c_str(), command.c_str(), replyLimitMs_(), false);
+}
+
+int Pop3Session::TopAnswer(char* line, std::string* header, std::size_t keepLimit, std::size_t readLimit) {
+  header->clear();
+  int rc = ReceiveLine(line);
+  if (rc > 0 && rc != LineTimeout) LogWrite("Protocol Error.\n");
+  if (rc != 0) return rc;
+  if (std::strncmp(line, "+OK", 3) != 0) {
+    LogWrite("拒絶応答.\n");
+    return LineNegativeReply;
+  }
+  return reader_.ReceiveBody(header, keepLimit, readLimit, replyLimitMs_);
+}
+
 StepResult Pop3Session::Uidl(char* line, UidlList& memory) {
   int rc = SendCommand("UIDL", line);
   if (rc != 0) return {CheckStep::UidlCommand, rc};

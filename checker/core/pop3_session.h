@@ -65,6 +65,16 @@ class Pop3Session {
   int TopHeader(char* line, const std::string& number, std::string* header, std::size_t keepLimit,
                 std::size_t readLimit);
 
+  // CAPA: whether the server takes pipelined commands (PIPELINING). 0 (a
+  // refused CAPA too: then no), or a LineResult when the listing could not
+  // be read (the connection is out of step).
+  int Capabilities(char* line, bool* pipelining);
+  // TOP `number` 0 sent without waiting for its answer (where the server
+  // takes pipelined commands); TopAnswer reads the answers in order, as
+  // TopHeader does.
+  int SendTop(const std::string& number);
+  int TopAnswer(char* line, std::string* header, std::size_t keepLimit, std::size_t readLimit);
+
   // Sends one command and reads its reply into `line`; 0, LineNegativeReply
   // or another LineResult. Bytes the server sent ahead of the command fail
   // it with LineUnreadData before anything is sent.

@@ -37,6 +37,12 @@ class ButtonEvents {
   virtual bool HasPopupMenu() const = 0;
   // Prepares the popup menu and shows it at the cursor, owned by the window.
   virtual void ShowPopupMenu() = 0;
+  // A message of the application's own range (WM_APP and above) came to
+  // the window; true when it was handled.
+  virtual bool OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    (void)message, (void)wParam, (void)lParam;
+    return false;
+  }
 };
 
 }  // namespace bw

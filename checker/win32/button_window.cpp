@@ -268,6 +268,10 @@ LRESULT ButtonWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OpenPopupMenu();
       break;
     default:
+      if (message >= WM_APP && message <= 0xBFFF && events_.OnAppMessage(message, wParam, lParam)) {
+        TrimWorkingSet();
+        return 0;
+      }
       return CallButton(window_, message, wParam, lParam);
   }
   TrimWorkingSet();

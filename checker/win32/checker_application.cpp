@@ -3,9 +3,13 @@
 #include "checker/win32/checker_application.h"
 
 #include <ctime>
+#include <functional>
+#include <string>
+#include <utility>
 #include <memory>
 #include <new>
 
+#include "checker/core/header_text.h"
 #include "checker/core/macros.h"
 #include "checker/core/socket_library.h"
 #include "checker/core/time_text.h"
@@ -16,6 +20,31 @@
 #include "platform/win32/wide_text.h"
 
 namespace bw {
+
+namespace {
+
+// The notification icon's clicks come to the button window as this.
+constexpr UINT kNotifyIconMessage = WM_APP + 2;  // WM_APP + 1 is the address watch's
+// A click on the balloon (Windows 2000's shell and later send it; the
+// headers of this build's Windows version lack the name).
+constexpr UINT kBalloonClicked = WM_USER + 5;
+
+// The cycle's accounts, telling the application when a check has ended.
+class ReportingAccounts : public Pop3CycleAccounts {
+ public:
+  ReportingAccounts(const AncestryPop3Controller& application, std::function<void(int)> checked)
+      : Pop3CycleAccounts(application), checked_(std::move(checked)) {}
+  int Check(int index) override {
+    const int result = Pop3CycleAccounts::Check(index);
+    checked_(index);
+    return result;
+  }
+
+ private:
+  std::function<void(int)> checked_;
+};
+
+}  // namespace
 
 CheckerApplication::CheckerApplication(HINSTANCE instance)
     : instance_(instance), network_(std::make_shared<NetworkConditions>()) {
@@ -57,13 +86,54 @@ int CheckerApplication::InitializeInstance() {
 
   menu_.Load(instance_);
   state_ = CycleState{};
-  cycleAccounts_ = std::make_unique<Pop3CycleAccounts>(*this);
+  cycleAccounts_ = std::make_unique<ReportingAccounts>(*this, [this](int index) { AfterCheck(index); });
   cycle_ = std::make_unique<CheckCycle>(*this, *cycleAccounts_, host_, state_, network_.get());
 
   if (windowWidthSetting < 16) windowWidthSetting = 32;
   if (windowHeightSetting < 16) windowHeightSetting = 32;
-  return window_.Create(instance_, kCheckerClassName, kCheckerWindowName, windowX, windowY,
-                        windowWidthSetting, windowHeightSetting);
+  if (window_.Create(instance_, kCheckerClassName, kCheckerWindowName, windowX, windowY, windowWidthSetting,
+                     windowHeightSetting) < 0)
+    return -1;
+  tooltip_.Attach(window_.Handle());
+  if (NotifyNewMail)
+    notifyIcon_.Add(window_.Handle(), kNotifyIconMessage, LoadIconW(instance_, MAKEINTRESOURCEW(5)), u"Bellwick");
+  return 0;
+}
+
+void CheckerApplication::AfterCheck(int index) {
+  Pop3Checker* account = AccountAt(index);
+  if (!account || account->CheckState != Pop3Checker::Ready) return;
+  const std::u16string name = Cp932Text(account->ConnectionName);
+  if (!account->FetchedHeaders.empty()) {
+    newMail_.Add(name, account->FetchedHeaders);
+    tooltip_.SetText(newMail_.TooltipText());
+    listWindow_.Refresh(newMail_);
+  }
+  if (!notifyIcon_.Shown() || account->NewCount <= 0) return;
+  // The newest three of this check; without headers (fetching off or
+  // refused) the count.
+  NewMailList batch;
+  batch.Add(name, account->FetchedHeaders);
+  std::u16string text = batch.TooltipText();
+  if (text.empty()) text = Cp932Text("新着 " + std::to_string(account->NewCount) + "通");
+  notifyIcon_.Balloon(name, text);
+}
+
+bool CheckerApplication::OnAppMessage(UINT message, WPARAM, LPARAM lParam) {
+  if (message != kNotifyIconMessage) return false;
+  switch (LOWORD(lParam)) {
+    case WM_LBUTTONUP:
+    case kBalloonClicked:
+      if (!dialogOpen_) OpenNewMailList();
+      break;
+    case WM_RBUTTONUP:
+    case WM_CONTEXTMENU:
+      if (!dialogOpen_ && menu_.Loaded()) ShowPopupMenu();
+      break;
+    default:
+      break;
+  }
+  return true;
 }
 
 void CheckerApplication::ApplyPriorities() {
@@ -120,6 +190,7 @@ void CheckerApplication::Shutdown(int exitCode) {
   EndRun(exitCode);
   addressWatch_.Stop();
   LinkCheckerLibraries(false);
+  notifyIcon_.Remove();
   window_.Destroy();
 }
 

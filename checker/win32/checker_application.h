@@ -19,6 +19,7 @@
 #include "checker/win32/address_watch.h"
 #include "checker/win32/button_events.h"
 #include "checker/win32/button_window.h"
+#include "checker/win32/new_mail_view.h"
 #include "checker/win32/popup_menu.h"
 #include "common/core/controller_record.h"
 #include "common/win32/launch_win32.h"
@@ -105,6 +106,13 @@ class CheckerApplication : public AncestryPop3Controller, private ButtonEvents {
   bool DialogOpen() const override { return dialogOpen_; }
   bool HasPopupMenu() const override { return menu_.Loaded(); }
   void ShowPopupMenu() override;
+  bool OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  // After each check of account `index`: its fetched headers go on top of
+  // the list, the tooltip and an open list window follow, and with
+  // NotifyNewMail a check that found new mail shows a balloon.
+  void AfterCheck(int index);
+  void OpenNewMailList() { listWindow_.Open(instance_, newMail_); }
 
   void ApplyPriorities();
   // Geometry write-back when asked for and the end line in the log; once,
@@ -137,6 +145,11 @@ class CheckerApplication : public AncestryPop3Controller, private ButtonEvents {
   // fails; the cycle opens its wake-up window.
   std::shared_ptr<NetworkConditions> network_;
   AddressWatch addressWatch_;
+  // Who wrote and about what, in memory only.
+  NewMailList newMail_;
+  NewMailWindow listWindow_;
+  ButtonTooltip tooltip_;
+  NotifyIcon notifyIcon_;
   std::unique_ptr<CheckCycle> cycle_;
 };
 

@@ -55,6 +55,9 @@ bool CheckerApplication::OnCommand(WPARAM command) {
     case IDM_EMERGENCY:
       ChooseEmergencyAccounts();
       break;
+    case IDM_NEW_MAIL_LIST:
+      OpenNewMailList();
+      break;
     case IDM_CHECK_NOW:
       cycle_->CheckNow();
       break;

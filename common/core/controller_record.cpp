@@ -27,7 +27,8 @@ const KeyTableEntry<C> kControllerKeyTable[] = {
     {"MenuExecBuried", kMenuExecBuried, false, "0", FlagField(&C::MenuExecBuried, 0)},
     {"AutoKillMethod", kAutoKillMethod, false, "0x0072", HexField(&C::AutoKillMethod, 0x0072)},
     {"StopDuringSSaving", kStopDuringSSaving, false, "0", FlagField(&C::StopDuringSSaving, 0)},
-    {nullptr, 15, false, nullptr, KeptField<C>()},
+    {"NotifyNewMail", kNotifyNewMail, false, "0", FlagField(&C::NotifyNewMail, 0)},
+    {nullptr, 16, false, nullptr, KeptField<C>()},
 };
 
 namespace {

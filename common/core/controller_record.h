@@ -25,6 +25,7 @@ enum ControllerKey {
   kMenuExecBuried = 12,
   kAutoKillMethod = 13,
   kStopDuringSSaving = 14,
+  kNotifyNewMail = 15,
 };
 
 // AutoKillMethod bits.
@@ -82,6 +83,7 @@ class AncestryPop3Controller
   int MenuExecBuried = 0;
   int AutoKillMethod = 0x0072;
   int StopDuringSSaving = 0;
+  int NotifyNewMail = 0;  // a notification-area icon and balloons of new mail
 
  private:
   // Reads one child block; false when the record could not be created.

@@ -54,12 +54,14 @@ TEST(OptionsDialog, DraftStoresOnlyTheBoundKeysAndAPositionPartKeepsItsPartner) 
   bw::SetBoundText(x, "-300", d);
   bw::SetBoundText(OptionsRow(bw::kWindowSize, 1), "1024", d);
   bw::SetBoundText(OptionsRow(bw::kPriorityClass), "3", d);
+  bw::SetBoundText(OptionsRow(bw::kNotifyNewMail), "1", d);
   ASSERT_EQ(bw::StoreDraft(bw::kControllerKeyTable, d, c), bw::kSetOk);
   EXPECT_EQ(c.windowX, -300);
   EXPECT_EQ(c.windowY, 64);
   EXPECT_EQ(c.windowWidthSetting, 128);
   EXPECT_EQ(c.windowHeightSetting, 1024);
   EXPECT_EQ(c.PriorityClass, 3);
+  EXPECT_EQ(c.NotifyNewMail, 1);
   EXPECT_EQ(c.ExecutionDelay, 500);
   EXPECT_EQ(c.AutoKillMethod, -142);
 }

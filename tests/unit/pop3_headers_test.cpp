@@ -30,6 +30,19 @@ std::string TopAnswer(const std::string& from, const std::string& subject) {
          "\r\nDate: Tue, 1 Jul 2003 10:52:37 +0200\r\n\r\n.\r\n";
 }
 
+Pop3Script Join(Pop3Script first, const Pop3Script& then) {
+  first.insert(first.end(), then.begin(), then.end());
+  return first;
+}
+
+// The answer to CAPA, with or without PIPELINING.
+Pop3Script Capa(bool pipelining) {
+  Pop3Script script{Hear(), Reply("+OK"), Reply("TOP"), Reply("UIDL")};
+  if (pipelining) script.push_back(Reply("PIPELINING"));
+  script.push_back(Reply("."));
+  return script;
+}
+
 class HeaderFetch : public bw_test::Pop3ServerTest {
  protected:
   void Point(const ScriptedPop3Server& server) {
@@ -43,11 +56,11 @@ class HeaderFetch : public bw_test::Pop3ServerTest {
 // UIDL: two of three are new; TOP goes to the newest first, the headers
 // are decoded, and the log holds the count but no sender or subject.
 TEST_F(HeaderFetch, NewMessagesByUidlAreFetchedNewestFirstAndNeverLogged) {
-  ScriptedPop3Server server({With(
-      LoggedIn(), {Hear(), Reply("+OK"), Reply("1 old"), Reply("2 new-a"), Reply("3 new-b"), Reply("."),
-                   Hear(), Say(TopAnswer("Hanako <hanako@example.jp>", "=?ISO-2022-JP?B?GyRCLSEbKEI=?= plan")),
-                   Hear(), Say(TopAnswer("\"Taro Secret\" <taro@example.jp>", "Lunch ..dotted")),
-                   Hear(), Reply("+OK")})});
+  ScriptedPop3Server server({Join(
+      With(LoggedIn(), {Hear(), Reply("+OK"), Reply("1 old"), Reply("2 new-a"), Reply("3 new-b"), Reply("."),
+                        Hear(), Say(TopAnswer("Hanako <hanako@example.jp>", "=?ISO-2022-JP?B?GyRCLSEbKEI=?= plan"))}),
+      With(Capa(false), {Hear(), Say(TopAnswer("\"Taro Secret\" <taro@example.jp>", "Lunch ..dotted")), Hear(),
+                         Reply("+OK")}))});
   Point(server);
   account.UseUIDL = 1;
   ASSERT_EQ(account.UidlMemory.Append("old", "1"), bw::UidlList::Added);
@@ -55,10 +68,11 @@ TEST_F(HeaderFetch, NewMessagesByUidlAreFetchedNewestFirstAndNeverLogged) {
   EXPECT_EQ(account.MessageCount, 3u);
   EXPECT_EQ(account.NewCount, 2);
   const auto heard = server.Transcript();
-  ASSERT_EQ(heard.size(), 6u);
+  ASSERT_EQ(heard.size(), 7u);
   EXPECT_EQ(heard[3], "TOP 3 0");
-  EXPECT_EQ(heard[4], "TOP 2 0");
-  EXPECT_EQ(heard[5], "QUIT");
+  EXPECT_EQ(heard[4], "CAPA");  // no PIPELINING: one TOP after the other
+  EXPECT_EQ(heard[5], "TOP 2 0");
+  EXPECT_EQ(heard[6], "QUIT");
   ASSERT_EQ(account.FetchedHeaders.size(), 2u);
   EXPECT_EQ(From(0), "Hanako");
   EXPECT_EQ(Subject(0), u8"\u2460 plan");
@@ -70,27 +84,40 @@ TEST_F(HeaderFetch, NewMessagesByUidlAreFetchedNewestFirstAndNeverLogged) {
 }
 
 // STAT: a thousand new messages, twenty fetched (the newest), the count
-// whole.
+// whole. The server offers PIPELINING: after the first, the other nineteen
+// TOP commands go at once (the script hears all of them before it answers,
+// so a client waiting for each answer would stall), and CAPA is asked once
+// while the program runs.
 TEST_F(HeaderFetch, AThousandNewMessagesFetchOnlyTheNewestTwenty) {
-  Pop3Script script = With(LoggedIn(), {Hear(), Reply("+OK 1000 123456")});
-  for (int i = 0; i < 20; ++i) {
-    script.push_back(Hear());
-    script.push_back(Say(TopAnswer("a@example.jp", "n" + std::to_string(1000 - i))));
-  }
+  Pop3Script script = Join(With(LoggedIn(), {Hear(), Reply("+OK 1000 123456"), Hear(),
+                                             Say(TopAnswer("a@example.jp", "n1000"))}),
+                           Capa(true));
+  for (int i = 1; i < 20; ++i) script.push_back(Hear());
+  for (int i = 1; i < 20; ++i) script.push_back(Say(TopAnswer("a@example.jp", "n" + std::to_string(1000 - i))));
   script.push_back(Hear());
   script.push_back(Reply("+OK"));
-  ScriptedPop3Server server({script});
+  // The next check, two more: both TOP commands at once, CAPA not again.
+  const Pop3Script next = With(LoggedIn(), {Hear(), Reply("+OK 1002 100"), Hear(), Hear(),
+                                            Say(TopAnswer("a@example.jp", "n1002")),
+                                            Say(TopAnswer("a@example.jp", "n1001")), Hear(), Reply("+OK")});
+  ScriptedPop3Server server({script, next});
   Point(server);
   ASSERT_EQ(account.Check(), 0);
   EXPECT_EQ(account.MessageCount, 1000u);
   EXPECT_EQ(account.NewCount, 1000);
-  const auto heard = server.Transcript();
-  ASSERT_EQ(heard.size(), 24u);
-  EXPECT_EQ(heard[3], "TOP 1000 0");
-  EXPECT_EQ(heard[22], "TOP 981 0");
-  EXPECT_EQ(heard[23], "QUIT");
   ASSERT_EQ(account.FetchedHeaders.size(), 20u);
   EXPECT_EQ(Subject(19), "n981");
+  ASSERT_EQ(account.Check(), 0) << LogText();
+  ASSERT_EQ(account.FetchedHeaders.size(), 2u);
+  EXPECT_EQ(Subject(1), "n1001");
+  const auto heard = server.Transcript();
+  ASSERT_EQ(heard.size(), 25u + 6u);  // then USER, PASS, STAT, two TOP, QUIT
+  EXPECT_EQ(heard[3], "TOP 1000 0");
+  EXPECT_EQ(heard[4], "CAPA");
+  EXPECT_EQ(heard[5], "TOP 999 0");
+  EXPECT_EQ(heard[23], "TOP 981 0");
+  EXPECT_EQ(heard[24], "QUIT");
+  EXPECT_EQ(heard[28], "TOP 1002 0");
   // Above the previous count only.
   EXPECT_EQ(bw::NewMessagesByStat(7, 2), (std::vector<std::string>{"7", "6"}));
   EXPECT_TRUE(bw::NewMessagesByStat(7, 0).empty());
@@ -129,8 +156,8 @@ TEST_F(HeaderFetch, TenMegabyteHeaderIsReadPastWithinTheCeiling) {
   const std::string filler = "X-Filler: " + std::string(90, 'f') + "\r\n";  // 102 bytes a line
   ScriptedPop3Server server({With(
       LoggedIn(), {Hear(), Reply("+OK 2 100"), Hear(), Say("+OK\r\nSubject: huge\r\nFrom: big@example.jp\r\n"),
-                   Generate([&](int) { return filler; }, 100000), Say("\r\n.\r\n"), Hear(),
-                   Say(TopAnswer("small@example.jp", "after")), Hear(), Reply("+OK")})});
+                   Generate([&](int) { return filler; }, 100000), Say("\r\n.\r\n"), Hear(), Reply("-ERR no CAPA"),
+                   Hear(), Say(TopAnswer("small@example.jp", "after")), Hear(), Reply("+OK")})});
   Point(server);
   bw::SetCheckCeilingMs(20000);
   const auto start = Clock::now();

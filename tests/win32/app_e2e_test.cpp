@@ -2,6 +2,7 @@
 // window: the face, the log, the menu commands, burying, the exit question,
 // WM_CLOSE from another instance and the geometry written back.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cctype>
 #include <cstdlib>
@@ -438,6 +439,213 @@ TEST_F(CheckerApp, RealServerLogsInAndTheFaceShowsTheMailboxCount) {
   EXPECT_NE(log.find("POP3 <- UIDL"), std::string::npos) << log;
   SendMessageA(checker.window, WM_CLOSE, 0, 0);
   EXPECT_TRUE(checker.Ended());
+}
+
+// Memory in another process for the W messages whose structures hold
+// pointers (list-view cells, tooltip texts).
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HANDLE process, size_t size) : process_(process) {
+    base_ = static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  }
+  ~RemoteBuffer() {
+    if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+  char* At(size_t offset = 0) const { return base_ + offset; }
+  void Write(size_t offset, const void* data, size_t size) const {
+    WriteProcessMemory(process_, At(offset), data, size, nullptr);
+  }
+  std::u16string Text(size_t offset, size_t chars) const {
+    std::u16string text(chars, u'\0');
+    ReadProcessMemory(process_, At(offset), &text[0], chars * 2, nullptr);
+    return text.substr(0, text.find(u'\0'));
+  }
+
+ private:
+  HANDLE process_;
+  char* base_ = nullptr;
+};
+
+std::u16string ListCell(HANDLE process, HWND list, int row, int column) {
+  RemoteBuffer remote(process, 4096);
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = reinterpret_cast<wchar_t*>(remote.At(512));
+  item.cchTextMax = 1024;
+  remote.Write(0, &item, sizeof item);
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.At()));
+  return remote.Text(512, 1024);
+}
+
+struct TooltipSearch {
+  DWORD pid;
+  HWND owner, found;
+};
+
+BOOL CALLBACK FindTooltipProc(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<TooltipSearch*>(p);
+  DWORD id = 0;
+  GetWindowThreadProcessId(w, &id);
+  wchar_t cls[64] = L"";
+  GetClassNameW(w, cls, 64);
+  if (id == s->pid && GetWindow(w, GW_OWNER) == s->owner && std::wstring(cls) == TOOLTIPS_CLASSW) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// The text of the tooltip `owner` carries for itself.
+std::u16string TooltipText(HANDLE process, DWORD pid, HWND owner) {
+  TooltipSearch search{pid, owner, nullptr};
+  EnumWindows(FindTooltipProc,
+      reinterpret_cast<LPARAM>(&search));
+  if (!search.found) return u"(no tooltip)";
+  RemoteBuffer remote(process, 8192);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = owner;
+  tool.uId = reinterpret_cast<UINT_PTR>(owner);
+  tool.lpszText = reinterpret_cast<wchar_t*>(remote.At(1024));
+  remote.Write(0, &tool, sizeof tool);
+  SendMessageW(search.found, TTM_GETTEXTW, 2048, reinterpret_cast<LPARAM>(remote.At()));
+  return remote.Text(1024, 2048);
+}
+
+// A stand-in for the shell's notification area: a window of its class on a
+// thread of its own that keeps what Shell_NotifyIconW hands it.
+class FakeTray {
+ public:
+  FakeTray() {
+    InitializeCriticalSection(&lock_);
+    ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, Thread, this, 0, &threadId_);
+    WaitForSingleObject(ready_, 10000);
+  }
+  ~FakeTray() {
+    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+    WaitForSingleObject(thread_, 10000);
+    CloseHandle(thread_);
+    CloseHandle(ready_);
+    DeleteCriticalSection(&lock_);
+  }
+  FakeTray(const FakeTray&) = delete;
+  FakeTray& operator=(const FakeTray&) = delete;
+  // Whether everything handed over so far holds `text` (UTF-16).
+  bool Holds(const std::u16string& text) {
+    const std::string wanted(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    EnterCriticalSection(&lock_);
+    const bool found = received_.find(wanted) != std::string::npos;
+    LeaveCriticalSection(&lock_);
+    return found;
+  }
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m != WM_COPYDATA) return DefWindowProcW(w, m, wp, lp);
+    auto* self = reinterpret_cast<FakeTray*>(GetWindowLongPtrW(w, GWLP_USERDATA));
+    const auto* copied = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+    EnterCriticalSection(&self->lock_);
+    self->received_.append(static_cast<const char*>(copied->lpData), copied->cbData);
+    LeaveCriticalSection(&self->lock_);
+    return TRUE;
+  }
+  static DWORD WINAPI Thread(void* p) {
+    auto* self = static_cast<FakeTray*>(p);
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = Procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"Shell_TrayWnd";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists before it is ready
+    SetEvent(self->ready_);
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    DestroyWindow(window);
+    UnregisterClassW(L"Shell_TrayWnd", GetModuleHandleW(nullptr));
+    return 0;
+  }
+
+  CRITICAL_SECTION lock_;
+  std::string received_;
+  HANDLE ready_ = nullptr;
+  HANDLE thread_ = nullptr;
+  DWORD threadId_ = 0;
+};
+
+// Japanese senders and subjects from the private Dovecot, each encoded as
+// real mail encodes them, as the user meets them: the list window's rows
+// read back through the W messages (Hangul and an emoji included), the
+// button's tooltip, the balloon handed to the notification area, and a
+// click on the icon opening the list. Neither the log nor the file holds
+// any of them afterwards.
+TEST_F(CheckerApp, NewMailShowsInTheListTooltipAndBalloonButNeverInTheLogOrFile) {
+  const char* dovecot = std::getenv("BW_DOVECOT_DIR");
+  if (!dovecot) GTEST_SKIP() << "no private Dovecot in this run";
+  const std::string port =
+      ReadFileBytes(std::string(dovecot[0] == '/' ? "Z:" : "") + dovecot + "/port");
+  ASSERT_FALSE(port.empty());
+  WriteFileBytes(File("b.ini"),
+                 ParameterFile("\t\tConnectionName\tDovecot\r\n\t\tHostName\t127.0.0.1\r\n"
+                               "\t\tServiceName\t" + std::to_string(std::atoi(port.c_str())) +
+                                   "\r\n\t\tUserID\thanako\r\n\t\tPassword\tsecret\r\n"
+                                   "\t\tUseUIDL\t1\r\n\t\tTOofConnect_Sec\t5\r\n"
+                                   "\t\tTOofSendRecv_Sec\t5\r\n",
+                               "\tNotifyNewMail\t1\r\n"));
+  const std::string fileBefore = ReadFileBytes(File("b.ini"));
+  FakeTray tray;
+  Checker checker(dir, "-p b.ini");
+  ASSERT_TRUE(checker.window);
+  ASSERT_TRUE(WaitFor([&] { return Text(checker.window).find("未読数=4") != std::string::npos; }))
+      << Text(checker.window) << Log();
+
+  const std::u16string newest = u"佐藤花子 - 生の件名テスト\r\n김민준 - 안녕하세요 📬 お知らせ\r\nSuzuki - ～①髙橋さんへ";
+  EXPECT_TRUE(WaitFor([&] { return tray.Holds(newest); })) << "no balloon of the newest three";
+  EXPECT_TRUE(tray.Holds(u"Dovecot"));
+  EXPECT_EQ(TooltipText(checker.info.hProcess, checker.info.dwProcessId, checker.window), newest);
+
+  checker.Command(IDM_NEW_MAIL_LIST);
+  HWND frame = nullptr, list = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    frame = FindWindowW(L"BellwickNewMailList", nullptr);
+    list = frame ? FindWindowExW(frame, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
+    return list != nullptr;
+  }));
+  ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 4);
+  const HANDLE process = checker.info.hProcess;
+  EXPECT_EQ(ListCell(process, list, 0, 0), u"Dovecot");
+  EXPECT_EQ(ListCell(process, list, 0, 1), u"佐藤花子");
+  EXPECT_EQ(ListCell(process, list, 0, 2), u"生の件名テスト");
+  // (Hangul and the emoji stand outside the macros, whose texts are
+  // Shift_JIS.)
+  const std::u16string kim = u"김민준", hello = u"안녕하세요 📬 お知らせ";
+  EXPECT_EQ(ListCell(process, list, 1, 1), kim);
+  EXPECT_EQ(ListCell(process, list, 1, 2), hello);
+  EXPECT_EQ(ListCell(process, list, 2, 2), u"～①髙橋さんへ");
+  EXPECT_EQ(ListCell(process, list, 3, 1), u"山田太郎");
+  EXPECT_EQ(ListCell(process, list, 3, 2), u"①会議の件");
+  EXPECT_EQ(ListCell(process, list, 3, 3).size(), 11u);  // MM/DD HH:MM
+
+  // The icon's click opens the list again once it was closed.
+  SendMessageW(frame, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return FindWindowW(L"BellwickNewMailList", nullptr) == nullptr; }));
+  PostMessageW(checker.window, WM_APP + 2, 1, WM_LBUTTONUP);
+  EXPECT_TRUE(WaitFor([&] { return FindWindowW(L"BellwickNewMailList", nullptr) != nullptr; }));
+
+  SendMessageA(checker.window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(checker.Ended());
+  const std::string log = Log();
+  EXPECT_NE(log.find("Dovecot : 新着ﾍｯﾀﾞ 4件"), std::string::npos) << log;
+  for (const std::string& secret : {std::string("佐藤"), std::string("生の件名"), std::string("山田"),
+                                    std::string("会議"), std::string("Suzuki"), std::string("example.jp"),
+                                    std::string("\xE4\xBD\x90\xE8\x97\xA4")})  // 佐藤 in UTF-8
+    EXPECT_EQ(log.find(secret), std::string::npos) << secret;
+  EXPECT_EQ(ReadFileBytes(File("b.ini")), fileBefore);
 }
 
 TEST_F(CheckerApp, ImapAccountCountsItsUnseenMessagesBesideAPop3Account) {
