@@ -324,7 +324,7 @@ std::u16string DateText(std::string_view date) {
   int month, day, hour, minute;
   if (!ParseMailDate(date, &utc) || !LocalTimeOf(utc, &month, &day, &hour, &minute))
     return TrimmedText(DecodeHeaderText(date));
-  char text[16];
+  char text[48];  // room for any int, so the compiler sees no truncation
   std::snprintf(text, sizeof text, "%02d/%02d %02d:%02d", month, day, hour, minute);
   std::u16string shown;
   for (const char* p = text; *p; ++p) shown += static_cast<char16_t>(*p);
