@@ -9,6 +9,7 @@
 #include "common/core/log.h"
 #include "common/core/record_block.h"
 #include "common/core/sjis.h"
+#include "platform/secret.h"
 
 namespace bw {
 
@@ -41,24 +42,38 @@ const KeyTableEntry<A> kAccountKeyTable[] = {
     {"Protocol", kProtocol, false, "0", IntField(&A::Protocol, 0)},
     {"ImapFolders", kImapFolders, false, "", TextField(&A::ImapFolders)},
     {"FetchHeaders", kFetchHeaders, false, "1", FlagField(&A::FetchHeaders, 1)},
-    {nullptr, 26, false, nullptr, KeptField<A>()},
+    {"PasswordProtected", kPasswordProtected, false, "", TextField(&A::PasswordProtected)},
+    {nullptr, 28, false, nullptr, KeptField<A>()},
 };
 
 namespace {
 const BlockRules kAccountRules = {"POP3 Checker : KeyWord[%s]は、認識できません.\n",
                                   "メモリ不足です.\n", NestedBlock::kNotice};
-// The key whose value is written in pieces, the later ones numbered from 2.
+// The keys whose values are written in pieces, the later ones numbered from 2.
 constexpr const char* kPiecedKey = "OAuthToken";
-constexpr std::size_t kPiecedKeyLength = 10;
+constexpr const char* kPiecedKeys[] = {"OAuthToken", "PasswordProtected"};
+
+bool IsPiecedKey(const std::string& key) {
+  for (const char* pieced : kPiecedKeys)
+    if (key == pieced) return true;
+  return false;
+}
 
 bool PasswordRequired(const PropertyList& properties) {
   return AtoiValue(properties.FindValue("OAuthProvider")) == 0;
 }
 }  // namespace
 
-int ValuePieceNumber(const char* key) {
-  if (std::strncmp(key, kPiecedKey, kPiecedKeyLength) != 0) return 0;
-  const char* digits = key + kPiecedKeyLength;
+const char* UnreadablePasswordText() {
+  return net::SecretsAreProtected()
+             ? "保存されたﾊﾟｽﾜｰﾄﾞを復号できません. Knobsetでﾊﾟｽﾜｰﾄﾞをもう一度入力してください."
+             : "暗号化して保存されたﾊﾟｽﾜｰﾄﾞはこのｼｽﾃﾑでは読めません. 確認しません.";
+}
+
+int ValuePieceNumber(const char* key, const char* piecedKey) {
+  const std::size_t length = std::strlen(piecedKey);
+  if (std::strncmp(key, piecedKey, length) != 0) return 0;
+  const char* digits = key + length;
   if (*digits == '\0') return 1;
   if (*digits < '1' || *digits > '9' || std::strlen(digits) > 4) return 0;
   for (const char* d = digits; *d; ++d)
@@ -88,49 +103,107 @@ bool SplitValuePieces(const std::string& text, std::size_t pieceLength, std::vec
 }
 
 int A::ReadBlock(TextInput& in) {
-  std::map<int, std::string> pieces;
+  // The later pieces of each pieced key, by key and number.
+  std::map<std::string, std::map<int, std::string>> pieces;
   if (ReadBlockLines(in, kAccountRules, [this, &pieces](const char* key, const char* value) {
-        const int number = ValuePieceNumber(key);
-        if (number >= 2) {
-          pieces[number] = value;
-          return 1;
+        for (const char* pieced : kPiecedKeys) {
+          const int number = ValuePieceNumber(key, pieced);
+          if (number >= 2) {
+            pieces[pieced][number] = value;
+            return 1;
+          }
         }
         return AddKeyLine(key, value);
       }) < 0)
     return -1;
   // The pieces follow the first one in number order; one without every
   // piece before it is no part of the value.
-  if (PropertyEntry* token = properties.FindEntry(kPiecedKey)) {
-    for (int number = 2; pieces.count(number); ++number) {
-      token->value += pieces[number];
-      pieces.erase(number);
+  for (auto& [key, later] : pieces) {
+    if (PropertyEntry* first = properties.FindEntry(key)) {
+      for (int number = 2; later.count(number); ++number) {
+        first->value += later[number];
+        later.erase(number);
+      }
     }
+    for (const auto& stray : later)
+      LogWrite(kAccountRules.unknownKeyFormat, (key + std::to_string(stray.first)).c_str());
   }
-  for (const auto& stray : pieces)
-    LogWrite(kAccountRules.unknownKeyFormat, (kPiecedKey + std::to_string(stray.first)).c_str());
   if (CheckRequired("%sが定義されていません.\n") < 0) return -10;
-  if (PasswordRequired(properties) && properties.FindValue("Password").empty()) {
+  // A protected password stands for the password, readable here or not.
+  if (PasswordRequired(properties) && properties.FindValue("Password").empty() &&
+      properties.FindValue("PasswordProtected").empty()) {
     LogWrite("%sが定義されていません.\n", "Password");
     return -10;
   }
   ApplyDefaults();
   ParseValues();
+  RevealPassword();
   return 0;
 }
 
-int A::WriteBlock(TextOutput& out, int depth) {
+void A::RevealPassword() {
+  PasswordUnreadable = false;
+  if (PasswordProtected.empty()) return;
+  std::string plain;
+  if (net::UnprotectPassword(PasswordProtected, &plain) && !plain.empty()) {
+    Password = plain;
+    return;
+  }
+  // The stored form stays as it is; unless the file also has it in the
+  // clear, the password must be entered again.
+  PasswordUnreadable = Password.empty();
+}
+
+void A::SealPassword(bool protect) {
+  // A stored form that cannot be read here is kept until a password is
+  // entered: dropping it would lose the password for good.
+  if (Password.empty()) return;
+  std::string stored;
+  const bool stillMatches = !PasswordProtected.empty() && net::UnprotectPassword(PasswordProtected, &stored) &&
+                            stored == Password;
+  if (protect && !stillMatches) {
+    // Where the system cannot protect it, the password stays in the clear.
+    if (!net::ProtectPassword(Password, &stored) || !SetPieced("PasswordProtected", stored, &PasswordProtected))
+      PasswordProtected.clear();
+  } else if (!protect) {
+    PasswordProtected.clear();
+  }
+  PasswordUnreadable = false;
+}
+
+bool A::SetPieced(const char* key, const std::string& text, std::string* field) {
+  std::vector<std::string> pieces;
+  if (!SplitValuePieces(text, kValuePieceLength, &pieces)) return false;
+  *field = text;
+  properties.SetOrAppend(key, text);
+  return true;
+}
+
+int A::WriteBlock(TextOutput& out, int depth, bool protect) {
+  SealPassword(protect);
   FoldValues();
   WriteBlockOpen(out, depth, "AncestryPop3Checker::RingListClass");
-  // The entries as usual, but the long value in its pieces.
+  // The entries as usual, but the long values in their pieces, and the
+  // password in one form only, where the first of its two keys stood.
   PropertyList lines;
+  bool passwordPlaced = false;
   for (const PropertyEntry& e : properties.Entries()) {
+    std::string key = e.key;
+    std::string value = e.value;
+    if (key == "Password" || key == "PasswordProtected") {
+      if (passwordPlaced) continue;
+      passwordPlaced = true;
+      const bool sealed = !PasswordProtected.empty();
+      key = sealed ? "PasswordProtected" : "Password";
+      value = properties.FindValue(key.c_str());
+    }
     std::vector<std::string> pieces;
-    if (e.key != kPiecedKey || !SplitValuePieces(e.value, kValuePieceLength, &pieces)) {
-      lines.Append(e.key.c_str(), e.value.c_str());
+    if (!IsPiecedKey(key) || !SplitValuePieces(value, kValuePieceLength, &pieces)) {
+      lines.Append(key.c_str(), value.c_str());
       continue;
     }
     for (std::size_t i = 0; i < pieces.size(); ++i)
-      lines.Append(i == 0 ? e.key.c_str() : (e.key + std::to_string(i + 1)).c_str(), pieces[i].c_str());
+      lines.Append(i == 0 ? key.c_str() : (key + std::to_string(i + 1)).c_str(), pieces[i].c_str());
   }
   WriteEntries(out, depth + 1, lines);
   WriteBlockClose(out, depth);
@@ -149,11 +222,7 @@ int A::SetKeyText(int id, const std::string& text) {
     if (text.find_first_of(std::string("\r\n\0\x1A", 4)) != std::string::npos) return kSetUnstorable;
     std::string normal = text;
     NormaliseValueText(kPiecedKey, kLineDepth, &normal);  // trims; the length is no matter here
-    std::vector<std::string> pieces;
-    if (!SplitValuePieces(normal, kValuePieceLength, &pieces)) return kSetUnstorable;
-    OAuthToken = normal;
-    properties.SetOrAppend(kPiecedKey, normal);
-    return kSetOk;
+    return SetPieced(kPiecedKey, normal, &OAuthToken) ? kSetOk : kSetUnstorable;
   }
   return TableRecord::SetKeyText(id, text);
 }

@@ -25,6 +25,8 @@ enum ControllerKey {
   kMenuExecBuried = 12,
   kAutoKillMethod = 13,
   kStopDuringSSaving = 14,
+  // Passwords written protected (PasswordProtected); written only when 1.
+  kProtectPasswords = 16,
 };
 
 // AutoKillMethod bits.
@@ -82,6 +84,7 @@ class AncestryPop3Controller
   int MenuExecBuried = 0;
   int AutoKillMethod = 0x0072;
   int StopDuringSSaving = 0;
+  int ProtectPasswords = 0;
 
  private:
   // Reads one child block; false when the record could not be created.

@@ -62,6 +62,7 @@ const FieldBinding kOptionsRows[] = {
     NumberBinding(IDC_OPT_ANIMATE_TIMER, kAnimateTimer, kNoPage, 0, 999),
     CheckBinding(IDC_OPT_MENU_EXEC_BURIED, kMenuExecBuried, kNoPage),
     CheckBinding(IDC_OPT_STOP_SSAVING, kStopDuringSSaving, kNoPage),
+    CheckBinding(IDC_OPT_PROTECT_PASSWORDS, kProtectPasswords, kNoPage),
 };
 
 }  // namespace
