@@ -2,6 +2,7 @@
 #include "configurator/win32/account_dialog.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -175,6 +176,7 @@ const FieldBinding* AccountTabPage::Read() {
 
 bool OAuthTabPage::OnInit() {
   AccountTabPage::OnInit();
+  issuer_ = {std::atoi(Draft().Text(kOAuthProvider).c_str()), Draft().Text(kOAuthClientID)};
   EnableForProvider();
   ShowSignedIn();
   return false;
@@ -183,7 +185,13 @@ bool OAuthTabPage::OnInit() {
 bool OAuthTabPage::OnCommand(int id, int code) {
   if (id == IDC_OAUTH_PROVIDER && code == CBN_SELCHANGE) {
     EnableForProvider();
+    DropTokenIfClientChanged();
     return true;
+  }
+  if (id == IDC_OAUTH_CLIENT_ID && code == EN_CHANGE) {
+    const bool handled = AccountTabPage::OnCommand(id, code);
+    DropTokenIfClientChanged();
+    return handled;
   }
   if (id == IDC_OAUTH_SIGN_IN && code == BN_CLICKED) {
     SignIn();
@@ -198,6 +206,14 @@ void OAuthTabPage::EnableForProvider() {
     if (row.page == kPageOAuth && row.key != kOAuthProvider)
       EnableItem(row.control, OAuthKeyEnabled(row.key, provider));
   EnableItem(IDC_OAUTH_SIGN_IN, OAuthKeyEnabled(kOAuthToken, provider));
+}
+
+OAuthClient OAuthTabPage::Shown() {
+  return {static_cast<int>(SendItem(IDC_OAUTH_PROVIDER, CB_GETCURSEL)), ItemText(IDC_OAUTH_CLIENT_ID)};
+}
+
+void OAuthTabPage::DropTokenIfClientChanged() {
+  if (DropTokenOfAnotherClient(Draft(), issuer_, Shown())) ShowSignedIn();
 }
 
 void OAuthTabPage::ShowSignedIn() {
@@ -222,6 +238,7 @@ void OAuthTabPage::SignIn() {
   const oauth::SignInResult& result = wait.Result();
   if (result.status == oauth::kSignInOk) {
     Draft().Set(kOAuthToken, result.storedToken);
+    issuer_ = Shown();
     ShowSignedIn();
     KnobsetBox(Handle(), result.message, MB_OK | MB_ICONINFORMATION);
   } else {
@@ -231,9 +248,10 @@ void OAuthTabPage::SignIn() {
 
 // ---- The dialog ----
 
-AccountDialog::AccountDialog(AncestryPop3Checker& account)
+AccountDialog::AccountDialog(AncestryPop3Checker& account, const AncestryPop3Checker* head)
     : PagedDialog(IDD_ACCOUNT, IDC_ACCOUNT_TABS),
       account_(account),
+      head_(head),
       draft_(DraftOf(kAccountKeyTable, account)),
       accountPage_(IDD_ACCOUNT_PAGE, kPageAccount, draft_),
       timeoutPage_(IDD_TIMEOUT_PAGE, kPageTimeouts, draft_),
@@ -276,6 +294,11 @@ bool AccountDialog::OnOK() {
   if (!message.empty()) {
     ShowPage(kPageAccount);
     KnobsetBox(Handle(), message);
+    return false;
+  }
+  if (DuplicatesAnotherAccount(draft_, head_, &account_)) {
+    ShowPage(kPageAccount);
+    KnobsetBox(Handle(), kDuplicateAccountText, MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
   // The record refuses a text that one line of the file cannot carry back
