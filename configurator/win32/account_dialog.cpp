@@ -31,7 +31,9 @@ constexpr UINT kSignInDone = WM_APP + 2;
 class SignInWaitDialog : public Dialog {
  public:
   explicit SignInWaitDialog(const AncestryPop3Checker& account)
-      : Dialog(GetModuleHandleW(nullptr), IDD_SIGN_IN_WAIT), account_(account) {}
+      : Dialog(GetModuleHandleW(nullptr), IDD_SIGN_IN_WAIT), account_(account) {
+    SetHelpTopic("account-dialog.html");
+  }
   ~SignInWaitDialog() override {
     if (worker_.joinable()) worker_.join();
   }
@@ -256,7 +258,9 @@ AccountDialog::AccountDialog(AncestryPop3Checker& account, const AncestryPop3Che
       accountPage_(IDD_ACCOUNT_PAGE, kPageAccount, draft_),
       timeoutPage_(IDD_TIMEOUT_PAGE, kPageTimeouts, draft_),
       protocolPage_(IDD_PROTOCOL_PAGE, kPageProtocol, draft_),
-      oauthPage_(IDD_OAUTH_PAGE, kPageOAuth, draft_) {}
+      oauthPage_(IDD_OAUTH_PAGE, kPageOAuth, draft_) {
+  SetHelpTopic("account-dialog.html");
+}
 
 bool AccountDialog::OnInit() {
   FillBound(kAccountBindings, kNoPage, draft_);

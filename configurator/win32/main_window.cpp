@@ -47,7 +47,9 @@ MainWindow::MainWindow(std::string saveFileName, const ParameterFileHeader& head
       logFileName_(header.logFileName),
       logFileLimit_(header.logFileLimit),
       fileVersion_(header.fileVersion),
-      controller_(std::move(controller)) {}
+      controller_(std::move(controller)) {
+  SetHelpTopic("knobset-main.html");
+}
 
 MainWindow::~MainWindow() {
   if (accelerators_) DestroyAcceleratorTable(accelerators_);
