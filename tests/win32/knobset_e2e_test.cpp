@@ -161,17 +161,23 @@ TEST_F(KnobsetE2eTest, AddedAccountIsListedAndSavedWithExactlyItsKeys) {
   SeenBox box;
   ASSERT_TRUE(knobset.AnswerBox(IDOK, &box));
   EXPECT_EQ(box.text, "保存しました.");
-  // The whole file: header, the controller's defaults, the one account
-  // with only the keys that differ from their defaults (and its service).
-  EXPECT_EQ(ReadFileBytes(dir + "\\added.ini"),
-            ";Bellwick\r\nFileVersion\t0x0110\r\nLogFileName\t\r\nLogFileLimit\t0\r\n"
-            "AncestryPop3Controller::RingListClass\t{\r\n"
-            "\tWindowPosition\t64,64\r\n\tWindowSize\t128,64\r\n\tAnimateTimer\t100\r\n"
-            "\tExecutionDelay\t0\r\n"
-            "\tAncestryPop3Checker::RingListClass\t{\r\n"
-            "\t\tConnectionName\tMy Mail\r\n\t\tHostName\tpop.example.test\r\n"
-            "\t\tServiceName\t110\r\n\t\tUserID\tbob\r\n\t\tPassword\tpw 1\r\n"
-            "\t\tCycleMinutes\t7\r\n\t}\r\n}\r\n--EOF--\r\n");
+  // The whole file: header, the controller's defaults (a new file protects
+  // passwords), the one account with only the keys that differ from their
+  // defaults (and its service), its password protected, never in the clear.
+  const std::string saved = ReadFileBytes(dir + "\\added.ini");
+  const std::string head =
+      ";Bellwick\r\nFileVersion\t0x0110\r\nLogFileName\t\r\nLogFileLimit\t0\r\n"
+      "AncestryPop3Controller::RingListClass\t{\r\n"
+      "\tWindowPosition\t64,64\r\n\tWindowSize\t128,64\r\n\tAnimateTimer\t100\r\n"
+      "\tExecutionDelay\t0\r\n\tProtectPasswords\t1\r\n"
+      "\tAncestryPop3Checker::RingListClass\t{\r\n"
+      "\t\tConnectionName\tMy Mail\r\n\t\tHostName\tpop.example.test\r\n"
+      "\t\tServiceName\t110\r\n\t\tUserID\tbob\r\n\t\tPasswordProtected\t";
+  const std::string tail = "\r\n\t\tCycleMinutes\t7\r\n\t}\r\n}\r\n--EOF--\r\n";
+  EXPECT_EQ(saved.substr(0, head.size()), head) << saved;
+  ASSERT_GT(saved.size(), head.size() + tail.size());
+  EXPECT_EQ(saved.substr(saved.size() - tail.size()), tail) << saved;
+  EXPECT_EQ(saved.find("pw 1"), std::string::npos) << saved;
 
   // Saved: Esc ends without a question.
   ExitUnasked();
@@ -211,7 +217,8 @@ TEST_F(KnobsetE2eTest, OAuthPageEnablesByProviderAndAnOAuthAccountIsSavedWithout
   PickCommand(main, IDM_SAVE);
   ASSERT_TRUE(knobset.AnswerBox(IDOK));
   const std::string saved = ReadFileBytes(dir + "\\oauth.ini");
-  EXPECT_EQ(saved.find("Password"), std::string::npos) << saved;
+  // Neither form of a password (the file protects passwords, as a new one does).
+  EXPECT_EQ(saved.find("\t\tPassword"), std::string::npos) << saved;
   EXPECT_NE(saved.find("\t\tUserID\tbob\r\n"), std::string::npos) << saved;
   EXPECT_NE(saved.find("\t\tOAuthProvider\t1\r\n\t\tOAuthClientID\tid-1\r\n"), std::string::npos)
       << saved;
