@@ -216,13 +216,17 @@ int A::SetKeyText(int id, const std::string& text) {
     std::string normal = text;
     if (NormaliseValueText("Password", kLineDepth, &normal) && normal.empty()) return kSetRequiredEmpty;
   }
-  if (id == kOAuthToken) {
+  if (id == kOAuthToken || id == kPasswordProtected) {
     // Stored in pieces, so any length will do, as long as the pieces read
-    // back as they were written.
+    // back as they were written. A protected password set here (a dialog's
+    // draft handing back what it was given) is not revealed again: the
+    // Password beside it is the one to keep, and a save protects it anew
+    // unless the two still match.
     if (text.find_first_of(std::string("\r\n\0\x1A", 4)) != std::string::npos) return kSetUnstorable;
+    const char* key = KeyName(id);
     std::string normal = text;
-    NormaliseValueText(kPiecedKey, kLineDepth, &normal);  // trims; the length is no matter here
-    return SetPieced(kPiecedKey, normal, &OAuthToken) ? kSetOk : kSetUnstorable;
+    NormaliseValueText(key, kLineDepth, &normal);  // trims; the length is no matter here
+    return SetPieced(key, normal, id == kOAuthToken ? &OAuthToken : &PasswordProtected) ? kSetOk : kSetUnstorable;
   }
   return TableRecord::SetKeyText(id, text);
 }
