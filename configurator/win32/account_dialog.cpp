@@ -177,8 +177,11 @@ const FieldBinding* AccountTabPage::Read() {
 // ---- The OAuth page ----
 
 bool OAuthTabPage::OnInit() {
+  // Filling the fields below is no change of client: the token is judged
+  // against what they show only once they show the account.
   AccountTabPage::OnInit();
   issuer_ = {std::atoi(Draft().Text(kOAuthProvider).c_str()), Draft().Text(kOAuthClientID)};
+  filled_ = true;
   EnableForProvider();
   ShowSignedIn();
   return false;
@@ -215,7 +218,7 @@ OAuthClient OAuthTabPage::Shown() {
 }
 
 void OAuthTabPage::DropTokenIfClientChanged() {
-  if (DropTokenOfAnotherClient(Draft(), issuer_, Shown())) ShowSignedIn();
+  if (filled_ && DropTokenOfAnotherClient(Draft(), issuer_, Shown())) ShowSignedIn();
 }
 
 void OAuthTabPage::ShowSignedIn() {

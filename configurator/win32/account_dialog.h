@@ -68,6 +68,7 @@ class OAuthTabPage : public AccountTabPage {
   // Whom the draft's token was issued for: the account's values when the
   // dialog opened, then those of the last sign-in.
   OAuthClient issuer_;
+  bool filled_ = false;
 };
 
 class AccountDialog : public PagedDialog {
