@@ -9,50 +9,48 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cwchar>
 #include <string>
 
 namespace {
 
-HWND Installer() {
-  struct Search {
-    HWND found = nullptr;
-  } search;
-  EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        wchar_t title[256] = {};
-        GetWindowTextW(window, title, 256);
-        const std::wstring text = title;
-        // "Bellwick X.YY セットアップ", with the page's name after it on some.
-        if (IsWindowVisible(window) && text.compare(0, 9, L"Bellwick ") == 0 &&
-            text.find(L"セットアップ") != std::wstring::npos && GetDlgItem(window, 1)) {
-          reinterpret_cast<Search*>(context)->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+// "Bellwick X.YY セットアップ", with the page's name after it on some.
+BOOL CALLBACK FindInstaller(HWND window, LPARAM context) {
+  wchar_t title[256] = {};
+  GetWindowTextW(window, title, 256);
+  const std::wstring text = title;
+  if (IsWindowVisible(window) && text.compare(0, 9, L"Bellwick ") == 0 &&
+      text.find(L"セットアップ") != std::wstring::npos && GetDlgItem(window, 1)) {
+    *reinterpret_cast<HWND*>(context) = window;
+    return FALSE;
+  }
+  return TRUE;
 }
 
-// A control with this id anywhere inside the installer's window (the pages
-// are dialogs inside it).
+HWND Installer() {
+  HWND found = nullptr;
+  EnumWindows(FindInstaller, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+struct ControlSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK FindControl(HWND child, LPARAM context) {
+  auto* s = reinterpret_cast<ControlSearch*>(context);
+  if (GetDlgCtrlID(child) == s->id && IsWindowVisible(child)) {
+    s->found = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A visible control with this id anywhere inside the installer's window
+// (the pages are dialogs inside it).
 HWND Control(HWND installer, int id) {
-  struct Search {
-    int id;
-    HWND found = nullptr;
-  } search{id};
-  EnumChildWindows(
-      installer,
-      [](HWND child, LPARAM context) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(context);
-        if (GetDlgCtrlID(child) == s->id && IsWindowVisible(child)) {
-          s->found = child;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  ControlSearch search{id, nullptr};
+  EnumChildWindows(installer, FindControl, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
