@@ -36,6 +36,20 @@ inline bool IsCertificateFailure(int code) { return code <= kTlsUntrustedRoot &&
 // Short English name of a result code, for log lines ("untrusted root", ...).
 const char* TlsCodeName(int code);
 
+// What a connection tells of its suite besides the suite's name: the
+// algorithm ids (the CryptoAPI's ALG_ID values) of the key exchange, the
+// bulk cipher and the hash, and the cipher's strength in bits.
+struct TlsSuiteParts {
+  unsigned exchange = 0;
+  unsigned cipher = 0;
+  unsigned cipherBits = 0;
+  unsigned hash = 0;
+};
+// The suite's name for the log: the system's as it is when whole; one that
+// is missing or names a part "<unknown>" (as some systems do for the hash of
+// an AEAD suite) is completed from `parts`, and "<unknown>" never remains.
+std::string TlsSuiteName(const std::string& systemName, const TlsSuiteParts& parts);
+
 class TlsClient {
  public:
   // The implementation of the build at hand.

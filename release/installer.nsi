@@ -1,12 +1,18 @@
 ; Per-user installer of Bellwick and Knobset (built by release/build-installer).
 ; Defines passed in: FILES (folder of the release files), VERSION (X.YY),
-; VERSION4 (X.YY.0.0), ICON, OUTFILE.
+; VERSION4 (X.YY.0.0), ICON, LICENSE (the licence text, UTF-8 with BOM),
+; OUTFILE; UNCOMPRESSED (optional) stores everything uncompressed, so that a
+; test can read the pages' texts in the installer.
 ; It installs into the user's own %LOCALAPPDATA%\Programs\Bellwick without
 ; administrator rights, so both programs can always write Bellwick.ini and
 ; the log next to themselves.
 Unicode true
 RequestExecutionLevel user
+!ifdef UNCOMPRESSED
+SetCompress off
+!else
 SetCompressor /SOLID lzma
+!endif
 ; No file times in the installer: two builds give the same bytes.
 SetDateSave off
 
@@ -31,8 +37,10 @@ ShowUninstDetails show
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
+!define MUI_CUSTOMFUNCTION_GUIINIT WidenButtons
 
 !insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_LICENSE "${LICENSE}"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
@@ -42,6 +50,7 @@ ShowUninstDetails show
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\Knobset.chm"
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "ヘルプ (Knobset.chm) を開く"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishShow
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -59,6 +68,37 @@ VIAddVersionKey /LANG=${LANG_JAPANESE} "FileDescription" "${PRODUCT} ${VERSION} 
 VIAddVersionKey /LANG=${LANG_JAPANESE} "LegalCopyright" "${PRODUCT}"
 
 Var RestartChecker
+
+; The Japanese "インストール(I)" and "次へ(N) >" do not fit the standard
+; button width: the next button grows to the left and the back button moves
+; along, the cancel button stays where it is.
+!define BUTTON_GROWTH 24
+Function WidenButtons
+  System::Call "*(i 0, i 0, i 0, i 0) p .r9"
+  GetDlgItem $0 $HWNDPARENT 1
+  System::Call "user32::GetWindowRect(p r0, p r9)"
+  System::Call "user32::MapWindowPoints(p 0, p $HWNDPARENT, p r9, i 2)"
+  System::Call "*$9(i .r1, i .r2, i .r3, i .r4)"
+  IntOp $1 $1 - ${BUTTON_GROWTH}
+  IntOp $5 $3 - $1
+  IntOp $6 $4 - $2
+  System::Call "user32::SetWindowPos(p r0, p 0, i r1, i r2, i r5, i r6, i 0x14)"
+  GetDlgItem $0 $HWNDPARENT 3
+  System::Call "user32::GetWindowRect(p r0, p r9)"
+  System::Call "user32::MapWindowPoints(p 0, p $HWNDPARENT, p r9, i 2)"
+  System::Call "*$9(i .r1, i .r2, i .r3, i .r4)"
+  IntOp $1 $1 - ${BUTTON_GROWTH}
+  System::Call "user32::SetWindowPos(p r0, p 0, i r1, i r2, i 0, i 0, i 0x15)"
+  System::Free $9
+FunctionEnd
+
+; On a first install (no Bellwick.ini in the folder) the next step is always
+; to add an account, so starting Knobset is ticked; an upgrade leaves it off.
+Function FinishShow
+  ${IfNot} ${FileExists} "$INSTDIR\Bellwick.ini"
+    SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_CHECKED} 0
+  ${EndIf}
+FunctionEnd
 
 ; Closes a running checker the way Knobset's restart does (WM_CLOSE to its
 ; window class, handled before SendMessage returns), then waits until its

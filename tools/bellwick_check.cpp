@@ -264,6 +264,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (logFile) bw::LogSetup(logFile, header.logFileLimit > 0 ? header.logFileLimit : 16384);
+  // Said once by name; the check of such an account ends before anything
+  // is sent, and the others are checked as usual.
+  bw::WalkRing(controller.accountHead, [](bw::AncestryPop3Checker* each) {
+    if (each->PasswordUnreadable && !each->UsesOAuth())
+      std::fprintf(stderr, "%s: %s\n", bw::Cp932ToUtf8(each->ConnectionName).c_str(),
+                   bw::Cp932ToUtf8(bw::UnreadablePasswordText()).c_str());
+  });
   if (signInName) return SignIn(paramFile, controller, signInName, caFile, browser);
   if (simulate) bw::SetSimulationMode(true);
 

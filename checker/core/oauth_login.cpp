@@ -38,7 +38,14 @@ net::HttpsClient& OAuthAccess::Https() {
 
 void OAuthAccess::SaveTokensIn(const std::string& parameterPath) {
   saveToken = [parameterPath](const AncestryPop3Checker& account, const std::string& stored) {
-    return SaveAccountToken(parameterPath, account.ConnectionName, account.HostName, account.UserID, stored);
+    bool alike = false;
+    if (SaveAccountToken(parameterPath, account.ConnectionName, account.HostName, account.UserID, stored, &alike))
+      return true;
+    if (alike)
+      LogWrite("%s : ConnectionName, HostName, UserIDの同じｱｶｳﾝﾄが複数あり, どれのﾄｰｸﾝか決められません. "
+               "Knobsetでどちらかの名前を変えてください.\n",
+               account.ConnectionName.c_str());
+    return false;
   };
 }
 

@@ -96,6 +96,14 @@ int Pop3Checker::Check() {
 }
 
 int Pop3Checker::CheckOnline() {
+  // A password stored protected that could not be read is not guessed at:
+  // nothing is sent until it is entered again.
+  if (!UsesOAuth() && PasswordUnreadable) {
+    LogWrite("%s : %s\n", ConnectionName.c_str(), UnreadablePasswordText());
+    Take({CheckStep::Credentials, 2});
+    EndEmergency();
+    return CheckLoginFailed;
+  }
   // An OAuth account that cannot be checked as set is refused before
   // anything is sent.
   if (UsesOAuth() && !Take(CheckOAuthSettings(*this))) {

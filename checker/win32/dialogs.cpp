@@ -11,10 +11,12 @@
 
 namespace bw {
 
-VersionDialog::VersionDialog(HINSTANCE instance) : Dialog(instance, IDD_VERSION) {}
+VersionDialog::VersionDialog(HINSTANCE instance) : Dialog(instance, IDD_VERSION) { SetHelpTopic("about.html"); }
 
 StatusDialog::StatusDialog(HINSTANCE instance, std::string text)
-    : Dialog(instance, IDD_STATUS), text_(std::move(text)) {}
+    : Dialog(instance, IDD_STATUS), text_(std::move(text)) {
+  SetHelpTopic("bellwick-button.html#status-dialog");
+}
 
 bool StatusDialog::OnInit() {
   SetItemText(IDC_STATUS_TEXT, text_);
@@ -22,7 +24,9 @@ bool StatusDialog::OnInit() {
 }
 
 EmergencyDialog::EmergencyDialog(HINSTANCE instance, std::vector<Account> accounts)
-    : Dialog(instance, IDD_EMERGENCY), accounts_(std::move(accounts)) {}
+    : Dialog(instance, IDD_EMERGENCY), accounts_(std::move(accounts)) {
+  SetHelpTopic("bellwick-button.html#emergency");
+}
 
 bool EmergencyDialog::OnInit() {
   int n = 0;

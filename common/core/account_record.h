@@ -43,10 +43,14 @@ enum AccountKey {
   kImapFolders = 24,
   // Fetching the headers of new messages; written only when turned off.
   kFetchHeaders = 25,
+  // The password protected at rest (the controller's ProtectPasswords), in
+  // pieces; written instead of Password.
+  kPasswordProtected = 27,
 };
 
-// A long value (the stored refresh token) is written in pieces of at most
-// this many bytes: "OAuthToken", then "OAuthToken2", "OAuthToken3", ...
+// A long value (the stored refresh token, the protected password) is written
+// in pieces of at most this many bytes: "OAuthToken", then "OAuthToken2",
+// "OAuthToken3", ...
 constexpr std::size_t kValuePieceLength = 256;
 // Splits `text` into such pieces so that each reads back whole: none ends
 // with a byte of 0x20 or below (trimmed by the reader), none begins with a
@@ -54,11 +58,17 @@ constexpr std::size_t kValuePieceLength = 256;
 // passes ValueReadsBack (no line end, NUL or Ctrl-Z, not "{" or "}"). False
 // when the text cannot be cut that way.
 bool SplitValuePieces(const std::string& text, std::size_t pieceLength, std::vector<std::string>* pieces);
-// Which piece of that value a key names: 1 for "OAuthToken", 2 to 9999 for
-// "OAuthToken2" to "OAuthToken9999" written without leading zeros, 0 for any
-// other key ("OAuthToken1", "OAuthToken02" and "OAuthToken12345" included:
-// the reader takes those for unknown keys, and a rewrite keeps them).
-int ValuePieceNumber(const char* key);
+// Which piece of the value of `piecedKey` a key names: 1 for "OAuthToken",
+// 2 to 9999 for "OAuthToken2" to "OAuthToken9999" written without leading
+// zeros, 0 for any other key ("OAuthToken1", "OAuthToken02" and
+// "OAuthToken12345" included: the reader takes those for unknown keys, and a
+// rewrite keeps them).
+int ValuePieceNumber(const char* key, const char* piecedKey = "OAuthToken");
+
+// Why an account's protected password cannot be used (PasswordUnreadable):
+// on Windows it asks for the password again, natively it says the password
+// cannot be read on this system.
+const char* UnreadablePasswordText();
 
 class AncestryPop3Checker;
 extern const KeyTableEntry<AncestryPop3Checker> kAccountKeyTable[];
@@ -75,7 +85,9 @@ class AncestryPop3Checker
   // Reads the block's lines up to its closing line. 0, -1 (end of input
   // before the block closed) or -10 (a required key is missing).
   virtual int ReadBlock(TextInput& in);
-  virtual int WriteBlock(TextOutput& out, int depth);
+  // Writes the password protected (PasswordProtected) when `protect` is set
+  // and the system can protect it, else in the clear as Password.
+  virtual int WriteBlock(TextOutput& out, int depth, bool protect = false);
 
   // As the table's (HostName and UserID are required), but Password is
   // required too unless OAuthProvider is set, and OAuthToken takes any
@@ -123,9 +135,27 @@ class AncestryPop3Checker
   // 1: after a check that found new messages, fetch their headers (held in
   // memory only); written only when 0.
   int FetchHeaders = 1;
+  // The password as stored protected (net::ProtectPassword), pieces joined;
+  // Password then holds it in the clear once read. Kept as read while it
+  // still matches Password, so a save does not change it.
+  std::string PasswordProtected;
+  // A stored protected password that could not be read here (another
+  // Windows user or machine, a damaged text, or no protection service): the
+  // account cannot log in until the password is entered again. Not in the
+  // file.
+  bool PasswordUnreadable = false;
 
   bool UsesOAuth() const { return OAuthProvider != 0; }
   bool UsesImap() const { return Protocol == 1; }
+
+ private:
+  // Reading: Password from PasswordProtected, or PasswordUnreadable.
+  void RevealPassword();
+  // Writing: PasswordProtected made (or kept) from Password, or dropped.
+  void SealPassword(bool protect);
+  // A pieced value into its field and entry; false when it cannot be cut
+  // into pieces that read back whole.
+  bool SetPieced(const char* key, const std::string& text, std::string* field);
 };
 
 }  // namespace bw

@@ -28,7 +28,8 @@ const KeyTableEntry<C> kControllerKeyTable[] = {
     {"AutoKillMethod", kAutoKillMethod, false, "0x0072", HexField(&C::AutoKillMethod, 0x0072)},
     {"StopDuringSSaving", kStopDuringSSaving, false, "0", FlagField(&C::StopDuringSSaving, 0)},
     {"NotifyNewMail", kNotifyNewMail, false, "0", FlagField(&C::NotifyNewMail, 0)},
-    {nullptr, 16, false, nullptr, KeptField<C>()},
+    {"ProtectPasswords", kProtectPasswords, false, "0", FlagField(&C::ProtectPasswords, 0)},
+    {nullptr, 17, false, nullptr, KeptField<C>()},
 };
 
 namespace {
@@ -125,7 +126,7 @@ int AncestryPop3Controller::WriteBlock(TextOutput& out, int depth) {
   FoldValues();
   WriteBlockOpen(out, depth, "AncestryPop3Controller::RingListClass");
   WriteEntries(out, depth + 1, properties);
-  WalkRing(accountHead, [&](AncestryPop3Checker* a) { a->WriteBlock(out, depth + 1); });
+  WalkRing(accountHead, [&](AncestryPop3Checker* a) { a->WriteBlock(out, depth + 1, ProtectPasswords != 0); });
   WalkRing(autoExecHead, [&](Executant* e) { e->WriteBlock(out, depth + 1, true); });
   WalkRing(menuHead, [&](MenuExecutant* m) { m->WriteMenuBlock(out, depth + 1); });
   WriteBlockClose(out, depth);

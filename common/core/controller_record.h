@@ -26,6 +26,8 @@ enum ControllerKey {
   kAutoKillMethod = 13,
   kStopDuringSSaving = 14,
   kNotifyNewMail = 15,
+  // Passwords written protected (PasswordProtected); written only when 1.
+  kProtectPasswords = 16,
 };
 
 // AutoKillMethod bits.
@@ -84,6 +86,7 @@ class AncestryPop3Controller
   int AutoKillMethod = 0x0072;
   int StopDuringSSaving = 0;
   int NotifyNewMail = 0;  // a notification-area icon and balloons of new mail
+  int ProtectPasswords = 0;
 
  private:
   // Reads one child block; false when the record could not be created.

@@ -10,6 +10,7 @@
 #include "common/core/param_syntax.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
+#include "platform/secret.h"
 
 namespace bw {
 namespace {
@@ -145,6 +146,15 @@ std::unique_ptr<AncestryPop3Controller> LoadParameterFile(const std::string& pat
   return nullptr;
 }
 
+std::unique_ptr<AncestryPop3Controller> NewParameterSet() {
+  std::unique_ptr<AncestryPop3Controller> controller(new (std::nothrow) AncestryPop3Controller());
+  if (!controller) return nullptr;
+  controller->ApplyDefaults();
+  controller->ParseValues();
+  controller->ProtectPasswords = 1;
+  return controller;
+}
+
 bool CheckListLimits(const AncestryPop3Controller& controller) {
   int accounts = RingCount(controller.accountHead);
   const char* message = nullptr;
@@ -165,7 +175,9 @@ bool SaveParameterFile(const std::string& path, const std::string& logFileName,
   // The new file is written beside the old one and moved over it only when
   // complete, so a failed or interrupted save never leaves a cut-off file.
   FileReplacement replacement(path);
-  bool ok = replacement.Open(HoldsToken(controller));
+  // Where passwords cannot be protected they are kept as the token is:
+  // in a file for its owner only.
+  bool ok = replacement.Open(HoldsToken(controller) || (controller.ProtectPasswords && !net::SecretsAreProtected()));
   if (ok) {
     TextOutput& out = replacement.Out();
     out.Write(";Bellwick\n");

@@ -53,6 +53,11 @@ bool SaveParameterFile(const std::string& path, const std::string& logFileName,
                        int logFileLimit, AncestryPop3Controller& controller,
                        void (*afterSave)(void*) = nullptr, void* context = nullptr);
 
+// The configurator's start when no file could be loaded: every default, and
+// passwords protected from the first save on (an existing file keeps its
+// setting until the user changes it).
+std::unique_ptr<AncestryPop3Controller> NewParameterSet();
+
 // True when any account keeps an OAuth token.
 bool HoldsToken(const AncestryPop3Controller& controller);
 

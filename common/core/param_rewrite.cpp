@@ -97,7 +97,7 @@ std::vector<int> AccountOfLines(const std::vector<ScannedLine>& lines, int* acco
 }
 
 // The one account block named by these three keys (the first line of each
-// key counts, as for the reader); -1 when none is, or when two are and which
+// key counts, as for the reader); -1 when none is, -2 when two are and which
 // one is meant is not known.
 int FindAccount(const std::vector<ScannedLine>& lines, const std::vector<int>& account, int accounts,
                 const std::vector<std::string>& wanted) {
@@ -116,7 +116,7 @@ int FindAccount(const std::vector<ScannedLine>& lines, const std::vector<int>& a
   int found = -1;
   for (int i = 0; i < accounts; ++i) {
     if (names[i] != wanted) continue;
-    if (found >= 0) return -1;
+    if (found >= 0) return -2;
     found = i;
   }
   return found;
@@ -170,7 +170,7 @@ GeometrySave SaveGeometry(const AncestryPop3Controller& controller, const std::s
 }
 
 bool SaveAccountToken(const std::string& path, const std::string& connectionName, const std::string& hostName,
-                      const std::string& userId, const std::string& stored) {
+                      const std::string& userId, const std::string& stored, bool* alike) {
   std::string bytes;
   RecoverParameterFile(path);
   if (!ReadFileBytes(path, &bytes)) return false;
@@ -181,6 +181,7 @@ bool SaveAccountToken(const std::string& path, const std::string& connectionName
   int accounts = 0;
   const std::vector<int> account = AccountOfLines(lines, &accounts);
   const int target = FindAccount(lines, account, accounts, {connectionName, hostName, userId});
+  if (alike) *alike = target == -2;
   if (target < 0) return false;
 
   FileReplacement replacement(path);

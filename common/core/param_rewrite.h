@@ -22,8 +22,10 @@ GeometrySave SaveGeometry(const AncestryPop3Controller& controller, const std::s
 // the old one stood, or at the end of the block; an empty one removes it. The
 // same atomic save as the others, and the file for its owner alone where
 // the token is kept in the clear. False, with the file untouched, when the
-// account is not found or the file cannot be written.
+// account is not found, when two accounts are alike in those three (then
+// `alike`, when given, is set: no one can tell which is meant), or when the
+// file cannot be written.
 bool SaveAccountToken(const std::string& path, const std::string& connectionName, const std::string& hostName,
-                      const std::string& userId, const std::string& stored);
+                      const std::string& userId, const std::string& stored, bool* alike = nullptr);
 
 }  // namespace bw

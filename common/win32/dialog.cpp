@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/core/sjis.h"
+#include "common/win32/help_topic.h"
 #include "common/win32/process_start.h"
 #include "platform/win32/wide_text.h"
 
@@ -86,6 +87,10 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       if (OnCancel()) End(IDCANCEL);
       return TRUE;
     }
+    if (id == IDHELP && helpTopic_ && !OnCommand(id, HIWORD(wParam))) {
+      OpenHelpTopic(dialog_, helpTopic_);
+      return TRUE;
+    }
     return OnCommand(id, HIWORD(wParam)) ? TRUE : FALSE;
   }
   if (message == WM_NOTIFY) {
@@ -94,7 +99,12 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, result);
     return TRUE;
   }
+  if (message == WM_HELP && helpTopic_) {
+    OpenHelpTopic(dialog_, helpTopic_);
+    return TRUE;
+  }
   if (message == WM_NCDESTROY) {
+    ForgetHelpTopic(dialog_);
     // The last message a modeless dialog gets; its object may outlive it.
     dialog_ = nullptr;
     return FALSE;

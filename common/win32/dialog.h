@@ -71,6 +71,11 @@ class Dialog {
   void SetChecked(int id, bool checked);
   void EnableItem(int id, bool enabled);
 
+  // This dialog's page of the help ("options-dialog.html"): F1 and a button
+  // with the id IDHELP open it. A page inside another dialog without one of
+  // its own leaves F1 to the dialog it sits in.
+  void SetHelpTopic(const char* topic) { helpTopic_ = topic; }
+
  protected:
   // WM_INITDIALOG: fill the controls. True lets the system put the focus on
   // the first control; false when OnInit set the focus itself.
@@ -118,6 +123,7 @@ class Dialog {
   int templateId_;
   HWND dialog_ = nullptr;
   bool modeless_ = false;
+  const char* helpTopic_ = nullptr;
 };
 
 // True when Shift_JIS holds the text of every edit field in `dialog` (and

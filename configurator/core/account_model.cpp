@@ -84,6 +84,35 @@ const FieldBinding kRows[] = {
 
 const BindingTable kAccountBindings = {kRows, sizeof kRows / sizeof kRows[0]};
 
+const char kDuplicateAccountText[] = "接続名, ﾎｽﾄ名, ﾕｰｻﾞIDの同じｱｶｳﾝﾄが既にあります.";
+
+bool DuplicatesAnotherAccount(const RecordDraft& draft, const AncestryPop3Checker* head,
+                              const AncestryPop3Checker* self) {
+  // The three as the file would keep them.
+  std::string names[3];
+  const int keys[3] = {kConnectionName, kHostName, kUserID};
+  for (int k = 0; k < 3; ++k) {
+    names[k] = draft.Text(keys[k]);
+    NormaliseValueText("ConnectionName", 2, &names[k]);
+  }
+  bool found = false;
+  WalkRing(const_cast<AncestryPop3Checker*>(head), [&](AncestryPop3Checker* a) {
+    found = found || (a != self && a->ConnectionName == names[0] && a->HostName == names[1] && a->UserID == names[2]);
+  });
+  return found;
+}
+
+bool DropTokenOfAnotherClient(RecordDraft& draft, const OAuthClient& issuer, const OAuthClient& shown) {
+  if (draft.Text(kOAuthToken).empty()) return false;
+  // Compared as the file would keep the client ID.
+  std::string issued = issuer.clientId, now = shown.clientId;
+  NormaliseValueText("OAuthClientID", 2, &issued);
+  NormaliseValueText("OAuthClientID", 2, &now);
+  if (issuer.provider == shown.provider && issued == now) return false;
+  draft.Set(kOAuthToken, "");
+  return true;
+}
+
 bool OAuthKeyEnabled(int key, int provider) {
   switch (key) {
     case kOAuthAuthorizeURL:

@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 
+#include "common/core/account_record.h"
 #include "configurator/core/field_binding.h"
 
 namespace bw {
@@ -69,5 +70,24 @@ bool ProtocolKeyEnabled(int key, int protocol);
 // imap, imaps), the new protocol's usual one of the same form, 995 or 993
 // for TLS from the first byte; any other service the user chose stays.
 std::string ServiceForProtocol(const std::string& service, int from, int to, int useTls);
+
+// Whether another account of the ring at `head` (not `self`) has the
+// ConnectionName, HostName and UserID the draft gives: no one could tell
+// such a pair apart (a refreshed token could not be saved to either), so
+// the dialog refuses it as a duplicate.
+bool DuplicatesAnotherAccount(const RecordDraft& draft, const AncestryPop3Checker* head,
+                              const AncestryPop3Checker* self);
+extern const char kDuplicateAccountText[];
+
+// The provider (its OAuthProvider number) and client ID a token was issued
+// for, or that the OAuth page shows.
+struct OAuthClient {
+  int provider = 0;
+  std::string clientId;
+};
+// A token serves only the provider and client that issued it: once the page
+// shows another, the draft's token is dropped (the next check would fail
+// with it and ask for a sign-in anyway). True when a token was dropped.
+bool DropTokenOfAnotherClient(RecordDraft& draft, const OAuthClient& issuer, const OAuthClient& shown);
 
 }  // namespace bw

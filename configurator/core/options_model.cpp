@@ -63,6 +63,7 @@ const FieldBinding kOptionsRows[] = {
     CheckBinding(IDC_OPT_MENU_EXEC_BURIED, kMenuExecBuried, kNoPage),
     CheckBinding(IDC_OPT_STOP_SSAVING, kStopDuringSSaving, kNoPage),
     CheckBinding(IDC_OPT_NOTIFY_NEW_MAIL, kNotifyNewMail, kNoPage),
+    CheckBinding(IDC_OPT_PROTECT_PASSWORDS, kProtectPasswords, kNoPage),
 };
 
 }  // namespace

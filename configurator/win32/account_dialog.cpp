@@ -2,6 +2,7 @@
 #include "configurator/win32/account_dialog.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -31,7 +32,9 @@ constexpr UINT kSignInDone = WM_APP + 2;
 class SignInWaitDialog : public Dialog {
  public:
   explicit SignInWaitDialog(const AncestryPop3Checker& account)
-      : Dialog(GetModuleHandleW(nullptr), IDD_SIGN_IN_WAIT), account_(account) {}
+      : Dialog(GetModuleHandleW(nullptr), IDD_SIGN_IN_WAIT), account_(account) {
+    SetHelpTopic("account-dialog.html");
+  }
   ~SignInWaitDialog() override {
     if (worker_.joinable()) worker_.join();
   }
@@ -189,7 +192,11 @@ const FieldBinding* AccountTabPage::Read() {
 // ---- The OAuth page ----
 
 bool OAuthTabPage::OnInit() {
+  // Filling the fields below is no change of client: the token is judged
+  // against what they show only once they show the account.
   AccountTabPage::OnInit();
+  issuer_ = {std::atoi(Draft().Text(kOAuthProvider).c_str()), Draft().Text(kOAuthClientID)};
+  filled_ = true;
   EnableForProvider();
   ShowSignedIn();
   return false;
@@ -198,7 +205,13 @@ bool OAuthTabPage::OnInit() {
 bool OAuthTabPage::OnCommand(int id, int code) {
   if (id == IDC_OAUTH_PROVIDER && code == CBN_SELCHANGE) {
     EnableForProvider();
+    DropTokenIfClientChanged();
     return true;
+  }
+  if (id == IDC_OAUTH_CLIENT_ID && code == EN_CHANGE) {
+    const bool handled = AccountTabPage::OnCommand(id, code);
+    DropTokenIfClientChanged();
+    return handled;
   }
   if (id == IDC_OAUTH_SIGN_IN && code == BN_CLICKED) {
     SignIn();
@@ -213,6 +226,14 @@ void OAuthTabPage::EnableForProvider() {
     if (row.page == kPageOAuth && row.key != kOAuthProvider)
       EnableItem(row.control, OAuthKeyEnabled(row.key, provider));
   EnableItem(IDC_OAUTH_SIGN_IN, OAuthKeyEnabled(kOAuthToken, provider));
+}
+
+OAuthClient OAuthTabPage::Shown() {
+  return {static_cast<int>(SendItem(IDC_OAUTH_PROVIDER, CB_GETCURSEL)), ItemText(IDC_OAUTH_CLIENT_ID)};
+}
+
+void OAuthTabPage::DropTokenIfClientChanged() {
+  if (filled_ && DropTokenOfAnotherClient(Draft(), issuer_, Shown())) ShowSignedIn();
 }
 
 void OAuthTabPage::ShowSignedIn() {
@@ -238,6 +259,7 @@ void OAuthTabPage::SignIn() {
   const oauth::SignInResult& result = wait.Result();
   if (result.status == oauth::kSignInOk) {
     Draft().Set(kOAuthToken, result.storedToken);
+    issuer_ = Shown();
     ShowSignedIn();
     KnobsetBox(Handle(), result.message, MB_OK | MB_ICONINFORMATION);
   } else {
@@ -279,9 +301,10 @@ void ProtocolTabPage::EnableForProtocol() {
 
 // ---- The dialog ----
 
-AccountDialog::AccountDialog(AncestryPop3Checker& account)
+AccountDialog::AccountDialog(AncestryPop3Checker& account, const AncestryPop3Checker* head)
     : PagedDialog(IDD_ACCOUNT, IDC_ACCOUNT_TABS),
       account_(account),
+      head_(head),
       draft_(DraftOf(kAccountKeyTable, account)),
       accountPage_(IDD_ACCOUNT_PAGE, kPageAccount, draft_),
       timeoutPage_(IDD_TIMEOUT_PAGE, kPageTimeouts, draft_),
@@ -292,7 +315,9 @@ AccountDialog::AccountDialog(AncestryPop3Checker& account)
                       SetItemText(IDC_SERVICE_NAME,
                                   ServiceForProtocol(ItemText(IDC_SERVICE_NAME), from, to, useTls));
                     }),
-      oauthPage_(IDD_OAUTH_PAGE, kPageOAuth, draft_) {}
+      oauthPage_(IDD_OAUTH_PAGE, kPageOAuth, draft_) {
+  SetHelpTopic("account-dialog.html");
+}
 
 bool AccountDialog::OnInit() {
   FillBound(kAccountBindings, kNoPage, draft_);
@@ -330,6 +355,11 @@ bool AccountDialog::OnOK() {
   if (!message.empty()) {
     ShowPage(kPageAccount);
     KnobsetBox(Handle(), message);
+    return false;
+  }
+  if (DuplicatesAnotherAccount(draft_, head_, &account_)) {
+    ShowPage(kPageAccount);
+    KnobsetBox(Handle(), kDuplicateAccountText, MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
   // The record refuses a text that one line of the file cannot carry back

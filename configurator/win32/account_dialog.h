@@ -62,6 +62,15 @@ class OAuthTabPage : public AccountTabPage {
   void EnableForProvider();
   void ShowSignedIn();
   void SignIn();
+  // The provider and client ID the page shows now.
+  OAuthClient Shown();
+  // Drops the draft's token once the page names another provider or client.
+  void DropTokenIfClientChanged();
+
+  // Whom the draft's token was issued for: the account's values when the
+  // dialog opened, then those of the last sign-in.
+  OAuthClient issuer_;
+  bool filled_ = false;
 };
 
 // The protocol page: the POP3-only controls and the folder list enabled by
@@ -88,8 +97,9 @@ class ProtocolTabPage : public AccountTabPage {
 
 class AccountDialog : public PagedDialog {
  public:
-  // Edits `account` in place only when the user confirms with OK.
-  explicit AccountDialog(AncestryPop3Checker& account);
+  // Edits `account` in place only when the user confirms with OK; `head` is
+  // the ring of the other accounts, refused duplicates of.
+  AccountDialog(AncestryPop3Checker& account, const AncestryPop3Checker* head);
 
  protected:
   bool OnInit() override;
@@ -98,6 +108,7 @@ class AccountDialog : public PagedDialog {
 
  private:
   AncestryPop3Checker& account_;
+  const AncestryPop3Checker* head_;
   RecordDraft draft_;
   AccountTabPage accountPage_;
   AccountTabPage timeoutPage_;

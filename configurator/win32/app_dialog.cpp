@@ -190,7 +190,9 @@ ApplicationDialog::ApplicationDialog(AppDialogKind kind, Executant& record)
       draft_(kind == AppDialogKind::kMenu ? OpenAppDialog(static_cast<MenuExecutant&>(record))
                                           : OpenAppDialog(record)),
       geometryPage_(draft_, *this),
-      priorityPage_(draft_, *this) {}
+      priorityPage_(draft_, *this) {
+  SetHelpTopic("app-dialog.html");
+}
 
 ApplicationDialog::~ApplicationDialog() {
   ReleaseIcons();

@@ -41,7 +41,9 @@ const BoxBit kBoxes[] = {
 class CaptureDialog : public Dialog {
  public:
   explicit CaptureDialog(unsigned* options)
-      : Dialog(GetModuleHandleW(nullptr), IDD_CAPTURE), options_(options) {}
+      : Dialog(GetModuleHandleW(nullptr), IDD_CAPTURE), options_(options) {
+    SetHelpTopic("capture-dialog.html");
+  }
 
  protected:
   bool OnInit() override {

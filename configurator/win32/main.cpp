@@ -40,9 +40,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::unique_ptr<bw::AncestryPop3Controller> controller = bw::LoadParameterFile(path, &header);
   if (!controller) {
     bw::RunFirstUseNotes();
-    controller = std::make_unique<bw::AncestryPop3Controller>();
-    controller->ApplyDefaults();
-    controller->ParseValues();
+    controller = bw::NewParameterSet();
+    if (!controller) return 1;
     header = bw::ParameterFileHeader();
   }
 

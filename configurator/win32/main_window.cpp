@@ -47,7 +47,9 @@ MainWindow::MainWindow(std::string saveFileName, const ParameterFileHeader& head
       logFileName_(header.logFileName),
       logFileLimit_(header.logFileLimit),
       fileVersion_(header.fileVersion),
-      controller_(std::move(controller)) {}
+      controller_(std::move(controller)) {
+  SetHelpTopic("knobset-main.html");
+}
 
 MainWindow::~MainWindow() {
   if (accelerators_) DestroyAcceleratorTable(accelerators_);
@@ -368,25 +370,26 @@ void MainWindow::EditAutoExecControl() {
 
 namespace {
 
-// The record dialogs of the three tabs; true on OK.
-bool RunAccountDialog(HWND owner, RingListClass* record) {
-  AccountDialog dialog(*static_cast<AncestryPop3Checker*>(record));
+// The record dialogs of the three tabs, each with the ring of its tab; true
+// on OK.
+bool RunAccountDialog(HWND owner, RingListClass* record, RingListClass* head) {
+  AccountDialog dialog(*static_cast<AncestryPop3Checker*>(record), static_cast<AncestryPop3Checker*>(head));
   return dialog.DoModal(owner) == IDOK;
 }
-bool RunMenuDialog(HWND owner, RingListClass* record) {
+bool RunMenuDialog(HWND owner, RingListClass* record, RingListClass*) {
   return RunApplicationDialog(owner, AppDialogKind::kMenu, *static_cast<Executant*>(record));
 }
-bool RunAutoExecDialog(HWND owner, RingListClass* record) {
+bool RunAutoExecDialog(HWND owner, RingListClass* record, RingListClass*) {
   return RunApplicationDialog(owner, AppDialogKind::kAutoExec, *static_cast<Executant*>(record));
 }
-bool (*const kRecordDialogs[kTabCount])(HWND, RingListClass*) = {
+bool (*const kRecordDialogs[kTabCount])(HWND, RingListClass*, RingListClass*) = {
     RunAccountDialog, RunMenuDialog, RunAutoExecDialog};
 
 }  // namespace
 
 void MainWindow::Add() {
   RingListClass* record = DescribeTab(tab_).newRecord();
-  if (!kRecordDialogs[tab_](Handle(), record)) {
+  if (!kRecordDialogs[tab_](Handle(), record, Head())) {
     delete record;
     return;
   }
@@ -406,7 +409,7 @@ void MainWindow::Add() {
 void MainWindow::Update() {
   const std::vector<RingListClass*> selected = SelectedRecords();
   if (selected.size() != 1) return;
-  if (!kRecordDialogs[tab_](Handle(), selected[0])) return;
+  if (!kRecordDialogs[tab_](Handle(), selected[0], Head())) return;
   SendMessageW(List(), WM_SETREDRAW, FALSE, 0);
   Refill();
   Reselect(selected);

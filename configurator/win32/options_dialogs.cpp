@@ -25,7 +25,9 @@ class OptionsDialog : public BoundDialog {
   explicit OptionsDialog(AncestryPop3Controller& controller)
       : BoundDialog(GetModuleHandleW(nullptr), IDD_OPTIONS),
         controller_(controller),
-        draft_(DraftOf(kOptionsBindings, controller)) {}
+        draft_(DraftOf(kOptionsBindings, controller)) {
+    SetHelpTopic("options-dialog.html");
+  }
 
  protected:
   bool OnInit() override {
@@ -48,7 +50,9 @@ class AutoExecControlDialog : public BoundDialog {
   explicit AutoExecControlDialog(AncestryPop3Controller& controller)
       : BoundDialog(GetModuleHandleW(nullptr), IDD_AUTO_EXEC_CONTROL),
         controller_(controller),
-        draft_(OpenAutoExecControl(controller)) {}
+        draft_(OpenAutoExecControl(controller)) {
+    SetHelpTopic("control-dialog.html");
+  }
 
  protected:
   bool OnInit() override {

@@ -30,7 +30,7 @@ const char kFirstUseNotes[] =
 
 class FirstUseDialog : public Dialog {
  public:
-  FirstUseDialog() : Dialog(GetModuleHandleW(nullptr), IDD_FIRST_USE) {}
+  FirstUseDialog() : Dialog(GetModuleHandleW(nullptr), IDD_FIRST_USE) { SetHelpTopic("first-use.html"); }
 
  protected:
   bool OnInit() override {
@@ -54,6 +54,7 @@ void RunFirstUseNotes() {
 
 void RunAboutBox(HWND owner) {
   Dialog dialog(GetModuleHandleW(nullptr), IDD_ABOUT);
+  dialog.SetHelpTopic("about.html");
   dialog.DoModal(owner);
 }
 

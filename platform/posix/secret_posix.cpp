@@ -1,5 +1,6 @@
 // Natively the refresh token is stored as it is; the parameter file that
-// holds it is written readable by its owner only.
+// holds it is written readable by its owner only. A password stored
+// protected (a Windows blob) cannot be read here.
 #include "platform/secret.h"
 
 namespace bw::net {
@@ -15,5 +16,8 @@ bool UnprotectSecret(const std::string& stored, std::string* plain) {
 }
 
 bool SecretsAreProtected() { return false; }
+
+bool ProtectPassword(const std::string&, std::string*) { return false; }
+bool UnprotectPassword(const std::string&, std::string*) { return false; }
 
 }  // namespace bw::net

@@ -13,8 +13,10 @@ namespace bw::net {
 namespace {
 
 // Mixed into the protection, so that a blob of another program of the same
-// user does not pass for ours (and ours not for its).
+// user does not pass for ours (and ours not for its), nor a token's blob for
+// a password's.
 constexpr char kEntropy[] = "Bellwick OAuthToken";
+constexpr char kPasswordEntropy[] = "Bellwick Password";
 
 const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
@@ -66,11 +68,9 @@ DATA_BLOB Blob(const char* bytes, std::size_t length) {
   return blob;
 }
 
-}  // namespace
-
-bool ProtectSecret(const std::string& plain, std::string* stored) {
+bool Protect(const std::string& plain, const char* extra, std::size_t extraLength, std::string* stored) {
   DATA_BLOB in = Blob(plain.data(), plain.size());
-  DATA_BLOB entropy = Blob(kEntropy, sizeof kEntropy - 1);
+  DATA_BLOB entropy = Blob(extra, extraLength);
   DATA_BLOB out{};
   // Windows 2000 wants a description; it is kept in the blob unprotected.
   if (!CryptProtectData(&in, L"Bellwick", &entropy, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out))
@@ -80,11 +80,11 @@ bool ProtectSecret(const std::string& plain, std::string* stored) {
   return true;
 }
 
-bool UnprotectSecret(const std::string& stored, std::string* plain) {
+bool Unprotect(const std::string& stored, const char* extra, std::size_t extraLength, std::string* plain) {
   std::string blob;
   if (!Decode(stored, &blob)) return false;
   DATA_BLOB in = Blob(blob.data(), blob.size());
-  DATA_BLOB entropy = Blob(kEntropy, sizeof kEntropy - 1);
+  DATA_BLOB entropy = Blob(extra, extraLength);
   DATA_BLOB out{};
   if (!CryptUnprotectData(&in, nullptr, &entropy, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out))
     return false;
@@ -92,6 +92,24 @@ bool UnprotectSecret(const std::string& stored, std::string* plain) {
   SecureZeroMemory(out.pbData, out.cbData);
   LocalFree(out.pbData);
   return true;
+}
+
+}  // namespace
+
+bool ProtectSecret(const std::string& plain, std::string* stored) {
+  return Protect(plain, kEntropy, sizeof kEntropy - 1, stored);
+}
+
+bool UnprotectSecret(const std::string& stored, std::string* plain) {
+  return Unprotect(stored, kEntropy, sizeof kEntropy - 1, plain);
+}
+
+bool ProtectPassword(const std::string& plain, std::string* stored) {
+  return Protect(plain, kPasswordEntropy, sizeof kPasswordEntropy - 1, stored);
+}
+
+bool UnprotectPassword(const std::string& stored, std::string* plain) {
+  return Unprotect(stored, kPasswordEntropy, sizeof kPasswordEntropy - 1, plain);
 }
 
 bool SecretsAreProtected() { return true; }

@@ -358,21 +358,17 @@ class SchannelClient final : public TlsClient {
   void DescribeConnection() {
     SecPkgContext_ConnectionInfo info;
     std::memset(&info, 0, sizeof info);
-    if (QueryContextAttributesW(&context_, SECPKG_ATTR_CONNECTION_INFO, &info) == SEC_E_OK)
+    TlsSuiteParts parts;
+    if (QueryContextAttributesW(&context_, SECPKG_ATTR_CONNECTION_INFO, &info) == SEC_E_OK) {
       protocol_ = ProtocolName(info.dwProtocol);
+      parts = {info.aiExch, info.aiCipher, info.dwCipherStrength, info.aiHash};
+    }
     SecPkgContext_CipherInfo cipher;
     std::memset(&cipher, 0, sizeof cipher);
-    if (QueryContextAttributesW(&context_, SECPKG_ATTR_CIPHER_INFO, &cipher) == SEC_E_OK &&
-        cipher.szCipherSuite[0]) {
-      cipher_ = Narrow(cipher.szCipherSuite);
-    } else {
-      // Without the suite's name: the bulk cipher's algorithm and strength.
-      char text[64];
-      std::snprintf(text, sizeof text, "cipher 0x%04X %lu bits, exchange 0x%04X",
-                    static_cast<unsigned>(info.aiCipher), static_cast<unsigned long>(info.dwCipherStrength),
-                    static_cast<unsigned>(info.aiExch));
-      cipher_ = text;
-    }
+    std::string name;
+    if (QueryContextAttributesW(&context_, SECPKG_ATTR_CIPHER_INFO, &cipher) == SEC_E_OK) name = Narrow(cipher.szCipherSuite);
+    // Completed where the system's name is missing or has unknown parts.
+    cipher_ = TlsSuiteName(name, parts);
   }
 
   int Fail(int code, const std::string& reason) {

@@ -9,8 +9,11 @@
 //   test_browser URL           fetch URL (the provider's page, which answers
 //                              with a redirect), then fetch where it points
 //                              (the loopback address), as a browser would
-// Each URL run appends "opened" and the final HTTP status to the file named
-// by BW_TEST_BROWSER_LOG. The test CA must be trusted in the prefix.
+// Each URL run appends "opened", the URL and the final HTTP status to the
+// file named by BW_TEST_BROWSER_LOG. With BW_TEST_BROWSER_HOLD naming a file,
+// it waits (at most 60 s) until that file exists before it fetches, so that
+// a test can look at the program while it waits for the browser. The test CA
+// must be trusted in the prefix.
 #include <windows.h>
 #include <winhttp.h>
 
@@ -141,7 +144,13 @@ bool Get(const std::string& url, DWORD* status, std::string* location) {
 int Browse(const std::string& url) {
   const char* logPath = std::getenv("BW_TEST_BROWSER_LOG");
   FILE* log = logPath ? std::fopen(logPath, "a") : nullptr;
-  if (log) std::fprintf(log, "opened\n");
+  if (log) {
+    std::fprintf(log, "opened\nurl %s\n", url.c_str());
+    std::fflush(log);
+  }
+  if (const char* hold = std::getenv("BW_TEST_BROWSER_HOLD")) {
+    for (int i = 0; i < 600 && GetFileAttributesA(hold) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(100);
+  }
   DWORD status = 0;
   std::string location;
   bool ok = Get(url, &status, &location) && status == 302 && !location.empty();

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/core/param_file.h"
 #include "configurator/core/options_model.h"
 
 namespace {
@@ -64,6 +65,20 @@ TEST(OptionsDialog, DraftStoresOnlyTheBoundKeysAndAPositionPartKeepsItsPartner) 
   EXPECT_EQ(c.NotifyNewMail, 1);
   EXPECT_EQ(c.ExecutionDelay, 500);
   EXPECT_EQ(c.AutoKillMethod, -142);
+}
+
+// A configuration begun from nothing protects passwords; the box turns it
+// off like any other flag of the dialog.
+TEST(OptionsDialog, NewConfigurationStartsWithPasswordsProtectedAndTheBoxTurnsItOff) {
+  std::unique_ptr<bw::AncestryPop3Controller> c = bw::NewParameterSet();
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->AnimateTimer, 100);  // the defaults, as before
+  bw::RecordDraft d = bw::DraftOf(bw::kOptionsBindings, *c);
+  const bw::FieldBinding& box = OptionsRow(bw::kProtectPasswords);
+  EXPECT_EQ(bw::BoundText(box, d), "1");
+  bw::SetBoundText(box, "0", d);
+  ASSERT_EQ(bw::StoreDraft(bw::kControllerKeyTable, d, *c), bw::kSetOk);
+  EXPECT_EQ(c->ProtectPasswords, 0);
 }
 
 // The control dialog's row of `control`.

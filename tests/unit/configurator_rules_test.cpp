@@ -274,6 +274,51 @@ TEST(ProtocolPageTest, ServiceFollowsTheProtocolOnlyWhileItHoldsTheOtherOnesUsua
   EXPECT_EQ(ServiceForProtocol("110", 0, 0, 0), "110");
 }
 
+// A token issued for one provider and client is of no use to another: the
+// draft keeps it while the page shows its issuer (the client ID as the file
+// would keep it) and drops it once either differs.
+TEST(OAuthPageTest, TokenIsDroppedWhenTheProviderOrClientIdChanges) {
+  const OAuthClient issuer{1, "client-a"};
+  RecordDraft d;
+  d.Set(kOAuthToken, "stored");
+  EXPECT_FALSE(DropTokenOfAnotherClient(d, issuer, {1, "client-a  "}));
+  EXPECT_EQ(d.Text(kOAuthToken), "stored");
+  EXPECT_TRUE(DropTokenOfAnotherClient(d, issuer, {2, "client-a"}));
+  EXPECT_EQ(d.Text(kOAuthToken), "");
+  d.Set(kOAuthToken, "stored");
+  EXPECT_TRUE(DropTokenOfAnotherClient(d, issuer, {1, "client-b"}));
+  EXPECT_EQ(d.Text(kOAuthToken), "");
+  EXPECT_FALSE(DropTokenOfAnotherClient(d, issuer, {3, "x"}));  // nothing left to drop
+}
+
+// Two accounts alike in ConnectionName, HostName and UserID cannot be told
+// apart: the dialog refuses the draft that would make such a pair, but not
+// the account it edits, and not one that differs in any of the three.
+TEST(AccountDialogRules, DuplicateOfAnotherAccountIsRefusedButNotOfItself) {
+  AncestryPop3Checker* first = new AncestryPop3Checker;
+  first->ConnectionName = "Office";
+  first->HostName = "pop.example.com";
+  first->UserID = "u";
+  AncestryPop3Checker* second = new AncestryPop3Checker;
+  second->ConnectionName = "Home";
+  second->HostName = "pop.example.com";
+  second->UserID = "u";
+  first->InsertAfter(second);
+  RecordDraft d;
+  d.Set(kConnectionName, "Office ");
+  d.Set(kHostName, "pop.example.com");
+  d.Set(kUserID, "u");
+  EXPECT_TRUE(DuplicatesAnotherAccount(d, first, nullptr));   // a new account
+  EXPECT_TRUE(DuplicatesAnotherAccount(d, first, second));    // Home renamed to Office
+  EXPECT_FALSE(DuplicatesAnotherAccount(d, first, first));    // Office edited
+  d.Set(kUserID, "v");
+  EXPECT_FALSE(DuplicatesAnotherAccount(d, first, nullptr));
+  EXPECT_FALSE(DuplicatesAnotherAccount(d, nullptr, nullptr));
+  second->Unlink();
+  delete second;
+  delete first;
+}
+
 // Collects the boxes the limits check shows.
 int CollectBox(void* context, const std::string& text, const std::string&, unsigned) {
   static_cast<std::vector<std::string>*>(context)->push_back(text);

@@ -14,6 +14,7 @@
 
 #include "checker/core/resolve.h"
 #include "platform/socket.h"
+#include "platform/tls.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -117,3 +118,20 @@ TEST_F(NetSocket, BytesTravelAndReadinessWaitsTimeOut) {
 }
 
 }  // namespace
+
+// The suite's name in the TLS log line: the system's when whole; parts it
+// calls "<unknown>" (Wine's name of an AEAD suite's hash) or a name it does
+// not give at all are completed from the connection's algorithms.
+TEST(TlsSuiteName, UnknownPartsAreCompletedAndNeverLogged) {
+  const bw::net::TlsSuiteParts ecdheAes256{0xAE06, 0x6610, 256, 0};
+  EXPECT_EQ(bw::net::TlsSuiteName("TLS_ECDHE_RSA_WITH_AES_256_GCM_<unknown>", ecdheAes256),
+            "TLS_ECDHE_RSA_WITH_AES_256_GCM_SHA384");
+  EXPECT_EQ(bw::net::TlsSuiteName("TLS_ECDHE_RSA_WITH_AES_128_GCM_<unknown>", {0xAE06, 0x660E, 128, 0}),
+            "TLS_ECDHE_RSA_WITH_AES_128_GCM_SHA256");
+  EXPECT_EQ(bw::net::TlsSuiteName("TLS_<unknown>_WITH_<unknown>_CBC_<unknown>", {0xA400, 0x660E, 128, 0x8004}),
+            "TLS_RSA_WITH_AES_128_CBC_SHA");
+  EXPECT_EQ(bw::net::TlsSuiteName("", {0xAE06, 0x6610, 256, 0x800D}), "TLS_ECDHE_WITH_AES_256_SHA384");
+  EXPECT_EQ(bw::net::TlsSuiteName("TLS_AES_256_GCM_SHA384", ecdheAes256), "TLS_AES_256_GCM_SHA384");
+  const std::string odd = bw::net::TlsSuiteName("TLS_<unknown>_WITH_<unknown>_<unknown>", {0x1234, 0x5678, 64, 0x9ABC});
+  EXPECT_EQ(odd, "TLS_KX0x1234_WITH_CIPHER0x5678_64_HASH0x9ABC");
+}

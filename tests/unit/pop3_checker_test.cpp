@@ -87,6 +87,20 @@ TEST_F(Account, SuspendedOrRefusedAccountIsSkippedAndLeavesEmergency) {
   EXPECT_EQ(LogText().find("--- [home]"), std::string::npos);  // nothing was attempted
 }
 
+// A password stored protected that could not be read ends the check as an
+// account error, by name, before any look-up or connection; an OAuth account
+// needs no password and is not refused for it.
+TEST_F(Account, UnreadableProtectedPasswordIsAnAccountErrorBeforeAnythingIsSent) {
+  account.CheckState = Pop3Checker::Ready;
+  account.HostName = "unresolvable.invalid";
+  account.PasswordUnreadable = true;
+  EXPECT_EQ(account.Check(), Pop3Checker::CheckLoginFailed);
+  EXPECT_EQ(account.CheckState, Pop3Checker::Suspended);
+  EXPECT_EQ(account.ErrorCause, Pop3Checker::CauseAccount);
+  EXPECT_NE(LogText().find(std::string("home : ") + bw::UnreadablePasswordText()), std::string::npos);
+  EXPECT_EQ(account.ResolvedPort, 0);
+}
+
 TEST_F(Account, StatusTextShowsTimeCountsCycleAndEmergency) {
   account.CheckState = Pop3Checker::Ready;
   account.LastCheckTime = LocalTime(12, 5);

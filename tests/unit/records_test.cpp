@@ -183,6 +183,26 @@ TEST_F(AccountRecord, ImapKeysFollowTheOAuthKeysAndOnlyWhenSet) {
   EXPECT_EQ(Written(b), out);
 }
 
+// A protected password longer than a line (a dialog's draft hands it back
+// on OK) is taken whole and written in pieces where Password stood, and
+// natively, where it cannot be read, it stands for the password and is kept.
+TEST_F(AccountRecord, ProtectedPasswordOfAnyLengthIsStoredInPiecesInThePasswordsPlace) {
+  std::string blob;
+  for (int i = 0; i < 500; ++i) blob += static_cast<char>('A' + i % 26);
+  bw::AncestryPop3Checker a;
+  ASSERT_EQ(ReadFrom(a, "\t\tHostName\th\n\t\tUserID\tu\n\t\tPasswordProtected\tQUJD\n\t\tCycleMinutes\t5\n\t}\n"), 0);
+  ASSERT_EQ(a.SetKeyText(bw::kPasswordProtected, blob), bw::kSetOk);
+  const std::string out = Written(a);
+  EXPECT_EQ(out, Crlf("\tAncestryPop3Checker::RingListClass\t{\n\t\tHostName\th\n\t\tUserID\tu\n"
+                      "\t\tPasswordProtected\t" + blob.substr(0, 256) + "\n"
+                      "\t\tPasswordProtected2\t" + blob.substr(256) + "\n"
+                      "\t\tCycleMinutes\t5\n\t\tServiceName\t110\n\t}\n"));
+  bw::AncestryPop3Checker b;
+  ASSERT_EQ(ReadFrom(b, out.substr(out.find("\r\n") + 2)), 0);
+  EXPECT_EQ(b.PasswordProtected, blob);
+  EXPECT_EQ(Written(b), out);
+}
+
 // A refresh token longer than a line is written in pieces after UseTLS and
 // read back joined; an OAuth account needs no password and writes none.
 TEST_F(AccountRecord, OAuthKeysFollowUseTLSAndALongTokenGoesInPieces) {

@@ -13,6 +13,11 @@
 //   knobset-drive signin     press サインイン... on the account dialog's OAuth
 //                            page and wait for the sign-in's wait dialog
 //   knobset-drive signincancel  press its ｷｬﾝｾﾙ and print the box that follows
+//   knobset-drive signinurl  print the URL the wait dialog shows
+//   knobset-drive answer     answer Knobset's next box with OK and print it
+//   knobset-drive oauthstate print the OAuth page's sign-in state
+//   knobset-drive ok         press OK on the account dialog and wait for it
+//   knobset-drive save       save (Ctrl+S's command) and print the box
 //   knobset-drive cancel     cancel whichever of those dialogs is open
 //   knobset-drive close      cancel the account dialog and leave Knobset
 //   knobset-drive help       choose Help and wait for the help viewer's window
@@ -124,6 +129,29 @@ int main(int argc, char** argv) {
     HWND wait = FindTitled("サインイン");
     if (!wait) return 1;
     bw_test::PressButton(wait, IDCANCEL);
+    bw_test::SeenBox box;
+    if (!knobset.AnswerBox(IDOK, &box)) return 1;
+    std::printf("%s\n", box.text.c_str());
+  } else if (command == "signinurl") {
+    HWND wait = FindTitled("サインイン");
+    if (!wait) return 1;
+    std::printf("%s\n", bw_test::ControlText(wait, IDC_SIGN_IN_URL).c_str());
+  } else if (command == "answer") {
+    bw_test::SeenBox box;
+    if (!knobset.AnswerBox(IDOK, &box)) return 1;
+    std::printf("%s\n", box.text.c_str());
+  } else if (command == "oauthstate") {
+    HWND account = FindTitled("接続先の設定");
+    if (!account) return 1;
+    std::printf("%s\n", bw_test::ControlText(account, IDC_OAUTH_STATE).c_str());
+  } else if (command == "ok") {
+    HWND account = FindTitled("接続先の設定");
+    if (!account) return 1;
+    bw_test::PressButton(account, IDOK);
+    for (int i = 0; i < 100 && IsWindow(account); ++i) Sleep(100);
+    if (IsWindow(account)) return 1;
+  } else if (command == "save") {
+    PostMessageA(main, WM_COMMAND, IDM_SAVE, 0);
     bw_test::SeenBox box;
     if (!knobset.AnswerBox(IDOK, &box)) return 1;
     std::printf("%s\n", box.text.c_str());
