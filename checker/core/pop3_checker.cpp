@@ -206,7 +206,9 @@ int Pop3Checker::SimulatedCheck() {
     drawn = SimulationRandom() % 4 + 1;
   }
 
-  const bool useUidl = UseUIDL != 0;
+  // An IMAP account knows which messages are new as a UIDL account does,
+  // and its status line reads as one's: it is simulated the same way.
+  const bool useUidl = UseUIDL != 0 || UsesImap();
   UidlList previous;
   if (useUidl) {
     previous = std::move(UidlMemory);

@@ -89,7 +89,10 @@ bool ProviderEndpoints(const AncestryPop3Checker& account, Endpoints* endpoints,
     case kMicrosoft:
       *endpoints = {"https://login.microsoftonline.com/common/oauth2/v2.0/authorize",
                     "https://login.microsoftonline.com/common/oauth2/v2.0/token",
-                    "https://outlook.office.com/POP.AccessAsUser.All offline_access"};
+                    // Exchange Online grants each protocol on its own: a
+                    // POP token does not open an IMAP session.
+                    account.UsesImap() ? "https://outlook.office.com/IMAP.AccessAsUser.All offline_access"
+                                       : "https://outlook.office.com/POP.AccessAsUser.All offline_access"};
       break;
     case kOtherProvider:
       *endpoints = {account.OAuthAuthorizeURL, account.OAuthTokenURL, account.OAuthScope};

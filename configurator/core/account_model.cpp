@@ -1,6 +1,9 @@
 // Account dialog behaviour (see account_model.h).
 #include "configurator/core/account_model.h"
 
+#include <cstddef>
+#include <string>
+
 #include "common/core/account_record.h"
 #include "configurator/ids/account_dialog_ids.h"
 
@@ -40,9 +43,9 @@ void MaskedField::FocusLost(const std::string& boxText) {
 
 namespace {
 
-// The OAuth settings are one file line each: 255 bytes leave room for the
-// key name within a line the reader takes whole.
-constexpr int kOAuthTextLength = 255;
+// The OAuth settings and the folder list are one file line each: 255 bytes
+// leave room for the key name within a line the reader takes whole.
+constexpr int kLineTextLength = 255;
 
 const FieldBinding kRows[] = {
     TextBinding(IDC_CONNECTION_NAME, kConnectionName, kNoPage, 64, "接続名は必須入力項目です\r\n"),
@@ -59,17 +62,19 @@ const FieldBinding kRows[] = {
                      kPageTimeouts, 0, 30),
     CheckBinding(IDC_CONTINUE_TIMEOUT, kContinueTimeout, kPageTimeouts),
     CheckBinding(IDC_CONTINUE_CONNECT, kContinueConnectER, kPageTimeouts),
+    ComboBinding(IDC_PROTOCOL, kProtocol, kPageProtocol, {"POP3", "IMAP"}),
+    TextBinding(IDC_IMAP_FOLDERS, kImapFolders, kPageProtocol, kLineTextLength),
     ComboBinding(IDC_APOP, kUseAPOP, kPageProtocol, {"自動", "する", "しない"}),
-    ComboBinding(IDC_TLS, kUseTLS, kPageProtocol, {"しない", "POP3S", "STLS"}),
+    ComboBinding(IDC_TLS, kUseTLS, kPageProtocol, {"しない", "POP3S/IMAPS", "STLS/STARTTLS"}),
     CheckBinding(IDC_UIDL, kUseUIDL, kPageProtocol),
     CheckBinding(IDC_NO_QUIT, kDisconnectNoQuit, kPageProtocol),
     ComboBinding(IDC_OAUTH_PROVIDER, kOAuthProvider, kPageOAuth,
                  {"使わない(ﾊﾟｽﾜｰﾄﾞ)", "Google", "Microsoft", "その他"}),
-    TextBinding(IDC_OAUTH_CLIENT_ID, kOAuthClientID, kPageOAuth, kOAuthTextLength),
-    TextBinding(IDC_OAUTH_CLIENT_SECRET, kOAuthClientSecret, kPageOAuth, kOAuthTextLength),
-    TextBinding(IDC_OAUTH_AUTHORIZE_URL, kOAuthAuthorizeURL, kPageOAuth, kOAuthTextLength),
-    TextBinding(IDC_OAUTH_TOKEN_URL, kOAuthTokenURL, kPageOAuth, kOAuthTextLength),
-    TextBinding(IDC_OAUTH_SCOPE, kOAuthScope, kPageOAuth, kOAuthTextLength),
+    TextBinding(IDC_OAUTH_CLIENT_ID, kOAuthClientID, kPageOAuth, kLineTextLength),
+    TextBinding(IDC_OAUTH_CLIENT_SECRET, kOAuthClientSecret, kPageOAuth, kLineTextLength),
+    TextBinding(IDC_OAUTH_AUTHORIZE_URL, kOAuthAuthorizeURL, kPageOAuth, kLineTextLength),
+    TextBinding(IDC_OAUTH_TOKEN_URL, kOAuthTokenURL, kPageOAuth, kLineTextLength),
+    TextBinding(IDC_OAUTH_SCOPE, kOAuthScope, kPageOAuth, kLineTextLength),
 };
 
 }  // namespace
@@ -85,6 +90,34 @@ bool OAuthKeyEnabled(int key, int provider) {
     default:
       return provider != 0;
   }
+}
+
+bool ProtocolKeyEnabled(int key, int protocol) {
+  switch (key) {
+    case kUseAPOP:
+    case kUseUIDL:
+    case kDisconnectNoQuit:
+      return protocol == 0;
+    case kImapFolders:
+      return protocol == 1;
+    default:
+      return true;
+  }
+}
+
+std::string ServiceForProtocol(const std::string& service, int from, int to, int useTls) {
+  if (from == to || from < 0 || from > 1 || to < 0 || to > 1) return service;
+  // Each protocol's usual services, in the clear and with TLS from the
+  // first byte, as numbers and as names.
+  static const char* const kUsual[2][2][2] = {{{"110", "995"}, {"pop3", "pop3s"}},
+                                              {{"143", "993"}, {"imap", "imaps"}}};
+  const std::size_t first = service.find_first_not_of(" \t");
+  const std::size_t last = service.find_last_not_of(" \t");
+  const std::string given = first == std::string::npos ? std::string() : service.substr(first, last - first + 1);
+  for (int form = 0; form < 2; ++form)
+    for (int tls = 0; tls < 2; ++tls)
+      if (given == kUsual[from][form][tls]) return kUsual[to][form][useTls == 1 ? 1 : 0];
+  return service;
 }
 
 }  // namespace bw

@@ -51,4 +51,16 @@ extern const BindingTable kAccountBindings;
 // and Microsoft.
 bool OAuthKeyEnabled(int key, int provider);
 
+// Whether the protocol page's control for `key` is enabled with `protocol`
+// (Protocol: 0 POP3, 1 IMAP): APOP, UIDL and leaving without QUIT are POP3's
+// alone, the folder list IMAP's; the rest serve both.
+bool ProtocolKeyEnabled(int key, int protocol);
+
+// The service name after the protocol changes from `from` to `to` (0 POP3,
+// 1 IMAP) with `useTls` (UseTLS): while `service` still names the old
+// protocol's usual port (110 or 995, 143 or 993, or the names pop3, pop3s,
+// imap, imaps), the new protocol's usual one of the same form, 995 or 993
+// for TLS from the first byte; any other service the user chose stays.
+std::string ServiceForProtocol(const std::string& service, int from, int to, int useTls);
+
 }  // namespace bw

@@ -1,6 +1,7 @@
 // The three tab descriptions (see main_tabs.h).
 #include "configurator/core/main_tabs.h"
 
+#include "common/core/param_syntax.h"
 #include "configurator/core/field_binding.h"
 #include "configurator/core/main_rules.h"
 #include "configurator/core/record_fields.h"
@@ -22,7 +23,9 @@ void SetHeadOf(AncestryPop3Controller& c, RingListClass* head) {
 TabRow AccountRow(const RingListClass& record) {
   const RecordDraft d =
       DraftOf(kAccountKeyTable, static_cast<const AncestryPop3Checker&>(record));
-  return {{d.Text(kConnectionName), d.Text(kHostName), d.Text(kServiceName), d.Text(kCycleMinutes)},
+  const char* protocol = AtoiValue(d.Text(kProtocol)) == 1 ? "IMAP" : "POP3";
+  return {{d.Text(kConnectionName), d.Text(kHostName), d.Text(kServiceName), protocol,
+           d.Text(kCycleMinutes)},
           ""};
 }
 
@@ -51,10 +54,11 @@ const TabDescription kTabs[kTabCount] = {
     {"接続先",
      256,
      TabCapture::kNone,
-     {{"接続先", ColumnAlign::kLeft, 182},
-      {"ﾎｽﾄ名", ColumnAlign::kLeft, 150},
-      {"ｻｰﾋﾞｽ", ColumnAlign::kRight, 80},
-      {"周期", ColumnAlign::kRight, 64}},
+     {{"接続先", ColumnAlign::kLeft, 164},
+      {"ﾎｽﾄ名", ColumnAlign::kLeft, 140},
+      {"ｻｰﾋﾞｽ", ColumnAlign::kRight, 60},
+      {"ﾌﾟﾛﾄｺﾙ", ColumnAlign::kCenter, 56},
+      {"周期", ColumnAlign::kRight, 56}},
      HeadOf<AncestryPop3Checker, &AncestryPop3Controller::accountHead>,
      SetHeadOf<AncestryPop3Checker, &AncestryPop3Controller::accountHead>,
      AccountRow,

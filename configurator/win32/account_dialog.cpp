@@ -209,6 +209,7 @@ void OAuthTabPage::SignIn() {
   // The sign-in sees the page's values on a scratch record; the account
   // itself changes only on OK, with the token the draft now holds.
   std::unique_ptr<AncestryPop3Checker> scratch(NewAccountRecord());
+  scratch->Protocol = AtoiValue(Draft().Text(kProtocol));
   for (const FieldBinding& row : kAccountBindings)
     if (row.page == kPageOAuth && scratch->SetKeyText(row.key, Draft().Text(row.key)) != kSetOk) {
       KnobsetBox(Handle(), kUnstorableText, MB_OK | MB_ICONEXCLAMATION);
@@ -229,6 +230,38 @@ void OAuthTabPage::SignIn() {
   }
 }
 
+// ---- The protocol page ----
+
+int ProtocolTabPage::Chosen(int control) const {
+  const LRESULT index = SendItem(control, CB_GETCURSEL);
+  return index == CB_ERR ? 0 : static_cast<int>(index);
+}
+
+bool ProtocolTabPage::OnInit() {
+  AccountTabPage::OnInit();
+  protocol_ = Chosen(IDC_PROTOCOL);
+  EnableForProtocol();
+  return false;
+}
+
+bool ProtocolTabPage::OnCommand(int id, int code) {
+  if (id == IDC_PROTOCOL && code == CBN_SELCHANGE) {
+    const int chosen = Chosen(IDC_PROTOCOL);
+    if (chosen != protocol_ && changed_) changed_(protocol_, chosen, Chosen(IDC_TLS));
+    protocol_ = chosen;
+    // The sign-in on the OAuth page asks for the scope of this protocol.
+    Draft().Set(kProtocol, std::to_string(chosen));
+    EnableForProtocol();
+    return true;
+  }
+  return AccountTabPage::OnCommand(id, code);
+}
+
+void ProtocolTabPage::EnableForProtocol() {
+  for (const FieldBinding& row : kAccountBindings)
+    if (row.page == kPageProtocol) EnableItem(row.control, ProtocolKeyEnabled(row.key, protocol_));
+}
+
 // ---- The dialog ----
 
 AccountDialog::AccountDialog(AncestryPop3Checker& account)
@@ -237,7 +270,13 @@ AccountDialog::AccountDialog(AncestryPop3Checker& account)
       draft_(DraftOf(kAccountKeyTable, account)),
       accountPage_(IDD_ACCOUNT_PAGE, kPageAccount, draft_),
       timeoutPage_(IDD_TIMEOUT_PAGE, kPageTimeouts, draft_),
-      protocolPage_(IDD_PROTOCOL_PAGE, kPageProtocol, draft_),
+      protocolPage_(IDD_PROTOCOL_PAGE, kPageProtocol, draft_,
+                    [this](int from, int to, int useTls) {
+                      // The usual port follows the protocol; one the user
+                      // chose stays.
+                      SetItemText(IDC_SERVICE_NAME,
+                                  ServiceForProtocol(ItemText(IDC_SERVICE_NAME), from, to, useTls));
+                    }),
       oauthPage_(IDD_OAUTH_PAGE, kPageOAuth, draft_) {}
 
 bool AccountDialog::OnInit() {

@@ -5,7 +5,9 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <map>
+#include <utility>
 
 #include "common/core/account_record.h"
 #include "configurator/core/account_model.h"
@@ -62,6 +64,28 @@ class OAuthTabPage : public AccountTabPage {
   void SignIn();
 };
 
+// The protocol page: the POP3-only controls and the folder list enabled by
+// the protocol chosen; a change of protocol is told to the dialog, which
+// holds the service name.
+class ProtocolTabPage : public AccountTabPage {
+ public:
+  // `changed(from, to, useTls)` runs when the user picks another protocol.
+  ProtocolTabPage(int templateId, int page, RecordDraft& draft,
+                  std::function<void(int, int, int)> changed)
+      : AccountTabPage(templateId, page, draft), changed_(std::move(changed)) {}
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int code) override;
+
+ private:
+  int Chosen(int control) const;
+  void EnableForProtocol();
+
+  std::function<void(int, int, int)> changed_;
+  int protocol_ = 0;
+};
+
 class AccountDialog : public PagedDialog {
  public:
   // Edits `account` in place only when the user confirms with OK.
@@ -77,7 +101,7 @@ class AccountDialog : public PagedDialog {
   RecordDraft draft_;
   AccountTabPage accountPage_;
   AccountTabPage timeoutPage_;
-  AccountTabPage protocolPage_;
+  ProtocolTabPage protocolPage_;
   OAuthTabPage oauthPage_;
 };
 

@@ -61,9 +61,11 @@ TEST(MainRowsTest, EachTabsRowHasItsCellsInColumnOrder) {
             (std::vector<std::string>{"app9.exe", "○", "－", "---", "---", "普通+0", "■"}));
   std::unique_ptr<AncestryPop3Checker> account(NewAccountRecord());
   const TabRow accountRow = DescribeTab(kTabAccounts).row(*account);
-  EXPECT_EQ(accountRow.cells, (std::vector<std::string>{"", "", "110", "15"}));
+  EXPECT_EQ(accountRow.cells, (std::vector<std::string>{"", "", "110", "POP3", "15"}));
   EXPECT_EQ(accountRow.iconFile, "");
-  EXPECT_EQ(DescribeTab(kTabAccounts).columns.size(), 4u);
+  account->SetKeyText(kProtocol, "1");
+  EXPECT_EQ(DescribeTab(kTabAccounts).row(*account).cells[3], "IMAP");
+  EXPECT_EQ(DescribeTab(kTabAccounts).columns.size(), 5u);
   EXPECT_EQ(DescribeTab(kTabMenu).columns.size(), 5u);
   EXPECT_EQ(DescribeTab(kTabAutoExec).columns.size(), 7u);
 }
@@ -231,6 +233,34 @@ TEST(OAuthPageTest, EndpointsAndScopeOnlyForAnotherProviderClientForAny) {
   }
 }
 
+TEST(ProtocolPageTest, Pop3OnlyControlsOffWithImapAndTheFolderListOnlyWithIt) {
+  for (int key : {kUseAPOP, kUseUIDL, kDisconnectNoQuit}) {
+    EXPECT_TRUE(ProtocolKeyEnabled(key, 0)) << key;
+    EXPECT_FALSE(ProtocolKeyEnabled(key, 1)) << key;
+  }
+  EXPECT_FALSE(ProtocolKeyEnabled(kImapFolders, 0));
+  EXPECT_TRUE(ProtocolKeyEnabled(kImapFolders, 1));
+  for (int key : {kProtocol, kUseTLS})
+    for (int protocol : {0, 1}) EXPECT_TRUE(ProtocolKeyEnabled(key, protocol)) << key;
+}
+
+TEST(ProtocolPageTest, ServiceFollowsTheProtocolOnlyWhileItHoldsTheOtherOnesUsualPort) {
+  EXPECT_EQ(ServiceForProtocol("110", 0, 1, 0), "143");
+  EXPECT_EQ(ServiceForProtocol("143", 1, 0, 2), "110");
+  EXPECT_EQ(ServiceForProtocol("995", 0, 1, 1), "993");
+  EXPECT_EQ(ServiceForProtocol("993", 1, 0, 1), "995");
+  // The new port follows UseTLS, whichever usual port the old one was.
+  EXPECT_EQ(ServiceForProtocol("110", 0, 1, 1), "993");
+  EXPECT_EQ(ServiceForProtocol("995", 0, 1, 2), "143");
+  EXPECT_EQ(ServiceForProtocol(" pop3s ", 0, 1, 1), "imaps");
+  EXPECT_EQ(ServiceForProtocol("imap", 1, 0, 0), "pop3");
+  // A port the user chose stays, and so does one of the new protocol.
+  for (const char* kept : {"2525", "1143", "", "143"})
+    EXPECT_EQ(ServiceForProtocol(kept, 0, 1, 0), kept) << kept;
+  EXPECT_EQ(ServiceForProtocol("110", 1, 0, 0), "110");
+  EXPECT_EQ(ServiceForProtocol("110", 0, 0, 0), "110");
+}
+
 // Collects the boxes the limits check shows.
 int CollectBox(void* context, const std::string& text, const std::string&, unsigned) {
   static_cast<std::vector<std::string>*>(context)->push_back(text);
@@ -302,6 +332,31 @@ TEST(RecordDraftTest, StoredDraftReadsBackAndTheTlsChoiceSurvives) {
   d.Set(kUseTLS, "0");
   StoreDraft(kAccountKeyTable, d, *a);
   EXPECT_EQ(DraftOf(kAccountKeyTable, *a).Text(kUseTLS), "0");
+}
+
+TEST(RecordDraftTest, ImapChoiceAndFolderListAreStoredAndWritten) {
+  std::unique_ptr<AncestryPop3Checker> a(NewAccountRecord());
+  RecordDraft d = DraftOf(kAccountKeyTable, *a);
+  EXPECT_EQ(d.Text(kProtocol), "0");
+  d.Set(kConnectionName, "n");
+  d.Set(kHostName, "h");
+  d.Set(kServiceName, "143");
+  d.Set(kUserID, "u");
+  d.Set(kPassword, "p");
+  d.Set(kProtocol, "1");
+  // A list longer than any name box: one file line still carries it.
+  const std::string folders = "INBOX,仕事,a\\,b,c\\\\d," + std::string(200, 'f');
+  std::string kept;
+  EXPECT_EQ(Refusal(kImapFolders, folders, &kept), "");
+  d.Set(kImapFolders, kept);
+  EXPECT_EQ(StoreDraft(kAccountKeyTable, d, *a), kSetOk);
+  EXPECT_EQ(a->Protocol, 1);
+  EXPECT_EQ(a->ImapFolders, folders);
+  TextOutput out;
+  a->WriteBlock(out, 1);
+  EXPECT_NE(out.Bytes().find("\t\tProtocol\t1\r\n"), std::string::npos) << out.Bytes();
+  EXPECT_NE(out.Bytes().find("\t\tImapFolders\t" + folders + "\r\n"), std::string::npos);
+  EXPECT_EQ(Refusal(kImapFolders, std::string(256, 'f')), "255 文字以内で入力してください.");
 }
 
 // A new account stored with its required fields; `d` is its draft.

@@ -98,6 +98,22 @@ bw::net::HttpsReply Reply(int status, const std::string& body) {
   return reply;
 }
 
+TEST(OAuthProvider, MicrosoftScopeFollowsTheProtocolGooglesServesBoth) {
+  bw::AncestryPop3Checker account;
+  account.OAuthClientID = "id";
+  Endpoints endpoints;
+  std::string error;
+  account.OAuthProvider = 2;
+  ASSERT_TRUE(ProviderEndpoints(account, &endpoints, &error)) << error;
+  EXPECT_EQ(endpoints.scope, "https://outlook.office.com/POP.AccessAsUser.All offline_access");
+  account.Protocol = 1;
+  ASSERT_TRUE(ProviderEndpoints(account, &endpoints, &error)) << error;
+  EXPECT_EQ(endpoints.scope, "https://outlook.office.com/IMAP.AccessAsUser.All offline_access");
+  account.OAuthProvider = 1;
+  ASSERT_TRUE(ProviderEndpoints(account, &endpoints, &error)) << error;
+  EXPECT_EQ(endpoints.scope, "https://mail.google.com/");
+}
+
 TEST(OAuthTokenReply, AnswersMapToWhatTheCheckDoesNext) {
   TokenReply t = ParseTokenReply(Reply(200, R"({"access_token":"at","token_type":"Bearer","expires_in":3599})"));
   EXPECT_EQ(t.status, kTokenOk);

@@ -196,6 +196,19 @@ TEST_F(Account, SimulatedChecksWithUidlListInventedMessages) {
   EXPECT_EQ(account.NewCount, 0);
 }
 
+TEST_F(Account, SimulatedImapAccountCountsItsMessagesAsAUidlAccountDoes) {
+  // Its status line shows "count(new)", so the STAT simulation's carried
+  // new mail would read as more new than waiting.
+  Simulate({3});
+  account.CheckState = Pop3Checker::Ready;
+  account.UseUIDL = 0;
+  account.Protocol = 1;
+  ASSERT_EQ(account.Check(), 0);
+  EXPECT_EQ(account.MessageCount, 3u);
+  EXPECT_EQ(account.NewCount, 3);
+  EXPECT_NE(Status().find(" 未読数=3(3) [15分周期]"), std::string::npos) << Status();
+}
+
 TEST_F(Account, EmergencyEndsOnMailOrAfterFifteenMinutes) {
   Simulate({0, 0, 1});
   account.CheckState = Pop3Checker::Ready;

@@ -13,9 +13,11 @@
 
 #include "checker/win32/bellwick_ids.h"
 #include "checker/win32/emergency_dialog_ids.h"
+#include "checker/win32/status_dialog_ids.h"
 #include "common/win32/program_names.h"
 #include "platform/win32/wide_text.h"
 #include "tests/win32/driver.h"
+#include "tests/win32/knobset_driver.h"
 
 namespace {
 
@@ -434,6 +436,48 @@ TEST_F(CheckerApp, RealServerLogsInAndTheFaceShowsTheMailboxCount) {
   EXPECT_NE(log.find("POP3 <- APOP alice "), std::string::npos) << log;
   EXPECT_NE(log.find("POP3 -> +OK Logged in."), std::string::npos) << log;
   EXPECT_NE(log.find("POP3 <- UIDL"), std::string::npos) << log;
+  SendMessageA(checker.window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(checker.Ended());
+}
+
+TEST_F(CheckerApp, ImapAccountCountsItsUnseenMessagesBesideAPop3Account) {
+  const char* dovecot = std::getenv("BW_DOVECOT_DIR");
+  if (!dovecot) GTEST_SKIP() << "no private Dovecot in this run";
+  const std::string folder = std::string(dovecot[0] == '/' ? "Z:" : "") + dovecot;
+  const int pop3 = std::atoi(ReadFileBytes(folder + "/port").c_str());
+  const int imap = std::atoi(ReadFileBytes(folder + "/imap-port").c_str());
+  ASSERT_TRUE(pop3 > 0 && imap > 0);
+  auto account = [](const char* name, const char* user, int port, const std::string& more) {
+    return "\t\tConnectionName\t" + std::string(name) + "\r\n\t\tHostName\t127.0.0.1\r\n"
+           "\t\tServiceName\t" + std::to_string(port) + "\r\n\t\tUserID\t" + user +
+           "\r\n\t\tPassword\tsecret\r\n\t\tUseUIDL\t1\r\n\t\tTOofConnect_Sec\t5\r\n"
+           "\t\tTOofSendRecv_Sec\t5\r\n" + more;
+  };
+  // alice holds 3 messages; carol 2 unseen in INBOX, 1 in 仕事, none in
+  // Archive, beside seen ones that do not count.
+  WriteFileBytes(File("b.ini"),
+                 ParameterFile(account("Alice", "alice", pop3, "") + "\t}\r\n"
+                               "\tAncestryPop3Checker::RingListClass\t{\r\n" +
+                                   account("Carol", "carol", imap,
+                                           "\t\tProtocol\t1\r\n\t\tImapFolders\tINBOX,仕事,Archive\r\n"),
+                               ""));
+  Checker checker(dir, "-p b.ini");
+  ASSERT_TRUE(checker.window);
+  ASSERT_TRUE(WaitFor([&] { return Text(checker.window).find("未読数=6") != std::string::npos; }))
+      << Text(checker.window) << Log();
+  checker.Command(IDM_STATUS);
+  HWND status = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (status = FindBoxOf(checker.info.dwProcessId)) != nullptr; }));
+  const std::string lines = bw_test::ControlText(status, IDC_STATUS_TEXT);
+  // Each account's own line: alice's three messages, carol's three unseen.
+  EXPECT_NE(lines.find("Alice:"), std::string::npos) << lines;
+  EXPECT_NE(lines.find(" 未読数=3(3) [15分周期]"), std::string::npos) << lines;
+  const size_t carol = lines.find("Carol:");
+  ASSERT_NE(carol, std::string::npos) << lines;
+  EXPECT_NE(lines.find(" 未読数=3(3) [15分周期]", carol), std::string::npos) << lines;
+  PostMessageA(status, WM_COMMAND, IDCANCEL, 0);
+  const std::string log = Log();
+  EXPECT_NE(log.find("IMAP <- "), std::string::npos) << log;
   SendMessageA(checker.window, WM_CLOSE, 0, 0);
   EXPECT_TRUE(checker.Ended());
 }

@@ -4,6 +4,7 @@
 //   knobset-drive tab N      show tab N of the main window
 //   knobset-drive update     open the account dialog on the first row
 //   knobset-drive page N     show page N of the account dialog
+//   knobset-drive protocol N choose entry N of its protocol drop-down
 //   knobset-drive app N      open the application dialog of tab N's first row
 //   knobset-drive apppage N  show page N of the open application dialog
 //   knobset-drive options    open the options dialog
@@ -72,6 +73,15 @@ int main(int argc, char** argv) {
     HWND account = FindTitled("接続先の設定");
     if (!account) return 1;
     knobset.ClickTab(bw_test::FindControl(account, IDC_ACCOUNT_TABS), number);
+    Sleep(500);
+    PrintRect(account);
+  } else if (command == "protocol") {
+    HWND account = FindTitled("接続先の設定");
+    if (!account) return 1;
+    HWND list = bw_test::FindControl(account, IDC_PROTOCOL);
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(number), 0);
+    SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(IDC_PROTOCOL, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
     Sleep(500);
     PrintRect(account);
   } else if (command == "app") {

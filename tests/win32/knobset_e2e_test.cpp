@@ -153,7 +153,8 @@ TEST_F(KnobsetE2eTest, AddedAccountIsListedAndSavedWithExactlyItsKeys) {
   EXPECT_EQ(knobset.ListCell(list, 0, 0), "My Mail");
   EXPECT_EQ(knobset.ListCell(list, 0, 1), "pop.example.test");
   EXPECT_EQ(knobset.ListCell(list, 0, 2), "110");
-  EXPECT_EQ(knobset.ListCell(list, 0, 3), "7");
+  EXPECT_EQ(knobset.ListCell(list, 0, 3), "POP3");
+  EXPECT_EQ(knobset.ListCell(list, 0, 4), "7");
   EXPECT_EQ(knobset.TabLabel(FindControl(main, IDC_TABS), 0), "●接続先");
 
   PickCommand(main, IDM_SAVE);
@@ -214,6 +215,54 @@ TEST_F(KnobsetE2eTest, OAuthPageEnablesByProviderAndAnOAuthAccountIsSavedWithout
   EXPECT_NE(saved.find("\t\tUserID\tbob\r\n"), std::string::npos) << saved;
   EXPECT_NE(saved.find("\t\tOAuthProvider\t1\r\n\t\tOAuthClientID\tid-1\r\n"), std::string::npos)
       << saved;
+  ExitUnasked();
+}
+
+TEST_F(KnobsetE2eTest, ImapAccountIsSavedWithItsFoldersAndOpensAgainAsIMAP) {
+  KnobsetProcess& knobset = Open("knobset-imap", OneAccountFile(1));
+  ASSERT_NE(main, nullptr);
+  PressButton(main, IDC_ADD);
+  HWND account = knobset.WaitForDialog(kAccountTitle);
+  ASSERT_NE(account, nullptr);
+  TypeText(account, IDC_CONNECTION_NAME, "Carol");
+  TypeText(account, IDC_HOST_NAME, "imap.example.test");
+  TypeText(account, IDC_USER_ID, "carol");
+  TypeText(account, IDC_PASSWORD, "secret");
+  knobset.ClickTab(FindControl(account, IDC_ACCOUNT_TABS), 2);
+  EXPECT_FALSE(ControlEnabled(account, IDC_IMAP_FOLDERS));
+  EXPECT_TRUE(ControlEnabled(account, IDC_UIDL));
+  // Choosing IMAP turns the POP3-only controls off and the usual port over.
+  ChooseEntry(account, IDC_PROTOCOL, 1);
+  ASSERT_TRUE(WaitFor([&] { return ControlEnabled(account, IDC_IMAP_FOLDERS); }, 5000));
+  for (int pop3Only : {IDC_APOP, IDC_UIDL, IDC_NO_QUIT})
+    EXPECT_FALSE(ControlEnabled(account, pop3Only)) << pop3Only;
+  EXPECT_EQ(ControlText(account, IDC_SERVICE_NAME), "143");
+  TypeText(account, IDC_IMAP_FOLDERS, "INBOX,仕事,a\\,b");
+  PressButton(account, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));
+  HWND list = FindControl(main, IDC_LIST);
+  ASSERT_EQ(knobset.ListRowCount(list), 2);
+  EXPECT_EQ(knobset.ListCell(list, 0, 3), "POP3");
+  EXPECT_EQ(knobset.ListCell(list, 1, 3), "IMAP");
+  const std::string saved = SaveAndRead();
+  ASSERT_TRUE(knobset.AnswerBox(IDOK));
+  EXPECT_NE(saved.find("\t\tServiceName\t143\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("\t\tProtocol\t1\r\n\t\tImapFolders\tINBOX,仕事,a\\,b\r\n"), std::string::npos)
+      << saved;
+  ExitUnasked();
+
+  // The saved file opens again on the IMAP account as it was left.
+  KnobsetProcess& again = Open("knobset-imap-again", saved);
+  ASSERT_NE(main, nullptr);
+  again.SelectRows(FindControl(main, IDC_LIST), {1});
+  PressButton(main, IDC_UPDATE);
+  account = again.WaitForDialog(kAccountTitle);
+  ASSERT_NE(account, nullptr);
+  EXPECT_EQ(SendMessageA(FindControl(account, IDC_PROTOCOL), CB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(ControlText(account, IDC_IMAP_FOLDERS), "INBOX,仕事,a\\,b");
+  EXPECT_FALSE(ControlEnabled(account, IDC_UIDL));
+  PressButton(account, IDCANCEL);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));
   ExitUnasked();
 }
 
