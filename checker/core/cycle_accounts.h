@@ -29,6 +29,11 @@ class Pop3CycleAccounts : public CycleAccounts {
   std::string ConnectionName(int index) const override;
   int ErrorCause(int index) const override;
   void SetErrorCause(int index, int cause) override;
+  long long PushTimerMs(int index) const override;
+  int PushReadable(int index) override;
+  void EndPush(int index) override;
+  // The socket of the account's kept connection, when it idles.
+  bool IdleSocket(int index, net::SocketHandle* socket) const;
 
  private:
   Pop3Checker* At(int index) const;

@@ -43,7 +43,7 @@ bool LiteralSize(const std::string& raw, std::size_t lineStart, unsigned long lo
 
 }  // namespace
 
-int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw) {
+int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw, bool quiet) {
   raw->clear();
   const std::string prefix = std::string(reader.LogName()) + " -> ";
   const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -95,7 +95,7 @@ int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw) {
     if (firstLineEnd == std::string::npos) firstLineEnd = raw->size();
     unsigned long long size = 0;
     if (!LiteralSize(*raw, lineStart, &size)) {
-      logResponse();
+      if (!quiet) logResponse();
       return 0;
     }
     // The size is checked before a byte of the literal is kept.

@@ -59,6 +59,22 @@ class ImapSession {
   // LOGOUT; the reply is read but never matters.
   void Logout();
 
+  // Push. IDLE on `folder` (EXAMINE first, read only, unless selected):
+  // the server's "+" ends the step. 0, FolderMissing, or a failure as the
+  // other steps'.
+  StepResult Idle(const std::string& folder);
+  // What the server sent while idling, read without waiting: `changed`
+  // tells whether any of it says the folder changed (EXISTS, EXPUNGE,
+  // RECENT, FETCH, STATUS). Only changes reach the log. 0, or a read
+  // failure (the connection is then closed).
+  int HearIdle(bool* changed);
+  // DONE and the IDLE's tagged reply; then NOOP when `noop` (the watchdog's
+  // round trip).
+  StepResult EndIdle(bool noop);
+  bool Idling() const { return !idleTag_.empty(); }
+  // The connection's socket (for the wait of the window), as Start got it.
+  net::SocketHandle Socket() const { return socket_; }
+
   bool Has(const char* capability) const { return caps_.count(capability) != 0; }
   bool Utf8Enabled() const { return utf8_; }
 
@@ -100,6 +116,8 @@ class ImapSession {
   bool utf8_ = false;
   unsigned tagNumber_ = 0;
   std::string selected_;  // the folder EXAMINE selected last
+  std::string idleTag_;   // the running IDLE's tag; empty when not idling
+  net::SocketHandle socket_{};
 };
 
 }  // namespace bw

@@ -41,7 +41,8 @@ const KeyTableEntry<A> kAccountKeyTable[] = {
     {"Protocol", kProtocol, false, "0", IntField(&A::Protocol, 0)},
     {"ImapFolders", kImapFolders, false, "", TextField(&A::ImapFolders)},
     {"FetchHeaders", kFetchHeaders, false, "1", FlagField(&A::FetchHeaders, 1)},
-    {nullptr, 26, false, nullptr, KeptField<A>()},
+    {"UseIdle", kUseIdle, false, "1", FlagField(&A::UseIdle, 1)},
+    {nullptr, 27, false, nullptr, KeptField<A>()},
 };
 
 namespace {

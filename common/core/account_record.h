@@ -43,6 +43,8 @@ enum AccountKey {
   kImapFolders = 24,
   // Fetching the headers of new messages; written only when turned off.
   kFetchHeaders = 25,
+  // IMAP push (IDLE); written only when turned off.
+  kUseIdle = 26,
 };
 
 // A long value (the stored refresh token) is written in pieces of at most
@@ -122,6 +124,9 @@ class AncestryPop3Checker
   // 1: after a check that found new messages, fetch their headers (held in
   // memory only); written only when 0.
   int FetchHeaders = 1;
+  // 1: an IMAP account whose server offers IDLE keeps its connection after
+  // a check and hears of changes at once; 0 polls it. Written only when 0.
+  int UseIdle = 1;
 
   bool UsesOAuth() const { return OAuthProvider != 0; }
   bool UsesImap() const { return Protocol == 1; }

@@ -1,0 +1,126 @@
+// Push for IMAP accounts: after a good check the connection is kept and
+// IDLE waits on the first folder; any change the server reports ends the
+// IDLE and the counts are taken again on the same connection. The account's
+// timer is the watchdog (DONE, NOOP, the counts, IDLE again), and a dropped
+// connection is opened again after a back-off of 1, 2, 4 ... seconds up to
+// the account's cycle, the last count kept meanwhile.
+#include <algorithm>
+#include <chrono>
+
+#include "checker/core/pop3_checker.h"
+#include "checker/core/resolve_worker.h"
+#include "checker/core/time_text.h"
+#include "common/core/log.h"
+
+namespace bw {
+namespace {
+
+// The server may end an IDLE after 30 minutes of silence: it is renewed
+// before that.
+constexpr long long kIdleRenewMs = 29LL * 60 * 1000;
+
+}  // namespace
+
+long long ReconnectDelayMs(int attempt, int cycleMinutes) {
+  const long long cycle = std::max(1LL, static_cast<long long>(cycleMinutes)) * 60000;
+  if (attempt < 1) attempt = 1;
+  // 2^30 seconds is beyond any cycle already.
+  const long long delay = 1000LL << std::min(attempt - 1, 30);
+  return std::min(delay, cycle);
+}
+
+void Pop3Checker::StartIdle() {
+  if (!UseIdle || !imap_.Connected() || !imap_.Has("IDLE") || ImapMemory.empty()) return;
+  const bool wasIdling = pushLibrary_ != nullptr;
+  const StepResult idle = imap_.Idle(ImapMemory.front().folder);
+  if (!idle.ok()) {
+    // The account is polled; the check's counts stand.
+    LogWrite("%s : IDLEを開始できません. 周期で確認します.\n", ConnectionName.c_str());
+    return;
+  }
+  if (!pushLibrary_) pushLibrary_ = std::make_unique<SocketLibrary>();
+  if (!wasIdling) LogWrite("%s : IDLEで待機開始[%s].\n", ConnectionName.c_str(), ImapMemory.front().folder.c_str());
+}
+
+bool Pop3Checker::IdleRoundTrip() {
+  if (imap_.EndIdle(true).ok()) return true;
+  LogWrite("%s : IDLE接続が応答しません. 切断して接続し直します.\n", ConnectionName.c_str());
+  LogWrite("%s : IDLEでの待機終了.\n", ConnectionName.c_str());
+  imap_.Close(false);
+  pushLibrary_.reset();
+  return false;
+}
+
+int Pop3Checker::AfterReconnect(int result, int state, int cause) {
+  if (result == CheckOk) {
+    if (reconnectAttempt_ > 0 && Idling()) LogWrite("%s : 再接続しました.\n", ConnectionName.c_str());
+    reconnectAttempt_ = 0;
+    return result;
+  }
+  // A refusal or a login failure is the account's to show; a connection
+  // that cannot be had for now is tried again soon, the last count shown.
+  const bool transient = (result == CheckResolveFailed || result == CheckConnectFailed || CheckState == RetryWait) &&
+                         CheckState != ServerRefused && result != CheckLoginFailed;
+  if (!transient) {
+    reconnectAttempt_ = 0;
+    return result;
+  }
+  CheckState = state;
+  ErrorCause = cause;
+  ++reconnectAttempt_;
+  LogWrite("%s : 再接続待ち[%lld秒].\n", ConnectionName.c_str(), PushTimerMs() / 1000);
+  return result;
+}
+
+int Pop3Checker::Dropped(const char* why) {
+  LogWrite("%s : IDLE接続が切れました(%s). IDLEでの待機終了.\n", ConnectionName.c_str(), why);
+  imap_.Close(false);
+  pushLibrary_.reset();
+  reconnectAttempt_ = 1;
+  LogWrite("%s : 再接続待ち[%lld秒].\n", ConnectionName.c_str(), PushTimerMs() / 1000);
+  return PushDropped;
+}
+
+int Pop3Checker::PushReadable() {
+  if (!imap_.Idling()) return PushQuiet;
+  LogBatch batch;
+  bool changed = false;
+  if (imap_.HearIdle(&changed) != 0) return Dropped("受信ｴﾗｰ");
+  if (!changed) return PushQuiet;
+  LogWrite("--- [%s] --- IDLE通知 %s", ConnectionName.c_str(), AsctimeText(std::time(nullptr)).c_str());
+  // The counts are taken as a check takes them, under the check's bound.
+  checkDeadline_ = Clock::now() + std::chrono::milliseconds(CheckCeilingMs());
+  checkBounded_ = true;
+  int counted = imap_.EndIdle(false).ok() ? ImapCount() : CheckQueryFailed;
+  checkBounded_ = false;
+  if (counted != CheckOk || !imap_.Connected()) return Dropped("応答ｴﾗｰ");
+  LastCheckTime = std::time(nullptr);
+  UidlList none;
+  FinishSuccessfulCheck(false, none);
+  StartIdle();
+  if (!imap_.Idling()) {
+    imap_.Logout();
+    imap_.Close(true);
+    pushLibrary_.reset();
+  }
+  return PushChanged;
+}
+
+long long Pop3Checker::PushTimerMs() const {
+  if (reconnectAttempt_ > 0) return ReconnectDelayMs(reconnectAttempt_, CycleMinutes);
+  if (!Idling()) return -1;
+  return std::min(kIdleRenewMs, std::max(1LL, static_cast<long long>(CycleMinutes)) * 60000);
+}
+
+void Pop3Checker::EndPush(bool logout) {
+  const bool kept = Idling() || reconnectAttempt_ > 0;
+  if (Idling()) {
+    if (logout && imap_.EndIdle(false).ok()) imap_.Logout();
+    imap_.Close(logout);
+  }
+  pushLibrary_.reset();
+  reconnectAttempt_ = 0;
+  if (kept) LogWrite("%s : IDLEでの待機終了.\n", ConnectionName.c_str());
+}
+
+}  // namespace bw
