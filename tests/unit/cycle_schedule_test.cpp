@@ -642,7 +642,7 @@ TEST_F(Cycle, PushNewsActsAtOnceADropWaitsItsBackOffAndSleepClosesIt) {
   EXPECT_EQ(Due(0), 2000);
   EXPECT_EQ(state.totalUnread, 2);
   RunUntil(2000);
-  EXPECT_EQ(A(0).checkedAt, Times{2000});
+  EXPECT_EQ(A(0).checkedAt, (Times{0, 2000}));
 
   cycle.OnSuspend();
   EXPECT_EQ(A(0).pushEnded, 1);
