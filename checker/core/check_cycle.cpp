@@ -171,7 +171,8 @@ void CheckCycle::OnPushReadable(int index) {
   host_.ShowFaceText();
   if (event == 1) {
     AfterCounts(index);
-    LogWrite("\n");
+    // A check's "未読なし." line ends with the wait that follows it.
+    if (accounts_.MessageCount(index) == 0) LogWrite("\n");
   } else {
     // The next check opens the connection again.
     ArmAccountTimer(index, accounts_.PushTimerMs(index));
