@@ -6,6 +6,8 @@
 // the account's cycle, the last count kept meanwhile.
 #include <algorithm>
 #include <chrono>
+#include <string>
+#include <vector>
 
 #include "checker/core/pop3_checker.h"
 #include "checker/core/resolve_worker.h"
@@ -32,6 +34,14 @@ long long ReconnectDelayMs(int attempt, int cycleMinutes) {
 void Pop3Checker::StartIdle() {
   if (!UseIdle || !imap_.Connected() || !imap_.Has("IDLE") || ImapMemory.empty()) return;
   const bool wasIdling = pushLibrary_ != nullptr;
+  if (ImapMemory.size() > 1 && imap_.Has("NOTIFY") && !imap_.NotifyAsked()) {
+    // One connection hears every folder.
+    std::vector<std::string> others;
+    for (std::size_t i = 1; i < ImapMemory.size(); ++i) others.push_back(ImapMemory[i].folder);
+    const StepResult notify = imap_.Notify(others);
+    if (!imap_.Connected()) return;
+    if (!notify.ok()) LogWrite("%s : NOTIFYが使えません. 最初のﾌｫﾙﾀﾞだけ待ちます.\n", ConnectionName.c_str());
+  }
   const StepResult idle = imap_.Idle(ImapMemory.front().folder);
   if (!idle.ok()) {
     // The account is polled; the check's counts stand.

@@ -63,6 +63,7 @@ void ImapSession::Attach(std::unique_ptr<net::ByteStream> stream) {
   tagNumber_ = 0;
   selected_.clear();
   idleTag_.clear();
+  notifyAsked_ = false;
 }
 
 void ImapSession::Close(bool shutdownFirst) {
@@ -389,7 +390,9 @@ StepResult ImapSession::Status(const std::string& folder, ImapFolderStatus* stat
                            ImapFolderStatus data;
                            if (!ParseImapStatus(raw, reply.data, &data)) {
                              unreadable = true;
-                           } else if (SameFolder(wire, data.name)) {
+                           } else if (SameFolder(wire, data.name) && (!found || data.hasUnseen)) {
+                             // A folder's news (NOTIFY) may come as a STATUS
+                             // without UNSEEN: the full answer wins.
                              *status = data;
                              found = true;
                            }
@@ -540,6 +543,24 @@ int ImapSession::HearIdle(bool* changed) {
     if (change) *changed = true;
   }
   return Connected() ? 0 : LineClosed;
+}
+
+StepResult ImapSession::Notify(const std::vector<std::string>& others) {
+  // New and expunged messages and flag changes (a message read elsewhere
+  // lowers the count); the other folders' arrive as STATUS.
+  const char* kEvents = "(MessageNew MessageExpunge FlagChange)";
+  std::string list;
+  for (const std::string& folder : others) {
+    std::string wire;
+    if (!ImapFolderWireName(folder, utf8_, &wire)) continue;
+    list += (list.empty() ? "" : " ") + ImapQuoted(wire);
+  }
+  std::string command = std::string("NOTIFY SET (selected ") + kEvents + ")";
+  if (!list.empty()) command += " (mailboxes (" + list + ") " + kEvents + ")";
+  ImapReply done;
+  const int rc = Command(command, &done);
+  notifyAsked_ = true;
+  return {CheckStep::ImapFolders, rc};
 }
 
 StepResult ImapSession::EndIdle(bool noop) {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "checker/core/check_outcome.h"
 #include "checker/core/imap_reply.h"
@@ -72,6 +73,12 @@ class ImapSession {
   // round trip).
   StepResult EndIdle(bool noop);
   bool Idling() const { return !idleTag_.empty(); }
+  // Where the server offers NOTIFY: news of the selected folder and of
+  // `others` (named as the user typed them) during the IDLE, the others'
+  // as STATUS responses. Asked once per connection; 0, or the command's
+  // failure (the IDLE then watches the selected folder alone).
+  StepResult Notify(const std::vector<std::string>& others);
+  bool NotifyAsked() const { return notifyAsked_; }
   // The connection's socket (for the wait of the window), as Start got it.
   net::SocketHandle Socket() const { return socket_; }
 
@@ -117,6 +124,7 @@ class ImapSession {
   unsigned tagNumber_ = 0;
   std::string selected_;  // the folder EXAMINE selected last
   std::string idleTag_;   // the running IDLE's tag; empty when not idling
+  bool notifyAsked_ = false;
   net::SocketHandle socket_{};
 };
 

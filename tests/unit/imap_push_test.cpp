@@ -171,3 +171,38 @@ TEST(ReconnectBackOff, DoublesFromOneSecondUpToTheCycle) {
 }
 
 }  // namespace
+
+namespace {
+
+// Where the server offers NOTIFY, one connection hears every folder: the
+// NOTIFY is asked once, a STATUS of another folder ends the IDLE, and the
+// folder's full STATUS answer counts, not news that follows it.
+TEST_F(ImapPush, NotifyHearsTheOtherFoldersOnTheOneConnection) {
+  const std::string events = "(MessageNew MessageExpunge FlagChange)";
+  ScriptedPop3Server server(
+      {{Reply("* OK [CAPABILITY IMAP4rev1 IDLE NOTIFY] ready"), Hear(), Reply("a1 OK in"), Hear(),
+        Reply(StatusReply(1, 5)), Reply("a2 OK"), Hear(),
+        Reply("* STATUS Work (MESSAGES 3 UNSEEN 1 UIDNEXT 8 UIDVALIDITY 7)"), Reply("a3 OK"), Hear(),
+        Reply("a4 OK"), Hear(), Reply("a5 OK"), Hear(), Reply("+ idling"), Pause(100),
+        Reply("* STATUS Work (MESSAGES 4 UIDNEXT 9)"), Hear(), Reply("a6 OK"), Hear(), Reply(StatusReply(1, 5)),
+        Reply("a7 OK"), Hear(), Reply("* STATUS Work (MESSAGES 4 UNSEEN 2 UIDNEXT 9 UIDVALIDITY 7)"),
+        Reply("* STATUS Work (MESSAGES 4 UIDNEXT 9)"), Reply("a8 OK"), Hear(),
+        Reply("a9 OK"), Hear(), Reply("* SEARCH 8"), Reply("a10 OK"), Hear(), Reply("a11 OK"), Hear(),
+        Reply("+ idling"), Hear(), Reply("a12 OK"), Hear(), Reply("* BYE"), Reply("a13 OK")}});
+  PointImap(server);
+  account.ImapFolders = "INBOX,Work";
+  ASSERT_EQ(account.Check(), 0) << LogText();
+  ASSERT_TRUE(account.Idling());
+  ASSERT_EQ(Wait(3000), Pop3Checker::PushChanged) << LogText();
+  EXPECT_EQ(account.MessageCount, 3u);
+  EXPECT_EQ(account.NewCount, 1);
+  account.EndPush(true);
+  const Lines heard = server.Transcript();
+  ASSERT_EQ(heard.size(), 15u) << LogText();
+  EXPECT_EQ(heard[3], "a4 NOTIFY SET (selected " + events + ") (mailboxes (\"Work\") " + events + ")");
+  EXPECT_EQ((Lines{heard[4], heard[5], heard[6]}), (Lines{"a5 EXAMINE \"INBOX\"", "a6 IDLE", "DONE"}));
+  EXPECT_EQ((Lines{heard[9], heard[10], heard[11], heard[12]}),
+            (Lines{"a9 EXAMINE \"Work\"", "a10 UID SEARCH UNSEEN UID 8:*", "a11 EXAMINE \"INBOX\"", "a12 IDLE"}));
+}
+
+}  // namespace
