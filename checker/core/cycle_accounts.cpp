@@ -92,11 +92,9 @@ void Pop3CycleAccounts::EndPush(int index) {
   if (Pop3Checker* a = At(index)) a->EndPush(false);
 }
 
-bool Pop3CycleAccounts::IdleSocket(int index, net::SocketHandle* socket) const {
+std::vector<net::SocketHandle> Pop3CycleAccounts::IdleSockets(int index) const {
   Pop3Checker* a = At(index);
-  if (!a || !a->Idling()) return false;
-  *socket = a->IdleSocket();
-  return true;
+  return a ? a->IdleSockets() : std::vector<net::SocketHandle>();
 }
 
 }  // namespace bw

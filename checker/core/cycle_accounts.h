@@ -32,8 +32,9 @@ class Pop3CycleAccounts : public CycleAccounts {
   long long PushTimerMs(int index) const override;
   int PushReadable(int index) override;
   void EndPush(int index) override;
-  // The socket of the account's kept connection, when it idles.
-  bool IdleSocket(int index, net::SocketHandle* socket) const;
+  // The sockets of the account's idling connections (none when it is
+  // polled).
+  std::vector<net::SocketHandle> IdleSockets(int index) const;
 
  private:
   Pop3Checker* At(int index) const;

@@ -37,8 +37,9 @@ int Pop3Checker::CheckImap(const std::string& accessToken) {
   const int counted = ImapCount();
   // The session stays usable after the counts: push keeps it, else the
   // check ends it.
-  if (counted == CheckOk) StartIdle();
+  if (counted == CheckOk) StartIdle(&accessToken);
   if (!imap_.Idling()) {
+    CloseFolderIdles();
     if (imap_.Connected()) imap_.Logout();
     imap_.Close(true);
     pushLibrary_.reset();

@@ -1,5 +1,7 @@
 // Push for IMAP accounts: after a good check the connection is kept and
-// IDLE waits on the first folder; any change the server reports ends the
+// IDLE waits on the first folder (on every folder where the server offers
+// NOTIFY; else the further folders, up to five connections in all, idle on
+// connections of their own); any change the server reports ends the
 // IDLE and the counts are taken again on the same connection. The account's
 // timer is the watchdog (DONE, NOOP, the counts, IDLE again), and a dropped
 // connection is opened again after a back-off of 1, 2, 4 ... seconds up to
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "checker/core/pop3_checker.h"
+#include "checker/core/resolve_connect.h"
 #include "checker/core/resolve_worker.h"
 #include "checker/core/time_text.h"
 #include "common/core/log.h"
@@ -31,8 +34,11 @@ long long ReconnectDelayMs(int attempt, int cycleMinutes) {
   return std::min(delay, cycle);
 }
 
-void Pop3Checker::StartIdle() {
-  if (!UseIdle || !imap_.Connected() || !imap_.Has("IDLE") || ImapMemory.empty()) return;
+void Pop3Checker::StartIdle(const std::string* accessToken) {
+  if (!UseIdle || !imap_.Connected() || !imap_.Has("IDLE") || ImapMemory.empty()) {
+    CloseFolderIdles();
+    return;
+  }
   const bool wasIdling = pushLibrary_ != nullptr;
   if (ImapMemory.size() > 1 && imap_.Has("NOTIFY") && !imap_.NotifyAsked()) {
     // One connection hears every folder.
@@ -46,14 +52,78 @@ void Pop3Checker::StartIdle() {
   if (!idle.ok()) {
     // The account is polled; the check's counts stand.
     LogWrite("%s : IDLEを開始できません. 周期で確認します.\n", ConnectionName.c_str());
+    CloseFolderIdles();
     return;
   }
   if (!pushLibrary_) pushLibrary_ = std::make_unique<SocketLibrary>();
   if (!wasIdling) LogWrite("%s : IDLEで待機開始[%s].\n", ConnectionName.c_str(), ImapMemory.front().folder.c_str());
+  if (imap_.NotifyAsked()) {
+    CloseFolderIdles();
+    return;
+  }
+  // Without NOTIFY: the further folders on connections of their own.
+  const std::size_t wanted = std::min<std::size_t>(ImapMemory.size(), kIdleConnectionsMax) - 1;
+  folderIdles_.resize(wanted);
+  for (std::size_t i = 0; i < wanted; ++i) {
+    std::unique_ptr<ImapSession>& session = folderIdles_[i];
+    const std::string& folder = ImapMemory[i + 1].folder;
+    if (session && session->Connected() && !session->Idling() && session->Idle(folder).ok()) continue;
+    if (session && session->Idling()) continue;
+    session.reset();
+    if (!accessToken) continue;  // opened at the next check
+    auto opened = std::make_unique<ImapSession>(*this, [this] { return WaitLimitMs(TOofSendRecv_Sec); });
+    if (OpenFolderIdle(*opened, folder, *accessToken)) session = std::move(opened);
+  }
+}
+
+bool Pop3Checker::OpenFolderIdle(ImapSession& session, const std::string& folder, const std::string& accessToken) {
+  net::SocketHandle s;
+  bool ok = OpenConnection(ResolvedAddress, ResolvedPort, WaitLimitMs(TOofConnect_Sec), ConnectionName.c_str(), &s,
+                           "IMAP")
+                .ok() &&
+            session.Start(s).ok() && session.Greeting().ok() && session.Capabilities().ok() &&
+            (UseTLS != 2 || session.StartTls().ok()) && session.Login(accessToken).ok() &&
+            session.EnableUtf8().ok() && session.Idle(folder).ok();
+  if (!ok) {
+    session.Close(false);
+    LogWrite("%s : ﾌｫﾙﾀﾞ[%s]のIDLE接続を開けません. 周期で確認します.\n", ConnectionName.c_str(), folder.c_str());
+    return false;
+  }
+  LogWrite("%s : IDLEで待機開始[%s].\n", ConnectionName.c_str(), folder.c_str());
+  return true;
+}
+
+void Pop3Checker::CloseFolderIdles() {
+  for (std::unique_ptr<ImapSession>& session : folderIdles_) {
+    if (!session || !session->Connected()) continue;
+    if (session->EndIdle(false).ok()) session->Logout();
+    session->Close(true);
+  }
+  folderIdles_.clear();
+}
+
+std::vector<net::SocketHandle> Pop3Checker::IdleSockets() const {
+  std::vector<net::SocketHandle> sockets;
+  if (!imap_.Idling()) return sockets;
+  sockets.push_back(imap_.Socket());
+  for (const std::unique_ptr<ImapSession>& session : folderIdles_)
+    if (session && session->Idling()) sockets.push_back(session->Socket());
+  return sockets;
 }
 
 bool Pop3Checker::IdleRoundTrip() {
+  // The further folders' connections answer too; one that does not is
+  // closed and opened again after the counts.
+  for (std::unique_ptr<ImapSession>& session : folderIdles_) {
+    if (!session) continue;
+    if (!session->Idling() || !session->EndIdle(true).ok()) {
+      LogWrite("%s : ﾌｫﾙﾀﾞのIDLE接続が応答しません. 接続し直します.\n", ConnectionName.c_str());
+      session->Close(false);
+      session.reset();
+    }
+  }
   if (imap_.EndIdle(true).ok()) return true;
+  CloseFolderIdles();
   LogWrite("%s : IDLE接続が応答しません. 切断して接続し直します.\n", ConnectionName.c_str());
   LogWrite("%s : IDLEでの待機終了.\n", ConnectionName.c_str());
   imap_.Close(false);
@@ -85,6 +155,7 @@ int Pop3Checker::AfterReconnect(int result, int state, int cause) {
 int Pop3Checker::Dropped(const char* why) {
   LogWrite("%s : IDLE接続が切れました(%s). IDLEでの待機終了.\n", ConnectionName.c_str(), why);
   imap_.Close(false);
+  CloseFolderIdles();
   pushLibrary_.reset();
   reconnectAttempt_ = 1;
   LogWrite("%s : 再接続待ち[%lld秒].\n", ConnectionName.c_str(), PushTimerMs() / 1000);
@@ -96,6 +167,19 @@ int Pop3Checker::PushReadable() {
   LogBatch batch;
   bool changed = false;
   if (imap_.HearIdle(&changed) != 0) return Dropped("受信ｴﾗｰ");
+  for (std::unique_ptr<ImapSession>& session : folderIdles_) {
+    if (!session) continue;
+    bool news = false;
+    if (session->HearIdle(&news) != 0) {
+      // Its folder is counted on the first connection until the next
+      // check opens it again.
+      LogWrite("%s : ﾌｫﾙﾀﾞのIDLE接続が切れました.\n", ConnectionName.c_str());
+      session.reset();
+      continue;
+    }
+    if (news && !session->EndIdle(false).ok()) session.reset();
+    changed = changed || news;
+  }
   if (!changed) return PushQuiet;
   LogWrite("--- [%s] --- IDLE通知 %s", ConnectionName.c_str(), AsctimeText(std::time(nullptr)).c_str());
   // The counts are taken as a check takes them, under the check's bound.
@@ -127,6 +211,11 @@ void Pop3Checker::EndPush(bool logout) {
   if (Idling()) {
     if (logout && imap_.EndIdle(false).ok()) imap_.Logout();
     imap_.Close(logout);
+  }
+  if (logout) {
+    CloseFolderIdles();
+  } else {
+    folderIdles_.clear();
   }
   pushLibrary_.reset();
   reconnectAttempt_ = 0;

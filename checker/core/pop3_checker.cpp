@@ -44,8 +44,9 @@ Pop3Checker::Pop3Checker()
 
 Pop3Checker::~Pop3Checker() {
   Disconnect();
-  // A kept connection closes while the socket library is still started.
+  // Kept connections close while the socket library is still started.
   imap_.Close(false);
+  folderIdles_.clear();
 }
 
 void Pop3Checker::StartEmergency(std::time_t start) {

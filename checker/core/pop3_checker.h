@@ -38,6 +38,10 @@ bool EmergencyRunOut(std::time_t now, std::time_t start);
 // connection: 1, 2, 4 ... seconds, at most the account's cycle.
 long long ReconnectDelayMs(int attempt, int cycleMinutes);
 
+// An account idles on at most this many connections; further folders are
+// counted with the others.
+constexpr int kIdleConnectionsMax = 5;
+
 class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
  public:
   // Results of Check.
@@ -122,6 +126,9 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // The kept connection dropped and the account waits to open it again.
   bool WaitsToReconnect() const { return reconnectAttempt_ > 0; }
   net::SocketHandle IdleSocket() const { return imap_.Socket(); }
+  // Every idling connection's socket: the first folder's, then those of
+  // the folders idling on connections of their own.
+  std::vector<net::SocketHandle> IdleSockets() const;
   // The idling connection has something to read: PushQuiet (nothing of
   // note), PushChanged (the counts were taken again on the connection and
   // IDLE resumed) or PushDropped (the connection is gone; the account's
@@ -191,7 +198,13 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // Push: the IDLE after the counts where the account and the server allow
   // it; the watchdog round trip of an idling account's check (false when the
   // connection did not answer and was dropped); the outcome of a reconnect.
-  void StartIdle();
+  // `accessToken`, when given, opens the connections of the further folders
+  // that have none yet (up to kIdleConnectionsMax in all).
+  void StartIdle(const std::string* accessToken = nullptr);
+  // A further folder's own connection, logged in and idling; false when it
+  // could not be had (the folder is then counted on the first connection).
+  bool OpenFolderIdle(ImapSession& session, const std::string& folder, const std::string& accessToken);
+  void CloseFolderIdles();
   bool IdleRoundTrip();
   int AfterReconnect(int result, int state, int cause);
   int Dropped(const char* why);
@@ -206,6 +219,9 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   bool checkBounded_ = false;
   // While a connection is kept, the socket library stays started.
   std::unique_ptr<SocketLibrary> pushLibrary_;
+  // Without NOTIFY, the further folders idle on connections of their own;
+  // an entry is null where its folder has none.
+  std::vector<std::unique_ptr<ImapSession>> folderIdles_;
   // 0, or the reconnects tried since the kept connection dropped + 1.
   int reconnectAttempt_ = 0;
   // The server's refusal of TOP is logged once while the program runs.

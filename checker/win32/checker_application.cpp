@@ -151,15 +151,15 @@ std::string CheckerApplication::FaceText() const { return BuildDisplayValue(disp
 void CheckerApplication::WatchPushSockets() {
   std::vector<std::pair<net::SocketHandle, int>> now;
   for (int i = 0; i < static_cast<int>(accounts_.size()); ++i) {
-    net::SocketHandle s;
-    if (!cycleAccounts_->IdleSocket(i, &s)) continue;
-    // Asked again every time: a closed socket's handle may come back as a
-    // new connection's. A closed socket's notices end with it.
-    if (net::NotifyReadable(s, window_.Handle(), kPushReadableMessage) != 0) continue;
-    now.emplace_back(s, i);
-    // Bytes that came with the IDLE's "+" may already wait inside the
-    // session, where no socket notice tells of them: one look now.
-    PostMessageA(window_.Handle(), kPushReadableMessage, static_cast<WPARAM>(s), 0);
+    for (net::SocketHandle s : cycleAccounts_->IdleSockets(i)) {
+      // Asked again every time: a closed socket's handle may come back as
+      // a new connection's. A closed socket's notices end with it.
+      if (net::NotifyReadable(s, window_.Handle(), kPushReadableMessage) != 0) continue;
+      now.emplace_back(s, i);
+      // Bytes that came with the IDLE's "+" may already wait inside the
+      // session, where no socket notice tells of them: one look now.
+      PostMessageA(window_.Handle(), kPushReadableMessage, static_cast<WPARAM>(s), 0);
+    }
   }
   watched_ = std::move(now);
 }

@@ -1,6 +1,7 @@
 // Push for IMAP accounts against the scripted loopback server: the kept
 // connection and its IDLE, news heard and counted on it, a quiet wait, the
 // watchdog's round trip, a dropped connection and its back-off.
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -203,6 +204,44 @@ TEST_F(ImapPush, NotifyHearsTheOtherFoldersOnTheOneConnection) {
   EXPECT_EQ((Lines{heard[4], heard[5], heard[6]}), (Lines{"a5 EXAMINE \"INBOX\"", "a6 IDLE", "DONE"}));
   EXPECT_EQ((Lines{heard[9], heard[10], heard[11], heard[12]}),
             (Lines{"a9 EXAMINE \"Work\"", "a10 UID SEARCH UNSEEN UID 8:*", "a11 EXAMINE \"INBOX\"", "a12 IDLE"}));
+}
+
+}  // namespace
+
+namespace {
+
+using bw_test::Detach;
+
+// Without NOTIFY the second folder idles on a connection of its own: its
+// news ends both IDLEs, the counts are taken on the first connection, and
+// both idle again; the end of push logs both out.
+TEST_F(ImapPush, WithoutNotifyAFurtherFolderIdlesOnItsOwnConnection) {
+  const std::string workStatus = "* STATUS Work (MESSAGES 3 UNSEEN 1 UIDNEXT 8 UIDVALIDITY 7)";
+  ScriptedPop3Server server(
+      {{Reply("* OK [CAPABILITY IMAP4rev1 IDLE] ready"), Hear(), Reply("a1 OK in"), Hear(), Reply(StatusReply(1, 5)),
+        Reply("a2 OK"), Hear(), Reply(workStatus), Reply("a3 OK"), Hear(), Reply("a4 OK"), Hear(), Reply("+ idling"),
+        Detach(), Hear(), Reply("a5 OK"), Hear(), Reply(StatusReply(1, 5)), Reply("a6 OK"), Hear(),
+        Reply("* STATUS Work (MESSAGES 4 UNSEEN 2 UIDNEXT 9 UIDVALIDITY 7)"), Reply("a7 OK"), Hear(), Reply("a8 OK"),
+        Hear(), Reply("* SEARCH 8"), Reply("a9 OK"), Hear(), Reply("a10 OK"), Hear(), Reply("+ idling"), Hear(),
+        Reply("a11 OK"), Hear(), Reply("* BYE"), Reply("a12 OK")},
+       {Reply("* OK [CAPABILITY IMAP4rev1 IDLE] ready"), Hear(), Reply("a1 OK in"), Hear(), Reply("a2 OK"), Hear(),
+        Reply("+ idling"), Pause(300), Reply("* 4 EXISTS"), Hear(), Reply("a3 OK"), Hear(), Reply("+ idling"), Hear(),
+        Reply("a4 OK"), Hear(), Reply("* BYE"), Reply("a5 OK")}});
+  PointImap(server);
+  account.ImapFolders = "INBOX,Work";
+  ASSERT_EQ(account.Check(), 0) << LogText();
+  ASSERT_EQ(account.IdleSockets().size(), 2u) << LogText();
+  EXPECT_NE(LogText().find("home : IDLEで待機開始[Work]."), std::string::npos) << LogText();
+  ASSERT_EQ(Wait(3000), Pop3Checker::PushChanged) << LogText();
+  EXPECT_EQ(account.MessageCount, 3u);
+  EXPECT_EQ(account.NewCount, 1);
+  EXPECT_EQ(account.IdleSockets().size(), 2u) << LogText();
+  account.EndPush(true);
+  const Lines heard = server.Transcript();
+  for (const char* line : {"a2 EXAMINE \"Work\"", "a3 IDLE", "a4 IDLE", "a5 LOGOUT", "a11 IDLE", "a12 LOGOUT"})
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), line), 1) << line << "\n" << LogText();
+  EXPECT_EQ(std::count(heard.begin(), heard.end(), "DONE"), 4);
+  EXPECT_EQ(server.connectionsSeen(), 2);
 }
 
 }  // namespace
