@@ -123,7 +123,8 @@ bool Pop3Checker::IdleRoundTrip() {
     }
   }
   if (imap_.EndIdle(true).ok()) return true;
-  CloseFolderIdles();
+  // The network may be gone: no LOGOUT waits for an answer.
+  folderIdles_.clear();
   LogWrite("%s : IDLE接続が応答しません. 切断して接続し直します.\n", ConnectionName.c_str());
   LogWrite("%s : IDLEでの待機終了.\n", ConnectionName.c_str());
   imap_.Close(false);
@@ -155,7 +156,7 @@ int Pop3Checker::AfterReconnect(int result, int state, int cause) {
 int Pop3Checker::Dropped(const char* why) {
   LogWrite("%s : IDLE接続が切れました(%s). IDLEでの待機終了.\n", ConnectionName.c_str(), why);
   imap_.Close(false);
-  CloseFolderIdles();
+  folderIdles_.clear();
   pushLibrary_.reset();
   reconnectAttempt_ = 1;
   LogWrite("%s : 再接続待ち[%lld秒].\n", ConnectionName.c_str(), PushTimerMs() / 1000);
@@ -185,9 +186,15 @@ int Pop3Checker::PushReadable() {
   // The counts are taken as a check takes them, under the check's bound.
   checkDeadline_ = Clock::now() + std::chrono::milliseconds(CheckCeilingMs());
   checkBounded_ = true;
+  const int state = CheckState, cause = ErrorCause;
   int counted = imap_.EndIdle(false).ok() ? ImapCount() : CheckQueryFailed;
   checkBounded_ = false;
-  if (counted != CheckOk || !imap_.Connected()) return Dropped("応答ｴﾗｰ");
+  if (counted != CheckOk || !imap_.Connected()) {
+    // The last count stands while the connection is opened again.
+    CheckState = state;
+    ErrorCause = cause;
+    return Dropped("応答ｴﾗｰ");
+  }
   LastCheckTime = std::time(nullptr);
   UidlList none;
   FinishSuccessfulCheck(false, none);

@@ -245,3 +245,20 @@ TEST_F(ImapPush, WithoutNotifyAFurtherFolderIdlesOnItsOwnConnection) {
 }
 
 }  // namespace
+
+namespace {
+
+// News whose count cannot be taken (the folder went away) drops the
+// connection like a lost one: the last count and the Ready state stand.
+TEST_F(ImapPush, FailedCountAfterNewsKeepsTheLastCountAndWaitsToReconnect) {
+  ScriptedPop3Server server({With(IdleAfterCheck(2, 10), {Pause(100), Reply("* 11 EXISTS"), Hear(), Reply("a4 OK"),
+                                                          Hear(), Reply("a5 NO [NONEXISTENT] gone")})});
+  PointImap(server);
+  ASSERT_EQ(account.Check(), 0) << LogText();
+  ASSERT_EQ(Wait(3000), Pop3Checker::PushDropped) << LogText();
+  EXPECT_EQ(account.CheckState, Pop3Checker::Ready);
+  EXPECT_EQ(account.MessageCount, 2u);
+  EXPECT_TRUE(account.WaitsToReconnect());
+}
+
+}  // namespace
