@@ -81,4 +81,11 @@ inline bool UsableIpv4(const std::uint8_t address[4]) {
 // so that failures are then taken as they always were.
 bool UsableIpv4Address();
 
+// Windows: `message` is posted to the window `window` (an HWND), with the
+// socket as its wParam, whenever the socket has bytes to read or was closed
+// (WSAAsyncSelect; the socket becomes non-blocking, which the waits before
+// each send and receive already allow for). 0, or -1 (and elsewhere, where
+// there is no window).
+int NotifyReadable(SocketHandle s, void* window, unsigned message);
+
 }  // namespace bw::net

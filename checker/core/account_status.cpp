@@ -59,6 +59,9 @@ void AccountStatusText(const AncestryPop3Checker& record, const AccountLive& liv
       text += piece;
       std::snprintf(piece, sizeof piece, " [%d分周期]", record.CycleMinutes);
       text += piece;
+      // The count stays the last one while a dropped connection waits.
+      if (live.push == 1) text += " [IDLE待機中]";
+      if (live.push == 2) text += " [再接続待ち]";
       break;
     }
     case AccountCodes::Communicating:

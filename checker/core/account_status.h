@@ -21,6 +21,8 @@ struct AccountLive {
   std::uint32_t messageCount;
   std::int32_t newCount;
   std::time_t lastCheckTime;  // 0 = never checked
+  // Push (IMAP IDLE): 0 polled, 1 idling, 2 waiting to reconnect.
+  int push = 0;
 };
 
 // Status word of a check state ("未処理", "通信処理中", ...), empty for Ready.

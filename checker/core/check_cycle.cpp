@@ -114,7 +114,38 @@ void CheckCycle::AccountTimerFired(int index) {
 
   if (result != 0) {
     LogWrite("エラー:Code=%d\n", result);
-  } else if (accounts_.MessageCount(index) > 0) {
+  } else {
+    AfterCounts(index);
+  }
+
+  const int cause = accounts_.ErrorCause(index);
+  const bool retrying = result != 0 && accounts_.State(index) == AccountCodes::RetryWait;
+  if (Schedulable(index)) {
+    if (retrying && network_.wakeWindow &&
+        (cause == AccountCodes::CauseDns || cause == AccountCodes::CauseConnection)) {
+      // Right after a wake-up the network comes back in stages: try again soon.
+      LogWrite("待機ﾓｰﾄﾞへ遷移(ｽﾘｰﾌﾟ復帰直後).  次回更新[%u秒]後.\n", kWakeRetryMs / 1000);
+      ArmAccountTimer(index, kWakeRetryMs);
+    } else if (accounts_.InEmergency(index)) {
+      LogWrite("待機ﾓｰﾄﾞへ遷移(緊急ﾓｰﾄﾞ).   次回更新[30秒]後.\n");
+      ArmAccountTimer(index, kEmergencyPeriodMs);
+    } else if (accounts_.PushTimerMs(index) >= 0) {
+      const long long ms = accounts_.PushTimerMs(index);
+      LogWrite("待機ﾓｰﾄﾞへ遷移(IDLE).  次回確認[%lld秒]後.\n", ms / 1000);
+      ArmAccountTimer(index, ms);
+    } else {
+      ArmNextCheck(index);
+    }
+    if (retrying && cause == AccountCodes::CauseNetworkDown)
+      host_.ArmTimer(kNetworkPollTimerId, kNetworkPollMs);
+  }
+  host_.SetButtonPressed(false);
+  host_.WatchPushSockets();
+  lastCheck_ = before;
+}
+
+void CheckCycle::AfterCounts(int index) {
+  if (accounts_.MessageCount(index) > 0) {
     LogWrite("未読発見 : ");
     if (settings_.AutoWakeup) {
       LogWrite("ボタン自動復帰.  ");
@@ -129,26 +160,24 @@ void CheckCycle::AccountTimerFired(int index) {
     LogWrite("未読なし.");
     if (settings_.AutoKillMethod & kKillWhenNoMail) host_.TerminateAutoExecApplications();
   }
+}
 
-  const int cause = accounts_.ErrorCause(index);
-  const bool retrying = result != 0 && accounts_.State(index) == AccountCodes::RetryWait;
-  if (Schedulable(index)) {
-    if (retrying && network_.wakeWindow &&
-        (cause == AccountCodes::CauseDns || cause == AccountCodes::CauseConnection)) {
-      // Right after a wake-up the network comes back in stages: try again soon.
-      LogWrite("待機ﾓｰﾄﾞへ遷移(ｽﾘｰﾌﾟ復帰直後).  次回更新[%u秒]後.\n", kWakeRetryMs / 1000);
-      ArmAccountTimer(index, kWakeRetryMs);
-    } else if (accounts_.InEmergency(index)) {
-      LogWrite("待機ﾓｰﾄﾞへ遷移(緊急ﾓｰﾄﾞ).   次回更新[30秒]後.\n");
-      ArmAccountTimer(index, kEmergencyPeriodMs);
-    } else {
-      ArmNextCheck(index);
-    }
-    if (retrying && cause == AccountCodes::CauseNetworkDown)
-      host_.ArmTimer(kNetworkPollTimerId, kNetworkPollMs);
+void CheckCycle::OnPushReadable(int index) {
+  if (index < 0 || index >= TimedAccounts() || power_ == Power::Asleep) return;
+  const int event = accounts_.PushReadable(index);
+  if (event == 0) return;
+  lastCheck_.index = -1;
+  Recount();
+  host_.ShowFaceText();
+  if (event == 1) {
+    AfterCounts(index);
+    // A check's "未読なし." line ends with the wait that follows it.
+    if (accounts_.MessageCount(index) == 0) LogWrite("\n");
+  } else {
+    // The next check opens the connection again.
+    ArmAccountTimer(index, accounts_.PushTimerMs(index));
   }
-  host_.SetButtonPressed(false);
-  lastCheck_ = before;
+  host_.WatchPushSockets();
 }
 
 void CheckCycle::SweepTimerFired() {
@@ -272,6 +301,10 @@ void CheckCycle::OnSuspend() {
   }
   lastCheck_.index = -1;
   power_ = Power::Asleep;
+  // Kept connections do not survive the sleep; the checks after the
+  // wake-up open them again.
+  for (int i = 0; i < TimedAccounts(); ++i) accounts_.EndPush(i);
+  host_.WatchPushSockets();
   StopAccountTimers();
   for (unsigned id : {unsigned{kSweepTimerId}, unsigned{kNetworkWaitTimerId}, unsigned{kNetworkPollTimerId}})
     host_.KillTimer(id);

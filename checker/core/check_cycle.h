@@ -84,6 +84,19 @@ class CycleAccounts {
     return 0;
   }
   virtual void SetErrorCause(int index, int cause) { (void)index, (void)cause; }
+  // Push (IMAP IDLE). The account's next timer under push, -1 when it is
+  // polled (see Pop3Checker::PushTimerMs).
+  virtual long long PushTimerMs(int index) const {
+    (void)index;
+    return -1;
+  }
+  // Its kept connection has something to read: a Pop3Checker::PushEvent.
+  virtual int PushReadable(int index) {
+    (void)index;
+    return 0;
+  }
+  // Its kept connection is closed (sleep).
+  virtual void EndPush(int index) { (void)index; }
 };
 
 // What the cycle asks of the checker's window and the platform. Every call
@@ -130,6 +143,9 @@ class CycleHost {
   virtual std::time_t Now() = 0;
   // The machine has a usable network address.
   virtual bool NetworkUp() { return true; }
+  // The accounts' kept connections may have changed: the window watches the
+  // sockets of those that idle now.
+  virtual void WatchPushSockets() {}
 };
 
 // The connecting face of an account: its name and "\r\n接続中".
@@ -191,6 +207,10 @@ class CheckCycle {
   // Windows ends the session: the checker ends as the exit command ends it,
   // without asking.
   void OnEndSession();
+  // The kept connection of the account at `index` has something to read:
+  // a change is shown at once as after a check (button, status, auto-exec);
+  // a dropped connection is opened again after its back-off.
+  void OnPushReadable(int index);
   bool Sleeping() const { return power_ != Power::Awake; }
 
   // Whether shutdown writes the window geometry back into the file.
@@ -216,6 +236,9 @@ class CheckCycle {
   void ArmAccountTimer(int index, std::int64_t milliseconds);
   // Logs the wait and arms the account's timer one check cycle ahead.
   void ArmNextCheck(int index);
+  // What the cycle does after an account's counts changed: the window
+  // restored, the auto-exec sequence run or ended.
+  void AfterCounts(int index);
   // Arms the timers of the schedulable accounts (ids below
   // kAccountTimerLimit) one Consecutive_Sec apart from `first`; `later`, if
   // given, runs for each account before its timer is armed and says how

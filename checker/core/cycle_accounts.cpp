@@ -78,4 +78,23 @@ void Pop3CycleAccounts::SetErrorCause(int index, int cause) {
   if (Pop3Checker* a = At(index)) a->ErrorCause = cause;
 }
 
+long long Pop3CycleAccounts::PushTimerMs(int index) const {
+  Pop3Checker* a = At(index);
+  return a ? a->PushTimerMs() : -1;
+}
+
+int Pop3CycleAccounts::PushReadable(int index) {
+  Pop3Checker* a = At(index);
+  return a ? a->PushReadable() : 0;
+}
+
+void Pop3CycleAccounts::EndPush(int index) {
+  if (Pop3Checker* a = At(index)) a->EndPush(false);
+}
+
+std::vector<net::SocketHandle> Pop3CycleAccounts::IdleSockets(int index) const {
+  Pop3Checker* a = At(index);
+  return a ? a->IdleSockets() : std::vector<net::SocketHandle>();
+}
+
 }  // namespace bw

@@ -29,6 +29,12 @@ class Pop3CycleAccounts : public CycleAccounts {
   std::string ConnectionName(int index) const override;
   int ErrorCause(int index) const override;
   void SetErrorCause(int index, int cause) override;
+  long long PushTimerMs(int index) const override;
+  int PushReadable(int index) override;
+  void EndPush(int index) override;
+  // The sockets of the account's idling connections (none when it is
+  // polled).
+  std::vector<net::SocketHandle> IdleSockets(int index) const;
 
  private:
   Pop3Checker* At(int index) const;

@@ -25,16 +25,25 @@ ImapNewRule NewMessagesRule(const std::vector<ImapFolderMemory>& memory, const s
 
 int Pop3Checker::CheckImap(const std::string& accessToken) {
   const std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-  const int opened = ImapOpen(accessToken);
+  // An idling account's check is the watchdog's round trip on the kept
+  // connection; one that does not answer is opened again.
+  const bool kept = imap_.Idling() && IdleRoundTrip();
+  const int opened = kept ? CheckOk : ImapOpen(accessToken);
   if (opened != CheckOk) {
     imap_.Close(false);
     EndEmergency();
     return opened;
   }
   const int counted = ImapCount();
-  // The session stays usable after the counts; a check ends it.
-  if (imap_.Connected()) imap_.Logout();
-  imap_.Close(true);
+  // The session stays usable after the counts: push keeps it, else the
+  // check ends it.
+  if (counted == CheckOk) StartIdle(&accessToken);
+  if (!imap_.Idling()) {
+    CloseFolderIdles();
+    if (imap_.Connected()) imap_.Logout();
+    imap_.Close(true);
+    pushLibrary_.reset();
+  }
   const std::chrono::steady_clock::time_point end = std::chrono::steady_clock::now();
   LogWrite("%s : 接続時間(%2.2f秒)\n", ConnectionName.c_str(),
            std::chrono::duration_cast<std::chrono::milliseconds>(end - start).count() / 1000.0);

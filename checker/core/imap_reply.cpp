@@ -44,11 +44,12 @@ bool LiteralSize(const std::string& raw, std::size_t lineStart, unsigned long lo
 
 }  // namespace
 
-int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw) {
-  return ReadImapResponse(reader, timeoutMs, raw, ImapLiteralBound());
+int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw, bool quiet) {
+  return ReadImapResponse(reader, timeoutMs, raw, ImapLiteralBound(), quiet);
 }
 
-int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw, const ImapLiteralBound& bound) {
+int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw, const ImapLiteralBound& bound,
+                     bool quiet) {
   raw->clear();
   const std::string prefix = std::string(reader.LogName()) + " -> ";
   const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -106,7 +107,7 @@ int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw, const 
     if (firstLineEnd == std::string::npos) firstLineEnd = raw->size();
     unsigned long long size = 0;
     if (!LiteralSize(*raw, lineStart, &size)) {
-      logResponse();
+      if (!quiet) logResponse();
       return 0;
     }
     // The size is checked before a byte of the literal is kept.

@@ -24,7 +24,9 @@ constexpr std::size_t kImapResponseMax = kImapLiteralMax + 2 * kImapLineMax;
 // its byte count. 0, a LineResult of the reader, or ReplyTooLong (the
 // reading stopped at the limit and a line says so; the caller closes the
 // connection, whatever is still on the way is never read).
-int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw);
+// With `quiet` a response read whole is not logged (the caller logs what
+// matters); failures are logged all the same.
+int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw, bool quiet = false);
 
 // How the literals of a response are bounded when they may be long and only
 // their beginning matters (a message's header): a literal of up to `keep`
@@ -35,7 +37,8 @@ struct ImapLiteralBound {
   std::size_t keep = kImapLiteralMax;
   std::size_t readPast = 0;
 };
-int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw, const ImapLiteralBound& bound);
+int ReadImapResponse(LineReader& reader, int timeoutMs, std::string* raw, const ImapLiteralBound& bound,
+                     bool quiet = false);
 
 // Walks the tokens of a response.
 class ImapTokens {

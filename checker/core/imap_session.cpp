@@ -3,6 +3,7 @@
 // received goes to the log, secrets masked.
 #include "checker/core/imap_session.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -32,6 +33,7 @@ ImapSession::ImapSession(const AncestryPop3Checker& account, std::function<int()
 
 StepResult ImapSession::Start(net::SocketHandle s) {
   tls_ = nullptr;
+  socket_ = s;
   const int useTls = account_.UseTLS;
   if (useTls == 0) {
     Attach(std::make_unique<net::SocketStream>(s));
@@ -60,10 +62,13 @@ void ImapSession::Attach(std::unique_ptr<net::ByteStream> stream) {
   utf8_ = false;
   tagNumber_ = 0;
   selected_.clear();
+  idleTag_.clear();
+  notifyAsked_ = false;
 }
 
 void ImapSession::Close(bool shutdownFirst) {
   tls_ = nullptr;
+  idleTag_.clear();
   reader_.Close(shutdownFirst);
   if (phase_ != Phase::LoggedOut) phase_ = Phase::Closed;
 }
@@ -385,7 +390,9 @@ StepResult ImapSession::Status(const std::string& folder, ImapFolderStatus* stat
                            ImapFolderStatus data;
                            if (!ParseImapStatus(raw, reply.data, &data)) {
                              unreadable = true;
-                           } else if (SameFolder(wire, data.name)) {
+                           } else if (SameFolder(wire, data.name) && (!found || data.hasUnseen)) {
+                             // A folder's news (NOTIFY) may come as a STATUS
+                             // without UNSEEN: the full answer wins.
                              *status = data;
                              found = true;
                            }
@@ -463,6 +470,120 @@ void ImapSession::Logout() {
   // "* BYE", then the tagged OK; whatever comes, the connection ends.
   for (int i = 0; i < 4 && Next(&raw, &reply) == 0; ++i)
     if (reply.kind == ImapReply::Tagged) break;
+}
+
+StepResult ImapSession::Idle(const std::string& folder) {
+  std::string wire;
+  if (!ImapFolderWireName(folder, utf8_, &wire)) return {CheckStep::ImapFolders, FolderMissing};
+  ImapReply done;
+  if (selected_ != wire) {
+    selected_.clear();
+    const int rc = Command("EXAMINE " + ImapQuoted(wire), &done);
+    if (rc == LineNegativeReply) {
+      const int refused = Refused(rc, done, "EXAMINE");
+      return {CheckStep::ImapFolders, refused == LineNegativeReply ? FolderMissing : refused};
+    }
+    if (rc != 0) return {CheckStep::ImapFolders, rc};
+    selected_ = wire;
+  }
+  const std::string tag = NextTag();
+  int rc = Send(tag + " IDLE", tag + " IDLE");
+  std::string raw;
+  ImapReply reply;
+  // Untagged news may come before the "+"; the count after it is taken
+  // again anyway.
+  while (rc == 0 && (rc = Next(&raw, &reply)) == 0) {
+    if (reply.kind == ImapReply::Continuation) {
+      idleTag_ = tag;
+      return {CheckStep::ImapFolders, 0};
+    }
+    if (reply.kind == ImapReply::Tagged) {
+      LogWrite("%s : ｻｰﾊﾞがIDLEを受け付けません.\n", account_.ConnectionName.c_str());
+      rc = reply.tag == tag && reply.word == "NO" ? static_cast<int>(LineNegativeReply) : static_cast<int>(ImapBadReply);
+    }
+  }
+  return {CheckStep::ImapFolders, rc};
+}
+
+int ImapSession::HearIdle(bool* changed) {
+  *changed = false;
+  std::string raw;
+  ImapReply reply;
+  while (Connected() && reader_.Readable()) {
+    // A response that has begun is read whole within the reply time-out.
+    int rc = ReadImapResponse(reader_, replyLimitMs_(), &raw, true);
+    if (rc != 0) {
+      Close(false);
+      return rc;
+    }
+    if (!ParseImapReply(raw, &reply)) {
+      LogWrite("IMAP -> %s\n", VisibleServerText(raw.data(), std::min<std::size_t>(raw.size(), 200)).c_str());
+      LogWrite("IMAP応答を解釈できません.\n");
+      Close(false);
+      return ImapBadReply;
+    }
+    const std::string& w = reply.word;
+    const bool change = reply.kind == ImapReply::Untagged &&
+                        (w == "EXISTS" || w == "EXPUNGE" || w == "RECENT" || w == "FETCH" || w == "STATUS");
+    // "* OK Still here" and the like keep a quiet wait quiet.
+    if (reply.kind == ImapReply::Untagged && w == "OK" && reply.code.empty()) continue;
+    LogWrite("IMAP -> %s(%u Bytes)\n", VisibleServerText(raw.data(), std::min<std::size_t>(raw.size(), 200)).c_str(),
+             static_cast<unsigned>(raw.size() + 2));
+    if (reply.kind == ImapReply::Untagged && w == "BYE") {
+      LogWrite("%s : ｻｰﾊﾞが接続を終了しました(BYE).\n", account_.ConnectionName.c_str());
+      Close(false);
+      return LineClosed;
+    }
+    if (reply.kind != ImapReply::Untagged) {
+      // A tagged reply ends the IDLE from the server's side.
+      LogWrite("Protocol Error.\n");
+      Close(false);
+      return ImapBadReply;
+    }
+    if (change) *changed = true;
+  }
+  return Connected() ? 0 : LineClosed;
+}
+
+StepResult ImapSession::Notify(const std::vector<std::string>& others) {
+  // New and expunged messages and flag changes (a message read elsewhere
+  // lowers the count); the other folders' arrive as STATUS.
+  const char* kEvents = "(MessageNew MessageExpunge FlagChange)";
+  std::string list;
+  for (const std::string& folder : others) {
+    std::string wire;
+    if (!ImapFolderWireName(folder, utf8_, &wire)) continue;
+    list += (list.empty() ? "" : " ") + ImapQuoted(wire);
+  }
+  std::string command = std::string("NOTIFY SET (selected ") + kEvents + ")";
+  if (!list.empty()) command += " (mailboxes (" + list + ") " + kEvents + ")";
+  ImapReply done;
+  const int rc = Command(command, &done);
+  notifyAsked_ = true;
+  return {CheckStep::ImapFolders, rc};
+}
+
+StepResult ImapSession::EndIdle(bool noop) {
+  if (!Idling()) return {CheckStep::ImapFolders, 0};
+  const std::string tag = idleTag_;
+  idleTag_.clear();
+  int rc = Send("DONE", "DONE");
+  std::string raw;
+  ImapReply reply;
+  while (rc == 0 && (rc = Next(&raw, &reply)) == 0) {
+    if (reply.kind != ImapReply::Tagged) continue;
+    if (reply.tag != tag || reply.word != "OK") {
+      LogWrite("Protocol Error.\n");
+      rc = ImapBadReply;
+    }
+    break;
+  }
+  if (rc == 0 && noop) {
+    ImapReply done;
+    rc = Command("NOOP", &done);
+  }
+  if (rc != 0) Close(false);
+  return {CheckStep::ImapFolders, rc};
 }
 
 }  // namespace bw

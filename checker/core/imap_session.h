@@ -70,6 +70,28 @@ class ImapSession {
   // LOGOUT; the reply is read but never matters.
   void Logout();
 
+  // Push. IDLE on `folder` (EXAMINE first, read only, unless selected):
+  // the server's "+" ends the step. 0, FolderMissing, or a failure as the
+  // other steps'.
+  StepResult Idle(const std::string& folder);
+  // What the server sent while idling, read without waiting: `changed`
+  // tells whether any of it says the folder changed (EXISTS, EXPUNGE,
+  // RECENT, FETCH, STATUS). Only changes reach the log. 0, or a read
+  // failure (the connection is then closed).
+  int HearIdle(bool* changed);
+  // DONE and the IDLE's tagged reply; then NOOP when `noop` (the watchdog's
+  // round trip).
+  StepResult EndIdle(bool noop);
+  bool Idling() const { return !idleTag_.empty(); }
+  // Where the server offers NOTIFY: news of the selected folder and of
+  // `others` (named as the user typed them) during the IDLE, the others'
+  // as STATUS responses. Asked once per connection; 0, or the command's
+  // failure (the IDLE then watches the selected folder alone).
+  StepResult Notify(const std::vector<std::string>& others);
+  bool NotifyAsked() const { return notifyAsked_; }
+  // The connection's socket (for the wait of the window), as Start got it.
+  net::SocketHandle Socket() const { return socket_; }
+
   bool Has(const char* capability) const { return caps_.count(capability) != 0; }
   bool Utf8Enabled() const { return utf8_; }
 
@@ -112,6 +134,9 @@ class ImapSession {
   unsigned tagNumber_ = 0;
   std::string selected_;  // the folder EXAMINE selected last
   ImapLiteralBound bound_;  // of the literals Next reads
+  std::string idleTag_;   // the running IDLE's tag; empty when not idling
+  bool notifyAsked_ = false;
+  net::SocketHandle socket_{};
 };
 
 }  // namespace bw

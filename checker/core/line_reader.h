@@ -52,6 +52,9 @@ class LineReader {
 
   // Bytes received that no line has taken yet.
   int UnreadBytes() const { return end_ - start_; }
+  // Bytes (or the end of the stream, or an error) wait to be read: a read
+  // now would not block. Asks without waiting and logs nothing.
+  bool Readable() const { return start_ < end_ || (stream_ && stream_->WaitReadable(0) != 0); }
 
   // Reads one CR LF line (at most 640 bytes) into `line` and NUL-terminates
   // it; `timeoutMs` bounds the whole line. 0, or a LineResult. Without

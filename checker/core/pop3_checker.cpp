@@ -42,7 +42,12 @@ Pop3Checker::Pop3Checker()
   ErrorCause = CauseNone;
 }
 
-Pop3Checker::~Pop3Checker() { Disconnect(); }
+Pop3Checker::~Pop3Checker() {
+  Disconnect();
+  // Kept connections close while the socket library is still started.
+  imap_.Close(false);
+  folderIdles_.clear();
+}
 
 void Pop3Checker::StartEmergency(std::time_t start) {
   Emergency = 1;
@@ -87,7 +92,10 @@ int Pop3Checker::Check() {
   const int ceilingMs = CheckCeilingMs();
   checkDeadline_ = Clock::now() + std::chrono::milliseconds(ceilingMs);
   checkBounded_ = true;
-  const int result = CheckOnline();
+  const int stateBefore = CheckState, causeBefore = ErrorCause;
+  const bool pushed = WaitsToReconnect() || Idling();
+  int result = CheckOnline();
+  if (pushed) result = AfterReconnect(result, stateBefore, causeBefore);
   checkBounded_ = false;
   if (result != CheckOk && Clock::now() >= checkDeadline_)
     LogWrite("%s : 確認全体の制限時間(%d秒)を超えたため打ち切りました.\n", ConnectionName.c_str(),
@@ -402,7 +410,7 @@ void Pop3Checker::TakeChallenge(char* greeting) { bw::TakeChallenge(greeting, Ch
 void Pop3Checker::AttachStream(std::unique_ptr<net::ByteStream> stream) { session_.Attach(std::move(stream)); }
 
 AccountLive Pop3Checker::Live() const {
-  return {Emergency != 0, MessageCount, NewCount, LastCheckTime};
+  return {Emergency != 0, MessageCount, NewCount, LastCheckTime, Idling() ? 1 : WaitsToReconnect() ? 2 : 0};
 }
 
 void Pop3Checker::StatusText(std::string& text) { AccountStatusText(*this, Live(), text); }

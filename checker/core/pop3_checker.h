@@ -22,6 +22,7 @@
 #include "checker/core/pop3_dialogue.h"
 #include "checker/core/pop3_session.h"
 #include "checker/core/resolve.h"
+#include "checker/core/socket_library.h"
 #include "checker/core/uidl_list.h"
 #include "common/core/account_record.h"
 #include "platform/stream.h"
@@ -32,6 +33,14 @@ namespace bw {
 constexpr long long kEmergencyLimitSeconds = 900;
 // True when emergency mode started at `start` has run out at `now`.
 bool EmergencyRunOut(std::time_t now, std::time_t start);
+
+// The wait before the `attempt`th (from 1) reopening of a dropped push
+// connection: 1, 2, 4 ... seconds, at most the account's cycle.
+long long ReconnectDelayMs(int attempt, int cycleMinutes);
+
+// An account idles on at most this many connections; further folders are
+// counted with the others.
+constexpr int kIdleConnectionsMax = 5;
 
 class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
  public:
@@ -109,6 +118,30 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // The live values the status line shows.
   AccountLive Live() const;
 
+  // Push for IMAP accounts (imap_push.cpp). After a good check an account
+  // with UseIdle whose server offers IDLE keeps its connection and idles
+  // on its first readable folder.
+  enum PushEvent : int { PushQuiet = 0, PushChanged = 1, PushDropped = 2 };
+  bool Idling() const { return imap_.Idling(); }
+  // The kept connection dropped and the account waits to open it again.
+  bool WaitsToReconnect() const { return reconnectAttempt_ > 0; }
+  net::SocketHandle IdleSocket() const { return imap_.Socket(); }
+  // Every idling connection's socket: the first folder's, then those of
+  // the folders idling on connections of their own.
+  std::vector<net::SocketHandle> IdleSockets() const;
+  // The idling connection has something to read: PushQuiet (nothing of
+  // note), PushChanged (the counts were taken again on the connection and
+  // IDLE resumed) or PushDropped (the connection is gone; the account's
+  // timer should fire after PushTimerMs to open it again).
+  int PushReadable();
+  // When the account's timer fires next under push: while idling, the
+  // watchdog (once a cycle, and at least every 29 minutes, which renews the
+  // IDLE); while waiting to reconnect, the back-off. -1 when the account is
+  // polled.
+  long long PushTimerMs() const;
+  // Closes a kept connection (sleep, exit); LOGOUT first when `logout`.
+  void EndPush(bool logout);
+
   // Live state.
   std::uint32_t MessageCount = 0;
   std::int32_t NewCount = 0;
@@ -165,6 +198,19 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // connection up to the login, and the counts over the folders. The
   // session stays open after the counts; the check logs out.
   int CheckImap(const std::string& accessToken);
+  // Push: the IDLE after the counts where the account and the server allow
+  // it; the watchdog round trip of an idling account's check (false when the
+  // connection did not answer and was dropped); the outcome of a reconnect.
+  // `accessToken`, when given, opens the connections of the further folders
+  // that have none yet (up to kIdleConnectionsMax in all).
+  void StartIdle(const std::string* accessToken = nullptr);
+  // A further folder's own connection, logged in and idling; false when it
+  // could not be had (the folder is then counted on the first connection).
+  bool OpenFolderIdle(ImapSession& session, const std::string& folder, const std::string& accessToken);
+  void CloseFolderIdles();
+  bool IdleRoundTrip();
+  int AfterReconnect(int result, int state, int cause);
+  int Dropped(const char* why);
   int ImapOpen(const std::string& accessToken);
   int ImapCount();
   // After the counts found new messages: the headers of the newest of them
@@ -182,6 +228,13 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // While a check runs, no wait of it goes beyond this.
   Clock::time_point checkDeadline_{};
   bool checkBounded_ = false;
+  // While a connection is kept, the socket library stays started.
+  std::unique_ptr<SocketLibrary> pushLibrary_;
+  // Without NOTIFY, the further folders idle on connections of their own;
+  // an entry is null where its folder has none.
+  std::vector<std::unique_ptr<ImapSession>> folderIdles_;
+  // 0, or the reconnects tried since the kept connection dropped + 1.
+  int reconnectAttempt_ = 0;
   // The server's refusal of TOP is logged once while the program runs.
   bool topRefusalLogged_ = false;
   // Whether the server takes pipelined commands (CAPA), asked once.

@@ -29,6 +29,9 @@ class ButtonEvents {
   virtual void OnEndSession() = 0;
   // The machine's address list changed.
   virtual void OnAddressChange() = 0;
+  // An idling account's connection (its socket in `socket`) has something
+  // to read.
+  virtual void OnPushReadable(WPARAM socket) = 0;
   // The face the button shows when no account is being checked.
   virtual std::string FaceText() const = 0;
   // A dialog of the application is open: clicks and drags are ignored.

@@ -233,6 +233,9 @@ LRESULT ButtonWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kAddressChangedMessage:
       events_.OnAddressChange();
       return 0;
+    case kPushReadableMessage:
+      events_.OnPushReadable(wParam);
+      return 0;
     case WM_SETCURSOR: {
       const UINT mouse = HIWORD(lParam);
       if (buried_ && (mouse == WM_LBUTTONDOWN || mouse == WM_MBUTTONDOWN || mouse == WM_RBUTTONDOWN)) {

@@ -21,6 +21,11 @@ enum : unsigned {
 
 // Posted to the window when the machine's address list changes.
 constexpr UINT kAddressChangedMessage = WM_APP + 1;
+// Posted when the kept connection of an idling account has something to
+// read; wParam is its socket.
+constexpr UINT kPushReadableMessage = WM_APP + 2;
+// The notification icon's clicks.
+constexpr UINT kNotifyIconMessage = WM_APP + 3;
 
 class ButtonWindow {
  public:

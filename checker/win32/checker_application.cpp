@@ -23,8 +23,6 @@ namespace bw {
 
 namespace {
 
-// The notification icon's clicks come to the button window as this.
-constexpr UINT kNotifyIconMessage = WM_APP + 2;  // WM_APP + 1 is the address watch's
 // A click on the balloon (Windows 2000's shell and later send it; the
 // headers of this build's Windows version lack the name).
 constexpr UINT kBalloonClicked = WM_USER + 5;
@@ -217,6 +215,30 @@ void CheckerApplication::OnEndSession() {
 }
 
 std::string CheckerApplication::FaceText() const { return BuildDisplayValue(display_, "CP"); }
+
+void CheckerApplication::WatchPushSockets() {
+  std::vector<std::pair<net::SocketHandle, int>> now;
+  for (int i = 0; i < static_cast<int>(accounts_.size()); ++i) {
+    for (net::SocketHandle s : cycleAccounts_->IdleSockets(i)) {
+      // Asked again every time: a closed socket's handle may come back as
+      // a new connection's. A closed socket's notices end with it.
+      if (net::NotifyReadable(s, window_.Handle(), kPushReadableMessage) != 0) continue;
+      now.emplace_back(s, i);
+      // Bytes that came with the IDLE's "+" may already wait inside the
+      // session, where no socket notice tells of them: one look now.
+      PostMessageA(window_.Handle(), kPushReadableMessage, static_cast<WPARAM>(s), 0);
+    }
+  }
+  watched_ = std::move(now);
+}
+
+void CheckerApplication::OnPushReadable(WPARAM socket) {
+  for (const auto& w : watched_) {
+    if (w.first != static_cast<net::SocketHandle>(socket)) continue;
+    cycle_->OnPushReadable(w.second);
+    return;
+  }
+}
 
 Pop3Checker* CheckerApplication::AccountAt(int index) const {
   if (index < 0 || index >= static_cast<int>(accounts_.size())) return nullptr;

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "checker/core/auto_exec.h"
@@ -89,6 +90,7 @@ class CheckerApplication : public AncestryPop3Controller, private ButtonEvents {
     void DestroyWindow() override;
     std::time_t Now() override;
     bool NetworkUp() override { return AddressWatch::UsableAddress(); }
+    void WatchPushSockets() override { app_.WatchPushSockets(); }
 
    private:
     CheckerApplication& app_;
@@ -102,6 +104,11 @@ class CheckerApplication : public AncestryPop3Controller, private ButtonEvents {
   void OnPowerBroadcast(WPARAM event) override;
   void OnEndSession() override;
   void OnAddressChange() override { cycle_->OnNetworkChanged(); }
+  void OnPushReadable(WPARAM socket) override;
+  // The window is told when an idling account's socket has something to
+  // read; `watched_` holds each watched socket's account.
+  void WatchPushSockets();
+  std::vector<std::pair<net::SocketHandle, int>> watched_;
   std::string FaceText() const override;
   bool DialogOpen() const override { return dialogOpen_; }
   bool HasPopupMenu() const override { return menu_.Loaded(); }

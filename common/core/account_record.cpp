@@ -42,6 +42,7 @@ const KeyTableEntry<A> kAccountKeyTable[] = {
     {"Protocol", kProtocol, false, "0", IntField(&A::Protocol, 0)},
     {"ImapFolders", kImapFolders, false, "", TextField(&A::ImapFolders)},
     {"FetchHeaders", kFetchHeaders, false, "1", FlagField(&A::FetchHeaders, 1)},
+    {"UseIdle", kUseIdle, false, "1", FlagField(&A::UseIdle, 1)},
     {"PasswordProtected", kPasswordProtected, false, "", TextField(&A::PasswordProtected)},
     {nullptr, 28, false, nullptr, KeptField<A>()},
 };

@@ -43,6 +43,8 @@ enum AccountKey {
   kImapFolders = 24,
   // Fetching the headers of new messages; written only when turned off.
   kFetchHeaders = 25,
+  // IMAP push (IDLE); written only when turned off.
+  kUseIdle = 26,
   // The password protected at rest (the controller's ProtectPasswords), in
   // pieces; written instead of Password.
   kPasswordProtected = 27,
@@ -144,6 +146,9 @@ class AncestryPop3Checker
   // account cannot log in until the password is entered again. Not in the
   // file.
   bool PasswordUnreadable = false;
+  // 1: an IMAP account whose server offers IDLE keeps its connection after
+  // a check and hears of changes at once; 0 polls it. Written only when 0.
+  int UseIdle = 1;
 
   bool UsesOAuth() const { return OAuthProvider != 0; }
   bool UsesImap() const { return Protocol == 1; }

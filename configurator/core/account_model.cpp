@@ -69,6 +69,7 @@ const FieldBinding kRows[] = {
     TextBinding(IDC_IMAP_FOLDERS, kImapFolders, kPageProtocol, kLineTextLength),
     ComboBinding(IDC_APOP, kUseAPOP, kPageProtocol, {"自動", "する", "しない"}),
     ComboBinding(IDC_TLS, kUseTLS, kPageProtocol, {"しない", "POP3S/IMAPS", "STLS/STARTTLS"}),
+    CheckBinding(IDC_USE_IDLE, kUseIdle, kPageProtocol),
     CheckBinding(IDC_UIDL, kUseUIDL, kPageProtocol),
     CheckBinding(IDC_NO_QUIT, kDisconnectNoQuit, kPageProtocol),
     ComboBinding(IDC_OAUTH_PROVIDER, kOAuthProvider, kPageOAuth,
@@ -131,6 +132,7 @@ bool ProtocolKeyEnabled(int key, int protocol) {
     case kDisconnectNoQuit:
       return protocol == 0;
     case kImapFolders:
+    case kUseIdle:
       return protocol == 1;
     default:
       return true;

@@ -132,6 +132,8 @@ int Shutdown(SocketHandle s, int how) {
 
 int Close(SocketHandle s) { return close(Fd(s)) == 0 ? 0 : Fail(); }
 
+int NotifyReadable(SocketHandle, void*, unsigned) { return -1; }
+
 int SetLingerOff(SocketHandle s) {
   linger l{0, 0};
   return setsockopt(Fd(s), SOL_SOCKET, SO_LINGER, &l, sizeof l) == 0 ? 0 : Fail();

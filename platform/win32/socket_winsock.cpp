@@ -87,6 +87,10 @@ int Receive(SocketHandle s, void* data, int length) {
 int Shutdown(SocketHandle s, int how) { return shutdown(Sock(s), how) == 0 ? 0 : -1; }
 int Close(SocketHandle s) { return closesocket(Sock(s)) == 0 ? 0 : -1; }
 
+int NotifyReadable(SocketHandle s, void* window, unsigned message) {
+  return WSAAsyncSelect(Sock(s), static_cast<HWND>(window), message, FD_READ | FD_CLOSE) == 0 ? 0 : -1;
+}
+
 int SetLingerOff(SocketHandle s) {
   linger l;
   l.l_onoff = 0;

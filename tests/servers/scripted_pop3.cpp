@@ -1,6 +1,8 @@
 // The scripted POP3 server of the tests.
 #include "tests/servers/scripted_pop3.h"
 
+#include <algorithm>
+
 #include <chrono>
 
 #include "platform/socket.h"
@@ -45,7 +47,7 @@ ScriptedPop3Server::ScriptedPop3Server(std::vector<Pop3Script> connections) {
 }
 
 ScriptedPop3Server::~ScriptedPop3Server() {
-  if (thread_.joinable()) thread_.join();
+  JoinAll();
   if (listener_ != net::kInvalidSocket) net::Close(listener_);
   net::Cleanup();
 }
@@ -59,59 +61,81 @@ void ScriptedPop3Server::Run(std::vector<Pop3Script> connections) {
       std::lock_guard<std::mutex> lock(mutex_);
       ++connections_;
     }
-    bool open = true;
-    for (const Pop3Action& a : script) {
-      if (!open) break;
-      switch (a.kind) {
-        case Pop3Action::Say:
-          SendAll(s, a.bytes);
-          break;
-        case Pop3Action::Hear: {
-          std::string line;
-          if (!ReadLine(s, line, 10000)) {
-            open = false;
-            break;
-          }
-          std::lock_guard<std::mutex> lock(mutex_);
-          heard_.push_back(line);
-          break;
-        }
-        case Pop3Action::Trickle:
-          for (char c : a.bytes) {
-            if (net::Send(s, &c, 1) != 1) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(a.ms));
-          }
-          break;
-        case Pop3Action::Generate: {
-          std::string batch;
-          for (int i = 1; i <= a.count && open; ++i) {
-            batch += a.make(i);
-            if (batch.size() < 65536 && i < a.count) continue;
-            open = SendAll(s, batch);
-            batch.clear();
-          }
-          break;
-        }
-        case Pop3Action::Pause:
-          std::this_thread::sleep_for(std::chrono::milliseconds(a.ms));
-          break;
-        case Pop3Action::Hangup:
-          open = false;
-          break;
-      }
-    }
-    // Anything the client still sends before it closes.
-    std::string line;
-    while (open && ReadLine(s, line, 3000)) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      heard_.push_back(line);
-    }
-    net::Close(s);
+    // Detach: the rest of this connection plays on its own thread while the
+    // next connection is awaited.
+    auto detach = std::find_if(script.begin(), script.end(),
+                               [](const Pop3Action& a) { return a.kind == Pop3Action::Detach; });
+    Play(s, Pop3Script(script.begin(), detach), detach == script.end());
+    if (detach == script.end()) continue;
+    Pop3Script rest(detach + 1, script.end());
+    std::lock_guard<std::mutex> lock(mutex_);
+    detached_.emplace_back([this, s, rest] { Play(s, rest, true); });
   }
 }
 
-std::vector<std::string> ScriptedPop3Server::Transcript() {
+void ScriptedPop3Server::Play(net::SocketHandle s, const Pop3Script& script, bool finish) {
+  bool open = true;
+  for (const Pop3Action& a : script) {
+    if (!open) break;
+    switch (a.kind) {
+      case Pop3Action::Say:
+        SendAll(s, a.bytes);
+        break;
+      case Pop3Action::Hear: {
+        std::string line;
+        if (!ReadLine(s, line, 10000)) {
+          open = false;
+          break;
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        heard_.push_back(line);
+        break;
+      }
+      case Pop3Action::Trickle:
+        for (char c : a.bytes) {
+          if (net::Send(s, &c, 1) != 1) break;
+          std::this_thread::sleep_for(std::chrono::milliseconds(a.ms));
+        }
+        break;
+      case Pop3Action::Generate: {
+        std::string batch;
+        for (int i = 1; i <= a.count && open; ++i) {
+          batch += a.make(i);
+          if (batch.size() < 65536 && i < a.count) continue;
+          open = SendAll(s, batch);
+          batch.clear();
+        }
+        break;
+      }
+      case Pop3Action::Pause:
+        std::this_thread::sleep_for(std::chrono::milliseconds(a.ms));
+        break;
+      case Pop3Action::Hangup:
+        open = false;
+        break;
+      case Pop3Action::Detach:
+        break;
+    }
+  }
+  if (!finish && open) return;
+  // Anything the client still sends before it closes.
+  std::string line;
+  while (open && ReadLine(s, line, 3000)) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    heard_.push_back(line);
+  }
+  net::Close(s);
+}
+
+void ScriptedPop3Server::JoinAll() {
   if (thread_.joinable()) thread_.join();
+  // No connection detaches once the main thread has ended.
+  for (std::thread& t : detached_)
+    if (t.joinable()) t.join();
+}
+
+std::vector<std::string> ScriptedPop3Server::Transcript() {
+  JoinAll();
   std::lock_guard<std::mutex> lock(mutex_);
   return heard_;
 }

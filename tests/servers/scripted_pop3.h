@@ -12,7 +12,9 @@
 namespace bw_test {
 
 struct Pop3Action {
-  enum Kind { Say, Hear, Pause, Hangup, Trickle, Generate } kind = Say;
+  // Detach: the rest of the connection's script plays on a thread of its
+  // own while the server goes on to the next connection.
+  enum Kind { Say, Hear, Pause, Hangup, Trickle, Generate, Detach } kind = Say;
   std::string bytes;  // Say, Trickle: sent as they are
   int ms = 0;         // Pause; Trickle: the pause after each byte
   // Generate: lines make(1) .. make(count), made as they are sent, so that
@@ -35,6 +37,7 @@ inline Pop3Action Reply(const std::string& line) { return Say(line + "\r\n"); }
 inline Pop3Action Hear() { return Action(Pop3Action::Hear); }
 inline Pop3Action Pause(int ms) { return Action(Pop3Action::Pause, {}, ms); }
 inline Pop3Action Hangup() { return Action(Pop3Action::Hangup); }
+inline Pop3Action Detach() { return Action(Pop3Action::Detach); }
 // Sends the bytes one at a time (one packet each), pausing `ms` after each.
 inline Pop3Action Trickle(std::string bytes, int ms) {
   return Action(Pop3Action::Trickle, std::move(bytes), ms);
@@ -75,12 +78,17 @@ class ScriptedPop3Server {
 
  private:
   void Run(std::vector<Pop3Script> connections);
+  // Plays `script` on `s`; with `finish`, reads what the client still sends
+  // and closes the connection.
+  void Play(std::uintptr_t s, const Pop3Script& script, bool finish);
+  void JoinAll();
   std::uintptr_t listener_;
   std::uint16_t port_ = 0;
   std::mutex mutex_;
   std::vector<std::string> heard_;
   int connections_ = 0;
   std::thread thread_;
+  std::vector<std::thread> detached_;  // guarded by mutex_ while Run adds to it
 };
 
 }  // namespace bw_test

@@ -251,8 +251,10 @@ TEST(ProtocolPageTest, Pop3OnlyControlsOffWithImapAndTheFolderListOnlyWithIt) {
     EXPECT_TRUE(ProtocolKeyEnabled(key, 0)) << key;
     EXPECT_FALSE(ProtocolKeyEnabled(key, 1)) << key;
   }
-  EXPECT_FALSE(ProtocolKeyEnabled(kImapFolders, 0));
-  EXPECT_TRUE(ProtocolKeyEnabled(kImapFolders, 1));
+  for (int key : {kImapFolders, kUseIdle}) {
+    EXPECT_FALSE(ProtocolKeyEnabled(key, 0)) << key;
+    EXPECT_TRUE(ProtocolKeyEnabled(key, 1)) << key;
+  }
   for (int key : {kProtocol, kUseTLS})
     for (int protocol : {0, 1}) EXPECT_TRUE(ProtocolKeyEnabled(key, protocol)) << key;
 }

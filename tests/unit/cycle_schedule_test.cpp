@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "checker/core/check_cycle.h"
+#include "checker/core/pop3_checker.h"
 #include "checker/core/time_text.h"
 #include "common/core/log.h"
 #include "platform/message_box.h"
@@ -34,6 +35,11 @@ struct FakeAccount {
   bw::CheckStep failStep = bw::CheckStep::Stat;
   int failCode = 1;
   Times checkedAt;
+  // Push: the timer it asks for (-1 polled), the event its connection
+  // reports next, how often its connection was closed.
+  long long pushMs = -1;
+  int pushEvent = 0;
+  int pushEnded = 0;
 };
 
 // Accounts and window in one: SetTimer periods repeat until KillTimer, as on
@@ -129,6 +135,13 @@ class Cycle : public bw_test::ScratchTest, public bw::CycleAccounts, public bw::
   std::string ConnectionName(int i) const override { return "acct" + std::to_string(i); }
   int ErrorCause(int i) const override { return accounts[static_cast<size_t>(i)].cause; }
   void SetErrorCause(int i, int cause) override { A(i).cause = cause; }
+  long long PushTimerMs(int i) const override { return accounts[static_cast<size_t>(i)].pushMs; }
+  int PushReadable(int i) override {
+    journal.push_back("push?");
+    if (A(i).pushEvent == 1) A(i).count = A(i).mailbox;
+    return A(i).pushEvent;
+  }
+  void EndPush(int i) override { ++A(i).pushEnded; }
 
   // CycleHost
   void ArmTimer(unsigned id, unsigned ms) override { timers[id] = Timer{now + ms, ms}; }
@@ -601,3 +614,39 @@ TEST_F(Cycle, EndOfSessionEndsWithoutAskingAndKeepsTheGeometry) {
 }
 
 }  // namespace
+
+// An idling account: its timer is the watchdog's; news on its connection
+// shows at once and runs the auto-exec sequence as a check would; a dropped
+// connection is checked again after the back-off it asks for, its count
+// kept; sleep closes the connection and the socket is no longer heard.
+TEST_F(Cycle, PushNewsActsAtOnceADropWaitsItsBackOffAndSleepClosesIt) {
+  Accounts(1);
+  state.sweepPending = 0;
+  A(0).pushMs = 29 * 60000;
+  cycle.AccountTimerFired(0);
+  EXPECT_EQ(Due(0), 29 * 60000);
+  EXPECT_NE(Log().find("待機ﾓｰﾄﾞへ遷移(IDLE).  次回確認[1740秒]後."), std::string::npos) << Log();
+
+  now = 1000;
+  A(0).mailbox = 2;
+  A(0).pushEvent = bw::Pop3Checker::PushChanged;
+  cycle.OnPushReadable(0);
+  EXPECT_EQ(state.totalUnread, 2);
+  EXPECT_EQ(Count("sequence@1000"), 1);
+  EXPECT_EQ(journal.back(), "sequence@1000");
+  EXPECT_EQ(Due(0), 29 * 60000);  // the watchdog stays where it was
+
+  A(0).pushEvent = bw::Pop3Checker::PushDropped;
+  A(0).pushMs = 1000;
+  cycle.OnPushReadable(0);
+  EXPECT_EQ(Due(0), 2000);
+  EXPECT_EQ(state.totalUnread, 2);
+  RunUntil(2000);
+  EXPECT_EQ(A(0).checkedAt, (Times{0, 2000}));
+
+  cycle.OnSuspend();
+  EXPECT_EQ(A(0).pushEnded, 1);
+  journal.clear();
+  cycle.OnPushReadable(0);
+  EXPECT_EQ(Count("push?"), 0);
+}

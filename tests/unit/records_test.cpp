@@ -158,28 +158,35 @@ TEST_F(AccountRecord, UseTlsIsWrittenLastAndOnlyWhenSetSoOlderFilesStayByteForBy
     EXPECT_NE(out.find("\t\tServiceName\t110\r\n\t\tUseTLS\t" + text + "\r\n\t}"), std::string::npos) << out;
   }
   bw::AncestryPop3Checker off;
-  ASSERT_EQ(ReadFrom(off, std::string("\t\tUseTLS\t0\n\t\tProtocol\t0\n\t\tImapFolders\t\n") + kMinimalAccount), 0);
+  ASSERT_EQ(ReadFrom(off, std::string("\t\tUseTLS\t0\n\t\tProtocol\t0\n\t\tImapFolders\t\n\t\tUseIdle\t1\n") +
+                              kMinimalAccount),
+            0);
+  EXPECT_EQ(Written(off).find("UseIdle"), std::string::npos);
   EXPECT_EQ(Written(off).find("UseTLS"), std::string::npos);
   EXPECT_EQ(Written(off).find("Protocol"), std::string::npos);
   EXPECT_EQ(Written(off).find("ImapFolders"), std::string::npos);
 }
 
-// The IMAP keys come after the OAuth keys, each only when set, and read
-// back as written (a Shift_JIS name with a 0x5C trail byte included).
+// The IMAP keys come after the OAuth keys, each only when set (UseIdle only
+// when turned off), and read back as written (a Shift_JIS name with a 0x5C
+// trail byte included).
 TEST_F(AccountRecord, ImapKeysFollowTheOAuthKeysAndOnlyWhenSet) {
   bw::AncestryPop3Checker a;
   ASSERT_EQ(ReadFrom(a, std::string("\t\tOAuthScope\ts\n") + kMinimalAccount), 0);
   ASSERT_EQ(a.SetKeyText(bw::kImapFolders, "INBOX,\x95\x5C,a\\,b"), bw::kSetOk);
   ASSERT_EQ(a.SetKeyText(bw::kProtocol, "1"), bw::kSetOk);
+  EXPECT_EQ(a.UseIdle, 1);
+  ASSERT_EQ(a.SetKeyText(bw::kUseIdle, "0"), bw::kSetOk);
   const std::string out = Written(a);
   EXPECT_NE(out.find("\t\tPassword\tp\r\n\t\tServiceName\t110\r\n\t\tProtocol\t1\r\n"
-                     "\t\tImapFolders\tINBOX,\x95\x5C,a\\,b\r\n\t}"),
+                     "\t\tImapFolders\tINBOX,\x95\x5C,a\\,b\r\n\t\tUseIdle\t0\r\n\t}"),
             std::string::npos)
       << out;
   bw::AncestryPop3Checker b;
   ASSERT_EQ(ReadFrom(b, out.substr(out.find("\r\n") + 2)), 0);
   EXPECT_TRUE(b.UsesImap());
   EXPECT_EQ(b.ImapFolders, "INBOX,\x95\x5C,a\\,b");
+  EXPECT_EQ(b.UseIdle, 0);
   EXPECT_EQ(Written(b), out);
 }
 

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -667,7 +668,7 @@ TEST_F(CheckerApp, NewMailShowsInTheListTooltipAndBalloonButNeverInTheLogOrFile)
   // The icon's click opens the list again once it was closed.
   SendMessageW(frame, WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitFor([&] { return FindWindowW(L"BellwickNewMailList", nullptr) == nullptr; }));
-  PostMessageW(checker.window, WM_APP + 2, 1, WM_LBUTTONUP);
+  PostMessageW(checker.window, WM_APP + 3, 1, WM_LBUTTONUP);  // the icon's callback message
   EXPECT_TRUE(WaitFor([&] { return FindWindowW(L"BellwickNewMailList", nullptr) != nullptr; }));
 
   SendMessageA(checker.window, WM_CLOSE, 0, 0);
@@ -719,6 +720,43 @@ TEST_F(CheckerApp, ImapAccountCountsItsUnseenMessagesBesideAPop3Account) {
   PostMessageA(status, WM_COMMAND, IDCANCEL, 0);
   const std::string log = Log();
   EXPECT_NE(log.find("IMAP <- "), std::string::npos) << log;
+  SendMessageA(checker.window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(checker.Ended());
+}
+
+// Push on the real window: the account idles on the private Dovecot, and a
+// message delivered into its INBOX reaches the button's text through the
+// window's socket notice, long before any cycle (15 minutes).
+TEST_F(CheckerApp, MessageDeliveredWhileIdlingShowsOnTheButtonAtOnce) {
+  const char* dovecot = std::getenv("BW_DOVECOT_DIR");
+  if (!dovecot) GTEST_SKIP() << "no private Dovecot in this run";
+  const std::string folder = std::string(dovecot[0] == '/' ? "Z:" : "") + dovecot;
+  const int imap = std::atoi(ReadFileBytes(folder + "/imap-port").c_str());
+  ASSERT_GT(imap, 0);
+  WriteFileBytes(File("p.ini"), ParameterFile("\t\tConnectionName\tPush\r\n\t\tHostName\t127.0.0.1\r\n"
+                                              "\t\tServiceName\t" + std::to_string(imap) +
+                                                  "\r\n\t\tUserID\tpush\r\n\t\tPassword\tsecret\r\n"
+                                                  "\t\tTOofSendRecv_Sec\t5\r\n\t\tProtocol\t1\r\n",
+                                              ""));
+  Checker checker(dir, "-p p.ini");
+  ASSERT_TRUE(checker.window);
+  ASSERT_TRUE(WaitFor([&] { return Log().find("IDLEで待機開始[INBOX]") != std::string::npos; })) << Log();
+  ASSERT_TRUE(WaitFor([&] { return Text(checker.window).find("未読数=0") != std::string::npos; }))
+      << Text(checker.window);
+  // Delivered as into any Maildir: written in tmp, then moved into new.
+  const std::string box = folder + "/mail/push/Maildir";
+  const std::string name = "wine-push-" + std::to_string(GetTickCount()) + ".M1P1.host";
+  WriteFileBytes(box + "/tmp/" + name, "From: test@example\r\nSubject: pushed\r\n\r\nbody\r\n");
+  const DWORD start = GetTickCount();
+  ASSERT_TRUE(MoveFileA((box + "/tmp/" + name).c_str(), (box + "/new/" + name).c_str()));
+  const bool shown = WaitFor([&] { return Text(checker.window).find("未読数=1") != std::string::npos; }, 5000);
+  const DWORD latency = GetTickCount() - start;
+  DeleteFileA((box + "/new/" + name).c_str());
+  DeleteFileA((box + "/cur/" + name).c_str());
+  ASSERT_TRUE(shown) << Text(checker.window) << Log();
+  std::printf("delivery to the button: %lu ms\n", static_cast<unsigned long>(latency));
+  EXPECT_LE(latency, 2000u);
+  EXPECT_NE(Log().find("IDLE通知"), std::string::npos);
   SendMessageA(checker.window, WM_CLOSE, 0, 0);
   EXPECT_TRUE(checker.Ended());
 }

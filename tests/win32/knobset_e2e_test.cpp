@@ -257,6 +257,8 @@ TEST_F(KnobsetE2eTest, ImapAccountIsSavedWithItsFoldersAndOpensAgainAsIMAP) {
   TypeText(account, IDC_PASSWORD, "secret");
   knobset.ClickTab(FindControl(account, IDC_ACCOUNT_TABS), 2);
   EXPECT_FALSE(ControlEnabled(account, IDC_IMAP_FOLDERS));
+  EXPECT_FALSE(ControlEnabled(account, IDC_USE_IDLE));
+  EXPECT_TRUE(IsChecked(account, IDC_USE_IDLE));  // push is on unless turned off
   EXPECT_TRUE(ControlEnabled(account, IDC_UIDL));
   // Choosing IMAP turns the POP3-only controls off and the usual port over.
   ChooseEntry(account, IDC_PROTOCOL, 1);
@@ -264,6 +266,8 @@ TEST_F(KnobsetE2eTest, ImapAccountIsSavedWithItsFoldersAndOpensAgainAsIMAP) {
   for (int pop3Only : {IDC_APOP, IDC_UIDL, IDC_NO_QUIT})
     EXPECT_FALSE(ControlEnabled(account, pop3Only)) << pop3Only;
   EXPECT_EQ(ControlText(account, IDC_SERVICE_NAME), "143");
+  EXPECT_TRUE(ControlEnabled(account, IDC_USE_IDLE));
+  ClickControl(account, IDC_USE_IDLE);
   TypeText(account, IDC_IMAP_FOLDERS, "INBOX,仕事,a\\,b");
   PressButton(account, IDOK);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));
@@ -274,7 +278,8 @@ TEST_F(KnobsetE2eTest, ImapAccountIsSavedWithItsFoldersAndOpensAgainAsIMAP) {
   const std::string saved = SaveAndRead();
   ASSERT_TRUE(knobset.AnswerBox(IDOK));
   EXPECT_NE(saved.find("\t\tServiceName\t143\r\n"), std::string::npos) << saved;
-  EXPECT_NE(saved.find("\t\tProtocol\t1\r\n\t\tImapFolders\tINBOX,仕事,a\\,b\r\n"), std::string::npos)
+  EXPECT_NE(saved.find("\t\tProtocol\t1\r\n\t\tImapFolders\tINBOX,仕事,a\\,b\r\n\t\tUseIdle\t0\r\n"),
+            std::string::npos)
       << saved;
   ExitUnasked();
 
@@ -287,6 +292,7 @@ TEST_F(KnobsetE2eTest, ImapAccountIsSavedWithItsFoldersAndOpensAgainAsIMAP) {
   ASSERT_NE(account, nullptr);
   EXPECT_EQ(SendMessageA(FindControl(account, IDC_PROTOCOL), CB_GETCURSEL, 0, 0), 1);
   EXPECT_EQ(ControlText(account, IDC_IMAP_FOLDERS), "INBOX,仕事,a\\,b");
+  EXPECT_FALSE(IsChecked(account, IDC_USE_IDLE));
   EXPECT_FALSE(ControlEnabled(account, IDC_UIDL));
   PressButton(account, IDCANCEL);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(account); }));
