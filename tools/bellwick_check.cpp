@@ -103,6 +103,8 @@ int Watch(CheckController& controller, bool verbose,
   std::signal(SIGINT, StopWatching);
   std::signal(SIGTERM, StopWatching);
   controller.InitSleep_Sec = 0;
+  bw::WalkRing(controller.accountHead,
+               [](bw::AncestryPop3Checker* each) { static_cast<bw::Pop3Checker*>(each)->pushAllowed = true; });
   bw::Pop3CycleAccounts accounts(controller);
   ConsoleHost host;
   bw::CycleState state;

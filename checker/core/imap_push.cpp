@@ -35,7 +35,7 @@ long long ReconnectDelayMs(int attempt, int cycleMinutes) {
 }
 
 void Pop3Checker::StartIdle(const std::string* accessToken) {
-  if (!UseIdle || !imap_.Connected() || !imap_.Has("IDLE") || ImapMemory.empty()) {
+  if (!pushAllowed || !UseIdle || !imap_.Connected() || !imap_.Has("IDLE") || ImapMemory.empty()) {
     CloseFolderIdles();
     return;
   }

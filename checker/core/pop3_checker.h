@@ -168,6 +168,10 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // The machine's network, asked when a look-up or connect fails; none:
   // failures are taken as they are.
   std::shared_ptr<const NetworkConditions> network;
+  // Whether this program stays to hear a kept connection (the checker, a
+  // watching bellwick-check). A one-shot check always logs out, whatever
+  // UseIdle says, so it never leaves a connection idling behind it.
+  bool pushAllowed = false;
 
  private:
   using Clock = std::chrono::steady_clock;

@@ -52,7 +52,9 @@ CheckerApplication::CheckerApplication(HINSTANCE instance)
 CheckerApplication::~CheckerApplication() = default;
 
 AncestryPop3Checker* CheckerApplication::CreateAccount() {
-  return new (std::nothrow) Pop3Checker();
+  Pop3Checker* account = new (std::nothrow) Pop3Checker();
+  if (account) account->pushAllowed = true;  // the checker stays to hear kept connections
+  return account;
 }
 
 int CheckerApplication::InitializeInstance() {

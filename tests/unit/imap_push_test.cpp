@@ -41,6 +41,7 @@ class ImapPush : public bw_test::Pop3ServerTest {
     Point(server);
     account.Protocol = 1;
     account.CycleMinutes = 2;
+    account.pushAllowed = true;
   }
   // Hands the connection's readiness to the account as the window would,
   // until it reports something other than a quiet wait or `ms` pass.
