@@ -311,12 +311,16 @@ bool ParseImapSearch(const std::string& raw, std::size_t at, std::vector<std::ui
   }
 }
 
-bool ParseImapEsearch(const std::string& raw, std::size_t at, std::uint32_t* min, std::uint32_t* count) {
-  *min = 0;
-  *count = 0;
+namespace {
+
+// Walks an ESEARCH response's data from `at`: the correlator "(TAG "x")" is
+// passed over, so is the UID marker; `take` reads each result's value after
+// its upper-cased name. False when the text is not such a response.
+template <typename Take>
+bool WalkEsearch(const std::string& raw, std::size_t at, Take take) {
   ImapTokens t(raw, at);
   t.Blanks();
-  if (t.Take('(')) {  // the correlator: (TAG "x")
+  if (t.Take('(')) {
     while (!t.AtEnd() && !t.Take(')')) {
       std::string skipped;
       t.Blanks();
@@ -331,40 +335,35 @@ bool ParseImapEsearch(const std::string& raw, std::size_t at, std::uint32_t* min
     name = Upper(name);
     if (name == "UID") continue;
     t.Blanks();
-    std::uint32_t value = 0;
+    if (!take(name, t)) return false;
+  }
+}
+
+}  // namespace
+
+bool ParseImapEsearch(const std::string& raw, std::size_t at, std::uint32_t* min, std::uint32_t* count) {
+  *min = 0;
+  *count = 0;
+  return WalkEsearch(raw, at, [&](const std::string& name, ImapTokens& t) {
     if (name == "MIN" || name == "COUNT") {
+      std::uint32_t value = 0;
       if (!t.Number(&value)) return false;
       (name == "MIN" ? *min : *count) = value;
-    } else {
-      std::string skipped;  // ALL, MAX and others: a value this client did not ask for
-      if (!t.String(&skipped)) return false;
+      return true;
     }
-  }
+    std::string skipped;  // ALL, MAX and others: a value this client did not ask for
+    return t.String(&skipped);
+  });
 }
 
 bool ParseImapEsearchAll(const std::string& raw, std::size_t at, std::string* set) {
   set->clear();
-  ImapTokens t(raw, at);
-  t.Blanks();
-  if (t.Take('(')) {  // the correlator: (TAG "x")
-    while (!t.AtEnd() && !t.Take(')')) {
-      std::string skipped;
-      t.Blanks();
-      if (!t.String(&skipped)) return false;
-    }
-  }
-  for (;;) {
-    t.Blanks();
-    if (t.AtEnd()) return true;
-    std::string name;
-    if (!t.Atom(&name)) return false;
-    name = Upper(name);
-    if (name == "UID") continue;
-    t.Blanks();
+  return WalkEsearch(raw, at, [&](const std::string& name, ImapTokens& t) {
     std::string value;
     if (!t.String(&value)) return false;
     if (name == "ALL") *set = value;
-  }
+    return true;
+  });
 }
 
 bool NewestOfSequenceSet(const std::string& set, std::uint32_t from, std::size_t most,

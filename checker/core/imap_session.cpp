@@ -32,26 +32,13 @@ ImapSession::ImapSession(const AncestryPop3Checker& account, std::function<int()
 }
 
 StepResult ImapSession::Start(net::SocketHandle s) {
-  tls_ = nullptr;
   socket_ = s;
-  const int useTls = account_.UseTLS;
-  if (useTls == 0) {
-    Attach(std::make_unique<net::SocketStream>(s));
-    return {CheckStep::TlsSetting, 0};
-  }
-  auto stream = std::make_unique<net::TlsStream>(s);  // owns and closes the socket
-  if (useTls != 1 && useTls != 2) {
-    LogWrite("%s : UseTLS=%d は使えない値です. 接続を終了します.\n", account_.ConnectionName.c_str(), useTls);
-    return {CheckStep::TlsSetting, 1};
-  }
-  if (useTls == 1) {
-    const int rc = SecureStream(*stream, account_.HostName, replyLimitMs_(), account_.ConnectionName.c_str());
-    if (rc != net::kTlsOk) return {CheckStep::Handshake, rc};
-  }
-  net::TlsStream* tls = stream.get();
-  Attach(std::move(stream));
+  std::unique_ptr<net::ByteStream> stream;
+  net::TlsStream* tls = nullptr;
+  const StepResult opened = OpenAccountStream(account_, s, replyLimitMs_(), &stream, &tls);
+  if (stream) Attach(std::move(stream));  // forgets any earlier TLS stream
   tls_ = tls;
-  return {CheckStep::Handshake, 0};
+  return opened;
 }
 
 void ImapSession::Attach(std::unique_ptr<net::ByteStream> stream) {

@@ -27,27 +27,10 @@ Pop3Session::Pop3Session(const AncestryPop3Checker& account, std::function<int()
     : account_(account), replyLimitMs_(std::move(replyLimitMs)) {}
 
 StepResult Pop3Session::Start(net::SocketHandle s) {
-  tls_ = nullptr;
-  const int useTls = account_.UseTLS;
-  if (useTls == 0) {
-    reader_.Attach(std::make_unique<net::SocketStream>(s));
-    return {CheckStep::TlsSetting, 0};
-  }
-  auto stream = std::make_unique<net::TlsStream>(s);  // owns and closes the socket
-  if (useTls != 1 && useTls != 2) {
-    // A value this version does not know may ask for more protection than
-    // it can give: nothing is sent rather than less than was asked for.
-    LogWrite("%s : UseTLS=%d は使えない値です. 接続を終了します.\n", account_.ConnectionName.c_str(), useTls);
-    return {CheckStep::TlsSetting, 1};
-  }
-  if (useTls == 1) {
-    // The handshake as a whole gets the time one reply line gets.
-    const int rc = SecureStream(*stream, account_.HostName, replyLimitMs_(), account_.ConnectionName.c_str());
-    if (rc != net::kTlsOk) return {CheckStep::Handshake, rc};
-  }
-  tls_ = stream.get();
-  reader_.Attach(std::move(stream));
-  return {CheckStep::Handshake, 0};
+  std::unique_ptr<net::ByteStream> stream;
+  const StepResult opened = OpenAccountStream(account_, s, replyLimitMs_(), &stream, &tls_);
+  if (stream) reader_.Attach(std::move(stream));
+  return opened;
 }
 
 void Pop3Session::Attach(std::unique_ptr<net::ByteStream> stream) {

@@ -3,6 +3,8 @@
 // ever leaves the machine to a server whose certificate was not accepted.
 #include "checker/core/pop3_tls.h"
 
+#include <utility>
+
 #include "common/core/log.h"
 
 namespace bw {
@@ -37,6 +39,29 @@ int SecureStream(net::TlsStream& stream, const std::string& host, int timeoutMs,
     LogWrite("%s : TLSﾊﾝﾄﾞｼｪｲｸに失敗しました[%s] %s.\n", name, net::TlsCodeName(rc), session.Reason().c_str());
   }
   return rc;
+}
+
+StepResult OpenAccountStream(const AncestryPop3Checker& account, net::SocketHandle s, int timeoutMs,
+                             std::unique_ptr<net::ByteStream>* out, net::TlsStream** tls) {
+  *tls = nullptr;
+  const int useTls = account.UseTLS;
+  if (useTls == 0) {
+    *out = std::make_unique<net::SocketStream>(s);
+    return {CheckStep::TlsSetting, 0};
+  }
+  auto stream = std::make_unique<net::TlsStream>(s);  // owns and closes the socket
+  if (useTls != 1 && useTls != 2) {
+    LogWrite("%s : UseTLS=%d は使えない値です. 接続を終了します.\n", account.ConnectionName.c_str(), useTls);
+    return {CheckStep::TlsSetting, 1};
+  }
+  if (useTls == 1) {
+    // The handshake as a whole gets the time one reply line gets.
+    const int rc = SecureStream(*stream, account.HostName, timeoutMs, account.ConnectionName.c_str());
+    if (rc != net::kTlsOk) return {CheckStep::Handshake, rc};
+  }
+  *tls = stream.get();
+  *out = std::move(stream);
+  return {CheckStep::Handshake, 0};
 }
 
 }  // namespace bw
