@@ -16,16 +16,9 @@ namespace bw {
 StepResult ImapSession::NewestUnseen(const std::string& folder, std::uint32_t fromUid, std::size_t most,
                                      std::vector<std::uint32_t>* uids) {
   uids->clear();
-  std::string wire;
-  if (!ImapFolderWireName(folder, utf8_, &wire)) return {CheckStep::ImapFolders, FolderMissing};
+  if (const StepResult examined = Examine(folder); !examined.ok()) return examined;
   ImapReply done;
   int rc = 0;
-  if (selected_ != wire) {
-    selected_.clear();
-    rc = Command("EXAMINE " + ImapQuoted(wire), &done);
-    if (rc != 0) return {CheckStep::ImapFolders, rc};
-    selected_ = wire;
-  }
   const std::string range = std::to_string(std::max<std::uint32_t>(fromUid, 1)) + ":*";
   bool unreadable = false;
   // ESEARCH gives the UIDs as ranges, however many there are; a plain

@@ -399,20 +399,9 @@ StepResult ImapSession::Status(const std::string& folder, ImapFolderStatus* stat
 
 StepResult ImapSession::UnseenFrom(const std::string& folder, std::uint32_t fromUid, std::uint32_t* count) {
   *count = 0;
-  std::string wire;
-  if (!ImapFolderWireName(folder, utf8_, &wire)) return {CheckStep::ImapFolders, FolderMissing};
+  if (const StepResult examined = Examine(folder); !examined.ok()) return examined;
   ImapReply done;
   int rc = 0;
-  if (selected_ != wire) {
-    selected_.clear();
-    rc = Command("EXAMINE " + ImapQuoted(wire), &done);
-    if (rc == LineNegativeReply) {
-      const int refused = Refused(rc, done, "EXAMINE");
-      return {CheckStep::ImapFolders, refused == LineNegativeReply ? FolderMissing : refused};
-    }
-    if (rc != 0) return {CheckStep::ImapFolders, rc};
-    selected_ = wire;
-  }
   // "n:*" holds the message with the highest UID even when that is below
   // n, so every answer is held against n here.
   const std::string range = std::to_string(fromUid) + ":*";
@@ -459,20 +448,25 @@ void ImapSession::Logout() {
     if (reply.kind == ImapReply::Tagged) break;
 }
 
-StepResult ImapSession::Idle(const std::string& folder) {
+StepResult ImapSession::Examine(const std::string& folder) {
   std::string wire;
   if (!ImapFolderWireName(folder, utf8_, &wire)) return {CheckStep::ImapFolders, FolderMissing};
+  if (selected_ == wire) return {CheckStep::ImapFolders, 0};
+  selected_.clear();
   ImapReply done;
-  if (selected_ != wire) {
-    selected_.clear();
-    const int rc = Command("EXAMINE " + ImapQuoted(wire), &done);
-    if (rc == LineNegativeReply) {
-      const int refused = Refused(rc, done, "EXAMINE");
-      return {CheckStep::ImapFolders, refused == LineNegativeReply ? FolderMissing : refused};
-    }
-    if (rc != 0) return {CheckStep::ImapFolders, rc};
-    selected_ = wire;
+  const int rc = Command("EXAMINE " + ImapQuoted(wire), &done);
+  if (rc == LineNegativeReply) {
+    const int refused = Refused(rc, done, "EXAMINE");
+    return {CheckStep::ImapFolders, refused == LineNegativeReply ? FolderMissing : refused};
   }
+  if (rc != 0) return {CheckStep::ImapFolders, rc};
+  selected_ = wire;
+  return {CheckStep::ImapFolders, 0};
+}
+
+StepResult ImapSession::Idle(const std::string& folder) {
+  if (const StepResult examined = Examine(folder); !examined.ok()) return examined;
+  ImapReply done;
   const std::string tag = NextTag();
   int rc = Send(tag + " IDLE", tag + " IDLE");
   std::string raw;

@@ -116,6 +116,9 @@ class ImapSession {
     return Command({{text, text, false}}, done, untagged);
   }
   int Send(const std::string& text, const std::string& logged);
+  // Opens `folder` read-only with EXAMINE unless it is the one open; a
+  // folder the server refuses is FolderMissing.
+  StepResult Examine(const std::string& folder);
   std::string NextTag();
   // The code of a failed login or folder step, with the log line it needs.
   int Refused(int rc, const ImapReply& reply, const char* what);
