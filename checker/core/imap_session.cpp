@@ -251,14 +251,8 @@ StepResult ImapSession::Login(const std::string& accessToken) {
 }
 
 StepResult ImapSession::Xoauth2(const std::string& accessToken) {
+  if (!Xoauth2Sendable(account_, accessToken)) return {CheckStep::Credentials, 1};
   const char* name = account_.ConnectionName.c_str();
-  auto sendable = [](const std::string& text) {
-    return text.find_first_of(std::string("\r\n\0\x01", 4)) == std::string::npos;
-  };
-  if (!sendable(account_.UserID) || !sendable(accessToken)) {
-    LogWrite("%s : ﾕｰｻﾞIDかｱｸｾｽﾄｰｸﾝに送信できない文字があるため送信しません.\n", name);
-    return {CheckStep::Credentials, 1};
-  }
   // The log shows neither the token nor its length.
   const std::string response = Base64Encode(Xoauth2Line(account_.UserID, accessToken));
   std::vector<Piece> pieces;

@@ -139,6 +139,15 @@ std::string Xoauth2Line(const std::string& userId, const std::string& accessToke
   return "user=" + userId + "\x01" + "auth=Bearer " + accessToken + "\x01\x01";
 }
 
+bool Xoauth2Sendable(const AncestryPop3Checker& account, const std::string& accessToken) {
+  auto sendable = [](const std::string& text) {
+    return text.find_first_of(std::string("\r\n\0\x01", 4)) == std::string::npos;
+  };
+  if (sendable(account.UserID) && sendable(accessToken)) return true;
+  LogWrite("%s : ﾕｰｻﾞIDかｱｸｾｽﾄｰｸﾝに送信できない文字があるため送信しません.\n", account.ConnectionName.c_str());
+  return false;
+}
+
 std::string Xoauth2ErrorStatus(const char* line) {
   if (line[0] != '+' || line[1] != ' ') return std::string();
   std::string text = line + 2;
@@ -159,14 +168,8 @@ std::string Xoauth2ErrorStatus(const char* line) {
 }
 
 StepResult Pop3Session::LoginXoauth2(char* line, const std::string& accessToken) {
+  if (!Xoauth2Sendable(account_, accessToken)) return {CheckStep::Credentials, 1};
   const char* name = account_.ConnectionName.c_str();
-  auto sendable = [](const std::string& text) {
-    return text.find_first_of(std::string("\r\n\0\x01", 4)) == std::string::npos;
-  };
-  if (!sendable(account_.UserID) || !sendable(accessToken)) {
-    LogWrite("%s : ﾕｰｻﾞIDかｱｸｾｽﾄｰｸﾝに送信できない文字があるため送信しません.\n", name);
-    return {CheckStep::Credentials, 1};
-  }
   line[0] = '\0';
   int rc = reader_.SendLine("AUTH XOAUTH2", "AUTH XOAUTH2", replyLimitMs_());
   if (rc == 0) rc = ReceiveLine(line);

@@ -21,6 +21,9 @@ namespace bw {
 // token ^A ^A. Built apart from the reply buffer: with a large access token
 // it runs to several kilobytes.
 std::string Xoauth2Line(const std::string& userId, const std::string& accessToken);
+// Whether the user ID and the token can stand in that line: a CR, LF, NUL
+// or ^A would end or split it. Logs why not.
+bool Xoauth2Sendable(const AncestryPop3Checker& account, const std::string& accessToken);
 // The status ("401") of the server's base64 JSON error in a "+ " line, or
 // empty when the line carries none.
 std::string Xoauth2ErrorStatus(const char* line);
