@@ -47,8 +47,10 @@ class CaptureTarget {
     if (CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                        &pi_)) {
       CloseHandle(pi_.hThread);
-      WaitForInputIdle(pi_.hProcess, 10000);
-      WaitFor([&] { return Window(2) != nullptr; }, 10000);
+      // The first program a fresh Wine prefix starts can take well over
+      // ten seconds to show its windows.
+      WaitForInputIdle(pi_.hProcess, 30000);
+      WaitFor([&] { return Window(1) != nullptr && Window(2) != nullptr; }, 30000);
     }
   }
   ~CaptureTarget() {
