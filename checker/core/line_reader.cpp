@@ -248,6 +248,17 @@ int LineReader::SendLine(const char* text, const char* logged, int timeoutMs, bo
 }
 
 int LineReader::SendLineWhole(const std::string& text, const char* logged, int timeoutMs) {
+  return SendWhole({text}, {logged}, timeoutMs);
+}
+
+int LineReader::SendLinesWhole(const std::vector<std::string>& lines, int timeoutMs) {
+  std::vector<const char*> logged;
+  for (const std::string& line : lines) logged.push_back(line.c_str());
+  return SendWhole(lines, logged, timeoutMs);
+}
+
+int LineReader::SendWhole(const std::vector<std::string>& lines,
+                          const std::vector<const char*>& logged, int timeoutMs) {
   net::SetLastError(0);
   int ready = -1;
   if (!stream_)
@@ -262,14 +273,20 @@ int LineReader::SendLineWhole(const std::string& text, const char* logged, int t
     LogWrite("--- Timeout 1.\n");
     return LineTimeout;
   }
-  const std::string line = text + "\r\n";
-  const bool sent = SendAll(line.data(), static_cast<int>(line.size()));
-  LogWrite("%s <- %s", logName_, logged);
+  std::string data;
+  for (const std::string& line : lines) data += line + "\r\n";
+  const bool sent = SendAll(data.data(), static_cast<int>(data.size()));
+  // Every line but the last is logged whole; the last one's byte count
+  // follows only a successful send, as a single command's does.
+  for (std::size_t i = 0; i + 1 < logged.size(); ++i)
+    LogWrite("%s <- %s(%d+%d Bytes)\n", logName_, logged[i], static_cast<int>(std::strlen(logged[i])), 2);
+  const char* last = logged.empty() ? "" : logged.back();
+  LogWrite("%s <- %s", logName_, last);
   if (!sent) {
     LogWrite("--- SOCKET ERROR(send 1).  ErrCode=%d.\n", net::LastError());
     return LineSendFailed;
   }
-  LogWrite("(%d+%d Bytes)\n", static_cast<int>(std::strlen(logged)), 2);
+  LogWrite("(%d+%d Bytes)\n", static_cast<int>(std::strlen(last)), 2);
   return 0;
 }
 

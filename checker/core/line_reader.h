@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/stream.h"
 
@@ -82,6 +83,10 @@ class LineReader {
   // "send 2" lines). Bytes left unread are no reason to refuse. 0, or
   // LineSelectFailed, LineTimeout, LineSendFailed.
   int SendLineWhole(const std::string& text, const char* logged, int timeoutMs);
+  // Several commands in one send, for a server that takes pipelined
+  // commands: one packet and one system call for all of them. Each line is
+  // logged as SendLineWhole logs it. Results as SendLineWhole's.
+  int SendLinesWhole(const std::vector<std::string>& lines, int timeoutMs);
 
   // The protocol named in the log lines ("POP3 -> ", "IMAP <- ").
   void SetLogName(const char* name) { logName_ = name; }
@@ -104,6 +109,10 @@ class LineReader {
   // The logged form of the last line read, without the "POP3 -> " prefix.
   void LogLine(const char* line) const;
   bool SendAll(const char* data, int size);
+  // Waits until the stream takes bytes and sends `lines` (each with CR LF)
+  // in one write, logging `logged` in their place.
+  int SendWhole(const std::vector<std::string>& lines, const std::vector<const char*>& logged,
+                int timeoutMs);
 
   std::unique_ptr<net::ByteStream> stream_;
   // One receive fills this per readiness wait; lines are taken from it.

@@ -239,8 +239,7 @@ void Pop3Checker::LogTopRefusal() {
 
 bool Pop3Checker::FetchPipelined(char* line, const std::vector<std::string>& numbers, std::size_t from) {
   topRefused_ = false;
-  for (std::size_t i = from; i < numbers.size(); ++i)
-    if (session_.SendTop(numbers[i]) != 0) return false;
+  if (session_.SendTops(numbers, from) != 0) return false;
   std::string block;
   // Every answer is read, refusals too, so that the connection stays in
   // step for QUIT.

@@ -241,9 +241,10 @@ int Pop3Session::Capabilities(char* line, bool* pipelining) {
   return rc == LineTerminator ? 0 : rc == 0 ? LineBodyTooLong : rc;
 }
 
-int Pop3Session::SendTop(const std::string& number) {
-  const std::string command = "TOP " + number + " 0";
-  return reader_.SendLine(command.c_str(), command.c_str(), replyLimitMs_(), false);
+int Pop3Session::SendTops(const std::vector<std::string>& numbers, std::size_t from) {
+  std::vector<std::string> commands;
+  for (std::size_t i = from; i < numbers.size(); ++i) commands.push_back("TOP " + numbers[i] + " 0");
+  return reader_.SendLinesWhole(commands, replyLimitMs_());
 }
 
 int Pop3Session::TopAnswer(char* line, std::string* header, std::size_t keepLimit, std::size_t readLimit) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "checker/core/check_outcome.h"
 #include "checker/core/line_reader.h"
@@ -72,10 +73,10 @@ class Pop3Session {
   // refused CAPA too: then no), or a LineResult when the listing could not
   // be read (the connection is out of step).
   int Capabilities(char* line, bool* pipelining);
-  // TOP `number` 0 sent without waiting for its answer (where the server
-  // takes pipelined commands); TopAnswer reads the answers in order, as
-  // TopHeader does.
-  int SendTop(const std::string& number);
+  // TOP n 0 for the messages `numbers` from `from` on, sent in one write
+  // without waiting for answers (where the server takes pipelined
+  // commands); TopAnswer reads the answers in order, as TopHeader does.
+  int SendTops(const std::vector<std::string>& numbers, std::size_t from);
   int TopAnswer(char* line, std::string* header, std::size_t keepLimit, std::size_t readLimit);
 
   // Sends one command and reads its reply into `line`; 0, LineNegativeReply
