@@ -3,6 +3,7 @@
 // Errors are reported as WinSock numbers on both (LastError).
 #pragma once
 #include <cstdint>
+#include <vector>
 
 namespace bw::net {
 
@@ -49,6 +50,9 @@ int ConnectIPv4(SocketHandle s, const std::uint8_t address[4], std::uint16_t por
 // waits without limit. 1 ready, 0 time-out, -1 error.
 int WaitReadable(SocketHandle s, int timeoutMs);
 int WaitWritable(SocketHandle s, int timeoutMs);
+// Waits at most `timeoutMs` until one of `sockets` is readable (none: just
+// the wait). 1 ready, 0 time-out or a signal came, -1 error.
+int WaitAnyReadable(const std::vector<SocketHandle>& sockets, int timeoutMs);
 // Byte counts, 0 for a closed peer (Receive), -1 on error. Send never
 // raises a signal on a broken connection.
 int Send(SocketHandle s, const void* data, int length);

@@ -135,14 +135,17 @@ int Watch(CheckController& controller, bool verbose,
   while (!g_stop) {
     unsigned id = 0;
     if (!host.TakeDue(&id)) {
-      // Idling accounts: whatever their servers sent is heard within a
-      // tenth of a second (the look costs no wait).
+      // Idling accounts: whatever their servers sent is taken (the look
+      // costs no wait), then the wait for the next timer, at most a tenth
+      // of a second, ends as soon as one of their servers sends again.
+      std::vector<bw::net::SocketHandle> sockets;
       for (std::size_t i = 0; i < list.size() && i < bw::kAccountTimerLimit; ++i) {
         if (!list[i]->Idling()) continue;
         cycle.OnPushReadable(static_cast<int>(i));
         show(i);
+        for (bw::net::SocketHandle s : list[i]->IdleSockets()) sockets.push_back(s);
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (bw::net::WaitAnyReadable(sockets, 100) < 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
       // The steady clock stands still while the machine sleeps and the
       // wall clock does not: a jump between them is a wake-up.
       const auto steady = Clock::now();

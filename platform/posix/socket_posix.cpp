@@ -110,6 +110,16 @@ int ConnectIPv4(SocketHandle s, const std::uint8_t address[4], std::uint16_t por
 int WaitReadable(SocketHandle s, int timeoutMs) { return Wait(s, POLLIN, timeoutMs); }
 int WaitWritable(SocketHandle s, int timeoutMs) { return Wait(s, POLLOUT, timeoutMs); }
 
+int WaitAnyReadable(const std::vector<SocketHandle>& sockets, int timeoutMs) {
+  std::vector<pollfd> polled;
+  for (SocketHandle s : sockets) polled.push_back(pollfd{Fd(s), POLLIN, 0});
+  // A signal ends the wait: the caller looks whether it was told to stop.
+  const int n = poll(polled.data(), polled.size(), timeoutMs < 0 ? -1 : timeoutMs);
+  if (n > 0) return 1;
+  if (n == 0 || errno == EINTR) return 0;
+  return Fail();
+}
+
 int Send(SocketHandle s, const void* data, int length) {
   for (;;) {
     ssize_t n = send(Fd(s), data, static_cast<size_t>(length), MSG_NOSIGNAL);

@@ -10,10 +10,8 @@ namespace {
 
 SOCKET Sock(SocketHandle s) { return static_cast<SOCKET>(s); }
 
-int Wait(SocketHandle s, bool write, int timeoutMs) {
-  fd_set set;
-  FD_ZERO(&set);
-  FD_SET(Sock(s), &set);
+// select on `set` for reading or writing; 1 ready, 0 time-out, -1 error.
+int Select(fd_set* set, bool write, int timeoutMs) {
   timeval tv;
   timeval* limit = nullptr;
   if (timeoutMs >= 0) {
@@ -21,9 +19,16 @@ int Wait(SocketHandle s, bool write, int timeoutMs) {
     tv.tv_usec = (timeoutMs % 1000) * 1000;
     limit = &tv;
   }
-  int n = select(0, write ? nullptr : &set, write ? &set : nullptr, nullptr, limit);
+  int n = select(0, write ? nullptr : set, write ? set : nullptr, nullptr, limit);
   if (n == SOCKET_ERROR) return -1;
   return n > 0 ? 1 : 0;
+}
+
+int Wait(SocketHandle s, bool write, int timeoutMs) {
+  fd_set set;
+  FD_ZERO(&set);
+  FD_SET(Sock(s), &set);
+  return Select(&set, write, timeoutMs);
 }
 
 }  // namespace
@@ -73,6 +78,19 @@ int ConnectIPv4(SocketHandle s, const std::uint8_t address[4], std::uint16_t por
 
 int WaitReadable(SocketHandle s, int timeoutMs) { return Wait(s, false, timeoutMs); }
 int WaitWritable(SocketHandle s, int timeoutMs) { return Wait(s, true, timeoutMs); }
+
+int WaitAnyReadable(const std::vector<SocketHandle>& sockets, int timeoutMs) {
+  // select refuses three empty sets; a set holds FD_SETSIZE sockets, and
+  // any beyond are heard when the wait ends.
+  if (sockets.empty()) {
+    Sleep(timeoutMs < 0 ? INFINITE : static_cast<DWORD>(timeoutMs));
+    return 0;
+  }
+  fd_set set;
+  FD_ZERO(&set);
+  for (std::size_t i = 0; i < sockets.size() && i < FD_SETSIZE; ++i) FD_SET(Sock(sockets[i]), &set);
+  return Select(&set, false, timeoutMs);
+}
 
 int Send(SocketHandle s, const void* data, int length) {
   int n = send(Sock(s), static_cast<const char*>(data), length, 0);

@@ -2,6 +2,7 @@
 // platform, and waits honour their time-outs.
 #include <chrono>
 #include <cstring>
+#include <vector>
 
 #ifdef _WIN32
 #include <winsock.h>
@@ -114,6 +115,34 @@ TEST_F(NetSocket, BytesTravelAndReadinessWaitsTimeOut) {
   // Sending into a connection the peer has closed must fail, not kill us.
   net::Send(a, "x", 1);
   net::Close(a);
+  net::Close(l);
+}
+
+// The watch over several idle connections wakes for any one of them, the
+// last too, and otherwise waits its time.
+TEST_F(NetSocket, WaitForAnyOfSeveralSocketsWakesForTheLastOne) {
+  std::uint16_t port = 0;
+  net::SocketHandle l = net::ListenLoopback(&port, 3);
+  std::vector<net::SocketHandle> clients, accepted;
+  for (int i = 0; i < 3; ++i) {
+    clients.push_back(net::OpenTcp());
+    ASSERT_EQ(net::ConnectIPv4(clients.back(), kLoopback, bw::PortToNetwork(port)), 0);
+    accepted.push_back(net::Accept(l));
+    ASSERT_NE(accepted.back(), net::kInvalidSocket);
+  }
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(net::WaitAnyReadable(accepted, 200), 0);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+  start = std::chrono::steady_clock::now();
+  EXPECT_EQ(net::WaitAnyReadable({}, 200), 0);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+
+  EXPECT_EQ(net::Send(clients[2], "*", 1), 1);
+  start = std::chrono::steady_clock::now();
+  EXPECT_EQ(net::WaitAnyReadable(accepted, 5000), 1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4000));
+  for (net::SocketHandle s : clients) net::Close(s);
+  for (net::SocketHandle s : accepted) net::Close(s);
   net::Close(l);
 }
 
