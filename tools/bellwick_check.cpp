@@ -5,6 +5,7 @@
 // out server settings and tests.
 // With --sign-in it signs one OAuth account in instead and stores its token.
 // With --watch it stays after the first round and runs the checker's cycle.
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -79,6 +80,16 @@ class ConsoleHost : public bw::CycleHost {
     *id = first->first;
     return true;
   }
+  // Milliseconds until the first timer is due, at most `limit`.
+  int WaitBeforeDue(int limit) const {
+    const auto now = Clock::now();
+    long long wait = limit;
+    for (const auto& timer : timers_) {
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(timer.second - now).count();
+      wait = std::min(wait, std::max(0LL, static_cast<long long>(left)));
+    }
+    return static_cast<int>(wait);
+  }
 
  private:
   std::map<unsigned, Clock::time_point> timers_;
@@ -136,8 +147,9 @@ int Watch(CheckController& controller, bool verbose,
     unsigned id = 0;
     if (!host.TakeDue(&id)) {
       // Idling accounts: whatever their servers sent is taken (the look
-      // costs no wait), then the wait for the next timer, at most a tenth
-      // of a second, ends as soon as one of their servers sends again.
+      // costs no wait); then the wait for the next timer ends as soon as
+      // one of their servers sends again. It lasts a second at most, so
+      // that a stop and a wake-up are noticed.
       std::vector<bw::net::SocketHandle> sockets;
       for (std::size_t i = 0; i < list.size() && i < bw::kAccountTimerLimit; ++i) {
         if (!list[i]->Idling()) continue;
@@ -145,7 +157,8 @@ int Watch(CheckController& controller, bool verbose,
         show(i);
         for (bw::net::SocketHandle s : list[i]->IdleSockets()) sockets.push_back(s);
       }
-      if (bw::net::WaitAnyReadable(sockets, 100) < 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      const int wait = host.WaitBeforeDue(1000);
+      if (bw::net::WaitAnyReadable(sockets, wait) < 0) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
       // The steady clock stands still while the machine sleeps and the
       // wall clock does not: a jump between them is a wake-up.
       const auto steady = Clock::now();
