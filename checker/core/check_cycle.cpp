@@ -341,6 +341,7 @@ void CheckCycle::CheckAfterWake() {
   // back long before the route or the name service.
   SetWakeWindow(true);
   state_.sweepPending = 1;
+  for (int i = 0; i < TimedAccounts(); ++i) accounts_.ForgetAddress(i);
   ArmAtStartup();
 }
 
@@ -365,6 +366,7 @@ void CheckCycle::NetworkBack() {
     if (accounts_.State(i) != AccountCodes::RetryWait ||
         accounts_.ErrorCause(i) != AccountCodes::CauseNetworkDown)
       continue;
+    accounts_.ForgetAddress(i);
     ArmAccountTimer(i, turn);
     turn += Seconds(settings_.Consecutive_Sec);
   }

@@ -97,6 +97,9 @@ class CycleAccounts {
   }
   // Its kept connection is closed (sleep).
   virtual void EndPush(int index) { (void)index; }
+  // Its server's address is looked up again at its next check: after a
+  // wake-up or a network loss the machine may be on another network.
+  virtual void ForgetAddress(int index) { (void)index; }
 };
 
 // What the cycle asks of the checker's window and the platform. Every call

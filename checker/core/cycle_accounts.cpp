@@ -92,6 +92,10 @@ void Pop3CycleAccounts::EndPush(int index) {
   if (Pop3Checker* a = At(index)) a->EndPush(false);
 }
 
+void Pop3CycleAccounts::ForgetAddress(int index) {
+  if (Pop3Checker* a = At(index)) a->ForgetAddress();
+}
+
 std::vector<net::SocketHandle> Pop3CycleAccounts::IdleSockets(int index) const {
   Pop3Checker* a = At(index);
   return a ? a->IdleSockets() : std::vector<net::SocketHandle>();

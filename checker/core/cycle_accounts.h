@@ -32,6 +32,7 @@ class Pop3CycleAccounts : public CycleAccounts {
   long long PushTimerMs(int index) const override;
   int PushReadable(int index) override;
   void EndPush(int index) override;
+  void ForgetAddress(int index) override;
   // The sockets of the account's idling connections (none when it is
   // polled).
   std::vector<net::SocketHandle> IdleSockets(int index) const;

@@ -72,6 +72,11 @@ class Pop3Checker : public AncestryPop3Checker, public AccountCodes {
   // Looks up address and port (socket library started by the caller); see
   // ResolveResult.
   virtual int Resolve();
+  // The next check looks the server's address up again.
+  void ForgetAddress() {
+    for (std::uint8_t& part : ResolvedAddress) part = 0;
+    ResolvedPort = 0;
+  }
   // One complete visit to the server; see CheckResult.
   virtual int Check();
   virtual void AttributeText(AttributeRequest& request);

@@ -40,6 +40,7 @@ struct FakeAccount {
   long long pushMs = -1;
   int pushEvent = 0;
   int pushEnded = 0;
+  int addressForgotten = 0;
 };
 
 // Accounts and window in one: SetTimer periods repeat until KillTimer, as on
@@ -142,6 +143,7 @@ class Cycle : public bw_test::ScratchTest, public bw::CycleAccounts, public bw::
     return A(i).pushEvent;
   }
   void EndPush(int i) override { ++A(i).pushEnded; }
+  void ForgetAddress(int i) override { ++A(i).addressForgotten; }
 
   // CycleHost
   void ArmTimer(unsigned id, unsigned ms) override { timers[id] = Timer{now + ms, ms}; }
@@ -515,7 +517,8 @@ TEST_F(Cycle, SleepUndoesOnlyTheCheckItCutShortAndStopsEveryTimer) {
 }
 
 // Faults: no check after the wake-up; the second notice of one wake-up
-// postpones the checks; a look-up failing in the first minute suspends the
+// postpones the checks; the address found before the sleep is used on
+// another network; a look-up failing in the first minute suspends the
 // account or waits a whole cycle; the minute never ends.
 TEST_F(Cycle, WakeUpChecksAsAtStartupAndRetriesNetworkFailuresForAMinute) {
   Accounts(2);
@@ -532,6 +535,8 @@ TEST_F(Cycle, WakeUpChecksAsAtStartupAndRetriesNetworkFailuresForAMinute) {
   EXPECT_EQ(Due(1), 110000);
   EXPECT_EQ(Due(bw::kSweepTimerId), 115000);
   EXPECT_EQ(Due(bw::kWakeWindowTimerId), 160000);
+  EXPECT_EQ(A(0).addressForgotten, 1);
+  EXPECT_EQ(A(1).addressForgotten, 1);
   RunUntil(114999);
   EXPECT_EQ(A(0).state, bw::AccountCodes::RetryWait);
   EXPECT_EQ(A(0).checkedAt, (Times{105000, 110000}));
@@ -597,6 +602,8 @@ TEST_F(Cycle, AccountsThatFoundTheNetworkDownAreCheckedWhenAnAddressReturns) {
   networkUp = true;
   RunUntil(30000);  // the next look at the address list
   EXPECT_EQ(A(0).state, bw::AccountCodes::Ready);
+  EXPECT_EQ(A(0).addressForgotten, 1);
+  EXPECT_EQ(A(2).addressForgotten, 0);
   EXPECT_EQ(A(0).checkedAt.size(), 2u);
   EXPECT_EQ(A(1).checkedAt.back() - A(0).checkedAt.back(), 5000);
   EXPECT_EQ(A(2).checkedAt.size(), 1u);
