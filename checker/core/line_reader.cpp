@@ -200,6 +200,23 @@ bool LineReader::SendAll(const char* data, int size) {
   return true;
 }
 
+int LineReader::WaitToSend(int which, int timeoutMs) {
+  int ready = -1;
+  if (!stream_)
+    net::SetLastError(net::kErrBadSocket);
+  else
+    ready = stream_->WaitWritable(timeoutMs);
+  if (ready < 0) {
+    LogWrite("--- SOCKET ERROR (select %d).  ErrCode=%d.\n", which, net::LastError());
+    return LineSelectFailed;
+  }
+  if (ready == 0) {
+    LogWrite("--- Timeout %d.\n", which);
+    return LineTimeout;
+  }
+  return 0;
+}
+
 int LineReader::SendLine(const char* text, const char* logged, int timeoutMs, bool refuseUnread) {
   net::SetLastError(0);
   // Anything the server sent that no reply has taken would otherwise be
@@ -210,33 +227,14 @@ int LineReader::SendLine(const char* text, const char* logged, int timeoutMs, bo
   }
   const int length = static_cast<int>(std::strlen(text));
 
-  auto waitWritable = [&](const char* errorText, const char* timeoutText) {
-    int ready = -1;
-    if (!stream_)
-      net::SetLastError(net::kErrBadSocket);
-    else
-      ready = stream_->WaitWritable(timeoutMs);
-    if (ready < 0) {
-      LogWrite(errorText, net::LastError());
-      return int(LineSelectFailed);
-    }
-    if (ready == 0) {
-      LogWrite("%s", timeoutText);
-      return int(LineTimeout);
-    }
-    return 0;
-  };
-
-  if (int rc = waitWritable("--- SOCKET ERROR (select 1).  ErrCode=%d.\n", "--- Timeout 1.\n"))
-    return rc;
+  if (int rc = WaitToSend(1, timeoutMs)) return rc;
   const bool sent = SendAll(text, length);
   LogWrite("%s <- %s", logName_, logged);
   if (!sent) {
     LogWrite("--- SOCKET ERROR(send 1).  ErrCode=%d.\n", net::LastError());
     return LineSendFailed;
   }
-  if (int rc = waitWritable("--- SOCKET ERROR (select 2).  ErrCode=%d.\n", "--- Timeout 2.\n"))
-    return rc;
+  if (int rc = WaitToSend(2, timeoutMs)) return rc;
   if (!SendAll("\r\n", 2)) {
     LogWrite("--- SOCKET ERROR(send 2).  ErrCode=%d.\n", net::LastError());
     return LineSendCrlfFailed;
@@ -260,19 +258,7 @@ int LineReader::SendLinesWhole(const std::vector<std::string>& lines, int timeou
 int LineReader::SendWhole(const std::vector<std::string>& lines,
                           const std::vector<const char*>& logged, int timeoutMs) {
   net::SetLastError(0);
-  int ready = -1;
-  if (!stream_)
-    net::SetLastError(net::kErrBadSocket);
-  else
-    ready = stream_->WaitWritable(timeoutMs);
-  if (ready < 0) {
-    LogWrite("--- SOCKET ERROR (select 1).  ErrCode=%d.\n", net::LastError());
-    return LineSelectFailed;
-  }
-  if (ready == 0) {
-    LogWrite("--- Timeout 1.\n");
-    return LineTimeout;
-  }
+  if (int rc = WaitToSend(1, timeoutMs)) return rc;
   std::string data;
   for (const std::string& line : lines) data += line + "\r\n";
   const bool sent = SendAll(data.data(), static_cast<int>(data.size()));

@@ -109,6 +109,9 @@ class LineReader {
   // The logged form of the last line read, without the "POP3 -> " prefix.
   void LogLine(const char* line) const;
   bool SendAll(const char* data, int size);
+  // Waits until the stream takes bytes: 0, or LineSelectFailed or
+  // LineTimeout, logged as the wait before send `which` (1 or 2).
+  int WaitToSend(int which, int timeoutMs);
   // Waits until the stream takes bytes and sends `lines` (each with CR LF)
   // in one write, logging `logged` in their place.
   int SendWhole(const std::vector<std::string>& lines, const std::vector<const char*>& logged,
